@@ -1,0 +1,638 @@
+#include "app/mainform.h"
+
+#include "app/widgetsink.h"
+#include "editor/ruler.h"
+#include "groups/grouplist.h"
+#include "groups/tframe1.h"
+#include "platform/paths.h"
+#include "store/collection.h"
+#include "store/errorlog.h"
+#include "store/inifile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+// The product's site; the Help menu opens it with the desktop's browser.
+const char* const kWebsite = "https://my-verdarium.example.org/";
+
+QString withSlash(const QString& folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+// The picture that ends the page-button bar: the program's name on a leafy band.
+QPixmap bannerPixmap()
+{
+    QPixmap pm(206, 30);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 206, 0);
+    g.setColorAt(0, QColor(0xE8, 0xF5, 0xE0));
+    g.setColorAt(1, QColor(0x9C, 0xCC, 0x7A));
+    p.setBrush(g);
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(0.5, 2.5, 205, 25), 6, 6);
+    p.setBrush(QColor(0x3C, 0x8D, 0x2F));
+    for (int i = 0; i < 3; ++i) {
+        p.save();
+        p.translate(176 + i * 9, 15);
+        p.rotate(-30 + i * 30);
+        p.drawEllipse(QRectF(-3, -9, 6, 14));
+        p.restore();
+    }
+    QFont f = p.font();
+    f.setBold(true);
+    f.setItalic(true);
+    f.setPixelSize(15);
+    p.setFont(f);
+    p.setPen(QColor(0x1E, 0x5A, 0x1A));
+    p.drawText(QRect(10, 2, 160, 26), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("My Verdarium"));
+    return pm;
+}
+
+} // namespace
+
+TMainForm::TMainForm(const QString& programFolder, const QStringList& args, MessageSink* sink, QWidget* parent)
+    : QMainWindow(parent),
+      m_programFolder(withSlash(programFolder)),
+      m_args(args),
+      m_ownSink(sink ? nullptr : std::make_unique<WidgetSink>(this)),
+      m_sink(sink ? sink : m_ownSink.get()),
+      m_copier(m_programFolder, *m_sink)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("My Verdarium"));
+    setMinimumSize(750, 300);
+    resize(800, 586);
+    buildRegions();
+    buildMenus();
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+QPushButton* TMainForm::pageButton(const QString& name, const QString& text, int helpContext)
+{
+    auto* b = new QPushButton(text, Panel3);
+    b->setObjectName(name);
+    b->setFocusPolicy(Qt::NoFocus);
+    setTextKey(b, helpContext);
+    return b;
+}
+
+void TMainForm::buildRegions()
+{
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter"));
+    m_splitter->setChildrenCollapsible(false);
+    setCentralWidget(m_splitter);
+
+    Frame11 = new TFrame1(m_splitter);
+
+    Panel4 = new QWidget(m_splitter);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    auto* treeLayout = new QVBoxLayout(Panel4);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    treeLayout->setSpacing(2);
+    Label2 = new QLabel(Panel4);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setAlignment(Qt::AlignCenter);
+    QFont headingFont = Label2->font();
+    headingFont.setBold(true);
+    Label2->setFont(headingFont);
+    Label2->setMinimumHeight(22);
+    TreeView1 = new QTreeWidget(Panel4);
+    TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    TreeView1->setIconSize(QSize(16, 16));
+    TreeView1->setStatusTip(QStringLiteral("For a call of the menu press the right button of the mouse"));
+    treeLayout->addWidget(Label2);
+    treeLayout->addWidget(TreeView1, 1);
+    Panel4->setMinimumWidth(60);
+
+    Panel1 = new QWidget(m_splitter);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* pageLayout = new QVBoxLayout(Panel1);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->setSpacing(0);
+
+    Panel3 = new QWidget(Panel1);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    auto* buttons = new QHBoxLayout(Panel3);
+    buttons->setContentsMargins(4, 3, 4, 3);
+    buttons->setSpacing(3);
+    Button4 = pageButton(QStringLiteral("Button4"), QStringLiteral("Description"), 5);
+    Button5 = pageButton(QStringLiteral("Button5"), QStringLiteral("Care"), 6);
+    Button7 = pageButton(QStringLiteral("Button7"), QStringLiteral("Diary"), 7);
+    Button6 = pageButton(QStringLiteral("Button6"), QStringLiteral("Photo"), 42);
+    BitBtn1 = pageButton(QStringLiteral("BitBtn1"), QStringLiteral("Note"), 43);
+    for (QPushButton* b : {Button4, Button5, Button7, Button6, BitBtn1})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    Image1 = new QLabel(Panel3);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(bannerPixmap());
+    Image1->setFixedSize(206, 30);
+    buttons->addWidget(Image1);
+    pageLayout->addWidget(Panel3);
+
+    Panel2 = new QWidget(Panel1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    auto* editorLayout = new QVBoxLayout(Panel2);
+    editorLayout->setContentsMargins(0, 0, 0, 0);
+    editorLayout->setSpacing(0);
+    StandardToolBar = new QToolBar(Panel2);
+    StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
+    StandardToolBar->setIconSize(QSize(16, 16));
+    RulerBar = new Ruler(Panel2);
+    Editor = new QTextEdit(Panel2);
+    Editor->setObjectName(QStringLiteral("Editor"));
+    Editor->setAcceptRichText(true);
+    Editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    StatusBar = new QStatusBar(Panel2);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(false);
+    m_caretPanel = new QLabel(StatusBar);
+    m_caretPanel->setFixedWidth(120);
+    m_modifiedPanel = new QLabel(StatusBar);
+    m_modifiedPanel->setFixedWidth(60);
+    m_modifiedPanel->setAlignment(Qt::AlignCenter);
+    m_thirdPanel = new QLabel(StatusBar);
+    m_thirdPanel->setFixedWidth(50);
+    for (QLabel* l : {m_caretPanel, m_modifiedPanel, m_thirdPanel}) {
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        StatusBar->addWidget(l);
+    }
+    editorLayout->addWidget(StandardToolBar);
+    editorLayout->addWidget(RulerBar);
+    editorLayout->addWidget(Editor, 1);
+    editorLayout->addWidget(StatusBar);
+    pageLayout->addWidget(Panel2, 1);
+
+    // The photo panel covers the editor area while the Photo page is shown.
+    Panel6 = new QWidget(Panel1);
+    Panel6->setObjectName(QStringLiteral("Panel6"));
+    auto* photoLayout = new QVBoxLayout(Panel6);
+    auto* noPhotos = new QLabel(m_messages.text(QStringLiteral("l1")), Panel6);
+    noPhotos->setObjectName(QStringLiteral("Label3"));
+    noPhotos->setAlignment(Qt::AlignCenter);
+    photoLayout->addWidget(noPhotos);
+    Panel6->hide();
+    pageLayout->addWidget(Panel6, 1);
+
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 0);
+    m_splitter->setStretchFactor(2, 1);
+    m_splitter->setSizes({102, 184, 514});
+
+    buildToolBar();
+    // The bar of the window itself takes the application's hints; the page area's bar shows the panels.
+    setStatusBar(nullptr);
+    connect(Editor->document(), &QTextDocument::modificationChanged, this, &TMainForm::showModifiedState);
+    connect(Editor, &QTextEdit::cursorPositionChanged, this, &TMainForm::showCursorPosition);
+
+    m_timer8 = new QTimer(this);
+    m_timer8->setObjectName(QStringLiteral("Timer8"));
+    m_timer8->setSingleShot(true);
+    m_timer8->setInterval(100);
+    connect(m_timer8, &QTimer::timeout, this, &TMainForm::Timer8Timer);
+}
+
+void TMainForm::buildToolBar()
+{
+    m_fontName = new QFontComboBox(StandardToolBar);
+    m_fontName->setObjectName(QStringLiteral("FontName"));
+    m_fontName->setMaximumWidth(170);
+    m_fontSize = new QComboBox(StandardToolBar);
+    m_fontSize->setObjectName(QStringLiteral("FontSize"));
+    m_fontSize->setEditable(true);
+    for (int s : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
+        m_fontSize->addItem(QString::number(s));
+    StandardToolBar->addWidget(m_fontName);
+    StandardToolBar->addWidget(m_fontSize);
+    StandardToolBar->addSeparator();
+
+    auto charAction = [this](const QString& name, const QString& text, const QString& tip,
+                             const QKeySequence& key, auto apply) {
+        QAction* a = StandardToolBar->addAction(text);
+        a->setObjectName(name);
+        a->setCheckable(true);
+        a->setShortcut(key);
+        a->setStatusTip(tip);
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, [this, apply](bool on) {
+            QTextCharFormat f;
+            apply(f, on);
+            Editor->mergeCurrentCharFormat(f);
+        });
+        return a;
+    };
+    QAction* bold = charAction(QStringLiteral("BoldButton"), QStringLiteral("B"), QStringLiteral("Bold"),
+                               QKeySequence::Bold,
+                               [](QTextCharFormat& f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
+    QAction* italic = charAction(QStringLiteral("ItalicButton"), QStringLiteral("I"), QStringLiteral("Italic"),
+                                 QKeySequence::Italic, [](QTextCharFormat& f, bool on) { f.setFontItalic(on); });
+    QAction* under = charAction(QStringLiteral("UnderlineButton"), QStringLiteral("U"), QStringLiteral("Underline"),
+                                QKeySequence::Underline,
+                                [](QTextCharFormat& f, bool on) { f.setFontUnderline(on); });
+    QFont bf = bold->font();
+    bf.setBold(true);
+    bold->setFont(bf);
+    QFont itf = italic->font();
+    itf.setItalic(true);
+    italic->setFont(itf);
+    QFont uf = under->font();
+    uf.setUnderline(true);
+    under->setFont(uf);
+    StandardToolBar->addSeparator();
+
+    auto alignAction = [this](const QString& name, const QString& text, const QString& tip, Qt::Alignment al) {
+        QAction* a = StandardToolBar->addAction(text);
+        a->setObjectName(name);
+        a->setStatusTip(tip);
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, [this, al] { Editor->setAlignment(al); });
+        return a;
+    };
+    alignAction(QStringLiteral("LeftAlign"), QStringLiteral("\u2261L"), QStringLiteral("Align left"), Qt::AlignLeft);
+    alignAction(QStringLiteral("CenterAlign"), QStringLiteral("\u2261C"), QStringLiteral("Centre"), Qt::AlignHCenter);
+    alignAction(QStringLiteral("RightAlign"), QStringLiteral("\u2261R"), QStringLiteral("Align right"), Qt::AlignRight);
+    m_widealign = alignAction(QStringLiteral("Widealign"), QStringLiteral("\u2261J"), QStringLiteral("Justify"),
+                              Qt::AlignJustify);
+
+    connect(m_fontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
+        QTextCharFormat f;
+        f.setFontFamilies({font.family()});
+        Editor->mergeCurrentCharFormat(f);
+    });
+    connect(m_fontSize, &QComboBox::textActivated, this, [this](const QString& text) {
+        bool ok = false;
+        const double size = text.toDouble(&ok);
+        if (ok && size > 0 && size <= 1638) {
+            QTextCharFormat f;
+            f.setFontPointSize(size);
+            Editor->mergeCurrentCharFormat(f);
+        }
+    });
+}
+
+void TMainForm::buildMenus()
+{
+    auto action = [this](QMenu* menu, const QString& name, const QString& text, int helpContext) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(name);
+        setTextKey(a, helpContext);
+        return a;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    setTextKey(file->menuAction(), 1);
+    QAction* addGroup = action(file, QStringLiteral("N2"), QStringLiteral("Add group"), 2);
+    addGroup->setEnabled(false); // groups are added from the group bar's menu once it is built
+    QAction* print = action(file, QStringLiteral("FilePrintItem"), QStringLiteral("&Print"), 3);
+    print->setShortcut(QKeySequence::Print);
+    connect(print, &QAction::triggered, this, &TMainForm::printPage);
+    QMenu* patterns = file->addMenu(QStringLiteral("Edit main patterns"));
+    patterns->setObjectName(QStringLiteral("N4"));
+    setTextKey(patterns->menuAction(), 4);
+    action(patterns, QStringLiteral("N5"), QStringLiteral("Description"), 5);
+    action(patterns, QStringLiteral("N6"), QStringLiteral("Care"), 6);
+    action(patterns, QStringLiteral("N10"), QStringLiteral("Diary"), 7);
+    patterns->setEnabled(false);
+    file->addSeparator();
+    QAction* quit = action(file, QStringLiteral("FileExitItem"), QStringLiteral("Quit"), 8);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    setTextKey(edit->menuAction(), 9);
+    QAction* undo = action(edit, QStringLiteral("EditUndoItem"), QStringLiteral("&Undo"), 10);
+    undo->setShortcut(QKeySequence::Undo);
+    connect(undo, &QAction::triggered, Editor, &QTextEdit::undo);
+    edit->addSeparator();
+    QAction* cut = action(edit, QStringLiteral("EditCutItem"), QStringLiteral("Cu&t"), 11);
+    cut->setShortcut(QKeySequence::Cut);
+    connect(cut, &QAction::triggered, Editor, &QTextEdit::cut);
+    QAction* copy = action(edit, QStringLiteral("EditCopyItem"), QStringLiteral("&Copy"), 12);
+    copy->setShortcut(QKeySequence::Copy);
+    connect(copy, &QAction::triggered, Editor, &QTextEdit::copy);
+    QAction* paste = action(edit, QStringLiteral("EditPasteItem"), QStringLiteral("&Paste"), 13);
+    paste->setShortcut(QKeySequence::Paste);
+    connect(paste, &QAction::triggered, Editor, &QTextEdit::paste);
+    edit->addSeparator();
+    QAction* font = action(edit, QStringLiteral("EditFontItem"), QStringLiteral("Font..."), 14);
+    connect(font, &QAction::triggered, this, [this] {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, Editor->currentFont(), this);
+        if (ok)
+            Editor->setCurrentFont(f);
+    });
+    // Each edit command is enabled only when the editor can carry it out.
+    connect(Editor, &QTextEdit::undoAvailable, undo, &QAction::setEnabled);
+    connect(Editor, &QTextEdit::copyAvailable, cut, &QAction::setEnabled);
+    connect(Editor, &QTextEdit::copyAvailable, copy, &QAction::setEnabled);
+    undo->setEnabled(false);
+    cut->setEnabled(false);
+    copy->setEnabled(false);
+
+    LanguageMenu = menuBar()->addMenu(QStringLiteral("Language"));
+    LanguageMenu->setObjectName(QStringLiteral("Language1"));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    setTextKey(help->menuAction(), 15);
+    QAction* helpFile = action(help, QStringLiteral("N16"), QStringLiteral("Verdarium help"), 16);
+    helpFile->setShortcut(QKeySequence::HelpContents);
+    connect(helpFile, &QAction::triggered, this, &TMainForm::N16Click);
+    connect(action(help, QStringLiteral("N17"), QStringLiteral("Verdarium website"), 17), &QAction::triggered, this,
+            &TMainForm::N17Click);
+    connect(action(help, QStringLiteral("N19"), QStringLiteral("About"), 18), &QAction::triggered, this,
+            &TMainForm::N19Click);
+}
+
+void TMainForm::FormCreate()
+{
+    m_copier.copyAbort = false;
+    treeLoading = false;
+    // Justified paragraphs are always available in this editor.
+    m_widealign->setEnabled(true);
+    selectedSlot = 1;
+    Frame11->Shape1->move(Frame11->Shape1->x(), 1);
+    m_copier.conversion = false;
+    // The Language menu is filled from lang.INI by the translation step.
+}
+
+void TMainForm::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!m_started) {
+        m_started = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow()
+{
+    // 1. Nothing modified yet; the Description page comes first.
+    showModifiedState(false);
+    currentPageFile = QStringLiteral("description.rtf");
+    highlightPage(Button4);
+    // 2-3. The collection lives beside the program.
+    const QString myPlants = collection::myPlants(m_programFolder);
+    if (!QDir().mkpath(myPlants))
+        m_sink->warning(QStringLiteral("Cannot create ") + myPlants +
+                        QStringLiteral("\rThe collection cannot be saved until the folder can be written."));
+    // 4. main.ini stays open in memory until the close sequence.
+    m_settingsFile = std::make_unique<IniFile>(paths::fixed(m_programFolder, paths::kMainIni));
+    if (!m_settingsFile->readStatus().ok())
+        m_sink->warning(QStringLiteral("The settings file ") + m_settingsFile->fileName() +
+                        QStringLiteral(" cannot be read: ") + m_settingsFile->readStatus().text +
+                        QStringLiteral("\rDefault settings are used and the file is left as it is."));
+    // 5. The open and save dialogs start in the program folder (they take it as their directory).
+    // 6-7. An untitled editor in Times New Roman 12 with the screen's fonts in the font box.
+    editorFileName = QStringLiteral("Untitled");
+    QTextCharFormat initial;
+    initial.setFontFamilies({QStringLiteral("Times New Roman")});
+    initial.setFontPointSize(12);
+    Editor->setCurrentCharFormat(initial);
+    m_fontName->setCurrentFont(Editor->currentFont());
+    m_fontSize->setCurrentText(QStringLiteral("12"));
+    // 8. The window never gets narrower than the page-button bar needs.
+    setMinimumWidth(std::max(minimumWidth(), minimumStartWidth()));
+    // 9-11.
+    showCursorPosition();
+    // Files dropped on the window are taken once the editor reads documents.
+    showModifiedState(Editor->document()->isModified());
+    // 12. The previous version's layout (group1.ini) is converted by the conversion step; until it
+    // exists group1.ini is left untouched, so that collection is still offered for conversion later.
+    if (m_copier.copyAbort) {
+        QApplication::exit(0);
+        return;
+    }
+    // 13.
+    applySettings();
+    // 14. The group bar (built twice on a first run, when the first build creates the default groups).
+    // 15.
+    selectGroupAtStartUp();
+    // 16. Hints of the controls go to the status bar.
+    m_hintsRouted = true;
+    // 17. A new, empty, unmodified document; then the document named on the command line, if any.
+    Editor->document()->setModified(false);
+    if (Editor->isEnabled())
+        Editor->setFocus();
+}
+
+void TMainForm::applySettings()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
+    m_settings = loadSettings(*m_settingsFile, screenSize, minimumSize());
+    rememberedGroupName = m_settings.lastGroup;
+    resize(m_settings.width, m_settings.height);
+    const QRect available = screen ? screen->availableGeometry() : QRect();
+    move(placeOnScreen(QRect(m_settings.left, m_settings.top, width(), height()), available).topLeft());
+    // Panel widths: never below the bar's own minimum, never so wide the page area vanishes.
+    const int groups = std::max(m_settings.groupsWidth, int(TFrame1::kMinimumWidth));
+    const int list = std::max(m_settings.listWidth, Panel4->minimumWidth());
+    const int total = std::max(width(), m_splitter->width());
+    m_splitter->setSizes({groups, list, std::max(200, total - groups - list)});
+    if (m_settings.wstate)
+        showMaximized();
+}
+
+void TMainForm::selectGroupAtStartUp()
+{
+    // Until the bar is built from the groups, the remembered group or else the first one is shown.
+    const GroupScan scan = scanGroups(m_programFolder, false);
+    firstGroupName = scan.firstGroupName;
+    groupCount = static_cast<int>(scan.slots.size());
+    bool found = false;
+    for (const GroupEntry& g : scan.slots)
+        found = found || g.name == rememberedGroupName;
+    if (!found && !scan.slots.empty())
+        rememberedGroupName = scan.slots.front().name;
+    currentGroupName = rememberedGroupName;
+    Label2->setText(currentGroupName);
+}
+
+void TMainForm::closeEvent(QCloseEvent* e)
+{
+    if (!m_closed) {
+        m_closed = true;
+        FormCloseQuery();
+    }
+    e->accept();
+}
+
+void TMainForm::FormCloseQuery()
+{
+    // 1. The page being edited is saved by the page editor (a selected node with modified text).
+    // 2-3. Settings written and flushed, then the file object freed.
+    if (m_settingsFile)
+        saveSettingsNow();
+    m_settingsFile.reset();
+}
+
+void TMainForm::saveSettingsNow()
+{
+    WindowState w;
+    w.maximized = isMaximized();
+    w.geometry = QRect(pos(), size());
+    if (w.maximized)
+        w.geometry = QRect(normalGeometry().topLeft(), normalGeometry().size());
+    w.listWidth = listWidth();
+    w.groupsWidth = groupsWidth();
+    w.currentGroupName = currentGroupName;
+    w.rememberedGroupName = rememberedGroupName;
+    saveSettings(*m_settingsFile, m_settings, w);
+    const IoStatus st = m_settingsFile->updateFile();
+    if (!st.ok()) {
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(st.text, m_settingsFile->fileName()));
+        m_sink->warning(QStringLiteral("The settings cannot be saved to ") + m_settingsFile->fileName() +
+                        QStringLiteral(": ") + st.text);
+    }
+}
+
+int TMainForm::listWidth() const
+{
+    return Panel4->width();
+}
+
+int TMainForm::groupsWidth() const
+{
+    return Frame11->width();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    FormResize();
+}
+
+void TMainForm::FormResize()
+{
+    // Margins of the text inside the editor: 9 on the left (6 plus the selection bar), 6 on the right.
+    Editor->document()->setDocumentMargin(6);
+    RulerBar->setTextLeft(9);
+    m_timer8->start();
+}
+
+void TMainForm::Timer8Timer()
+{
+    // One repaint of the editor, 100 ms after the last of a burst of resizes.
+    Editor->viewport()->update();
+    m_timer8->stop();
+}
+
+void TMainForm::changeEvent(QEvent* e)
+{
+    QMainWindow::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+bool TMainForm::event(QEvent* e)
+{
+    if (e->type() == QEvent::StatusTip && m_hintsRouted) {
+        // While there is a hint the bar shows it alone; an empty hint brings the panels back.
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        if (tip.isEmpty())
+            StatusBar->clearMessage();
+        else
+            StatusBar->showMessage(tip);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void TMainForm::FormActivate()
+{
+    if (Editor->isEnabled() && Editor->isVisible())
+        Editor->setFocus();
+}
+
+void TMainForm::showModifiedState(bool modified)
+{
+    m_modifiedPanel->setText(modified ? QStringLiteral("Modified") : QString());
+}
+
+void TMainForm::showCursorPosition()
+{
+    const QTextCursor c = Editor->textCursor();
+    const int line = c.blockNumber() + 1;
+    const int col = c.positionInBlock() + 1;
+    m_caretPanel->setText(QStringLiteral("Line: %1   Col: %2").arg(line, 3).arg(col, 3));
+}
+
+void TMainForm::highlightPage(QPushButton* current)
+{
+    for (QPushButton* b : {Button4, Button5, Button7, Button6, BitBtn1}) {
+        QFont f = b->font();
+        f.setBold(b == current);
+        b->setFont(f);
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::ButtonText, b == current ? QColor(Qt::red) : QColor(Qt::black));
+        b->setPalette(pal);
+    }
+}
+
+void TMainForm::N16Click()
+{
+    // A missing help file or viewer is not reported.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(m_programFolder + QStringLiteral("help.chm")));
+}
+
+void TMainForm::N17Click()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kWebsite)));
+}
+
+void TMainForm::N19Click()
+{
+    QMessageBox::about(this, QStringLiteral("About"),
+                       QStringLiteral("<b>My Verdarium</b><br>A catalogue of a home plant collection.<br>"
+                                      "Version ") +
+                           QApplication::applicationVersion());
+}
+
+void TMainForm::printPage()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted)
+        Editor->print(&printer);
+}

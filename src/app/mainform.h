@@ -1,0 +1,136 @@
+#pragma once
+
+#include "i18n/messages.h"
+#include "settings/settings.h"
+#include "store/copyfolder.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <memory>
+
+class IniFile;
+class QAction;
+class QFontComboBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QStatusBar;
+class QTextEdit;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class Ruler;
+class TFrame1;
+class WidgetSink;
+
+// The main window: owns the shared state of the program and calls the subsystems in the fixed
+// order of start-up and close. Handlers stay short; the work lives in the subsystem folders.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // programFolder: the folder of the executable; args: the command line after the program name.
+    // sink: where message boxes go (the window's own boxes when null).
+    TMainForm(const QString& programFolder, const QStringList& args, MessageSink* sink = nullptr,
+              QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Regions, named as the rest of the program knows them.
+    TFrame1* Frame11 = nullptr;
+    QWidget* Panel4 = nullptr;
+    QLabel* Label2 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QWidget* Panel3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Button5 = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button6 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QLabel* Image1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QToolBar* StandardToolBar = nullptr;
+    Ruler* RulerBar = nullptr;
+    QTextEdit* Editor = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QWidget* Panel6 = nullptr;
+    QMenu* LanguageMenu = nullptr;
+
+    // Shared state.
+    const QString& programFolder() const { return m_programFolder; }
+    QString currentGroupName;
+    QString rememberedGroupName;
+    QString firstGroupName;
+    QString currentPageFile;
+    QString editorFileName;
+    int groupCount = 0;
+    int selectedSlot = 1;
+    int currentSlot = 1;
+    bool treeLoading = false;
+    bool notesMode = false;
+    bool startupDone() const { return m_started; }
+    FileCopier& copier() { return m_copier; }
+    const Settings& settings() const { return m_settings; }
+    const MessageTable& messages() const { return m_messages; }
+
+    // The width below which the window cannot go once start-up has run.
+    static constexpr int kPageBarContentRight = 524;
+    static constexpr int kPageAreaLeft = 188;
+    static int minimumStartWidth() { return kPageBarContentRight + kPageAreaLeft + 110; }
+
+    void showModifiedState(bool modified);
+    void showCursorPosition();
+    int listWidth() const;
+    int groupsWidth() const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool event(QEvent* e) override;
+
+private:
+    void buildRegions();
+    void buildMenus();
+    void buildToolBar();
+    QPushButton* pageButton(const QString& name, const QString& text, int helpContext);
+
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void FormResize();
+    void Timer8Timer();
+    void FormActivate();
+
+    void applySettings();
+    void saveSettingsNow();
+    void selectGroupAtStartUp();
+    void highlightPage(QPushButton* current);
+    void N16Click(); // Help: the help file
+    void N17Click(); // Help: the website
+    void N19Click(); // Help: About
+    void printPage();
+
+    QString m_programFolder;
+    QStringList m_args;
+    std::unique_ptr<WidgetSink> m_ownSink;
+    MessageSink* m_sink;
+    FileCopier m_copier;
+    MessageTable m_messages;
+    Settings m_settings;
+    std::unique_ptr<IniFile> m_settingsFile;
+    QSplitter* m_splitter = nullptr;
+    QLabel* m_caretPanel = nullptr;
+    QLabel* m_modifiedPanel = nullptr;
+    QLabel* m_thirdPanel = nullptr;
+    QFontComboBox* m_fontName = nullptr;
+    QComboBox* m_fontSize = nullptr;
+    QAction* m_widealign = nullptr;
+    QTimer* m_timer8 = nullptr;
+    bool m_started = false;
+    bool m_closed = false;
+    bool m_hintsRouted = false;
+};

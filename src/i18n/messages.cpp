@@ -1,0 +1,62 @@
+#include "i18n/messages.h"
+
+#include "store/inifile.h"
+
+namespace {
+
+struct Default {
+    const char* key;
+    const char* text;
+};
+
+// e1..q2, l1, s58 are the program's message keys; n1..n7 explain a refused name ("%1" is the name).
+constexpr Default kDefaults[] = {
+    {"e1", "Directory with name"},
+    {"e2", "exists already"},
+    {"e3", "Cannot rename directory to"},
+    {"e4", "Supported type of images is BMP and JPG only."},
+    {"e5", "Cant remove. Reason:"},
+    {"e7", "It is impossible to rename. Probably the plant with such name already exists."},
+    {"e8", "Cannot create directory"},
+    {"q1", "Are you sure to remove"},
+    {"q2", "Remove photo?"},
+    {"l1", "No photos"},
+    {"s58", "Name"},
+    {"n1", "The name is empty."},
+    {"n2", "The name %1 is not allowed."},
+    {"n3", "The name %1 must not contain \"/\" or \"\\\"."},
+    {"n4", "The name %1 contains a control character."},
+    {"n5", "The name %1 contains characters that cannot be stored (Latin and Cyrillic letters, digits and "
+           "common punctuation can)."},
+    {"n6", "The name %1 must not contain any of < > : \" | ? *."},
+    {"n7", "The name %1 is too long."},
+};
+
+} // namespace
+
+MessageTable::MessageTable()
+{
+    for (const Default& d : kDefaults)
+        m_texts.insert(QString::fromLatin1(d.key), QString::fromUtf8(d.text));
+}
+
+QString MessageTable::englishDefault(const QString& key)
+{
+    for (const Default& d : kDefaults)
+        if (key.compare(QLatin1StringView(d.key), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(d.text);
+    return QString();
+}
+
+QString MessageTable::text(const QString& key) const
+{
+    return m_texts.value(key.toLower(), englishDefault(key));
+}
+
+void MessageTable::apply(const IniFile& lang, const QString& section)
+{
+    for (const Default& d : kDefaults) {
+        const QString key = QString::fromLatin1(d.key);
+        m_texts.insert(key, lang.readString(section, key, QString::fromUtf8(d.text)));
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QVariant>
+#include <QString>
+
+class IniFile;
+
+// The message table: every message-box text by its key, with a fixed English default. A language
+// section of lang.INI replaces the texts (keys compared without regard to case).
+class MessageTable {
+public:
+    MessageTable();
+    QString text(const QString& key) const;
+    // Fills the table from section of the language file; missing keys take their English default.
+    void apply(const IniFile& lang, const QString& section);
+    static QString englishDefault(const QString& key);
+
+private:
+    QHash<QString, QString> m_texts;
+};
+
+// Every translated control carries its help-context number N; its text key is "s" + N.
+inline constexpr const char* kHelpContextProperty = "helpContext";
+inline void setTextKey(QObject* o, int helpContext)
+{
+    o->setProperty(kHelpContextProperty, helpContext);
+}
+inline int textKeyOf(const QObject* o)
+{
+    return o->property(kHelpContextProperty).toInt();
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// Records, settings, the language file, comments and the error log are 8-bit text in Windows-1251,
+// the code page such collections were written in. Every conversion goes through here.
+namespace cp1251 {
+
+QString decode(QByteArrayView bytes);
+// Characters the code page cannot hold become '?'; *lossless (when given) says whether any did.
+QByteArray encode(QStringView text, bool* lossless = nullptr);
+bool canEncode(QStringView text);
+// The byte a character has in the code page, or '?' when it has none.
+unsigned char byteOf(QChar c);
+
+} // namespace cp1251

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// Collection paths are formed from the program folder and fixed pieces, with '/' on disk.
+namespace paths {
+
+// Fixed names of the collection; on disk they may stand in any letter case.
+inline constexpr QStringView kMyPlants = u"MyPlants";
+inline constexpr QStringView kShablon = u"!Shablon";
+inline constexpr QStringView kShablonAll = u"!Shablon_all";
+inline constexpr QStringView kNotes = u"!Notes";
+inline constexpr QStringView kGroupIni = u"group.ini";
+inline constexpr QStringView kPlantIni = u"plant.ini";
+inline constexpr QStringView kMainIni = u"main.ini";
+inline constexpr QStringView kLangIni = u"lang.INI";
+inline constexpr QStringView kErrorLog = u"errorlog.txt";
+inline constexpr QStringView kGroupImage = u"groupimage.bmp";
+
+// dir + "/" + name, without doubling a separator.
+QString join(const QString& dir, QStringView name);
+
+// The entry of dir whose name equals fixedName without regard to letter case: an exact match first,
+// otherwise the first such entry in byte order of the names; dir/fixedName when there is none yet.
+QString fixed(const QString& dir, QStringView fixedName);
+
+// The folder of a path, without a trailing separator.
+QString parentOf(const QString& path);
+QString fileNameOf(const QString& path);
+
+// The directories directly in dir (hidden ones too), in the order the file system returns them,
+// without "." and "..".
+QStringList subdirectories(const QString& dir);
+
+bool isDir(const QString& path);
+bool exists(const QString& path);
+
+} // namespace paths

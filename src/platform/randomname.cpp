@@ -1,0 +1,52 @@
+#include "platform/randomname.h"
+
+#include "platform/paths.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+
+namespace removedname {
+
+QString draw(const QString& parentDir, const QString& name)
+{
+    std::mt19937 gen(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<int> dist(0, 9998);
+    const QString stem = QStringLiteral("!deleted_") + name + u'_';
+    // 9,999 draws find a free number unless nearly all are taken; then count up from 0 instead.
+    for (int i = 0; i < 9999; ++i) {
+        const QString candidate = stem + QString::number(dist(gen));
+        if (!paths::exists(paths::join(parentDir, candidate)))
+            return candidate;
+    }
+    for (int n = 0;; ++n) {
+        const QString candidate = stem + QString::number(n);
+        if (!paths::exists(paths::join(parentDir, candidate)))
+            return candidate;
+    }
+}
+
+QString removeByRenaming(const QString& parentDir, const QString& name)
+{
+    const QString target = paths::join(parentDir, draw(parentDir, name));
+    const QString source = paths::join(parentDir, name);
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    // A plain rename would silently replace an empty folder that appeared since the draw.
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return target;
+    if (errno != EINVAL && errno != ENOSYS)
+        return QString();
+    if (paths::exists(target)) {
+        errno = EEXIST;
+        return QString();
+    }
+    return std::rename(from.constData(), to.constData()) == 0 ? target : QString();
+}
+
+} // namespace removedname

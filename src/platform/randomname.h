@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Removal never deletes: a folder gets the name "!deleted_" + old name + "_" + N in place, N drawn
+// from a clock-seeded generator (0..9998) and drawn again while that name exists in the folder.
+namespace removedname {
+
+// The removed name for name inside parentDir, free at the time of the call.
+QString draw(const QString& parentDir, const QString& name);
+
+// Renames parentDir/name to its removed name; returns the new path, or an empty string when the
+// rename failed (errno tells why).
+QString removeByRenaming(const QString& parentDir, const QString& name);
+
+} // namespace removedname

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+// One running program per user: a lock file named after "MyPelmo" in the user's runtime folder.
+// A lock left by a process that died is recovered; a live one is never taken over, however old.
+class SingleInstance {
+public:
+    // lockPath empty: the user's runtime folder + "/MyPelmo.lock".
+    explicit SingleInstance(const QString& lockPath = QString());
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // True when another instance holds the lock.
+    bool anotherInstance() const { return m_another; }
+    QString lockPath() const { return m_path; }
+
+    static QString defaultLockPath();
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_another = false;
+};

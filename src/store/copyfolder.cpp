@@ -1,0 +1,316 @@
+#include "store/copyfolder.h"
+
+#include "platform/messagesink.h"
+#include "platform/paths.h"
+#include "platform/rounding.h"
+#include "store/errorlog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString withSlash(QString p)
+{
+    if (!p.endsWith(u'/'))
+        p += u'/';
+    return p;
+}
+
+bool matchesMask(const QString& name, const QString& mask)
+{
+    if (mask == u"*.*" || mask == u"*")
+        return true;
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(mask),
+                                QRegularExpression::CaseInsensitiveOption);
+    return re.match(name).hasMatch();
+}
+
+bool diskFull(int err)
+{
+    return err == ENOSPC || err == EDQUOT;
+}
+
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+FileCopier::FileCopier(const QString& programFolder, MessageSink& sink)
+    : m_programFolder(programFolder), m_sink(sink)
+{
+}
+
+int FileCopier::progressDivisor(qint64 count)
+{
+    int divisor = 1;
+    if (count > 100)
+        divisor = 10;
+    if (count > 10000)
+        divisor = 100;
+    if (count > 1000000)
+        divisor = 1000;
+    return divisor;
+}
+
+void FileCopier::pump()
+{
+    if (progress.pump)
+        progress.pump();
+}
+
+bool FileCopier::copyTree(const QString& from, const QString& to, bool deleteSource)
+{
+    if (m_busy) {
+        lastErrorText = QStringLiteral("Another copy is still running.");
+        return false;
+    }
+    const QString src = withSlash(QDir::cleanPath(from));
+    const QString dst = withSlash(QDir::cleanPath(to));
+    if (dst.startsWith(src)) {
+        lastErrorText = QStringLiteral("A folder cannot be copied into itself.");
+        return false;
+    }
+    gl_FromPath = src;
+    gl_ToPath = dst;
+    CopyFolder(gl_FromPath, QStringLiteral("*.*"), deleteSource);
+    return true;
+}
+
+void FileCopier::CopyFolder(const QString& folder, const QString& mask, bool deleteSource)
+{
+    if (m_busy)
+        return; // one copy at a time: the globals above belong to the running one
+    m_busy = true;
+    copyFolderRecursive(folder, mask, deleteSource);
+    m_busy = false;
+}
+
+void FileCopier::copyFolderRecursive(const QString& folderIn, const QString& mask, bool deleteSource)
+{
+    if (copyAbort)
+        return;
+    pump();
+    const QString folder = withSlash(folderIn);
+    const QString relative = folder.mid(gl_FromPath.size());
+
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return;
+    std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, ::closedir);
+    while (dirent* e = ::readdir(dir)) {
+        const QString name = QFile::decodeName(e->d_name);
+        if (name == u"." || name == u"..")
+            continue;
+        if (!matchesMask(name, mask))
+            continue;
+        const QString path = folder + name;
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            continue;
+        if (S_ISLNK(st.st_mode)) {
+            // Follow a link to a file; never walk into a linked folder (it may lead back here).
+            if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+                continue;
+        }
+        if (S_ISREG(st.st_mode)) {
+            const qint64 r = FCopyFile(path, gl_ToPath + relative + name);
+            if (copyAbort)
+                return;
+            if (deleteSource && r >= 0)
+                ::unlink(QFile::encodeName(path).constData());
+        } else if (S_ISDIR(st.st_mode)) {
+            copyFolderRecursive(path + u'/', mask, deleteSource);
+            if (copyAbort)
+                return;
+            if (deleteSource)
+                ::rmdir(QFile::encodeName(path).constData()); // stays when not empty
+        }
+    }
+}
+
+qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn)
+{
+    qint64 result = -1;
+    QString destination = destinationIn;
+    const QString destFolder = paths::parentOf(destination);
+    if (conversion) {
+        // The older layout named these pages so.
+        const QString lower = paths::fileNameOf(source).toLower();
+        if (lower == u"kultura.rtf")
+            destination = paths::join(destFolder, u"diary.rtf");
+        else if (lower == u"uhod.rtf")
+            destination = paths::join(destFolder, u"care.rtf");
+    }
+
+    const QByteArray src = QFile::encodeName(source);
+    const QByteArray dst = QFile::encodeName(destination);
+    QByteArray temp;
+    Fd in;
+    Fd out;
+    int err = 0;
+    bool aborted = false;
+    auto fail = [&](int e) {
+        err = e ? e : EIO;
+        return false;
+    };
+    auto run = [&]() -> bool {
+        struct stat st {};
+        in.fd = ::open(src.constData(), O_RDONLY | O_CLOEXEC);
+        if (in.fd < 0)
+            return fail(errno);
+        if (::fstat(in.fd, &st) != 0)
+            return fail(errno);
+        if (!QDir().mkpath(destFolder))
+            return fail(errno ? errno : EACCES);
+        struct stat dstStat {};
+        if (::stat(dst.constData(), &dstStat) == 0 && S_ISDIR(dstStat.st_mode))
+            return fail(EISDIR);
+        temp = QFile::encodeName(paths::join(destFolder, QString(u'.' + paths::fileNameOf(destination)))) + ".XXXXXX";
+        out.fd = ::mkostemp(temp.data(), O_CLOEXEC);
+        if (out.fd < 0) {
+            temp.clear();
+            return fail(errno);
+        }
+        m_dst = out.fd;
+        const qint64 wanted = st.st_size;
+        int streamErr = 0;
+        result = CopyStream(in.fd, 0, &streamErr);
+        m_dst = -1;
+        if (streamErr != 0) {
+            result = -1;
+            return fail(streamErr);
+        }
+        if (::lseek(out.fd, 0, SEEK_CUR) != wanted) {
+            result = -1;
+            if (copyAbort) {
+                aborted = true; // stopped by the user: the partial copy goes, nothing to report
+                return false;
+            }
+            return fail(EIO);
+        }
+        ++filesCopied;
+        if (conversion && progress.counter)
+            progress.counter(filesCopied);
+        // The copy keeps the source's permissions (its read-only state) and modification time.
+        if (::fchmod(out.fd, st.st_mode & 07777) != 0)
+            return fail(errno);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        if (::futimens(out.fd, times) != 0)
+            return fail(errno);
+        const int fd = out.fd;
+        out.fd = -1;
+        if (::close(fd) != 0)
+            return fail(errno);
+        if (::rename(temp.constData(), dst.constData()) != 0)
+            return fail(errno);
+        temp.clear();
+        return true;
+    };
+    if (!run()) {
+        result = -1;
+        if (out.fd >= 0) {
+            ::close(out.fd);
+            out.fd = -1;
+        }
+        if (!temp.isEmpty())
+            ::unlink(temp.constData());
+        if (!aborted)
+            reportFailure(err, source, destination);
+    }
+    return result;
+}
+
+qint64 FileCopier::CopyStream(int src, qint64 count, int* err)
+{
+    *err = 0;
+    if (count == 0) {
+        if (::lseek(src, 0, SEEK_SET) < 0) {
+            *err = errno;
+            return 0;
+        }
+        struct stat st {};
+        if (::fstat(src, &st) != 0) {
+            *err = errno;
+            return 0;
+        }
+        count = st.st_size;
+    }
+    const int divisor = progressDivisor(count);
+    int gaugeMax = 0;
+    if (conversion) {
+        gaugeMax = static_cast<int>(roundHalfEven(static_cast<double>(count) / divisor));
+        if (progress.gaugeMax)
+            progress.gaugeMax(gaugeMax);
+    }
+    const qint64 result = count;
+    const qint64 block = std::min(count, kBlockSize);
+    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(std::max<qint64>(block, 1))]);
+    while (count != 0) {
+        const qint64 n = std::min(count, block);
+        qint64 got = 0;
+        while (got < n) {
+            const ssize_t r = ::read(src, buffer.get() + got, static_cast<size_t>(n - got));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r <= 0) {
+                *err = r < 0 ? errno : EIO; // the file is shorter than it said: a short read
+                return result;
+            }
+            got += r;
+        }
+        qint64 put = 0;
+        while (put < n) {
+            const ssize_t w = ::write(m_dst, buffer.get() + put, static_cast<size_t>(n - put));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w <= 0) {
+                *err = w < 0 ? errno : ENOSPC;
+                return result;
+            }
+            put += w;
+        }
+        count -= n;
+        if (conversion && progress.gaugeProgress)
+            progress.gaugeProgress(gaugeMax -
+                                   static_cast<int>(roundHalfEven(static_cast<double>(count) / divisor)));
+        pump();
+        if (copyAbort)
+            count = 0;
+    }
+    return result;
+}
+
+void FileCopier::reportFailure(int err, const QString& source, const QString& destination)
+{
+    lastErrorText = QString::fromLocal8Bit(std::strerror(err));
+    failedSources << source;
+    m_sink.warning(QStringLiteral("Error ") + QString::number(err) + QStringLiteral(" - ") + lastErrorText +
+                   u'\r' + QStringLiteral("args: ") + source);
+    errorlog::WriteErrorLog(m_programFolder,
+                            errorlog::message(lastErrorText, QStringLiteral("FCopyFile"),
+                                              QStringLiteral("infile: ") + source + QStringLiteral("; outfile: ") +
+                                                  destination));
+    if (diskFull(err)) {
+        m_sink.warning(QString::fromUtf8("In Russian: Освободите место на диске и запустите программу "
+                                         "заново.\rIn English: Make more free space on a disk and start "
+                                         "the program again."));
+        copyAbort = true;
+    }
+    ++copyErrors;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/messagesink.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A real program folder in a temporary directory, with helpers to lay out a collection in it.
+class TempProgramFolder {
+public:
+    TempProgramFolder();
+    QString path() const { return m_dir.path() + u'/'; }
+    QString file(const QString& relative) const { return path() + relative; }
+
+    // Writes bytes to relative (folders created); the bytes go to disk exactly as given.
+    void write(const QString& relative, const QByteArray& bytes) const;
+    // A record in Windows-1251 with CR LF lines.
+    void writeRecord(const QString& relative, const QString& text) const;
+    QByteArray read(const QString& relative) const;
+    void mkdir(const QString& relative) const;
+    bool exists(const QString& relative) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Records the message boxes logic asked for.
+class RecordingSink : public MessageSink {
+public:
+    void warning(const QString& text) override { warnings << text; }
+    bool question(const QString& text) override
+    {
+        questions << text;
+        return answer;
+    }
+    QStringList warnings;
+    QStringList questions;
+    bool answer = true;
+};
