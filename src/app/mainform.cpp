@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -82,6 +83,22 @@ QPixmap bannerPixmap()
 
 } // namespace
 
+// A splitter whose side panels keep their widths when it is resized (its own handler would scale
+// them); the owner re-applies the widths after the base class has done its layout.
+class PanelSplitter : public QSplitter {
+public:
+    explicit PanelSplitter(QWidget* parent) : QSplitter(Qt::Horizontal, parent) {}
+    std::function<void()> afterResize;
+
+protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QSplitter::resizeEvent(e);
+        if (afterResize)
+            afterResize();
+    }
+};
+
 TMainForm::TMainForm(const QString& programFolder, const QStringList& args, MessageSink* sink, QWidget* parent)
     : QMainWindow(parent),
       m_programFolder(withSlash(programFolder)),
@@ -107,12 +124,16 @@ QPushButton* TMainForm::pageButton(const QString& name, const QString& text, int
     b->setObjectName(name);
     b->setFocusPolicy(Qt::NoFocus);
     setTextKey(b, helpContext);
+    // As wide as the caption needs, so the bar ends with its picture within 524 pixels.
+    b->setMinimumWidth(0);
+    b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    b->setMaximumWidth(std::max(62, b->fontMetrics().horizontalAdvance(text) + 24));
     return b;
 }
 
 void TMainForm::buildRegions()
 {
-    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter = new PanelSplitter(this);
     m_splitter->setObjectName(QStringLiteral("Splitter"));
     m_splitter->setChildrenCollapsible(false);
     setCentralWidget(m_splitter);
@@ -164,7 +185,10 @@ void TMainForm::buildRegions()
     Image1 = new QLabel(Panel3);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(bannerPixmap());
-    Image1->setFixedSize(206, 30);
+    Image1->setFixedHeight(30);
+    Image1->setMinimumWidth(0);
+    Image1->setMaximumWidth(206);
+    Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     buttons->addWidget(Image1);
     pageLayout->addWidget(Panel3);
 
@@ -216,7 +240,12 @@ void TMainForm::buildRegions()
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 0);
     m_splitter->setStretchFactor(2, 1);
-    m_splitter->setSizes({102, 184, 514});
+    m_splitter->afterResize = [this] { layOutPanels(); };
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] {
+        const QList<int> sizes = m_splitter->sizes();
+        m_groupsWidth = sizes.value(0);
+        m_listWidth = sizes.value(1);
+    });
 
     buildToolBar();
     // The bar of the window itself takes the application's hints; the page area's bar shows the panels.
@@ -468,10 +497,23 @@ void TMainForm::applySettings()
     // Panel widths: never below the bar's own minimum, never so wide the page area vanishes.
     const int groups = std::max(m_settings.groupsWidth, int(TFrame1::kMinimumWidth));
     const int list = std::max(m_settings.listWidth, Panel4->minimumWidth());
-    const int total = std::max(width(), m_splitter->width());
-    m_splitter->setSizes({groups, list, std::max(200, total - groups - list)});
+    setPanelWidths(groups, list);
     if (m_settings.wstate)
         showMaximized();
+}
+
+void TMainForm::setPanelWidths(int groups, int list)
+{
+    m_groupsWidth = groups;
+    m_listWidth = list;
+    layOutPanels();
+}
+
+void TMainForm::layOutPanels()
+{
+    // The group bar and the tree keep their widths; the page area takes what is left.
+    const int rest = std::max(1, m_splitter->width() - m_groupsWidth - m_listWidth - 2 * m_splitter->handleWidth());
+    m_splitter->setSizes({m_groupsWidth, m_listWidth, rest});
 }
 
 void TMainForm::selectGroupAtStartUp()

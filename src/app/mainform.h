@@ -16,7 +16,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QSplitter;
+class PanelSplitter;
 class QStatusBar;
 class QTextEdit;
 class QTimer;
@@ -106,6 +106,9 @@ private:
     void FormActivate();
 
     void applySettings();
+    // Panel widths the user set (or the settings gave); kept when the window is resized.
+    void setPanelWidths(int groups, int list);
+    void layOutPanels();
     void saveSettingsNow();
     void selectGroupAtStartUp();
     void highlightPage(QPushButton* current);
@@ -122,7 +125,7 @@ private:
     MessageTable m_messages;
     Settings m_settings;
     std::unique_ptr<IniFile> m_settingsFile;
-    QSplitter* m_splitter = nullptr;
+    PanelSplitter* m_splitter = nullptr;
     QLabel* m_caretPanel = nullptr;
     QLabel* m_modifiedPanel = nullptr;
     QLabel* m_thirdPanel = nullptr;
@@ -133,4 +136,6 @@ private:
     bool m_started = false;
     bool m_closed = false;
     bool m_hintsRouted = false;
+    int m_groupsWidth = 102;
+    int m_listWidth = 184;
 };

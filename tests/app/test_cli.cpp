@@ -1,1 +1,88 @@
+#include "app/cli.h"
+#include "../support/tempprogramfolder.h"
+
+#include <QProcess>
+
 #include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int code;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QStringList& args)
+{
+    QString out;
+    QString err;
+    QTextStream o(&out);
+    QTextStream e(&err);
+    const int code = runCli(args, o, e);
+    o.flush();
+    e.flush();
+    return {code, out, err};
+}
+
+// A collection as it comes from a case-blind file system: fixed names in other letter cases,
+// Windows-1251 records with Cyrillic values.
+void layOutMixedCaseCollection(const TempProgramFolder& pf)
+{
+    const QString g = QString::fromUtf8("myplants/Суккуленты/");
+    pf.writeRecord(g + QStringLiteral("Group.INI"), QStringLiteral("[group]\ncolor=$FCC99E\nimageindex=2\nimageorder=2\n"));
+    pf.writeRecord(g + QString::fromUtf8("Кактусы/PLANT.ini"), QStringLiteral("[MAIN]\nCond=1\nExpanded=1\n"));
+    pf.writeRecord(g + QString::fromUtf8("Кактусы/Опунция/Plant.Ini"), QStringLiteral("[Main]\nCond=3\n"));
+    pf.writeRecord(g + QStringLiteral("Aloe/PLANT.INI"), QStringLiteral("[Main]\nCond=2\n"));
+    pf.writeRecord(g + QStringLiteral("aloe/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.writeRecord(g + QStringLiteral("!SHABLON/description.rtf"), QStringLiteral("{\\rtf1}"));
+    pf.writeRecord(QStringLiteral("myplants/!SHABLON_ALL/group.ini"), QStringLiteral("[Group]\n"));
+    pf.writeRecord(QStringLiteral("myplants/Roses/group.ini"), QStringLiteral("[Group]\nImageIndex=17\nImageOrder=1\n"));
+}
+
+} // namespace
+
+TEST(Cli, ReadsACollectionWithFixedNamesInOtherLetterCases)
+{
+    TempProgramFolder pf;
+    layOutMixedCaseCollection(pf);
+    const CliRun groups = cli({QStringLiteral("groups"), pf.path()});
+    EXPECT_EQ(groups.code, 0) << groups.err.toStdString();
+    EXPECT_EQ(groups.out, QString::fromUtf8("1\tRoses\tpicture 17\t#000000\n"
+                                            "2\tСуккуленты\tpicture 2\t#9EC9FC\n"));
+    const CliRun tree = cli({QStringLiteral("tree"), pf.path(), QString::fromUtf8("Суккуленты")});
+    EXPECT_EQ(tree.code, 0) << tree.err.toStdString();
+    EXPECT_EQ(tree.out, QString::fromUtf8("Кактусы/\n"
+                                          "  Опунция  [Urgently to replace!]\n"
+                                          "Aloe  [Ideal condition]\n"
+                                          "aloe\n"));
+    EXPECT_TRUE(tree.err.isEmpty());
+}
+
+TEST(Cli, ReadsOnlyAndSaysWhatIsWrong)
+{
+    TempProgramFolder pf;
+    EXPECT_EQ(cli({QStringLiteral("groups"), pf.path()}).code, 1); // no MyPlants
+    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants")));
+    pf.mkdir(QStringLiteral("MyPlants/Roses"));
+    const CliRun missing = cli({QStringLiteral("tree"), pf.path(), QStringLiteral("Tulips")});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("no group named")));
+    EXPECT_EQ(cli({QStringLiteral("tree"), pf.path(), QStringLiteral("..")}).code, 1);
+    EXPECT_EQ(cli({QStringLiteral("bogus")}).code, 2);
+    EXPECT_EQ(cli({}).code, 2);
+    // Listing the groups never writes their records.
+    EXPECT_EQ(cli({QStringLiteral("groups"), pf.path()}).code, 0);
+    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/group.ini")));
+}
+
+TEST(Cli, TheInstalledProgramPrintsUtf8)
+{
+    TempProgramFolder pf;
+    layOutMixedCaseCollection(pf);
+    QProcess p;
+    p.start(QStringLiteral(VERDARIUM_CLI_BINARY), {QStringLiteral("groups"), pf.path()});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardOutput().contains(QString::fromUtf8("Суккуленты").toUtf8()));
+}
