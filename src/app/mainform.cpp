@@ -181,15 +181,16 @@ void TMainForm::buildRegions()
     BitBtn1 = pageButton(QStringLiteral("BitBtn1"), QStringLiteral("Note"), 43);
     for (QPushButton* b : {Button4, Button5, Button7, Button6, BitBtn1})
         buttons->addWidget(b);
-    buttons->addStretch(1);
     Image1 = new QLabel(Panel3);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(bannerPixmap());
     Image1->setFixedHeight(30);
     Image1->setMinimumWidth(0);
     Image1->setMaximumWidth(206);
+    // The picture takes the room the buttons leave, up to its own width; it never widens the window.
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    buttons->addWidget(Image1);
+    Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    buttons->addWidget(Image1, 1);
     pageLayout->addWidget(Panel3);
 
     Panel2 = new QWidget(Panel1);
@@ -512,7 +513,12 @@ void TMainForm::setPanelWidths(int groups, int list)
 void TMainForm::layOutPanels()
 {
     // The group bar and the tree keep their widths; the page area takes what is left.
-    const int rest = std::max(1, m_splitter->width() - m_groupsWidth - m_listWidth - 2 * m_splitter->handleWidth());
+    int room = 0;
+    for (int s : m_splitter->sizes())
+        room += s;
+    if (room <= 0)
+        room = m_splitter->width() - 2 * m_splitter->handleWidth();
+    const int rest = std::max(1, room - m_groupsWidth - m_listWidth);
     m_splitter->setSizes({m_groupsWidth, m_listWidth, rest});
 }
 

@@ -23,13 +23,10 @@
 
 namespace {
 
-QApplication& app()
+void app()
 {
-    static int argc = 1;
-    static char name[] = "test_app";
-    static char* argv[] = {name, nullptr};
-    static QApplication a(argc, argv);
-    return a;
+    // The application object is made by main() below and lives until the tests are done.
+    ASSERT_NE(QApplication::instance(), nullptr);
 }
 
 bool waitFor(const std::function<bool()>& condition, int ms = 10000)
@@ -200,4 +197,11 @@ TEST(MainForm, OneInstanceAndTheCloseSequenceRunsOnSigterm)
     EXPECT_EQ(third.state(), QProcess::Running);
     third.terminate();
     EXPECT_TRUE(third.waitForFinished(10000));
+}
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    QApplication a(argc, argv);
+    return RUN_ALL_TESTS();
 }
