@@ -97,7 +97,9 @@ void FileCopier::CopyFolder(const QString& folder, const QString& mask, bool del
     if (m_busy)
         return; // one copy at a time: the globals above belong to the running one
     m_busy = true;
+    m_madeFolder.clear();
     copyFolderRecursive(folder, mask, deleteSource);
+    m_madeFolder.clear();
     m_busy = false;
 }
 
@@ -120,21 +122,24 @@ void FileCopier::copyFolderRecursive(const QString& folderIn, const QString& mas
         if (!matchesMask(name, mask))
             continue;
         const QString path = folder + name;
-        struct stat st {};
-        if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
-            continue;
-        if (S_ISLNK(st.st_mode)) {
-            // Follow a link to a file; never walk into a linked folder (it may lead back here).
-            if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        // The entry's type comes with the listing on most file systems; ask only when it does not.
+        mode_t type = e->d_type == DT_REG ? S_IFREG : e->d_type == DT_DIR ? S_IFDIR : 0;
+        if (type == 0) {
+            struct stat st {};
+            if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
                 continue;
+            // Follow a link to a file; never walk into a linked folder (it may lead back here).
+            if (S_ISLNK(st.st_mode) && (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)))
+                continue;
+            type = st.st_mode & S_IFMT;
         }
-        if (S_ISREG(st.st_mode)) {
+        if (S_ISREG(type)) {
             const qint64 r = FCopyFile(path, gl_ToPath + relative + name);
             if (copyAbort)
                 return;
             if (deleteSource && r >= 0)
                 ::unlink(QFile::encodeName(path).constData());
-        } else if (S_ISDIR(st.st_mode)) {
+        } else if (S_ISDIR(type)) {
             copyFolderRecursive(path + u'/', mask, deleteSource);
             if (copyAbort)
                 return;
@@ -176,11 +181,11 @@ qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn
             return fail(errno);
         if (::fstat(in.fd, &st) != 0)
             return fail(errno);
-        if (!QDir().mkpath(destFolder))
-            return fail(errno ? errno : EACCES);
-        struct stat dstStat {};
-        if (::stat(dst.constData(), &dstStat) == 0 && S_ISDIR(dstStat.st_mode))
-            return fail(EISDIR);
+        if (!m_busy || destFolder != m_madeFolder) {
+            if (!QDir().mkpath(destFolder))
+                return fail(errno ? errno : EACCES);
+            m_madeFolder = destFolder;
+        }
         temp = QFile::encodeName(paths::join(destFolder, QString(u'.' + paths::fileNameOf(destination)))) + ".XXXXXX";
         out.fd = ::mkostemp(temp.data(), O_CLOEXEC);
         if (out.fd < 0) {
@@ -190,13 +195,14 @@ qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn
         m_dst = out.fd;
         const qint64 wanted = st.st_size;
         int streamErr = 0;
-        result = CopyStream(in.fd, 0, &streamErr);
+        // The source was just opened at its start, so its known size is the same as "the whole file".
+        result = CopyStream(in.fd, wanted, &streamErr);
         m_dst = -1;
         if (streamErr != 0) {
             result = -1;
             return fail(streamErr);
         }
-        if (::lseek(out.fd, 0, SEEK_CUR) != wanted) {
+        if (m_written != wanted) {
             result = -1;
             if (copyAbort) {
                 aborted = true; // stopped by the user: the partial copy goes, nothing to report
@@ -259,13 +265,16 @@ qint64 FileCopier::CopyStream(int src, qint64 count, int* err)
             progress.gaugeMax(gaugeMax);
     }
     const qint64 result = count;
+    m_written = 0;
     const qint64 block = std::min(count, kBlockSize);
-    std::unique_ptr<char[]> buffer(new char[static_cast<size_t>(std::max<qint64>(block, 1))]);
+    if (!m_buffer)
+        m_buffer = std::make_unique<char[]>(static_cast<size_t>(kBlockSize));
+    char* const buffer = m_buffer.get();
     while (count != 0) {
         const qint64 n = std::min(count, block);
         qint64 got = 0;
         while (got < n) {
-            const ssize_t r = ::read(src, buffer.get() + got, static_cast<size_t>(n - got));
+            const ssize_t r = ::read(src, buffer + got, static_cast<size_t>(n - got));
             if (r < 0 && errno == EINTR)
                 continue;
             if (r <= 0) {
@@ -276,7 +285,7 @@ qint64 FileCopier::CopyStream(int src, qint64 count, int* err)
         }
         qint64 put = 0;
         while (put < n) {
-            const ssize_t w = ::write(m_dst, buffer.get() + put, static_cast<size_t>(n - put));
+            const ssize_t w = ::write(m_dst, buffer + put, static_cast<size_t>(n - put));
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0) {
@@ -284,6 +293,7 @@ qint64 FileCopier::CopyStream(int src, qint64 count, int* err)
                 return result;
             }
             put += w;
+            m_written += w;
         }
         count -= n;
         if (conversion && progress.gaugeProgress)

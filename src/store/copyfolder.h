@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class MessageSink;
 
@@ -66,5 +67,9 @@ private:
     QString m_programFolder;
     MessageSink& m_sink;
     int m_dst = -1;
+    qint64 m_written = 0; // bytes the last CopyStream wrote
     bool m_busy = false;
+    // The destination folder made last, so a folder's files do not each ask for it again.
+    QString m_madeFolder;
+    std::unique_ptr<char[]> m_buffer;
 };
