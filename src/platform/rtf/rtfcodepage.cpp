@@ -1,0 +1,79 @@
+#include "platform/rtf/rtfcodepage.h"
+
+#include "platform/codepage.h"
+
+#include <QHash>
+#include <QStringDecoder>
+
+#include <memory>
+
+namespace rtfcodepage {
+
+int fromCharset(int charset, int documentCodePage)
+{
+    switch (charset) {
+    case 0: return 1252;
+    case 1: return documentCodePage; // "default"
+    case 2: return 1252;             // symbol fonts: their bytes are shown as they are
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    default: return documentCodePage;
+    }
+}
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F.
+const char16_t k1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+QString decode1252(QByteArrayView bytes)
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* o = out.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *o++ = (b >= 0x80 && b < 0xA0) ? QChar(k1252High[b - 0x80]) : QChar(char16_t(b));
+    }
+    return out;
+}
+
+} // namespace
+
+QString decode(QByteArrayView bytes, int codePage)
+{
+    if (codePage == 1251)
+        return cp1251::decode(bytes);
+    if (codePage == 1252 || codePage <= 0)
+        return decode1252(bytes);
+    if (codePage == 65001)
+        return QString::fromUtf8(bytes);
+    // Other code pages through Qt's converters (ICU); one decoder per code page, kept.
+    thread_local QHash<int, std::shared_ptr<QStringDecoder>> decoders;
+    auto it = decoders.find(codePage);
+    if (it == decoders.end()) {
+        auto d = std::make_shared<QStringDecoder>(QByteArray("windows-" + QByteArray::number(codePage)).constData());
+        if (!d->isValid())
+            d = std::make_shared<QStringDecoder>(QByteArray("cp" + QByteArray::number(codePage)).constData());
+        it = decoders.insert(codePage, d->isValid() ? d : nullptr);
+    }
+    if (!*it)
+        return decode1252(bytes);
+    return (*it)->decode(bytes);
+}
+
+} // namespace rtfcodepage

@@ -1,0 +1,657 @@
+#include "platform/rtf/rtfreader.h"
+
+#include "platform/codepage.h"
+#include "platform/rtf/rtfcodepage.h"
+#include "platform/rtf/rtftokenizer.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QHash>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include <vector>
+
+namespace {
+
+using Kind = RtfTokenizer::Kind;
+
+enum class Dest { Text, Skip, FontTable, ColorTable, Picture, FieldInstruction, ListText, ListDefinition };
+
+struct CharState {
+    int font = -1;
+    int size = 24; // half-points
+    bool bold = false, italic = false, underline = false, strike = false;
+    int fg = 0, bg = 0; // colour table indexes, 0 = automatic
+    int vertical = 0;   // 1 super, -1 sub
+    QString href;
+};
+
+enum class ListKind { None, Bullet, Decimal };
+
+struct ParState {
+    Qt::Alignment align = Qt::AlignLeft;
+    int fi = 0, li = 0, ri = 0, sb = 0, sa = 0; // twips
+    std::vector<int> tabs;
+    ListKind list = ListKind::None;
+    bool inTable = false;
+};
+
+struct State {
+    Dest dest = Dest::Text;
+    CharState ch;
+    ParState par;
+    int uc = 1;
+    int codePage = 1252;
+};
+
+struct Font {
+    QString name;
+    int codePage = 0; // 0: the document's
+};
+
+struct Picture {
+    QByteArray kind; // png, jpeg, or empty for kinds we cannot show
+    int picw = 0, pich = 0, wgoal = 0, hgoal = 0, scalex = 100, scaley = 100;
+    QByteArray hex;
+    QByteArray bin;
+    qsizetype groupStart = 0;
+};
+
+qreal twipsToPoints(int t) { return t / 20.0; }
+
+class Reader {
+public:
+    Reader(const QByteArray& bytes, QTextDocument* doc) : m_bytes(bytes), m_tok(bytes), m_doc(doc), m_cursor(doc) {}
+
+    RtfReader::Result run();
+
+private:
+    void flushText();
+    void appendText(const QString& s);
+    void appendBytes(QByteArrayView b);
+    void word(const RtfTokenizer::Token& t);
+    void symbol(char c);
+    void text(QByteArrayView bytes);
+    void paragraph();
+    void finishPicture();
+    void finishFontEntry();
+    void enterCellIfNeeded();
+    QTextCharFormat charFormat() const;
+    QTextBlockFormat blockFormat() const;
+    int codePageOfFont(int f) const;
+
+    QByteArrayView m_bytes;
+    RtfTokenizer m_tok;
+    QTextDocument* m_doc;
+    QTextCursor m_cursor;
+    State m_s;
+    std::vector<State> m_stack;
+    int m_docCodePage = 1252;
+    int m_defaultFont = 0;
+    QHash<int, Font> m_fonts;
+    int m_fontEntry = -1;
+    QByteArray m_fontName;
+    std::vector<QColor> m_colors;
+    int m_r = 0, m_g = 0, m_b = 0;
+    bool m_colorSet = false;
+    QString m_pending;
+    QByteArray m_pendingBytes;
+    int m_skipChars = 0;
+    bool m_starNext = false;
+    // picture
+    Picture m_pict;
+    int m_pictDepth = -1;
+    int m_pictures = 0;
+    qsizetype m_groupStart = 0;
+    ListKind m_pnKind = ListKind::None;
+    ListKind m_markerKind = ListKind::None;
+    // field
+    QString m_fieldInstruction;
+    int m_fieldDepth = -1;
+    int m_fieldResultDepth = -1;
+    // list markers read from \pntext or \listtext
+    QString m_listText;
+    int m_listTextDepth = -1;
+    QTextList* m_list = nullptr;
+    ListKind m_listKind = ListKind::None;
+    int m_listIndent = 0;
+    // tables
+    QTextTable* m_table = nullptr;
+    int m_row = -1, m_col = 0;
+    int m_rowCells = 0;
+    bool m_rowPending = false;
+    bool m_cellPending = false;
+    bool m_blockHasContent = false;
+    QString m_problem;
+    int m_paragraphs = 0;
+};
+
+int Reader::codePageOfFont(int f) const
+{
+    const auto it = m_fonts.constFind(f);
+    if (it != m_fonts.constEnd() && it->codePage > 0)
+        return it->codePage;
+    return m_docCodePage;
+}
+
+QTextCharFormat Reader::charFormat() const
+{
+    QTextCharFormat f;
+    const auto it = m_fonts.constFind(m_s.ch.font >= 0 ? m_s.ch.font : m_defaultFont);
+    if (it != m_fonts.constEnd() && !it->name.isEmpty())
+        f.setFontFamilies({it->name});
+    f.setFontPointSize(std::clamp(m_s.ch.size, 2, 3276) / 2.0);
+    if (m_s.ch.bold)
+        f.setFontWeight(QFont::Bold);
+    f.setFontItalic(m_s.ch.italic);
+    f.setFontUnderline(m_s.ch.underline);
+    f.setFontStrikeOut(m_s.ch.strike);
+    if (m_s.ch.fg > 0 && m_s.ch.fg < static_cast<int>(m_colors.size()) && m_colors[m_s.ch.fg].isValid())
+        f.setForeground(m_colors[m_s.ch.fg]);
+    if (m_s.ch.bg > 0 && m_s.ch.bg < static_cast<int>(m_colors.size()) && m_colors[m_s.ch.bg].isValid())
+        f.setBackground(m_colors[m_s.ch.bg]);
+    if (m_s.ch.vertical > 0)
+        f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+    else if (m_s.ch.vertical < 0)
+        f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (!m_s.ch.href.isEmpty()) {
+        f.setAnchor(true);
+        f.setAnchorHref(m_s.ch.href);
+    }
+    return f;
+}
+
+QTextBlockFormat Reader::blockFormat() const
+{
+    QTextBlockFormat b;
+    b.setAlignment(m_s.par.align);
+    b.setTextIndent(twipsToPoints(m_s.par.fi));
+    b.setLeftMargin(twipsToPoints(m_s.par.li));
+    b.setRightMargin(twipsToPoints(m_s.par.ri));
+    b.setTopMargin(twipsToPoints(m_s.par.sb));
+    b.setBottomMargin(twipsToPoints(m_s.par.sa));
+    if (!m_s.par.tabs.empty()) {
+        QList<QTextOption::Tab> tabs;
+        for (const int t : m_s.par.tabs)
+            tabs << QTextOption::Tab(twipsToPoints(t), QTextOption::LeftTab);
+        b.setTabPositions(tabs);
+    }
+    return b;
+}
+
+void Reader::appendBytes(QByteArrayView b)
+{
+    m_pendingBytes += b;
+}
+
+void Reader::appendText(const QString& s)
+{
+    if (!m_pendingBytes.isEmpty()) {
+        m_pending += rtfcodepage::decode(m_pendingBytes, m_s.codePage);
+        m_pendingBytes.clear();
+    }
+    m_pending += s;
+}
+
+void Reader::enterCellIfNeeded()
+{
+    if (!m_s.par.inTable) {
+        if (m_table) {
+            // what follows a table starts below it
+            m_cursor = m_table->lastCursorPosition();
+            m_cursor.movePosition(QTextCursor::NextCharacter);
+            m_table = nullptr;
+        }
+        return;
+    }
+    if (!m_table) {
+        m_table = m_cursor.insertTable(1, std::max(1, m_rowCells));
+        QTextTableFormat tf = m_table->format();
+        tf.setBorder(1);
+        tf.setCellPadding(2);
+        tf.setCellSpacing(0);
+        m_table->setFormat(tf);
+        m_row = 0;
+        m_col = 0;
+        m_rowPending = false;
+        m_cellPending = false;
+        m_cursor = m_table->cellAt(0, 0).firstCursorPosition();
+    } else if (m_rowPending) {
+        m_table->appendRows(1);
+        ++m_row;
+        m_col = 0;
+        m_rowPending = false;
+        m_cellPending = false;
+        m_cursor = m_table->cellAt(m_row, 0).firstCursorPosition();
+    } else if (m_cellPending) {
+        if (m_col >= m_table->columns())
+            m_table->appendColumns(1); // a row with more cells than the first
+        m_cellPending = false;
+        m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition();
+    }
+}
+
+void Reader::flushText()
+{
+    if (!m_pendingBytes.isEmpty())
+        appendText(QString());
+    if (m_pending.isEmpty())
+        return;
+    enterCellIfNeeded();
+    m_cursor.insertText(m_pending, charFormat());
+    m_blockHasContent = true;
+    m_pending.clear();
+}
+
+void Reader::paragraph()
+{
+    flushText();
+    enterCellIfNeeded();
+    m_cursor.setBlockFormat(blockFormat());
+    ListKind kind = m_s.par.list;
+    if (kind != ListKind::None && m_markerKind != ListKind::None)
+        kind = m_markerKind; // the marker text shows whether the list is numbered
+    m_markerKind = ListKind::None;
+    if (kind != ListKind::None) {
+        const bool sameList = m_list && m_listKind == kind && m_listIndent == m_s.par.li;
+        if (sameList) {
+            m_list->add(m_cursor.block());
+        } else {
+            QTextListFormat lf;
+            lf.setStyle(kind == ListKind::Decimal ? QTextListFormat::ListDecimal : QTextListFormat::ListDisc);
+            m_list = m_cursor.createList(lf);
+            m_listKind = kind;
+            m_listIndent = m_s.par.li;
+        }
+    } else {
+        if (QTextList* l = m_cursor.block().textList())
+            l->remove(m_cursor.block());
+        m_list = nullptr;
+    }
+    m_cursor.insertBlock(blockFormat(), charFormat());
+    m_blockHasContent = false;
+    ++m_paragraphs;
+}
+
+void Reader::finishFontEntry()
+{
+    if (m_fontEntry < 0)
+        return;
+    QByteArray name = m_fontName.trimmed();
+    if (name.endsWith(';'))
+        name.chop(1);
+    Font& f = m_fonts[m_fontEntry];
+    f.name = rtfcodepage::decode(name, f.codePage > 0 ? f.codePage : m_docCodePage);
+    m_fontName.clear();
+    m_fontEntry = -1;
+}
+
+void Reader::finishPicture()
+{
+    Picture& p = m_pict;
+    QByteArray data = p.bin.isEmpty() ? QByteArray::fromHex(p.hex) : p.bin; // only bytes present count
+    QImage image;
+    if (!p.kind.isEmpty() && !data.isEmpty())
+        image.loadFromData(data, p.kind == "png" ? "PNG" : "JPEG");
+    QTextImageFormat f;
+    const QString name = QStringLiteral("rtfpicture-%1").arg(++m_pictures);
+    int w = p.wgoal > 0 ? p.wgoal / 15 : (image.isNull() ? p.picw / 15 : image.width());
+    int h = p.hgoal > 0 ? p.hgoal / 15 : (image.isNull() ? p.pich / 15 : image.height());
+    w = w * std::clamp(p.scalex, 1, 1000) / 100;
+    h = h * std::clamp(p.scaley, 1, 1000) / 100;
+    w = std::clamp(w, 1, RtfReader::kMaxPictureSide);
+    h = std::clamp(h, 1, RtfReader::kMaxPictureSide);
+    if (image.isNull()) {
+        // A kind we cannot show: a grey box stands in, and the original group is kept for the save.
+        image = QImage(std::min(w, 256), std::min(h, 256), QImage::Format_RGB32);
+        image.fill(QColor(0xd0, 0xd0, 0xd0));
+        f.setProperty(rtfprop::kRawPicture, m_bytes.sliced(p.groupStart, m_tok.position() - p.groupStart).toByteArray());
+    } else {
+        f.setProperty(rtfprop::kPictureBytes, data);
+        f.setProperty(rtfprop::kPictureKind, p.kind);
+    }
+    m_doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    f.setName(name);
+    f.setWidth(w);
+    f.setHeight(h);
+    flushText();
+    enterCellIfNeeded();
+    m_cursor.insertImage(f);
+    m_blockHasContent = true;
+    m_pict = Picture();
+}
+
+void Reader::symbol(char c)
+{
+    switch (c) {
+    case '\\': case '{': case '}': appendText(QString(QLatin1Char(c))); break;
+    case '~': appendText(QString(QChar(0x00A0))); break;
+    case '_': appendText(QString(QChar(0x2011))); break;
+    case '-': break; // optional hyphen
+    case '*': m_starNext = true; return;
+    case '\t': appendText(QStringLiteral("\t")); break;
+    default: break;
+    }
+}
+
+void Reader::word(const RtfTokenizer::Token& t)
+{
+    const QByteArrayView w = t.word;
+    const int v = t.param;
+    const bool on = !t.hasParam || v != 0;
+    const bool star = m_starNext;
+    m_starNext = false;
+
+    if (m_s.dest == Dest::Picture) {
+        if (w == "pngblip") m_pict.kind = "png";
+        else if (w == "jpegblip") m_pict.kind = "jpeg";
+        else if (w == "picw") m_pict.picw = v;
+        else if (w == "pich") m_pict.pich = v;
+        else if (w == "picwgoal") m_pict.wgoal = v;
+        else if (w == "pichgoal") m_pict.hgoal = v;
+        else if (w == "picscalex") m_pict.scalex = v;
+        else if (w == "picscaley") m_pict.scaley = v;
+        else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "dibitmap" || w == "wbitmap") m_pict.kind.clear();
+        return;
+    }
+    if (m_s.dest == Dest::FontTable) {
+        if (w == "f") { finishFontEntry(); m_fontEntry = v; m_fonts[v] = Font(); }
+        else if (w == "fcharset" && m_fontEntry >= 0) m_fonts[m_fontEntry].codePage = rtfcodepage::fromCharset(v, m_docCodePage);
+        else if (w == "cpg" && m_fontEntry >= 0 && v > 0) m_fonts[m_fontEntry].codePage = v;
+        else if (star || w == "panose" || w == "falt") m_s.dest = Dest::Skip;
+        return;
+    }
+    if (m_s.dest == Dest::ColorTable) {
+        if (w == "red") m_r = v;
+        else if (w == "green") m_g = v;
+        else if (w == "blue") m_b = v;
+        m_colorSet = true;
+        return;
+    }
+    if (m_s.dest == Dest::Skip)
+        return;
+    if (m_s.dest == Dest::ListDefinition) {
+        if (w == "pndec" || w == "pnucltr" || w == "pnlcltr" || w == "pnucrm" || w == "pnlcrm") m_pnKind = ListKind::Decimal;
+        else if (w == "pnlvlblt") m_pnKind = ListKind::Bullet;
+        return;
+    }
+
+    // Destinations.
+    if (w == "fonttbl") { m_s.dest = Dest::FontTable; return; }
+    if (w == "colortbl") { m_s.dest = Dest::ColorTable; m_colors.clear(); m_colorSet = false; return; }
+    if (w == "pict") {
+        flushText();
+        m_s.dest = Dest::Picture;
+        m_pict = Picture();
+        m_pict.groupStart = m_groupStart;
+        m_pictDepth = static_cast<int>(m_stack.size());
+        return;
+    }
+    if (w == "fldinst") { flushText(); m_s.dest = Dest::FieldInstruction; m_fieldInstruction.clear(); return; }
+    if (w == "fldrslt") {
+        flushText();
+        QString inst = m_fieldInstruction.trimmed();
+        if (inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive)) {
+            inst = inst.mid(9).trimmed();
+            // switches such as \l come before the quoted address
+            const qsizetype q1 = inst.indexOf(u'"');
+            const qsizetype q2 = q1 >= 0 ? inst.indexOf(u'"', q1 + 1) : -1;
+            m_s.ch.href = q2 > q1 ? inst.mid(q1 + 1, q2 - q1 - 1) : inst.section(u' ', 0, 0);
+        }
+        return;
+    }
+    if (w == "pntext" || w == "listtext") { flushText(); m_s.dest = Dest::ListText; m_listText.clear(); return; }
+    if (w == "shppict" || w == "field") return; // read their inner groups
+    if (w == "pn") { m_s.dest = Dest::ListDefinition; m_pnKind = ListKind::Bullet; return; }
+    if (star || w == "stylesheet" || w == "info" || w == "header" || w == "footer" || w == "headerl" ||
+        w == "headerr" || w == "footerl" || w == "footerr" || w == "footnote" || w == "nonshppict" ||
+        w == "listtable" || w == "listoverridetable" || w == "rsidtbl" || w == "generator" || w == "xmlnstbl" ||
+        w == "pgdsctbl" || w == "themedata" || w == "colorschememapping" || w == "latentstyles" ||
+        w == "datastore" || w == "object" || w == "revtbl" || w == "filetbl" || w == "mmathPr" || w == "pnseclvl" ||
+        w == "fldtype" || w == "bkmkstart" || w == "bkmkend") {
+        flushText();
+        m_s.dest = Dest::Skip;
+        return;
+    }
+
+    if (m_s.dest == Dest::FieldInstruction || m_s.dest == Dest::ListText)
+        return;
+
+    // Header.
+    if (w == "ansicpg") { if (v > 0) m_docCodePage = v; m_s.codePage = codePageOfFont(m_s.ch.font); return; }
+    if (w == "deff") { m_defaultFont = v; return; }
+    if (w == "uc") { m_s.uc = std::clamp(v, 0, 10); return; }
+    if (w == "u") {
+        appendText(QString(QChar(static_cast<char16_t>(v < 0 ? v + 65536 : v))));
+        m_skipChars = m_s.uc;
+        return;
+    }
+
+    // Text.
+    if (w == "par" || w == "sect") { paragraph(); return; }
+    if (w == "line") { appendText(QString(QChar::LineSeparator)); return; }
+    if (w == "tab") { appendText(QStringLiteral("\t")); return; }
+    if (w == "emdash") { appendText(QString(QChar(0x2014))); return; }
+    if (w == "endash") { appendText(QString(QChar(0x2013))); return; }
+    if (w == "emspace") { appendText(QString(QChar(0x2003))); return; }
+    if (w == "enspace") { appendText(QString(QChar(0x2002))); return; }
+    if (w == "qmspace") { appendText(QString(QChar(0x2005))); return; }
+    if (w == "bullet") { appendText(QString(QChar(0x2022))); return; }
+    if (w == "lquote") { appendText(QString(QChar(0x2018))); return; }
+    if (w == "rquote") { appendText(QString(QChar(0x2019))); return; }
+    if (w == "ldblquote") { appendText(QString(QChar(0x201C))); return; }
+    if (w == "rdblquote") { appendText(QString(QChar(0x201D))); return; }
+
+    // Tables.
+    if (w == "trowd") { flushText(); m_rowCells = 0; m_s.par.inTable = true; return; }
+    if (w == "cellx") { ++m_rowCells; return; }
+    if (w == "intbl") { m_s.par.inTable = true; return; }
+    if (w == "cell") {
+        flushText();
+        m_s.par.inTable = true;
+        enterCellIfNeeded();
+        m_cursor.setBlockFormat(blockFormat());
+        ++m_col;
+        m_cellPending = true;
+        return;
+    }
+    if (w == "row") {
+        flushText();
+        if (m_table)
+            m_rowPending = true; // a row with fewer cells than columns leaves the last ones empty
+        return;
+    }
+
+    // Character formats: any change ends the run so far.
+    flushText();
+    CharState& c = m_s.ch;
+    if (w == "plain") { const QString href = c.href; c = CharState(); c.href = href; c.font = m_defaultFont; }
+    else if (w == "f") { c.font = v; m_s.codePage = codePageOfFont(v); }
+    else if (w == "fs") c.size = v;
+    else if (w == "b") c.bold = on;
+    else if (w == "i") c.italic = on;
+    else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" || w == "ulth") c.underline = on;
+    else if (w == "ulnone") c.underline = false;
+    else if (w == "strike" || w == "striked") c.strike = on;
+    else if (w == "cf") c.fg = v;
+    else if (w == "highlight" || w == "cb" || w == "chcbpat") c.bg = v;
+    else if (w == "super") c.vertical = on ? 1 : 0;
+    else if (w == "sub") c.vertical = on ? -1 : 0;
+    else if (w == "nosupersub") c.vertical = 0;
+    // Paragraph formats.
+    else if (w == "pard") { m_s.par = ParState(); }
+    else if (w == "ql") m_s.par.align = Qt::AlignLeft;
+    else if (w == "qc") m_s.par.align = Qt::AlignHCenter;
+    else if (w == "qr") m_s.par.align = Qt::AlignRight;
+    else if (w == "qj") m_s.par.align = Qt::AlignJustify;
+    else if (w == "fi") m_s.par.fi = v;
+    else if (w == "li") m_s.par.li = v;
+    else if (w == "ri") m_s.par.ri = v;
+    else if (w == "sb") m_s.par.sb = v;
+    else if (w == "sa") m_s.par.sa = v;
+    else if (w == "tx") { if (m_s.par.tabs.size() < 64) m_s.par.tabs.push_back(v); }
+    else if (w == "ls") { if (m_s.par.list == ListKind::None) m_s.par.list = ListKind::Bullet; }
+}
+
+void Reader::text(QByteArrayView bytes)
+{
+    switch (m_s.dest) {
+    case Dest::Text:
+        appendBytes(bytes);
+        break;
+    case Dest::FontTable:
+        m_fontName += bytes;
+        break;
+    case Dest::ColorTable:
+        for (const char c : bytes) {
+            if (c != ';')
+                continue;
+            m_colors.push_back(m_colorSet ? QColor(std::clamp(m_r, 0, 255), std::clamp(m_g, 0, 255), std::clamp(m_b, 0, 255)) : QColor());
+            m_r = m_g = m_b = 0;
+            m_colorSet = false;
+        }
+        break;
+    case Dest::Picture:
+        if (m_pict.hex.size() < 256 * 1024 * 1024)
+            m_pict.hex += bytes;
+        break;
+    case Dest::FieldInstruction:
+        m_fieldInstruction += rtfcodepage::decode(bytes, m_s.codePage);
+        break;
+    case Dest::ListText:
+        m_listText += rtfcodepage::decode(bytes, m_s.codePage);
+        break;
+    default:
+        break;
+    }
+}
+
+RtfReader::Result Reader::run()
+{
+    m_cursor.movePosition(QTextCursor::Start);
+    int depthOverflow = 0;
+    for (;;) {
+        const RtfTokenizer::Token t = m_tok.next();
+        if (t.kind == Kind::End)
+            break;
+        if (depthOverflow > 0) { // groups nested too deep are passed over whole
+            if (t.kind == Kind::GroupStart) ++depthOverflow;
+            else if (t.kind == Kind::GroupEnd) --depthOverflow;
+            continue;
+        }
+        // Characters after \u that stand in for it are skipped.
+        if (m_skipChars > 0 && (t.kind == Kind::Hex || t.kind == Kind::Text || t.kind == Kind::Symbol || (t.kind == Kind::Word && t.word != "u"))) {
+            if (t.kind == Kind::Text && t.word.size() > m_skipChars) {
+                const QByteArrayView rest = t.word.sliced(m_skipChars);
+                m_skipChars = 0;
+                text(rest);
+            } else {
+                m_skipChars -= t.kind == Kind::Text ? static_cast<int>(t.word.size()) : 1;
+                m_skipChars = std::max(0, m_skipChars);
+            }
+            continue;
+        }
+        switch (t.kind) {
+        case Kind::GroupStart:
+            m_skipChars = 0;
+            if (m_stack.size() >= static_cast<size_t>(RtfReader::kMaxDepth)) {
+                depthOverflow = 1;
+                m_problem = QStringLiteral("The page nests groups too deeply; the deepest parts were left out.");
+                break;
+            }
+            m_groupStart = m_tok.position() - 1;
+            m_stack.push_back(m_s);
+            break;
+        case Kind::GroupEnd: {
+            m_skipChars = 0;
+            if (m_stack.empty())
+                break; // unbalanced braces are tolerated
+            if (m_s.dest == Dest::Text)
+                flushText();
+            const State closed = m_s;
+            m_s = m_stack.back();
+            m_stack.pop_back();
+            if (closed.dest == Dest::FontTable && m_s.dest != Dest::FontTable)
+                finishFontEntry();
+            else if (closed.dest == Dest::FontTable)
+                finishFontEntry();
+            if (closed.dest == Dest::Picture && m_s.dest != Dest::Picture)
+                finishPicture();
+            if (closed.dest == Dest::ListDefinition && m_s.dest != Dest::ListDefinition)
+                m_s.par.list = m_pnKind;
+            if (closed.dest == Dest::ListText && m_s.dest != Dest::ListText) {
+                const QString marker = m_listText.trimmed();
+                m_markerKind = !marker.isEmpty() && marker[0].isDigit() ? ListKind::Decimal : ListKind::Bullet;
+            }
+            if (!closed.ch.href.isEmpty() && m_s.ch.href.isEmpty() && closed.dest == Dest::Text)
+                m_fieldInstruction.clear();
+            if (m_stack.empty())
+                m_s.codePage = codePageOfFont(m_s.ch.font);
+            break;
+        }
+        case Kind::Word:
+            word(t);
+            break;
+        case Kind::Symbol:
+            if (m_s.dest == Dest::Text || t.symbol == '*')
+                symbol(t.symbol);
+            break;
+        case Kind::Text:
+            text(t.word);
+            break;
+        case Kind::Hex:
+            if (m_s.dest == Dest::Text || m_s.dest == Dest::FontTable || m_s.dest == Dest::FieldInstruction || m_s.dest == Dest::ListText) {
+                const char b = static_cast<char>(t.byte);
+                text(QByteArrayView(&b, 1));
+            }
+            break;
+        case Kind::Bin:
+            if (m_s.dest == Dest::Picture)
+                m_pict.bin = t.data.toByteArray();
+            break;
+        case Kind::End:
+            break;
+        }
+    }
+    flushText();
+    m_s.par.inTable = false;
+    enterCellIfNeeded();
+    if (!m_blockHasContent && m_paragraphs > 0 && m_cursor.block().length() == 1 && !m_cursor.currentTable()) {
+        // The final \par closes the last paragraph; it does not open an empty one.
+        m_cursor.deletePreviousChar();
+    } else {
+        m_cursor.setBlockFormat(blockFormat());
+    }
+    RtfReader::Result r;
+    if (m_tok.damaged() && m_problem.isEmpty())
+        m_problem = QStringLiteral("The page is damaged; what could be read is shown.");
+    r.ok = m_problem.isEmpty();
+    r.problem = m_problem;
+    return r;
+}
+
+} // namespace
+
+RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* document)
+{
+    document->clear();
+    qsizetype start = 0;
+    while (start < bytes.size() && static_cast<unsigned char>(bytes[start]) <= ' ')
+        ++start;
+    if (!QByteArrayView(bytes).sliced(start).startsWith("{\\rtf")) {
+        // Not RTF: plain 8-bit text in the collection's code page.
+        QString text = cp1251::decode(bytes);
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(u'\r', u'\n');
+        document->setPlainText(text);
+        return {};
+    }
+    Reader reader(bytes, document);
+    return reader.run();
+}

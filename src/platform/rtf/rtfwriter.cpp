@@ -1,0 +1,251 @@
+#include "platform/rtf/rtfwriter.h"
+
+#include "platform/codepage.h"
+#include "platform/rtf/rtfreader.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
+#include <QTextTable>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+
+int toTwips(qreal points) { return static_cast<int>(std::lround(points * 20)); }
+
+class Writer {
+public:
+    explicit Writer(const QTextDocument& doc) : m_doc(doc) {}
+    QByteArray run();
+
+private:
+    int fontIndex(const QTextCharFormat& f);
+    int colorIndex(const QColor& c);
+    void frame(QTextFrame* frame);
+    void block(const QTextBlock& b, bool inTable);
+    void table(QTextTable* t);
+    void text(const QString& s);
+    void picture(const QTextImageFormat& f);
+
+    const QTextDocument& m_doc;
+    QStringList m_fonts;
+    QList<QColor> m_colors;
+    QByteArray m_body;
+};
+
+int Writer::fontIndex(const QTextCharFormat& f)
+{
+    const QStringList families = f.fontFamilies().toStringList();
+    QString name = families.isEmpty() ? m_doc.defaultFont().family() : families.first();
+    if (name.isEmpty())
+        name = QStringLiteral("Arial");
+    qsizetype i = m_fonts.indexOf(name);
+    if (i < 0) {
+        m_fonts << name;
+        i = m_fonts.size() - 1;
+    }
+    return static_cast<int>(i);
+}
+
+int Writer::colorIndex(const QColor& c)
+{
+    const QColor rgb = c.toRgb();
+    for (qsizetype i = 0; i < m_colors.size(); ++i)
+        if (m_colors[i].rgb() == rgb.rgb())
+            return static_cast<int>(i + 1);
+    m_colors << rgb;
+    return static_cast<int>(m_colors.size());
+}
+
+void Writer::text(const QString& s)
+{
+    for (const QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u == '\\' || u == '{' || u == '}') {
+            m_body += '\\';
+            m_body += static_cast<char>(u);
+        } else if (u == '\t') {
+            m_body += "\\tab ";
+        } else if (u == QChar::LineSeparator || u == '\n') {
+            m_body += "\\line ";
+        } else if (u == 0x00A0) {
+            m_body += "\\~";
+        } else if (u >= 0x20 && u < 0x80) {
+            m_body += static_cast<char>(u);
+        } else if (u < 0x20) {
+            // other control characters carry nothing
+        } else if (cp1251::canEncode(QStringView(&c, 1))) {
+            m_body += "\\'" + QByteArray::number(cp1251::byteOf(c), 16).rightJustified(2, '0');
+        } else {
+            m_body += "\\u" + QByteArray::number(static_cast<short>(u)) + '?';
+        }
+    }
+}
+
+void Writer::picture(const QTextImageFormat& f)
+{
+    const QVariant raw = f.property(rtfprop::kRawPicture);
+    if (raw.isValid()) {
+        m_body += raw.toByteArray();
+        return;
+    }
+    QByteArray data = f.property(rtfprop::kPictureBytes).toByteArray();
+    QByteArray kind = f.property(rtfprop::kPictureKind).toByteArray();
+    const QImage image = m_doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    if (data.isEmpty()) {
+        if (image.isNull())
+            return;
+        QBuffer buf(&data);
+        buf.open(QIODevice::WriteOnly);
+        image.save(&buf, "PNG");
+        kind = "png";
+    }
+    const int w = f.width() > 0 ? static_cast<int>(f.width()) : image.width();
+    const int h = f.height() > 0 ? static_cast<int>(f.height()) : image.height();
+    m_body += "{\\pict\\" + (kind == "jpeg" ? QByteArray("jpegblip") : QByteArray("pngblip")) + "\\picw" +
+              QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height()) + "\\picwgoal" +
+              QByteArray::number(w * 15) + "\\pichgoal" + QByteArray::number(h * 15) + "\r\n";
+    const QByteArray hex = data.toHex();
+    for (qsizetype i = 0; i < hex.size(); i += 128)
+        m_body += hex.mid(i, 128) + "\r\n";
+    m_body += '}';
+}
+
+void Writer::block(const QTextBlock& b, bool inTable)
+{
+    const QTextBlockFormat bf = b.blockFormat();
+    m_body += "\\pard";
+    if (inTable)
+        m_body += "\\intbl";
+    const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
+    if (a & Qt::AlignHCenter) m_body += "\\qc";
+    else if (a & Qt::AlignRight) m_body += "\\qr";
+    else if (a & Qt::AlignJustify) m_body += "\\qj";
+    // A list's own indent is the view's; the paragraph's margins are written as they are, so a page
+    // keeps its geometry across saves.
+    const qreal left = bf.leftMargin();
+    const qreal first = bf.textIndent();
+    QTextList* list = b.textList();
+    if (toTwips(first)) m_body += "\\fi" + QByteArray::number(toTwips(first));
+    if (toTwips(left)) m_body += "\\li" + QByteArray::number(toTwips(left));
+    if (toTwips(bf.rightMargin())) m_body += "\\ri" + QByteArray::number(toTwips(bf.rightMargin()));
+    if (toTwips(bf.topMargin())) m_body += "\\sb" + QByteArray::number(toTwips(bf.topMargin()));
+    if (toTwips(bf.bottomMargin())) m_body += "\\sa" + QByteArray::number(toTwips(bf.bottomMargin()));
+    for (const QTextOption::Tab& t : bf.tabPositions())
+        m_body += "\\tx" + QByteArray::number(toTwips(t.position));
+    if (list) {
+        const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
+        const QByteArray marker = numbered ? QByteArray::number(list->itemNumber(b) + 1) + "." : QByteArray("\\'b7");
+        m_body += "{\\pntext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
+        m_body += numbered ? "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360{\\pntxta.}}"
+                           : "{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}";
+    }
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+        const QTextFragment frag = it.fragment();
+        if (!frag.isValid())
+            continue;
+        const QTextCharFormat f = frag.charFormat();
+        QByteArray fmt = "\\plain\\f" + QByteArray::number(fontIndex(f));
+        const qreal size = f.fontPointSize() > 0 ? f.fontPointSize() : 12;
+        fmt += "\\fs" + QByteArray::number(static_cast<int>(std::lround(size * 2)));
+        if (f.fontWeight() >= QFont::DemiBold) fmt += "\\b";
+        if (f.fontItalic()) fmt += "\\i";
+        if (f.fontUnderline()) fmt += "\\ul";
+        if (f.fontStrikeOut()) fmt += "\\strike";
+        if (f.foreground().style() != Qt::NoBrush) fmt += "\\cf" + QByteArray::number(colorIndex(f.foreground().color()));
+        if (f.background().style() != Qt::NoBrush) fmt += "\\highlight" + QByteArray::number(colorIndex(f.background().color()));
+        if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) fmt += "\\super";
+        if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) fmt += "\\sub";
+        const bool link = f.isAnchor() && !f.anchorHref().isEmpty();
+        if (link) {
+            m_body += "{\\field{\\*\\fldinst{HYPERLINK \"";
+            text(f.anchorHref());
+            m_body += "\"}}{\\fldrslt{";
+        } else {
+            m_body += '{';
+        }
+        m_body += fmt + ' ';
+        const QString s = frag.text();
+        if (f.isImageFormat()) {
+            for (qsizetype i = 0; i < s.size(); ++i)
+                picture(f.toImageFormat());
+        } else {
+            text(s);
+        }
+        m_body += link ? "}}}" : "}";
+    }
+}
+
+void Writer::table(QTextTable* t)
+{
+    for (int r = 0; r < t->rows(); ++r) {
+        m_body += "\\trowd\\trgaph108";
+        for (int c = 0; c < t->columns(); ++c)
+            m_body += "\\cellx" + QByteArray::number((c + 1) * 2880);
+        m_body += "\r\n";
+        for (int c = 0; c < t->columns(); ++c) {
+            const QTextTableCell cell = t->cellAt(r, c);
+            bool firstBlock = true;
+            for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
+                if (!it.currentBlock().isValid())
+                    continue;
+                if (!firstBlock)
+                    m_body += "\\par\r\n";
+                block(it.currentBlock(), true);
+                firstBlock = false;
+            }
+            m_body += "\\cell ";
+        }
+        m_body += "\\row\r\n";
+    }
+}
+
+void Writer::frame(QTextFrame* f)
+{
+    bool first = true;
+    for (QTextFrame::iterator it = f->begin(); !it.atEnd(); ++it) {
+        if (QTextFrame* child = it.currentFrame()) {
+            if (auto* t = qobject_cast<QTextTable*>(child))
+                table(t);
+            else
+                frame(child);
+            first = true;
+            continue;
+        }
+        const QTextBlock b = it.currentBlock();
+        if (!first)
+            m_body += "\\par\r\n";
+        block(b, false);
+        first = false;
+    }
+}
+
+QByteArray Writer::run()
+{
+    frame(m_doc.rootFrame());
+    QByteArray out = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl";
+    if (m_fonts.isEmpty())
+        m_fonts << QStringLiteral("Arial");
+    for (qsizetype i = 0; i < m_fonts.size(); ++i)
+        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset204 " + cp1251::encode(m_fonts[i]) + ";}";
+    out += "}\r\n{\\colortbl ;";
+    for (const QColor& c : m_colors)
+        out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
+               QByteArray::number(c.blue()) + ';';
+    out += "}\r\n\\viewkind4\\uc1";
+    out += m_body;
+    out += "\\par\r\n}\r\n";
+    return out;
+}
+
+} // namespace
+
+QByteArray RtfWriter::write(const QTextDocument& document)
+{
+    return Writer(document).run();
+}
