@@ -106,6 +106,34 @@ TEST(Rtf, RichEditPageInCodePage1251ReadsWithItsFormats)
     EXPECT_EQ(secondSave.toStdString(), first.toStdString());
 }
 
+TEST(Rtf, LibreOfficePageReadsWithItsFormats)
+{
+    QTextDocument d;
+    ASSERT_TRUE(RtfReader::read(fixture("libreoffice_formats.rtf"), &d).ok);
+    const QString text = d.toPlainText();
+    for (const char* line : {"Роза Rose", "курсив подчёркнутый зачёркнутый x2 H2O красный жёлтый", "Ссылка: сайт", "Конец"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line;
+    EXPECT_EQ(formatOf(d, QString::fromUtf8("Роза")).fontWeight(), QFont::Bold);
+    EXPECT_TRUE(formatOf(d, QString::fromUtf8("курсив")).fontItalic());
+    EXPECT_TRUE(formatOf(d, QString::fromUtf8("подчёркнутый")).fontUnderline());
+    EXPECT_TRUE(formatOf(d, QString::fromUtf8("зачёркнутый")).fontStrikeOut());
+    EXPECT_EQ(formatOf(d, QStringLiteral("2")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(formatOf(d, QString::fromUtf8("красный")).foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(formatOf(d, QString::fromUtf8("сайт")).anchorHref(), QStringLiteral("https://example.org/rose"));
+    int lists = 0, pictures = 0;
+    for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
+        lists += b.textList() ? 1 : 0;
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            pictures += it.fragment().charFormat().isImageFormat() ? 1 : 0;
+    }
+    EXPECT_EQ(lists, 4);
+    EXPECT_EQ(pictures, 1);
+    bool table = false;
+    for (QTextFrame* f : d.rootFrame()->childFrames())
+        table = table || qobject_cast<QTextTable*>(f);
+    EXPECT_TRUE(table);
+}
+
 TEST(Rtf, PicturesLinksAndTablesSurviveASave)
 {
     QImage image(20, 10, QImage::Format_RGB32);

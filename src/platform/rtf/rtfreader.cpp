@@ -484,6 +484,8 @@ void Reader::word(const RtfTokenizer::Token& t)
     else if (w == "super") c.vertical = on ? 1 : 0;
     else if (w == "sub") c.vertical = on ? -1 : 0;
     else if (w == "nosupersub") c.vertical = 0;
+    else if (w == "up") c.vertical = t.hasParam && v == 0 ? 0 : 1; // raised text, as LibreOffice writes it
+    else if (w == "dn") c.vertical = t.hasParam && v == 0 ? 0 : -1;
     // Paragraph formats.
     else if (w == "pard") { m_s.par = ParState(); }
     else if (w == "ql") m_s.par.align = Qt::AlignLeft;
