@@ -57,6 +57,7 @@ struct Font {
 
 struct Picture {
     QByteArray kind; // png, jpeg, or empty for kinds we cannot show
+    QByteArray rawKind; // the control word naming a kind we cannot show, with its parameter
     int picw = 0, pich = 0, wgoal = 0, hgoal = 0, scalex = 100, scaley = 100;
     QByteArray hex;
     QByteArray bin;
@@ -80,6 +81,7 @@ private:
     void text(QByteArrayView bytes);
     void paragraph();
     void finishPicture();
+    QByteArray rawPictureGroup(const Picture& p, const QByteArray& data) const;
     void finishFontEntry();
     void enterCellIfNeeded();
     QTextCharFormat charFormat() const;
@@ -292,6 +294,26 @@ void Reader::finishFontEntry()
     m_fontEntry = -1;
 }
 
+// The picture's group as it came, for writing back unchanged; a damaged group is rebuilt from what
+// could be read of it, so a save never writes damage into the page.
+QByteArray Reader::rawPictureGroup(const Picture& p, const QByteArray& data) const
+{
+    const QByteArrayView group = m_bytes.sliced(p.groupStart, m_tok.position() - p.groupStart);
+    RtfTokenizer check(group);
+    int depth = 0;
+    for (RtfTokenizer::Token t = check.next(); t.kind != Kind::End; t = check.next()) {
+        if (t.kind == Kind::GroupStart)
+            ++depth;
+        else if (t.kind == Kind::GroupEnd && --depth < 0)
+            break;
+    }
+    if (depth == 0 && !check.damaged())
+        return group.toByteArray();
+    return "{\\pict\\" + (p.rawKind.isEmpty() ? QByteArray("wmetafile8") : p.rawKind) + "\\picw" +
+           QByteArray::number(p.picw) + "\\pich" + QByteArray::number(p.pich) + "\\picwgoal" +
+           QByteArray::number(p.wgoal) + "\\pichgoal" + QByteArray::number(p.hgoal) + " " + data.toHex() + "}";
+}
+
 void Reader::finishPicture()
 {
     Picture& p = m_pict;
@@ -311,7 +333,7 @@ void Reader::finishPicture()
         // A kind we cannot show: a grey box stands in, and the original group is kept for the save.
         image = QImage(std::min(w, 256), std::min(h, 256), QImage::Format_RGB32);
         image.fill(QColor(0xd0, 0xd0, 0xd0));
-        f.setProperty(rtfprop::kRawPicture, m_bytes.sliced(p.groupStart, m_tok.position() - p.groupStart).toByteArray());
+        f.setProperty(rtfprop::kRawPicture, rawPictureGroup(p, data));
     } else {
         f.setProperty(rtfprop::kPictureBytes, data);
         f.setProperty(rtfprop::kPictureKind, p.kind);
@@ -357,7 +379,10 @@ void Reader::word(const RtfTokenizer::Token& t)
         else if (w == "pichgoal") m_pict.hgoal = v;
         else if (w == "picscalex") m_pict.scalex = v;
         else if (w == "picscaley") m_pict.scaley = v;
-        else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "dibitmap" || w == "wbitmap") m_pict.kind.clear();
+        else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "dibitmap" || w == "wbitmap") {
+            m_pict.kind.clear();
+            m_pict.rawKind = w.toByteArray() + (t.hasParam ? QByteArray::number(v) : QByteArray());
+        }
         return;
     }
     if (m_s.dest == Dest::FontTable) {
