@@ -323,12 +323,13 @@ void Reader::finishPicture()
         image.loadFromData(data, p.kind == "png" ? "PNG" : "JPEG");
     QTextImageFormat f;
     const QString name = QStringLiteral("rtfpicture-%1").arg(++m_pictures);
-    int w = p.wgoal > 0 ? p.wgoal / 15 : (image.isNull() ? p.picw / 15 : image.width());
-    int h = p.hgoal > 0 ? p.hgoal / 15 : (image.isNull() ? p.pich / 15 : image.height());
-    w = w * std::clamp(p.scalex, 1, 1000) / 100;
-    h = h * std::clamp(p.scaley, 1, 1000) / 100;
-    w = std::clamp(w, 1, RtfReader::kMaxPictureSide);
-    h = std::clamp(h, 1, RtfReader::kMaxPictureSide);
+    // Sizes come from the file and may be anything; the shown size is kept within bounds.
+    auto shown = [](qint64 goal, qint64 natural, int scale) {
+        const qint64 side = (goal > 0 ? goal / 15 : natural) * std::clamp(scale, 1, 1000) / 100;
+        return static_cast<int>(std::clamp<qint64>(side, 1, RtfReader::kMaxPictureSide));
+    };
+    const int w = shown(p.wgoal, image.isNull() ? p.picw / 15 : image.width(), p.scalex);
+    const int h = shown(p.hgoal, image.isNull() ? p.pich / 15 : image.height(), p.scaley);
     if (image.isNull()) {
         // A kind we cannot show: a grey box stands in, and the original group is kept for the save.
         image = QImage(std::min(w, 256), std::min(h, 256), QImage::Format_RGB32);
