@@ -4,7 +4,6 @@
 #include "platform/rtf/rtfcodepage.h"
 #include "platform/rtf/rtftokenizer.h"
 
-#include <QBuffer>
 #include <QColor>
 #include <QHash>
 #include <QImage>
@@ -108,18 +107,14 @@ private:
     bool m_starNext = false;
     // picture
     Picture m_pict;
-    int m_pictDepth = -1;
     int m_pictures = 0;
     qsizetype m_groupStart = 0;
     ListKind m_pnKind = ListKind::None;
     ListKind m_markerKind = ListKind::None;
     // field
     QString m_fieldInstruction;
-    int m_fieldDepth = -1;
-    int m_fieldResultDepth = -1;
     // list markers read from \pntext or \listtext
     QString m_listText;
-    int m_listTextDepth = -1;
     QTextList* m_list = nullptr;
     ListKind m_listKind = ListKind::None;
     int m_listIndent = 0;
@@ -416,7 +411,6 @@ void Reader::word(const RtfTokenizer::Token& t)
         m_s.dest = Dest::Picture;
         m_pict = Picture();
         m_pict.groupStart = m_groupStart;
-        m_pictDepth = static_cast<int>(m_stack.size());
         return;
     }
     if (w == "fldinst") { flushText(); m_s.dest = Dest::FieldInstruction; m_fieldInstruction.clear(); return; }
@@ -605,9 +599,7 @@ RtfReader::Result Reader::run()
             const State closed = m_s;
             m_s = m_stack.back();
             m_stack.pop_back();
-            if (closed.dest == Dest::FontTable && m_s.dest != Dest::FontTable)
-                finishFontEntry();
-            else if (closed.dest == Dest::FontTable)
+            if (closed.dest == Dest::FontTable)
                 finishFontEntry();
             if (closed.dest == Dest::Picture && m_s.dest != Dest::Picture)
                 finishPicture();
