@@ -79,8 +79,8 @@ void Writer::text(const QString& s)
             m_body += static_cast<char>(u);
         } else if (u < 0x20) {
             // other control characters carry nothing
-        } else if (cp1251::canEncode(QStringView(&c, 1))) {
-            m_body += "\\'" + QByteArray::number(cp1251::byteOf(c), 16).rightJustified(2, '0');
+        } else if (const unsigned char b = cp1251::byteOf(c); b != '?') { // '?' itself is ASCII, above
+            m_body += "\\'" + QByteArray::number(b, 16).rightJustified(2, '0');
         } else {
             m_body += "\\u" + QByteArray::number(static_cast<short>(u)) + '?';
         }
