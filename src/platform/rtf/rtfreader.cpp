@@ -4,9 +4,11 @@
 #include "platform/rtf/rtfcodepage.h"
 #include "platform/rtf/rtftokenizer.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -29,6 +31,7 @@ struct CharState {
     int fg = 0, bg = 0; // colour table indexes, 0 = automatic
     int vertical = 0;   // 1 super, -1 sub
     QString href;
+    bool operator==(const CharState&) const = default;
 };
 
 enum class ListKind { None, Bullet, Decimal };
@@ -39,6 +42,7 @@ struct ParState {
     std::vector<int> tabs;
     ListKind list = ListKind::None;
     bool inTable = false;
+    bool operator==(const ParState&) const = default;
 };
 
 struct State {
@@ -83,8 +87,10 @@ private:
     QByteArray rawPictureGroup(const Picture& p, const QByteArray& data) const;
     void finishFontEntry();
     void enterCellIfNeeded();
-    QTextCharFormat charFormat() const;
+    const QTextCharFormat& charFormat();
+    QTextCharFormat makeCharFormat() const;
     QTextBlockFormat blockFormat() const;
+    void applyBlockFormat();
     int codePageOfFont(int f) const;
 
     QByteArrayView m_bytes;
@@ -127,6 +133,15 @@ private:
     bool m_blockHasContent = false;
     QString m_problem;
     int m_paragraphs = 0;
+    // Formats are made again only when the state they come from has changed.
+    struct MadeFormat {
+        CharState state;
+        int defaultFont;
+        QTextCharFormat format;
+    };
+    std::vector<MadeFormat> m_formats;
+    ParState m_blockState;
+    bool m_blockStateKnown = false;
 };
 
 int Reader::codePageOfFont(int f) const
@@ -137,7 +152,23 @@ int Reader::codePageOfFont(int f) const
     return m_docCodePage;
 }
 
-QTextCharFormat Reader::charFormat() const
+const QTextCharFormat& Reader::charFormat()
+{
+    // A page uses few distinct formats; the recent ones are kept, most recent first.
+    for (size_t i = 0; i < m_formats.size(); ++i) {
+        if (m_formats[i].state == m_s.ch && m_formats[i].defaultFont == m_defaultFont) {
+            if (i > 0)
+                std::swap(m_formats[i], m_formats[i - 1]);
+            return m_formats[i > 0 ? i - 1 : 0].format;
+        }
+    }
+    if (m_formats.size() >= 16)
+        m_formats.pop_back();
+    m_formats.insert(m_formats.begin(), {m_s.ch, m_defaultFont, makeCharFormat()});
+    return m_formats.front().format;
+}
+
+QTextCharFormat Reader::makeCharFormat() const
 {
     QTextCharFormat f;
     const auto it = m_fonts.constFind(m_s.ch.font >= 0 ? m_s.ch.font : m_defaultFont);
@@ -162,6 +193,16 @@ QTextCharFormat Reader::charFormat() const
         f.setAnchorHref(m_s.ch.href);
     }
     return f;
+}
+
+// The current block takes the paragraph state unless it already has it.
+void Reader::applyBlockFormat()
+{
+    if (m_blockStateKnown && m_blockState == m_s.par)
+        return;
+    m_cursor.setBlockFormat(blockFormat());
+    m_blockState = m_s.par;
+    m_blockStateKnown = true;
 }
 
 QTextBlockFormat Reader::blockFormat() const
@@ -202,6 +243,7 @@ void Reader::enterCellIfNeeded()
         if (m_table) {
             // what follows a table starts below it
             m_cursor = m_table->lastCursorPosition();
+            m_blockStateKnown = false;
             m_cursor.movePosition(QTextCursor::NextCharacter);
             m_table = nullptr;
         }
@@ -219,6 +261,7 @@ void Reader::enterCellIfNeeded()
         m_rowPending = false;
         m_cellPending = false;
         m_cursor = m_table->cellAt(0, 0).firstCursorPosition();
+        m_blockStateKnown = false;
     } else if (m_rowPending) {
         m_table->appendRows(1);
         ++m_row;
@@ -226,11 +269,13 @@ void Reader::enterCellIfNeeded()
         m_rowPending = false;
         m_cellPending = false;
         m_cursor = m_table->cellAt(m_row, 0).firstCursorPosition();
+        m_blockStateKnown = false;
     } else if (m_cellPending) {
         if (m_col >= m_table->columns())
             m_table->appendColumns(1); // a row with more cells than the first
         m_cellPending = false;
         m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition();
+        m_blockStateKnown = false;
     }
 }
 
@@ -250,7 +295,7 @@ void Reader::paragraph()
 {
     flushText();
     enterCellIfNeeded();
-    m_cursor.setBlockFormat(blockFormat());
+    applyBlockFormat();
     ListKind kind = m_s.par.list;
     if (kind != ListKind::None && m_markerKind != ListKind::None)
         kind = m_markerKind; // the marker text shows whether the list is numbered
@@ -272,6 +317,8 @@ void Reader::paragraph()
         m_list = nullptr;
     }
     m_cursor.insertBlock(blockFormat(), charFormat());
+    m_blockState = m_s.par;
+    m_blockStateKnown = true;
     m_blockHasContent = false;
     ++m_paragraphs;
 }
@@ -287,6 +334,7 @@ void Reader::finishFontEntry()
     f.name = rtfcodepage::decode(name, f.codePage > 0 ? f.codePage : m_docCodePage);
     m_fontName.clear();
     m_fontEntry = -1;
+    m_formats.clear(); // made with the old font names
 }
 
 // The picture's group as it came, for writing back unchanged; a damaged group is rebuilt from what
@@ -313,9 +361,15 @@ void Reader::finishPicture()
 {
     Picture& p = m_pict;
     QByteArray data = p.bin.isEmpty() ? QByteArray::fromHex(p.hex) : p.bin; // only bytes present count
-    QImage image;
-    if (!p.kind.isEmpty() && !data.isEmpty())
-        image.loadFromData(data, p.kind == "png" ? "PNG" : "JPEG");
+    // Only the picture's header is read here; it is decoded when it is first shown.
+    QSize natural;
+    if (!p.kind.isEmpty() && !data.isEmpty()) {
+        QBuffer buffer(&data);
+        QImageReader probe(&buffer, p.kind == "png" ? "PNG" : "JPEG");
+        if (probe.canRead())
+            natural = probe.size();
+    }
+    const bool showable = natural.isValid() && !natural.isEmpty();
     QTextImageFormat f;
     const QString name = QStringLiteral("rtfpicture-%1").arg(++m_pictures);
     // Sizes come from the file and may be anything; the shown size is kept within bounds.
@@ -323,18 +377,19 @@ void Reader::finishPicture()
         const qint64 side = (goal > 0 ? goal / 15 : natural) * std::clamp(scale, 1, 1000) / 100;
         return static_cast<int>(std::clamp<qint64>(side, 1, RtfReader::kMaxPictureSide));
     };
-    const int w = shown(p.wgoal, image.isNull() ? p.picw / 15 : image.width(), p.scalex);
-    const int h = shown(p.hgoal, image.isNull() ? p.pich / 15 : image.height(), p.scaley);
-    if (image.isNull()) {
+    const int w = shown(p.wgoal, showable ? natural.width() : p.picw / 15, p.scalex);
+    const int h = shown(p.hgoal, showable ? natural.height() : p.pich / 15, p.scaley);
+    if (!showable) {
         // A kind we cannot show: a grey box stands in, and the original group is kept for the save.
-        image = QImage(std::min(w, 256), std::min(h, 256), QImage::Format_RGB32);
-        image.fill(QColor(0xd0, 0xd0, 0xd0));
+        QImage box(std::min(w, 256), std::min(h, 256), QImage::Format_RGB32);
+        box.fill(QColor(0xd0, 0xd0, 0xd0));
+        m_doc->addResource(QTextDocument::ImageResource, QUrl(name), box);
         f.setProperty(rtfprop::kRawPicture, rawPictureGroup(p, data));
     } else {
+        m_doc->addResource(QTextDocument::ImageResource, QUrl(name), data);
         f.setProperty(rtfprop::kPictureBytes, data);
         f.setProperty(rtfprop::kPictureKind, p.kind);
     }
-    m_doc->addResource(QTextDocument::ImageResource, QUrl(name), image);
     f.setName(name);
     f.setWidth(w);
     f.setHeight(h);
@@ -476,7 +531,7 @@ void Reader::word(const RtfTokenizer::Token& t)
         flushText();
         m_s.par.inTable = true;
         enterCellIfNeeded();
-        m_cursor.setBlockFormat(blockFormat());
+        applyBlockFormat();
         ++m_col;
         m_cellPending = true;
         return;
@@ -537,6 +592,7 @@ void Reader::text(QByteArrayView bytes)
             m_colors.push_back(m_colorSet ? QColor(std::clamp(m_r, 0, 255), std::clamp(m_g, 0, 255), std::clamp(m_b, 0, 255)) : QColor());
             m_r = m_g = m_b = 0;
             m_colorSet = false;
+            m_formats.clear();
         }
         break;
     case Dest::Picture:
@@ -557,6 +613,7 @@ void Reader::text(QByteArrayView bytes)
 RtfReader::Result Reader::run()
 {
     m_cursor.movePosition(QTextCursor::Start);
+    m_cursor.beginEditBlock();
     int depthOverflow = 0;
     for (;;) {
         const RtfTokenizer::Token t = m_tok.next();
@@ -646,8 +703,9 @@ RtfReader::Result Reader::run()
         // The final \par closes the last paragraph; it does not open an empty one.
         m_cursor.deletePreviousChar();
     } else {
-        m_cursor.setBlockFormat(blockFormat());
+        applyBlockFormat();
     }
+    m_cursor.endEditBlock();
     RtfReader::Result r;
     if (m_tok.damaged() && m_problem.isEmpty())
         m_problem = QStringLiteral("The page is damaged; what could be read is shown.");
@@ -672,6 +730,11 @@ RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* docume
         document->setPlainText(text);
         return {};
     }
+    // Reading is one edit: no undo steps and no layout work until the whole page is in.
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
     Reader reader(bytes, document);
-    return reader.run();
+    const Result r = reader.run();
+    document->setUndoRedoEnabled(undo);
+    return r;
 }

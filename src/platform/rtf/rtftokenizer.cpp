@@ -1,6 +1,7 @@
 #include "platform/rtf/rtftokenizer.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace {
@@ -17,6 +18,14 @@ int hexValue(char c)
         return c - 'A' + 10;
     return -1;
 }
+
+// Bytes that end a run of text.
+constexpr auto kStops = [] {
+    std::array<bool, 256> a{};
+    for (const unsigned char c : {'\\', '{', '}', '\r', '\n'})
+        a[c] = true;
+    return a;
+}();
 
 } // namespace
 
@@ -112,8 +121,8 @@ RtfTokenizer::Token RtfTokenizer::next()
             return t;
         }
         qsizetype p = m_pos;
-        while (p < n && m_bytes[p] != '\\' && m_bytes[p] != '{' && m_bytes[p] != '}' && m_bytes[p] != '\r' &&
-               m_bytes[p] != '\n')
+        const char* bytes = m_bytes.data();
+        while (p < n && !kStops[static_cast<unsigned char>(bytes[p])])
             ++p;
         t.kind = Kind::Text;
         t.word = m_bytes.sliced(m_pos, p - m_pos);
