@@ -1,6 +1,7 @@
 #include "app/mainform.h"
 
 #include "app/widgetsink.h"
+#include "editor/editor.h"
 #include "editor/ruler.h"
 #include "groups/grouplist.h"
 #include "groups/tframe1.h"
@@ -11,12 +12,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFontComboBox>
 #include <QFontDatabase>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -159,6 +162,14 @@ void TMainForm::buildRegions()
     TreeView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     TreeView1->setIconSize(QSize(16, 16));
     TreeView1->setStatusTip(QStringLiteral("For a call of the menu press the right button of the mouse"));
+    TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView1->setContextMenuPolicy(Qt::PreventContextMenu);
+    TreeView1->setUniformRowHeights(true);
+    TreeView1->viewport()->installEventFilter(this);
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Change(); });
+    connect(TreeView1, &QTreeWidget::itemExpanded, this, &TMainForm::TreeView1Expanded);
+    connect(TreeView1, &QTreeWidget::itemCollapsed, this, &TMainForm::TreeView1Collapsed);
     treeLayout->addWidget(Label2);
     treeLayout->addWidget(TreeView1, 1);
     Panel4->setMinimumWidth(60);
@@ -181,6 +192,10 @@ void TMainForm::buildRegions()
     BitBtn1 = pageButton(QStringLiteral("BitBtn1"), QStringLiteral("Note"), 43);
     for (QPushButton* b : {Button4, Button5, Button7, Button6, BitBtn1})
         buttons->addWidget(b);
+    connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TMainForm::Button5Click);
+    connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
+    connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
     Image1 = new QLabel(Panel3);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(bannerPixmap());
@@ -202,10 +217,7 @@ void TMainForm::buildRegions()
     StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
     StandardToolBar->setIconSize(QSize(16, 16));
     RulerBar = new Ruler(Panel2);
-    Editor = new QTextEdit(Panel2);
-    Editor->setObjectName(QStringLiteral("Editor"));
-    Editor->setAcceptRichText(true);
-    Editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Editor = new PageEditor(Panel2);
     StatusBar = new QStatusBar(Panel2);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(false);
@@ -253,6 +265,7 @@ void TMainForm::buildRegions()
     setStatusBar(nullptr);
     connect(Editor->document(), &QTextDocument::modificationChanged, this, &TMainForm::showModifiedState);
     connect(Editor, &QTextEdit::cursorPositionChanged, this, &TMainForm::showCursorPosition);
+    connect(Editor, &PageEditor::filesDropped, this, &TMainForm::filesDropped);
 
     m_timer8 = new QTimer(this);
     m_timer8->setObjectName(QStringLiteral("Timer8"));
@@ -356,15 +369,34 @@ void TMainForm::buildMenus()
     print->setShortcut(QKeySequence::Print);
     connect(print, &QAction::triggered, this, &TMainForm::printPage);
     QMenu* patterns = file->addMenu(QStringLiteral("Edit main patterns"));
-    patterns->setObjectName(QStringLiteral("N4"));
+    patterns->setObjectName(QStringLiteral("N35"));
     setTextKey(patterns->menuAction(), 4);
-    action(patterns, QStringLiteral("N5"), QStringLiteral("Description"), 5);
-    action(patterns, QStringLiteral("N6"), QStringLiteral("Care"), 6);
-    action(patterns, QStringLiteral("N10"), QStringLiteral("Diary"), 7);
-    patterns->setEnabled(false);
+    connect(action(patterns, QStringLiteral("N36"), QStringLiteral("Description"), 5), &QAction::triggered, this,
+            &TMainForm::N36Click);
+    connect(action(patterns, QStringLiteral("N37"), QStringLiteral("Care"), 6), &QAction::triggered, this,
+            &TMainForm::N37Click);
+    connect(action(patterns, QStringLiteral("N38"), QStringLiteral("Diary"), 7), &QAction::triggered, this,
+            &TMainForm::N38Click);
     file->addSeparator();
     QAction* quit = action(file, QStringLiteral("FileExitItem"), QStringLiteral("Quit"), 8);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    quit->setStatusTip(QStringLiteral("Exit this application"));
+    // Page commands reached by their shortcuts only.
+    auto shortcut = [this](const QString& name, const QString& tip, const QKeySequence& key) {
+        auto* a = new QAction(this);
+        a->setObjectName(name);
+        a->setStatusTip(tip);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        return a;
+    };
+    connect(shortcut(QStringLiteral("FileNewCmd"), QStringLiteral("Create a new file"), QKeySequence::New),
+            &QAction::triggered, this, &TMainForm::FileNew);
+    connect(shortcut(QStringLiteral("FileOpenCmd"), QStringLiteral("Open an existing file"), QKeySequence::Open),
+            &QAction::triggered, this, &TMainForm::FileOpen);
+    connect(shortcut(QStringLiteral("FileSaveCmd"), QStringLiteral("Save current file"), QKeySequence::Save),
+            &QAction::triggered, this, &TMainForm::FileSave);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -378,7 +410,7 @@ void TMainForm::buildMenus()
     cut->setShortcut(QKeySequence::Cut);
     connect(cut, &QAction::triggered, Editor, &QTextEdit::cut);
     QAction* copy = action(edit, QStringLiteral("EditCopyItem"), QStringLiteral("&Copy"), 12);
-    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcuts({QKeySequence::Copy, QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     connect(copy, &QAction::triggered, Editor, &QTextEdit::copy);
     QAction* paste = action(edit, QStringLiteral("EditPasteItem"), QStringLiteral("&Paste"), 13);
     paste->setShortcut(QKeySequence::Paste);
@@ -398,6 +430,10 @@ void TMainForm::buildMenus()
     undo->setEnabled(false);
     cut->setEnabled(false);
     copy->setEnabled(false);
+    m_undo = undo;
+    m_paste = paste;
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::updateEditCommands);
+    connect(Editor, &QTextEdit::selectionChanged, this, &TMainForm::updateEditCommands);
 
     LanguageMenu = menuBar()->addMenu(QStringLiteral("Language"));
     LanguageMenu->setObjectName(QStringLiteral("Language1"));
@@ -465,7 +501,8 @@ void TMainForm::FormShow()
     setMinimumWidth(std::max(minimumWidth(), minimumStartWidth()));
     // 9-11.
     showCursorPosition();
-    // Files dropped on the window are taken once the editor reads documents.
+    // 10. Files dropped on the window are opened as documents.
+    setAcceptDrops(true);
     showModifiedState(Editor->document()->isModified());
     // 12. The previous version's layout (group1.ini) is converted by the conversion step; until it
     // exists group1.ini is left untouched, so that collection is still offered for conversion later.
@@ -480,10 +517,16 @@ void TMainForm::FormShow()
     selectGroupAtStartUp();
     // 16. Hints of the controls go to the status bar.
     m_hintsRouted = true;
-    // 17. A new, empty, unmodified document; then the document named on the command line, if any.
+    // 17. The selected node's page stays shown: an emptied editor that still named the page would
+    // let the next keystroke replace the whole page. With no page there is a new, empty document.
+    if (editorFileName == QStringLiteral("Untitled"))
+        FileNew();
     Editor->document()->setModified(false);
     if (Editor->isEnabled())
         Editor->setFocus();
+    // Then the document named on the command line, if it exists.
+    if (!m_args.isEmpty() && QFileInfo(m_args.front()).isFile())
+        loadDocumentIntoEditor(m_args.front());
 }
 
 void TMainForm::applySettings()
@@ -534,12 +577,18 @@ void TMainForm::selectGroupAtStartUp()
     if (!found && !scan.slots.empty())
         rememberedGroupName = scan.slots.front().name;
     currentGroupName = rememberedGroupName;
-    Label2->setText(currentGroupName);
+    loadTree(currentGroupName);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)
 {
     if (!m_closed) {
+        // A page that could not be written is not thrown away unasked.
+        if (TreeView1->currentItem() && Editor->document()->isModified() && !FileSave() &&
+            !m_sink->question(m_messages.text(QStringLiteral("p1")))) {
+            e->ignore();
+            return;
+        }
         m_closed = true;
         FormCloseQuery();
     }
@@ -548,7 +597,7 @@ void TMainForm::closeEvent(QCloseEvent* e)
 
 void TMainForm::FormCloseQuery()
 {
-    // 1. The page being edited is saved by the page editor (a selected node with modified text).
+    // 1. The page being edited was saved by the close event above.
     // 2-3. Settings written and flushed, then the file object freed.
     if (m_settingsFile)
         saveSettingsNow();

@@ -18,10 +18,11 @@ class QMenu;
 class QPushButton;
 class PanelSplitter;
 class QStatusBar;
-class QTextEdit;
+class PageEditor;
 class QTimer;
 class QToolBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 class Ruler;
 class TFrame1;
 class WidgetSink;
@@ -53,7 +54,7 @@ public:
     QWidget* Panel2 = nullptr;
     QToolBar* StandardToolBar = nullptr;
     Ruler* RulerBar = nullptr;
-    QTextEdit* Editor = nullptr;
+    PageEditor* Editor = nullptr;
     QStatusBar* StatusBar = nullptr;
     QWidget* Panel6 = nullptr;
     QMenu* LanguageMenu = nullptr;
@@ -65,6 +66,8 @@ public:
     QString firstGroupName;
     QString currentPageFile;
     QString editorFileName;
+    QString subPath;        // the parent folder's text for a node inside a folder, else empty
+    bool folderFlag = false; // the selected node is a folder
     int groupCount = 0;
     int selectedSlot = 1;
     int currentSlot = 1;
@@ -81,6 +84,38 @@ public:
     static int minimumStartWidth() { return kPageBarContentRight + kPageAreaLeft + 110; }
 
     void showModifiedState(bool modified);
+
+    // The plant tree.
+    void loadTree(const QString& group);
+    void TreeView1Click(); // node selection
+    void TreeView1Change();
+    void TreeView1Collapsed(QTreeWidgetItem* node);
+    void TreeView1Expanded(QTreeWidgetItem* node);
+    void savecond(int mark, int expanded);
+    // The selected node's folder; empty when no node is selected.
+    QString selectedNodeFolder() const;
+
+    // Pages.
+    void Button4Click();
+    void Button5Click();
+    void Button7Click();
+    void Button6Click();
+    // Writes the page back when it is modified and has a file; false (with the error shown) when
+    // the write failed, the page then stays modified.
+    bool FileSave();
+    bool FileOpen();
+    bool loadDocumentIntoEditor(const QString& path);
+    void FileNew();
+    void filesDropped(const QStringList& files);
+
+    // Templates opened with the desktop's program for rich text.
+    void N36Click();
+    void N37Click();
+    void N38Click();
+    void N30Click();
+    void N32Click();
+    void N33Click();
+    void editTemplate(const QString& group, QStringView page);
     void showCursorPosition();
     int listWidth() const;
     int groupsWidth() const;
@@ -91,6 +126,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void buildRegions();
@@ -116,6 +153,10 @@ private:
     void N17Click(); // Help: the website
     void N19Click(); // Help: About
     void printPage();
+    void showPage(QPushButton* button, const QString& page);
+    void showError(const QString& text);
+    void updateEditCommands();
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
     QString m_programFolder;
     QStringList m_args;
@@ -133,6 +174,8 @@ private:
     QComboBox* m_fontSize = nullptr;
     QAction* m_widealign = nullptr;
     QTimer* m_timer8 = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_paste = nullptr;
     bool m_started = false;
     bool m_closed = false;
     bool m_hintsRouted = false;

@@ -9,7 +9,7 @@ struct Default {
     const char* text;
 };
 
-// e1..q2, l1, s58 are the program's message keys; n1..n7 explain a refused name ("%1" is the name).
+// e1..q2, l1, s58 are the program's message keys; p1..p3 are about pages; n1..n7 explain a refused name ("%1" is the name).
 constexpr Default kDefaults[] = {
     {"e1", "Directory with name"},
     {"e2", "exists already"},
@@ -22,6 +22,10 @@ constexpr Default kDefaults[] = {
     {"q2", "Remove photo?"},
     {"l1", "No photos"},
     {"s58", "Name"},
+    {"p1", "The page could not be saved. Close anyway and lose the changes on it?"},
+    {"p2", "The page %1 is damaged; what could be read is shown. Before it is saved, the file as it was is "
+           "kept beside it as %1.damaged."},
+    {"p3", "The template %1 could not be opened with the desktop's program for rich text."},
     {"n1", "The name is empty."},
     {"n2", "The name %1 is not allowed."},
     {"n3", "The name %1 must not contain \"/\" or \"\\\"."},

@@ -1,0 +1,348 @@
+// The main window's plant tree and page area: loading a group's tree, node selection, the page
+// buttons and the page file commands.
+#include "app/mainform.h"
+
+#include "editor/editor.h"
+#include "editor/ruler.h"
+#include "platform/messagesink.h"
+#include "platform/paths.h"
+#include "store/collection.h"
+#include "store/errorlog.h"
+#include "store/templates.h"
+#include "tree/nodefiles.h"
+#include "tree/planttree.h"
+#include "tree/treeloader.h"
+
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+
+namespace {
+
+const QString& untitled()
+{
+    static const QString text = QStringLiteral("Untitled");
+    return text;
+}
+
+QStringList droppedFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+    return files;
+}
+
+} // namespace
+
+void TMainForm::showError(const QString& text)
+{
+    m_sink->warning(text);
+}
+
+// ---- the tree -------------------------------------------------------------------------------------
+
+void TMainForm::loadTree(const QString& group)
+{
+    treeLoading = true;
+    const LoadedTree loaded = loadTreeFromDisk(m_programFolder, group, firstGroupName);
+    // When the group had no record the first group is shown; its pages must then be looked for in
+    // its own folder, not in the one asked for.
+    if (loaded.group != group)
+        currentGroupName = loaded.group;
+    planttree::fill(TreeView1, loaded);
+    Label2->setText(loaded.heading);
+    if (TreeView1->topLevelItemCount() > 0)
+        TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
+    TreeView1Click();
+    treeLoading = false;
+    Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+    if (!loaded.unreadable.isEmpty())
+        showError(QStringLiteral("These records could not be read and were taken as empty:\r") +
+                  loaded.unreadable.join(u'\r'));
+}
+
+QString TMainForm::selectedNodeFolder() const
+{
+    const QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node)
+        return QString();
+    const QString parent = node->parent() ? node->parent()->text(0) : QString();
+    return collection::nodeFolder(m_programFolder, currentGroupName, parent, node->text(0));
+}
+
+void TMainForm::TreeView1Change()
+{
+    if (!treeLoading)
+        TreeView1Click();
+    Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+}
+
+void TMainForm::TreeView1Click()
+{
+    // 1-2. The photo panel's comment and file line belong to the node being left.
+    rememberedGroupName = currentGroupName;
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (node) {
+        // 3-4.
+        folderFlag = planttree::isFolder(node);
+        subPath = node->parent() ? node->parent()->text(0) : QString();
+        // 5-10. Folder, pages and record: only what is missing is made.
+        const NodeFiles files =
+            prepareNodeFiles(m_programFolder, currentGroupName, subPath, node->text(0), folderFlag);
+        if (!files.ok()) {
+            showError(files.error);
+            return;
+        }
+        // 11. The node's album is loaded by the photo panel.
+        // 12. The page being left is written before another one is shown; if it cannot be, it stays.
+        if (editorFileName != untitled() && Editor->document()->isModified()) {
+            if (!FileSave())
+                return;
+            Editor->newDocument();
+        }
+        // 13.
+        QTextCharFormat initial;
+        initial.setFontFamilies({QStringLiteral("Times New Roman")});
+        initial.setFontPointSize(12);
+        Editor->setCurrentCharFormat(initial);
+        editorFileName = pagePath(files.nodeFolder, currentPageFile);
+        FileOpen();
+    }
+    // 14.
+    TreeView1->setFocus();
+}
+
+void TMainForm::savecond(int mark, int expanded)
+{
+    if (!TreeView1->currentItem())
+        return;
+    const QString folder = selectedNodeFolder();
+    const IoStatus s = collection::writePlantRecord(folder, mark, expanded);
+    if (!s.ok())
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(s.text, QStringLiteral("savecond"),
+                                                                   collection::plantRecordPath(folder)));
+}
+
+void TMainForm::TreeView1Collapsed(QTreeWidgetItem* node)
+{
+    if (TreeView1->currentItem() != node)
+        TreeView1->setCurrentItem(node); // runs node selection
+    else
+        TreeView1Click();
+    savecond(collection::kFolderMark, 0);
+}
+
+void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
+{
+    if (treeLoading)
+        return;
+    if (TreeView1->currentItem() != node)
+        TreeView1->setCurrentItem(node);
+    else
+        TreeView1Click();
+    savecond(collection::kFolderMark, 1);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == TreeView1->viewport() && e->type() == QEvent::MouseButtonPress) {
+        const auto* me = static_cast<QMouseEvent*>(e);
+        // The page being left is written before a click can change the node; when it cannot be
+        // written the click is not taken, so the page and its node stay together.
+        if (TreeView1->itemAt(me->position().toPoint()) && !FileSave())
+            return true;
+        QTimer::singleShot(0, this, [this] {
+            if (Editor->isEnabled() && Editor->isVisible())
+                Editor->setFocus();
+        });
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+// ---- pages ----------------------------------------------------------------------------------------
+
+void TMainForm::showPage(QPushButton* button, const QString& page)
+{
+    if (!TreeView1->currentItem() || currentGroupName == u"_notes")
+        return;
+    if (!FileSave())
+        return;
+    currentPageFile = page;
+    editorFileName = pagePath(selectedNodeFolder(), page);
+    FileOpen();
+    highlightPage(button);
+    Panel6->hide();
+    Panel2->show();
+    StandardToolBar->show();
+    RulerBar->show();
+    StatusBar->show();
+}
+
+void TMainForm::Button4Click()
+{
+    showPage(Button4, QStringLiteral("description.rtf"));
+}
+
+void TMainForm::Button5Click()
+{
+    showPage(Button5, QStringLiteral("care.rtf"));
+}
+
+void TMainForm::Button7Click()
+{
+    showPage(Button7, QStringLiteral("diary.rtf"));
+}
+
+void TMainForm::Button6Click()
+{
+    // The editor keeps its page, its modified flag and its file name behind the photo panel.
+    highlightPage(Button6);
+    StatusBar->hide();
+    RulerBar->hide();
+    StandardToolBar->hide();
+    Panel2->hide();
+    Panel6->show();
+}
+
+bool TMainForm::FileSave()
+{
+    if (editorFileName == untitled() || editorFileName.isEmpty() || !Editor->document()->isModified())
+        return true;
+    const IoStatus s = Editor->saveDocument(editorFileName);
+    if (!s.ok()) {
+        showError(QStringLiteral("Cannot save ") + editorFileName + QStringLiteral(": ") + s.text);
+        return false;
+    }
+    showModifiedState(false);
+    return true;
+}
+
+bool TMainForm::FileOpen()
+{
+    if (!loadDocumentIntoEditor(editorFileName))
+        return false;
+    Editor->setReadOnly(false);
+    return true;
+}
+
+bool TMainForm::loadDocumentIntoEditor(const QString& path)
+{
+    QString problem;
+    const IoStatus s = Editor->loadDocument(path, &problem);
+    if (!s.ok()) {
+        // Nothing of another page may stay on show under this name, and nothing typed may be
+        // written over a file that could not be read.
+        Editor->newDocument();
+        Editor->setReadOnly(true);
+        showModifiedState(false);
+        showError(s.text);
+        return false;
+    }
+    editorFileName = path;
+    if (Editor->isEnabled() && Editor->isVisible())
+        Editor->setFocus();
+    showModifiedState(false);
+    updateEditCommands();
+    if (!problem.isEmpty())
+        showError(m_messages.text(QStringLiteral("p2")).arg(path) + QStringLiteral("\r") + problem);
+    return true;
+}
+
+void TMainForm::FileNew()
+{
+    Editor->newDocument();
+    showModifiedState(false);
+    updateEditCommands();
+}
+
+void TMainForm::filesDropped(const QStringList& files)
+{
+    if (files.isEmpty())
+        return;
+    // The page on show is written before the dropped document takes its place.
+    if (!FileSave())
+        return;
+    loadDocumentIntoEditor(files.front());
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!droppedFiles(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* e)
+{
+    const QStringList files = droppedFiles(e->mimeData());
+    if (files.isEmpty())
+        return;
+    e->acceptProposedAction();
+    filesDropped(files);
+}
+
+void TMainForm::updateEditCommands()
+{
+    if (m_undo)
+        m_undo->setEnabled(Editor->document()->isUndoAvailable());
+    if (m_paste)
+        m_paste->setEnabled(!Editor->isReadOnly() && Editor->canPaste());
+}
+
+// ---- templates ------------------------------------------------------------------------------------
+
+void TMainForm::editTemplate(const QString& group, QStringView page)
+{
+    const IoStatus made = templates::ensureTemplates(m_programFolder, group);
+    if (!made.ok()) {
+        showError(made.text);
+        return;
+    }
+    const QString path = templates::file(m_programFolder, group, page);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        showError(m_messages.text(QStringLiteral("p3")).arg(path));
+}
+
+void TMainForm::N36Click()
+{
+    editTemplate(QString(), templates::kPages[0]);
+}
+
+void TMainForm::N37Click()
+{
+    editTemplate(QString(), templates::kPages[1]);
+}
+
+void TMainForm::N38Click()
+{
+    editTemplate(QString(), templates::kPages[2]);
+}
+
+void TMainForm::N30Click()
+{
+    if (!currentGroupName.isEmpty())
+        editTemplate(currentGroupName, templates::kPages[0]);
+}
+
+void TMainForm::N32Click()
+{
+    if (!currentGroupName.isEmpty())
+        editTemplate(currentGroupName, templates::kPages[1]);
+}
+
+void TMainForm::N33Click()
+{
+    if (!currentGroupName.isEmpty())
+        editTemplate(currentGroupName, templates::kPages[2]);
+}

@@ -1,0 +1,92 @@
+#include "editor/editor.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QScopeGuard>
+#include <QUrl>
+
+PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
+{
+    setObjectName(QStringLiteral("Editor"));
+    setAcceptRichText(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
+{
+    m_updating = true;
+    const auto done = qScopeGuard([this] { m_updating = false; });
+    const pagefile::LoadResult r = pagefile::load(path, document());
+    if (!r.ok())
+        return r.status;
+    m_keepOriginal = !r.problem.isEmpty();
+    if (problem)
+        *problem = r.problem;
+    setReadOnly(false);
+    document()->setModified(false);
+    return {};
+}
+
+IoStatus PageEditor::saveDocument(const QString& path)
+{
+    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal);
+    if (s.ok()) {
+        m_keepOriginal = false;
+        document()->setModified(false);
+    }
+    return s;
+}
+
+void PageEditor::newDocument()
+{
+    m_updating = true;
+    const auto done = qScopeGuard([this] { m_updating = false; });
+    clear();
+    m_keepOriginal = false;
+    setReadOnly(false);
+    setCurrentFont(font());
+    document()->setDefaultFont(font());
+    document()->setModified(false);
+}
+
+namespace {
+
+QStringList localFiles(const QMimeData* source)
+{
+    QStringList files;
+    if (source->hasUrls())
+        for (const QUrl& url : source->urls())
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+    return files;
+}
+
+} // namespace
+
+void PageEditor::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!localFiles(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+    else
+        QTextEdit::dragEnterEvent(e);
+}
+
+void PageEditor::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (!localFiles(e->mimeData()).isEmpty())
+        e->acceptProposedAction();
+    else
+        QTextEdit::dragMoveEvent(e);
+}
+
+void PageEditor::dropEvent(QDropEvent* e)
+{
+    const QStringList files = localFiles(e->mimeData());
+    if (files.isEmpty()) {
+        QTextEdit::dropEvent(e);
+        return;
+    }
+    e->acceptProposedAction();
+    Q_EMIT filesDropped(files);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "editor/pagefile.h"
+
+#include <QTextEdit>
+
+// The page editor: a rich-text edit that reads and writes whole page documents as RTF. The page is
+// the editor's content; there is no other copy of it.
+class PageEditor : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit PageEditor(QWidget* parent = nullptr);
+
+    // True only while the program itself loads or clears the content.
+    bool updating() const { return m_updating; }
+
+    // Loads path, replacing the content. A file that cannot be read leaves the content as it was.
+    // problem (when given) says what a damaged page lost on reading.
+    IoStatus loadDocument(const QString& path, QString* problem = nullptr);
+    // Writes the content to path (atomically); the modified flag is cleared only on success.
+    IoStatus saveDocument(const QString& path);
+    // Empties the content: not modified, editable.
+    void newDocument();
+
+Q_SIGNALS:
+    // Local files dropped on the editor (they are documents to open, not text to insert).
+    void filesDropped(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    bool m_updating = false;
+    // The page in the editor was damaged when read; its original is kept before the first save.
+    bool m_keepOriginal = false;
+};

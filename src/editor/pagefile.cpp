@@ -1,0 +1,71 @@
+#include "editor/pagefile.h"
+
+#include "platform/atomicfile.h"
+#include "platform/paths.h"
+#include "platform/rtf/rtfreader.h"
+#include "platform/rtf/rtfwriter.h"
+
+#include <QTextDocument>
+
+#include <cerrno>
+
+namespace pagefile {
+
+namespace {
+
+// NUL bytes never stand in an RTF file or in text; they mark pictures, archives and programs.
+bool looksBinary(const QByteArray& bytes)
+{
+    QByteArrayView v(bytes);
+    while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\t' || v.front() == '\r' || v.front() == '\n'))
+        v = v.sliced(1);
+    return !v.startsWith("{\\rtf") && v.first(std::min<qsizetype>(v.size(), 65536)).contains('\0');
+}
+
+} // namespace
+
+LoadResult load(const QString& path, QTextDocument* document)
+{
+    LoadResult r;
+    QByteArray bytes;
+    bool missing = false;
+    r.status = atomicfile::readAll(path, &bytes, &missing, kMaxPageBytes);
+    if (missing)
+        r.status = IoStatus::failure(ENOENT, QStringLiteral("Cannot open file \"") + path +
+                                                 QStringLiteral("\". The system cannot find the file specified."));
+    if (!r.status.ok())
+        return r;
+    if (looksBinary(bytes)) {
+        r.status = IoStatus::failure(EINVAL, QStringLiteral("The file \"") + path +
+                                                 QStringLiteral("\" is not a text document and was not opened."));
+        return r;
+    }
+    const RtfReader::Result read = RtfReader::read(bytes, document);
+    if (!read.ok)
+        r.problem = read.problem;
+    document->setModified(false);
+    return r;
+}
+
+IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal)
+{
+    if (keepOriginal && paths::exists(path) && !paths::exists(path + QStringLiteral(".damaged"))) {
+        QByteArray old;
+        IoStatus s = atomicfile::readAll(path, &old, nullptr, kMaxPageBytes);
+        if (s.ok())
+            s = atomicfile::write(path + QStringLiteral(".damaged"), old);
+        if (!s.ok())
+            return s;
+    }
+    return atomicfile::write(path, RtfWriter::write(document));
+}
+
+QString plainText(const QTextDocument& document)
+{
+    QString text = document.toPlainText();
+    text.replace(QChar::LineSeparator, u'\n');
+    text.replace(QChar::Nbsp, u' ');
+    return text;
+}
+
+} // namespace pagefile

@@ -1,0 +1,66 @@
+#include "tree/nodefiles.h"
+
+#include "platform/paths.h"
+#include "store/collection.h"
+#include "store/errorlog.h"
+#include "store/inifile.h"
+#include "store/templates.h"
+
+#include <QDir>
+
+bool isNotesGroup(const QString& group)
+{
+    return group.compare(paths::kNotes, Qt::CaseInsensitive) == 0;
+}
+
+QString pagePath(const QString& nodeFolder, QStringView page)
+{
+    return paths::fixed(nodeFolder, page);
+}
+
+NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, const QString& parent,
+                           const QString& node, bool folder)
+{
+    NodeFiles r;
+    r.nodeFolder = collection::nodeFolder(programFolder, group, parent, node);
+    templates::ensureTemplates(programFolder, group);
+
+    // The group's own templates, made from the collection-wide ones the first time.
+    const QString groupTemplates = templates::groupFolder(programFolder, group);
+    if (!paths::isDir(groupTemplates)) {
+        if (!QDir().mkdir(groupTemplates)) {
+            r.error = QStringLiteral("Cannot create ") + groupTemplates;
+            return r;
+        }
+        for (const QStringView page : templates::kPages)
+            templates::copyFile(templates::file(programFolder, QString(), page), paths::fixed(groupTemplates, page));
+    }
+
+    const bool empty = folder || isNotesGroup(group);
+    for (const QStringView page : templates::kPages) {
+        const QString path = pagePath(r.nodeFolder, page);
+        if (paths::exists(path))
+            continue;
+        if (!paths::isDir(r.nodeFolder) && !QDir().mkdir(r.nodeFolder)) {
+            r.error = QStringLiteral("Cannot create ") + r.nodeFolder;
+            return r;
+        }
+        // A template that cannot be copied is not reported here: opening the page names the file.
+        if (empty)
+            CreateEmptyFile(path);
+        else
+            templates::copyFile(paths::fixed(groupTemplates, page), path);
+    }
+
+    const QString record = collection::plantRecordPath(r.nodeFolder);
+    if (!paths::exists(record)) {
+        IniFile ini(record);
+        ini.writeInteger(u"Main", u"Cond", folder ? collection::kFolderMark : 0);
+        const IoStatus s = ini.updateFile();
+        if (!s.ok()) {
+            r.logLine = errorlog::message(s.text, record);
+            errorlog::WriteErrorLog(programFolder, r.logLine);
+        }
+    }
+    return r;
+}

@@ -1,0 +1,158 @@
+#include "tree/planttree.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPalette>
+#include <QTreeWidget>
+
+namespace planttree {
+
+namespace {
+
+constexpr int kImageRole = Qt::UserRole + 1;
+
+void drawFolder(QPainter& p)
+{
+    p.setPen(QPen(QColor(0x8a, 0x6a, 0x1c), 1));
+    p.setBrush(QColor(0xf2, 0xc9, 0x4c));
+    QPainterPath tab;
+    tab.moveTo(1.5, 3.5);
+    tab.lineTo(6.5, 3.5);
+    tab.lineTo(8.0, 5.0);
+    tab.lineTo(14.5, 5.0);
+    tab.lineTo(14.5, 13.5);
+    tab.lineTo(1.5, 13.5);
+    tab.closeSubpath();
+    p.drawPath(tab);
+    p.setBrush(QColor(0xfb, 0xe0, 0x8a));
+    p.drawRect(QRectF(1.5, 6.5, 13, 7));
+}
+
+void drawLeaf(QPainter& p)
+{
+    // A plain leaf on its stalk: a plant with no mark.
+    p.setPen(QPen(QColor(0x2e, 0x6b, 0x22), 1));
+    p.setBrush(QColor(0x7c, 0xc4, 0x5a));
+    QPainterPath leaf;
+    leaf.moveTo(3, 13);
+    leaf.cubicTo(2, 6, 7, 2, 14, 2);
+    leaf.cubicTo(14, 9, 10, 13, 3, 13);
+    p.drawPath(leaf);
+    p.drawLine(QPointF(3, 13), QPointF(10, 6));
+}
+
+// A badge: a shape of its own for each mark, so the marks differ without colour too.
+void drawBadge(QPainter& p, int mark)
+{
+    p.setPen(Qt::NoPen);
+    QPen white(Qt::white, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    switch (mark) {
+    case 2: // ideal condition: a round badge with a tick
+        p.setBrush(QColor(0x2e, 0x9d, 0x3a));
+        p.drawEllipse(QRectF(1, 1, 14, 14));
+        p.setPen(white);
+        p.drawPolyline(QPolygonF({QPointF(4.5, 8.5), QPointF(7, 11), QPointF(11.5, 5)}));
+        break;
+    case 3: // urgently to replace: a triangle with "!"
+        p.setBrush(QColor(0xd3, 0x2f, 0x2f));
+        p.drawPolygon(QPolygonF({QPointF(8, 0.5), QPointF(15.5, 14.5), QPointF(0.5, 14.5)}));
+        p.setPen(white);
+        p.drawLine(QPointF(8, 5), QPointF(8, 9.5));
+        p.drawPoint(QPointF(8, 12.5));
+        break;
+    case 4: // to replace: a square with an arrow out of it
+        p.setBrush(QColor(0xef, 0x8a, 0x17));
+        p.drawRoundedRect(QRectF(1, 1, 14, 14), 2, 2);
+        p.setPen(white);
+        p.drawLine(QPointF(8, 12), QPointF(8, 4));
+        p.drawPolyline(QPolygonF({QPointF(4.5, 7.5), QPointF(8, 4), QPointF(11.5, 7.5)}));
+        break;
+    case 5: // to treat: a diamond with a cross
+        p.setBrush(QColor(0x1e, 0x6f, 0xc8));
+        p.drawPolygon(QPolygonF({QPointF(8, 0.5), QPointF(15.5, 8), QPointF(8, 15.5), QPointF(0.5, 8)}));
+        p.setPen(white);
+        p.drawLine(QPointF(8, 4.5), QPointF(8, 11.5));
+        p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
+        break;
+    default:
+        break;
+    }
+}
+
+QIcon makeIcon(int mark)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (mark == 1)
+        drawFolder(p);
+    else if (mark >= 2 && mark <= 5)
+        drawBadge(p, mark);
+    else
+        drawLeaf(p);
+    p.end();
+    return QIcon(pm);
+}
+
+} // namespace
+
+QIcon conditionIcon(int mark)
+{
+    static QIcon icons[6];
+    const int i = mark >= 0 && mark <= 5 ? mark : 0;
+    if (icons[i].isNull())
+        icons[i] = makeIcon(i);
+    return icons[i];
+}
+
+int imageOf(const QTreeWidgetItem* item)
+{
+    return item ? item->data(0, kImageRole).toInt() : -1;
+}
+
+void setImage(QTreeWidgetItem* item, int image)
+{
+    item->setData(0, kImageRole, image);
+    item->setIcon(0, conditionIcon(image));
+}
+
+int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
+{
+    TreeNode x, y;
+    x.text = a->text(0);
+    x.image = imageOf(a);
+    y.text = b->text(0);
+    y.image = imageOf(b);
+    return TreeView1Compare(x, y);
+}
+
+QColor fromBgr(int color)
+{
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+void fill(QTreeWidget* tree, const LoadedTree& loaded)
+{
+    tree->clear();
+    QPalette pal = tree->palette();
+    pal.setColor(QPalette::Base, fromBgr(loaded.color));
+    tree->setPalette(pal);
+    QList<QTreeWidgetItem*> top;
+    top.reserve(static_cast<qsizetype>(loaded.nodes.size()));
+    for (const TreeNode& n : loaded.nodes) {
+        auto* item = new QTreeWidgetItem(QStringList{n.text});
+        setImage(item, n.image);
+        for (const TreeNode& c : n.children) {
+            auto* child = new QTreeWidgetItem(item, QStringList{c.text});
+            setImage(child, c.image);
+        }
+        top << item;
+    }
+    tree->addTopLevelItems(top);
+    for (qsizetype i = 0; i < top.size(); ++i)
+        if (loaded.nodes[static_cast<size_t>(i)].expandedMark)
+            top[i]->setExpanded(true);
+}
+
+} // namespace planttree

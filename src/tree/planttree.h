@@ -1,0 +1,31 @@
+#pragma once
+
+#include "tree/treeloader.h"
+
+#include <QIcon>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The plant tree widget's side of the tree: items, their icons and order.
+namespace planttree {
+
+// The icon of a condition mark (0..5); 1 is the folder.
+QIcon conditionIcon(int mark);
+
+// An item's image index: 1 for a folder, the condition mark for a plant.
+int imageOf(const QTreeWidgetItem* item);
+void setImage(QTreeWidgetItem* item, int image);
+inline bool isFolder(const QTreeWidgetItem* item) { return item && imageOf(item) == 1; }
+
+// The tree order of two items: folders first, then names in the byte order of Windows-1251.
+int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b);
+
+// Replaces the widget's items with the loaded tree, opens the folders marked as open, and paints
+// the background in the group's colour (0x00BBGGRR).
+void fill(QTreeWidget* tree, const LoadedTree& loaded);
+
+// 0x00BBGGRR to a colour.
+QColor fromBgr(int color);
+
+} // namespace planttree
