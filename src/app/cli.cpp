@@ -3,9 +3,15 @@
 #include "groups/grouplist.h"
 #include "platform/paths.h"
 #include "store/collection.h"
+#include "editor/pagefile.h"
+#include "tree/nodefiles.h"
 #include "tree/treeloader.h"
 
+#include <QTextDocument>
+
 #include <QDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -14,7 +20,9 @@ constexpr int kUsage = 2;
 void usage(QTextStream& err)
 {
     err << "usage: verdarium-cli groups PROGRAM_FOLDER\n"
-           "       verdarium-cli tree PROGRAM_FOLDER GROUP\n";
+           "       verdarium-cli tree PROGRAM_FOLDER GROUP\n"
+           "       verdarium-cli page PROGRAM_FOLDER GROUP NODE [description|care|diary]\n"
+           "         (NODE is PLANT, FOLDER or FOLDER/PLANT)\n";
 }
 
 QString colorText(int bgr)
@@ -91,6 +99,47 @@ int tree(const QString& programFolder, const QString& group, QTextStream& out, Q
     return 0;
 }
 
+// One name of a path given on the command line: never empty, "." or "..", never with a separator.
+bool plainName(const QString& name)
+{
+    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(u'\\');
+}
+
+int page(const QString& programFolder, const QString& group, const QString& node, const QString& which,
+         QTextStream& out, QTextStream& err)
+{
+    if (!openCollection(programFolder, err))
+        return 1;
+    const QStringList parts = node.split(u'/');
+    if (!plainName(group) || parts.size() > 2 || !std::all_of(parts.begin(), parts.end(), plainName)) {
+        err << "verdarium-cli: \"" << group << "\" / \"" << node << "\" is not a group and node of the collection\n";
+        return kUsage;
+    }
+    if (which != u"description" && which != u"care" && which != u"diary") {
+        usage(err);
+        return kUsage;
+    }
+    const QString folder =
+        collection::nodeFolder(programFolder, group, parts.size() == 2 ? parts[0] : QString(), parts.back());
+    if (!paths::isDir(folder)) {
+        err << "verdarium-cli: no node \"" << node << "\" in group \"" << group << "\"\n";
+        return 1;
+    }
+    QTextDocument document;
+    const pagefile::LoadResult r = pagefile::load(pagePath(folder, QString(which + QStringLiteral(".rtf"))), &document);
+    if (!r.ok()) {
+        err << "verdarium-cli: " << r.status.text << "\n";
+        return 1;
+    }
+    if (!r.problem.isEmpty())
+        err << "verdarium-cli: " << r.problem << "\n";
+    const QString text = pagefile::plainText(document);
+    out << text;
+    if (!text.isEmpty() && !text.endsWith(u'\n'))
+        out << '\n';
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -104,6 +153,9 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
         return groups(QDir(args[1]).absolutePath(), out, err);
     if (command == u"tree" && args.size() == 3)
         return tree(QDir(args[1]).absolutePath(), args[2], out, err);
+    if (command == u"page" && (args.size() == 4 || args.size() == 5))
+        return page(QDir(args[1]).absolutePath(), args[2], args[3],
+                    args.size() == 5 ? args[4] : QStringLiteral("description"), out, err);
     usage(err);
     return kUsage;
 }

@@ -33,8 +33,11 @@ LoadResult load(const QString& path, QTextDocument* document)
     if (missing)
         r.status = IoStatus::failure(ENOENT, QStringLiteral("Cannot open file \"") + path +
                                                  QStringLiteral("\". The system cannot find the file specified."));
-    if (!r.status.ok())
+    if (!r.status.ok()) {
+        if (!missing)
+            r.status.text = QStringLiteral("Cannot open file \"") + path + QStringLiteral("\". ") + r.status.text;
         return r;
+    }
     if (looksBinary(bytes)) {
         r.status = IoStatus::failure(EINVAL, QStringLiteral("The file \"") + path +
                                                  QStringLiteral("\" is not a text document and was not opened."));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 namespace {
 
 struct CliRun {
@@ -74,6 +76,33 @@ TEST(Cli, ReadsOnlyAndSaysWhatIsWrong)
     // Listing the groups never writes their records.
     EXPECT_EQ(cli({QStringLiteral("groups"), pf.path()}).code, 0);
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/group.ini")));
+}
+
+TEST(Cli, PrintsAPageAsTextWithTheProgramsReader)
+{
+    TempProgramFolder pf;
+    QFile fixture(QStringLiteral(VERDARIUM_TEST_DATA "/rtf/richedit_cp1251.rtf"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QString node = QString::fromUtf8("MyPlants/Розы/Кусты/Чайная");
+    pf.write(node + QStringLiteral("/diary.rtf"), fixture.readAll());
+    pf.write(node + QStringLiteral("/care.rtf"), "plain \xe2\xee\xe4\xe0");
+    const CliRun diary = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная"),
+                              QStringLiteral("diary")});
+    EXPECT_EQ(diary.code, 0) << diary.err.toStdString();
+    EXPECT_TRUE(diary.out.startsWith(QString::fromUtf8("Роза Rose\n")));
+    EXPECT_TRUE(diary.out.endsWith(u'\n'));
+    const CliRun care = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная"),
+                             QStringLiteral("care")});
+    EXPECT_EQ(care.out, QString::fromUtf8("plain вода\n")) << "a page that is not RTF is 1251 text";
+    // A page that is not there, and names that would lead out of the collection.
+    const CliRun none = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная")});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("description.rtf")));
+    for (const char* bad : {"../Розы", "Кусты/../..", "a/b/c", ""})
+        EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8(bad)}).code, 2) << bad;
+    EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QStringLiteral(".."), QStringLiteral("x")}).code, 2);
+    EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты"),
+                   QStringLiteral("notes")}).code, 2);
 }
 
 TEST(Cli, TheInstalledProgramPrintsUtf8)

@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "editor/editor.h"
 #include "groups/tframe1.h"
 #include "store/inifile.h"
 #include "../support/tempprogramfolder.h"
@@ -13,9 +14,6 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
-#include <QTextEdit>
-
-#include "editor/editor.h"
 #include <QThread>
 #include <QToolBar>
 #include <QTreeWidget>
