@@ -24,6 +24,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     if (problem)
         *problem = r.problem;
     setReadOnly(false);
+    moveCursor(QTextCursor::Start); // a page is read from its top
     document()->setModified(false);
     return {};
 }
