@@ -729,6 +729,7 @@ void TMainForm::N19Click()
 void TMainForm::printPage()
 {
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(editorFileName); // the print job's title
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted)
         Editor->print(&printer);

@@ -82,8 +82,14 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     EXPECT_EQ(form.currentPageFile, QStringLiteral("description.rtf"));
     EXPECT_EQ(form.editorFileName, QStringLiteral("Untitled"));
     EXPECT_TRUE(sink.warnings.isEmpty());
-    // With no group there is no page: nothing can be typed that could be written anywhere.
+    // With no group there is no page: nothing can be typed that could be written anywhere, and
+    // text in an untitled editor is never saved under that name.
     EXPECT_FALSE(form.Editor->isEnabled());
+    form.Editor->setEnabled(true);
+    QTest::keyClicks(form.Editor, QStringLiteral("ab"));
+    EXPECT_TRUE(form.FileSave());
+    EXPECT_TRUE(form.Editor->document()->isModified());
+    EXPECT_EQ(QDir(pf.path()).entryList(QDir::Files), QStringList());
     // The window cannot be made narrower than the minimum.
     form.resize(500, 200);
     EXPECT_EQ(form.width(), 822);
