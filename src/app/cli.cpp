@@ -4,6 +4,10 @@
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "editor/pagefile.h"
+#include "groups/bmpfile.h"
+#include "groups/smoothresize.h"
+#include "platform/atomicfile.h"
+#include "platform/jpegcodec.h"
 #include "tree/nodefiles.h"
 #include "tree/treeloader.h"
 
@@ -12,6 +16,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -22,7 +27,8 @@ void usage(QTextStream& err)
     err << "usage: verdarium-cli groups PROGRAM_FOLDER\n"
            "       verdarium-cli tree PROGRAM_FOLDER GROUP\n"
            "       verdarium-cli page PROGRAM_FOLDER GROUP NODE [description|care|diary]\n"
-           "         (NODE is PLANT, FOLDER or FOLDER/PLANT)\n";
+           "         (NODE is PLANT, FOLDER or FOLDER/PLANT)\n"
+           "       verdarium-cli resize IN.jpg|IN.bmp WIDTH HEIGHT OUT.bmp\n";
 }
 
 QString colorText(int bgr)
@@ -140,6 +146,51 @@ int page(const QString& programFolder, const QString& group, const QString& node
     return 0;
 }
 
+// Reads a JPEG (through libjpeg-turbo) or a Windows bitmap.
+QImage readPicture(const QString& path, QString* error)
+{
+    QByteArray bytes;
+    bool missing = false;
+    const IoStatus s = atomicfile::readAll(path, &bytes, &missing, qint64(1) << 30);
+    if (missing || !s.ok()) {
+        *error = missing ? QStringLiteral("no file ") + path : s.text;
+        return QImage();
+    }
+    if (bytes.startsWith("\xff\xd8"))
+        return jpegcodec::decode(bytes, error);
+    QImage image;
+    if (!bytes.startsWith("BM") || !image.loadFromData(bytes, "BMP")) {
+        *error = path + QStringLiteral(" is neither a JPEG picture nor a Windows bitmap that can be read");
+        return QImage();
+    }
+    return image;
+}
+
+int resize(const QStringList& args, QTextStream& err)
+{
+    bool okW = false, okH = false;
+    const int w = args[2].toInt(&okW);
+    const int h = args[3].toInt(&okH);
+    if (!okW || !okH || w <= 0 || h <= 0 || w > 30000 || h > 30000) {
+        err << "verdarium-cli: width and height must be whole numbers from 1 to 30000\n";
+        return kUsage;
+    }
+    QString error;
+    const QImage source = readPicture(args[1], &error);
+    if (source.isNull()) {
+        err << "verdarium-cli: " << error << "\n";
+        return 1;
+    }
+    const QImage out = SmoothResize(source, w, h);
+    const IoStatus s = out.isNull() ? IoStatus::failure(ENOMEM, QStringLiteral("the picture cannot be held in memory"))
+                                    : bmpfile::write24(args[4], out);
+    if (!s.ok()) {
+        err << "verdarium-cli: cannot write " << args[4] << ": " << s.text << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -156,6 +207,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     if (command == u"page" && (args.size() == 4 || args.size() == 5))
         return page(QDir(args[1]).absolutePath(), args[2], args[3],
                     args.size() == 5 ? args[4] : QStringLiteral("description"), out, err);
+    if (command == u"resize" && args.size() == 5)
+        return resize(args, err);
     usage(err);
     return kUsage;
 }

@@ -1,0 +1,120 @@
+#include "platform/jpegcodec.h"
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace jpegcodec {
+
+namespace {
+
+// libjpeg reports errors through a callback that must not return: it jumps back to the caller.
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void onError(j_common_ptr info)
+{
+    auto* e = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, e->message);
+    std::longjmp(e->jump, 1);
+}
+
+void onMessage(j_common_ptr, int) {}
+
+void setError(QString* error, const char* text)
+{
+    if (error)
+        *error = QString::fromLocal8Bit(text);
+}
+
+} // namespace
+
+QImage decode(const QByteArray& bytes, QString* error)
+{
+    if (bytes.isEmpty()) {
+        setError(error, "The file is empty.");
+        return QImage();
+    }
+    jpeg_decompress_struct info{};
+    ErrorManager err{};
+    info.err = jpeg_std_error(&err.base);
+    err.base.error_exit = onError;
+    err.base.emit_message = onMessage;
+    QImage image; // declared before the jump point, so it is never skipped over
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&info);
+        setError(error, err.message);
+        return QImage();
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    if (qint64(info.image_width) * info.image_height > kMaxPixels) {
+        jpeg_destroy_decompress(&info);
+        setError(error, "The picture is too large.");
+        return QImage();
+    }
+    jpeg_start_decompress(&info);
+    image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height), QImage::Format_RGB888);
+    if (image.isNull() || info.output_components != 3) {
+        jpeg_destroy_decompress(&info);
+        setError(error, "The picture cannot be held in memory.");
+        return QImage();
+    }
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = image.scanLine(static_cast<int>(info.output_scanline));
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return image;
+}
+
+QByteArray encode(const QImage& source, int quality, QString* error)
+{
+    if (source.isNull()) {
+        setError(error, "The picture is empty.");
+        return QByteArray();
+    }
+    const QImage image = source.format() == QImage::Format_RGB888 ? source : source.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct info{};
+    ErrorManager err{};
+    info.err = jpeg_std_error(&err.base);
+    err.base.error_exit = onError;
+    err.base.emit_message = onMessage;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&info);
+        std::free(buffer);
+        setError(error, err.message);
+        return QByteArray();
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(image.width());
+    info.image_height = static_cast<JDIMENSION>(image.height());
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, std::clamp(quality, 1, 100), TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        auto row = const_cast<JSAMPROW>(image.constScanLine(static_cast<int>(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray out(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    std::free(buffer);
+    return out;
+}
+
+} // namespace jpegcodec
