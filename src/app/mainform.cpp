@@ -116,6 +116,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& args, Mess
     resize(800, 586);
     buildRegions();
     buildMenus();
+    buildGroupMenu();
     FormCreate();
 }
 
@@ -363,8 +364,8 @@ void TMainForm::buildMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
     setTextKey(file->menuAction(), 1);
-    QAction* addGroup = action(file, QStringLiteral("N2"), QStringLiteral("Add group"), 2);
-    addGroup->setEnabled(false); // groups are added from the group bar's menu once it is built
+    m_addGroupFile = action(file, QStringLiteral("dg"), QStringLiteral("Add group"), 2);
+    connect(m_addGroupFile, &QAction::triggered, this, &TMainForm::addGroup);
     QAction* print = action(file, QStringLiteral("FilePrintItem"), QStringLiteral("&Print"), 3);
     print->setShortcut(QKeySequence::Print);
     connect(print, &QAction::triggered, this, &TMainForm::printPage);
@@ -513,6 +514,9 @@ void TMainForm::FormShow()
     // 13.
     applySettings();
     // 14. The group bar (built twice on a first run, when the first build creates the default groups).
+    buildGroupBar();
+    if (groupCount == 0)
+        buildGroupBar();
     // 15.
     selectGroupAtStartUp();
     // 16. Hints of the controls go to the status bar.
@@ -563,21 +567,6 @@ void TMainForm::layOutPanels()
         room = m_splitter->width() - 2 * m_splitter->handleWidth();
     const int rest = std::max(1, room - m_groupsWidth - m_listWidth);
     m_splitter->setSizes({m_groupsWidth, m_listWidth, rest});
-}
-
-void TMainForm::selectGroupAtStartUp()
-{
-    // Until the bar is built from the groups, the remembered group or else the first one is shown.
-    const GroupScan scan = scanGroups(m_programFolder, false);
-    firstGroupName = scan.firstGroupName;
-    groupCount = static_cast<int>(scan.slots.size());
-    bool found = false;
-    for (const GroupEntry& g : scan.slots)
-        found = found || g.name == rememberedGroupName;
-    if (!found && !scan.slots.empty())
-        rememberedGroupName = scan.slots.front().name;
-    currentGroupName = rememberedGroupName;
-    loadTree(currentGroupName);
 }
 
 void TMainForm::closeEvent(QCloseEvent* e)

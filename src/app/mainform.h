@@ -8,9 +8,11 @@
 #include <QStringList>
 
 #include <memory>
+#include <vector>
 
 class IniFile;
 class QAction;
+class QMimeData;
 class QFontComboBox;
 class QComboBox;
 class QLabel;
@@ -95,6 +97,17 @@ public:
     // The selected node's folder; empty when no node is selected.
     QString selectedNodeFolder() const;
 
+    // The group bar.
+    void buildGroupBar();
+    void Image3MouseDown(int slot, Qt::MouseButton button); // group click
+    void showGroup(const QString& caption, const QString& folder);
+    void addGroup();             // N22, and Add group in the File menu
+    void changeGroup();          // N23
+    void deleteGroup();          // N24
+    void moveGroup(int from, int to);
+    std::vector<int> pictureNumbers; // per slot: 100 own picture, 1..24 built-in, 0 or less hidden
+    QMenu* PopupMenu3 = nullptr;
+
     // Pages.
     void Button4Click();
     void Button5Click();
@@ -148,6 +161,10 @@ private:
     void layOutPanels();
     void saveSettingsNow();
     void selectGroupAtStartUp();
+    void buildGroupMenu();
+    void groupDropped(int slot, const QMimeData* data, QObject* source);
+    // Frames the group of the current name again after a rebuild moved it to another slot.
+    void reselectCurrentGroup();
     void highlightPage(QPushButton* current);
     void N16Click(); // Help: the help file
     void N17Click(); // Help: the website
@@ -176,6 +193,7 @@ private:
     QTimer* m_timer8 = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_paste = nullptr;
+    QAction* m_addGroupFile = nullptr;
     bool m_started = false;
     bool m_closed = false;
     bool m_hintsRouted = false;

@@ -1,9 +1,87 @@
 #include "groups/tframe1.h"
 
+#include "groups/groupops.h"
+#include "platform/paths.h"
 #include "platform/rounding.h"
+#include "store/collection.h"
 
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPixmap>
 #include <QResizeEvent>
+
+namespace {
+
+constexpr int kPictureSide = 65;
+constexpr int kFirstTop = 3;
+constexpr int kCaptionGap = 67;
+
+int centred(int panelWidth, int width)
+{
+    return static_cast<int>(roundHalfEven(panelWidth / 2.0 - width / 2.0));
+}
+
+} // namespace
+
+GroupPicture::GroupPicture(int slot, QWidget* parent) : QLabel(parent), m_slot(slot)
+{
+    setObjectName(QStringLiteral("gr%1").arg(slot));
+    setFixedSize(kPictureSide, kPictureSide);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop); // drawn at its own size from the corner, clipped
+    setAcceptDrops(true);
+}
+
+void GroupPicture::mousePressEvent(QMouseEvent* e)
+{
+    m_armed = e->button() == Qt::LeftButton;
+    Q_EMIT pressed(m_slot, e->button());
+    e->accept();
+}
+
+void GroupPicture::mouseMoveEvent(QMouseEvent* e)
+{
+    // A drag starts with the first move of the held button, without a threshold.
+    if (!m_armed || !(e->buttons() & Qt::LeftButton))
+        return;
+    m_armed = false;
+    auto* drag = new QDrag(this);
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kMimeType), QByteArray::number(m_slot));
+    drag->setMimeData(data);
+    if (pixmap().isNull() == false)
+        drag->setPixmap(pixmap().scaled(40, 40, Qt::KeepAspectRatio));
+    drag->exec(Qt::MoveAction);
+}
+
+void GroupPicture::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (m_accepts && m_accepts(e->mimeData(), e->source()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void GroupPicture::dragMoveEvent(QDragMoveEvent* e)
+{
+    if (m_accepts && m_accepts(e->mimeData(), e->source()))
+        e->acceptProposedAction();
+    else
+        e->ignore();
+}
+
+void GroupPicture::dropEvent(QDropEvent* e)
+{
+    if (!m_accepts || !m_accepts(e->mimeData(), e->source())) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    Q_EMIT dropped(m_slot, e->mimeData(), e->source());
+}
 
 TFrame1::TFrame1(QWidget* parent) : QScrollArea(parent)
 {
@@ -25,6 +103,116 @@ TFrame1::TFrame1(QWidget* parent) : QScrollArea(parent)
     setWidget(Panel5);
 }
 
+QString TFrame1::wrapped(const QString& name, const QFontMetrics& fm)
+{
+    // Words join a line only while it stays narrower than a short word.
+    const int limit = fm.horizontalAdvance(QStringLiteral("Wwww"));
+    QStringList lines;
+    for (const QString& word : name.split(u' ', Qt::SkipEmptyParts)) {
+        if (!lines.isEmpty() && fm.horizontalAdvance(lines.back() + u' ' + word) <= limit)
+            lines.back() += u' ' + word;
+        else
+            lines << word;
+    }
+    return lines.isEmpty() ? name : lines.join(u'\n');
+}
+
+GroupPicture* TFrame1::picture(int slot) const
+{
+    return slot >= 1 && slot <= count() ? m_pictures[static_cast<size_t>(slot - 1)] : nullptr;
+}
+
+QLabel* TFrame1::caption(int slot) const
+{
+    return slot >= 1 && slot <= count() ? m_captions[static_cast<size_t>(slot - 1)] : nullptr;
+}
+
+void TFrame1::build(const std::vector<GroupEntry>& slots, const QString& programFolder)
+{
+    m_programFolder = programFolder;
+    m_slots.assign(slots.begin(), slots.begin() + std::min<qsizetype>(slots.size(), groupops::kMaxGroups));
+    makeWidgets();
+}
+
+void TFrame1::makeWidgets()
+{
+    for (QWidget* w : m_pictures)
+        delete w;
+    for (QWidget* w : m_captions)
+        delete w;
+    m_pictures.clear();
+    m_captions.clear();
+    const int panelWidth = Panel5->width();
+    for (int n = 1; n <= count(); ++n) {
+        const GroupEntry& g = m_slots[static_cast<size_t>(n - 1)];
+        auto* pic = new GroupPicture(n, Panel5);
+        pic->setToolTip(g.name);
+        pic->move(centred(panelWidth, kPictureSide), 0);
+        QPixmap pm;
+        if (g.picture == groupops::kOwnPicture)
+            pm.load(paths::fixed(collection::groupFolder(m_programFolder, g.name), paths::kGroupImage));
+        else if (g.picture >= 1 && g.picture <= groupops::kBuiltInPictures)
+            pm = QPixmap::fromImage(groupops::builtInPicture(g.picture));
+        else if (g.picture > 0) // a number that names no picture shows the first one
+            pm = QPixmap::fromImage(groupops::builtInPicture(1));
+        pic->setPixmap(pm);
+        pic->setVisible(g.picture > 0);
+        pic->m_accepts = [this](const QMimeData* d, QObject* s) { return accepts && accepts(d, s); };
+        if (g.picture > 0) {
+            connect(pic, &GroupPicture::pressed, this, &TFrame1::groupPressed);
+            connect(pic, &GroupPicture::dropped, this, &TFrame1::groupDropped);
+        } else {
+            pic->setAcceptDrops(false);
+        }
+        auto* cap = new QLabel(Panel5);
+        cap->setObjectName(QStringLiteral("dgr%1").arg(n));
+        cap->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        cap->setText(wrapped(g.name, cap->fontMetrics()));
+        cap->setToolTip(g.name);
+        cap->adjustSize();
+        cap->setVisible(g.picture > 0);
+        m_pictures.push_back(pic);
+        m_captions.push_back(cap);
+    }
+    layOut();
+}
+
+void TFrame1::layOut()
+{
+    const int panelWidth = Panel5->width();
+    int top = kFirstTop;
+    for (int n = 1; n <= count(); ++n) {
+        GroupPicture* pic = picture(n);
+        QLabel* cap = caption(n);
+        pic->move(centred(panelWidth, pic->width()), top);
+        cap->move(static_cast<int>(roundHalfEven((panelWidth - cap->width()) / 2.0)), top + kCaptionGap);
+        top += kCaptionGap + cap->height();
+        pic->raise();
+        cap->raise();
+    }
+    Panel5->resize(Panel5->width(), top);
+}
+
+void TFrame1::exchange(int a, int b)
+{
+    if (a < 1 || b < 1 || a > count() || b > count() || a == b)
+        return;
+    std::swap(m_slots[static_cast<size_t>(a - 1)], m_slots[static_cast<size_t>(b - 1)]);
+    makeWidgets();
+}
+
+void TFrame1::frameSlot(int slot)
+{
+    if (!picture(slot)) {
+        Shape1->hide();
+        return;
+    }
+    Shape1->setGeometry(1, picture(slot)->y() - 2, Panel5->width() - 2, caption(slot)->height() + 69);
+    Shape1->show();
+    Shape1->lower();
+    ensureWidgetVisible(Shape1, 0, 0);
+}
+
 void TFrame1::resizeEvent(QResizeEvent* e)
 {
     QScrollArea::resizeEvent(e);
@@ -39,10 +227,8 @@ void TFrame1::FrameResize()
         w = 71;
     Panel5->resize(w, Panel5->height());
     Shape1->setGeometry(1, Shape1->y(), w - 2, Shape1->height());
-    // Pictures and captions are re-centred by the bar build; the panel keeps them centred by width.
-    for (QObject* child : Panel5->children()) {
-        auto* widget = qobject_cast<QWidget*>(child);
-        if (widget && widget != Shape1)
-            widget->move(static_cast<int>(roundHalfEven(w / 2.0 - widget->width() / 2.0)), widget->y());
+    for (int n = 1; n <= count(); ++n) {
+        picture(n)->move(centred(w, picture(n)->width()), picture(n)->y());
+        caption(n)->move(centred(w, caption(n)->width()), caption(n)->y());
     }
 }

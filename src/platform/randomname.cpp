@@ -35,18 +35,23 @@ QString removeByRenaming(const QString& parentDir, const QString& name)
 {
     const QString target = paths::join(parentDir, draw(parentDir, name));
     const QString source = paths::join(parentDir, name);
+    return renameNoReplace(source, target) ? target : QString();
+}
+
+bool renameNoReplace(const QString& source, const QString& target)
+{
     const QByteArray from = QFile::encodeName(source);
     const QByteArray to = QFile::encodeName(target);
-    // A plain rename would silently replace an empty folder that appeared since the draw.
+    // A plain rename would silently replace an empty folder that appeared since the check.
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return target;
+        return true;
     if (errno != EINVAL && errno != ENOSYS)
-        return QString();
+        return false;
     if (paths::exists(target)) {
         errno = EEXIST;
-        return QString();
+        return false;
     }
-    return std::rename(from.constData(), to.constData()) == 0 ? target : QString();
+    return std::rename(from.constData(), to.constData()) == 0;
 }
 
 } // namespace removedname

@@ -13,4 +13,6 @@ QString draw(const QString& parentDir, const QString& name);
 // rename failed (errno tells why).
 QString removeByRenaming(const QString& parentDir, const QString& name);
 
+// Renames source to target unless target exists (errno EEXIST then); never replaces anything.
+bool renameNoReplace(const QString& source, const QString& target);
 } // namespace removedname

@@ -1,0 +1,278 @@
+// The main window's group bar: building it from MyPlants, the group click, and the group menu.
+#include "app/mainform.h"
+
+#include "groups/tform2.h"
+#include "editor/editor.h"
+#include "editor/ruler.h"
+#include "groups/groupops.h"
+#include "groups/grouplist.h"
+#include "groups/tframe1.h"
+#include "platform/messagesink.h"
+#include "platform/names.h"
+#include "platform/paths.h"
+#include "store/templates.h"
+#include "store/collection.h"
+#include "store/errorlog.h"
+#include "tree/planttree.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+void TMainForm::buildGroupMenu()
+{
+    PopupMenu3 = new QMenu(this);
+    PopupMenu3->setObjectName(QStringLiteral("PopupMenu3"));
+    auto item = [this](const QString& name, const QString& text, int key, auto handler) {
+        QAction* a = PopupMenu3->addAction(text);
+        a->setObjectName(name);
+        setTextKey(a, key);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    QAction* add = item(QStringLiteral("N22"), QStringLiteral("Add group"), 33, &TMainForm::addGroup);
+    item(QStringLiteral("N23"), QStringLiteral("Change"), 34, &TMainForm::changeGroup);
+    QAction* del = item(QStringLiteral("N24"), QStringLiteral("Delete"), 24, &TMainForm::deleteGroup);
+    PopupMenu3->addSeparator()->setObjectName(QStringLiteral("N27"));
+    item(QStringLiteral("N26"), QStringLiteral("Move UP"), 36, [this] { moveGroup(selectedSlot, selectedSlot - 1); });
+    item(QStringLiteral("MoveDOWN1"), QStringLiteral("Move DOWN"), 37, [this] { moveGroup(selectedSlot, selectedSlot + 1); });
+    PopupMenu3->addSeparator()->setObjectName(QStringLiteral("N28"));
+    QMenu* patterns = PopupMenu3->addMenu(QStringLiteral("Edit patterns"));
+    patterns->setObjectName(QStringLiteral("N29"));
+    setTextKey(patterns->menuAction(), 38);
+    for (const auto& [name, text, key, handler] :
+         {std::tuple{QStringLiteral("N30"), QStringLiteral("Description"), 5, &TMainForm::N30Click},
+          std::tuple{QStringLiteral("N32"), QStringLiteral("Care"), 6, &TMainForm::N32Click},
+          std::tuple{QStringLiteral("N33"), QStringLiteral("Diary"), 7, &TMainForm::N33Click}}) {
+        QAction* a = patterns->addAction(text);
+        a->setObjectName(name);
+        setTextKey(a, key);
+        connect(a, &QAction::triggered, this, handler);
+    }
+    connect(PopupMenu3, &QMenu::aboutToShow, this, [this, add, del] {
+        add->setEnabled(groupCount < groupops::kMaxGroups);
+        del->setEnabled(groupCount != 1);
+    });
+    // The bar, its pictures and its captions all open the group menu.
+    Frame11->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Frame11, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu3->popup(Frame11->mapToGlobal(at)); });
+    connect(Frame11, &TFrame1::groupPressed, this, &TMainForm::Image3MouseDown);
+    connect(Frame11, &TFrame1::groupDropped, this, &TMainForm::groupDropped);
+    Frame11->accepts = [this](const QMimeData* data, QObject* source) {
+        if (data->hasFormat(QString::fromLatin1(GroupPicture::kMimeType)))
+            return true;
+        return source == TreeView1 && !notesMode; // a plant sent to the group
+    };
+}
+
+void TMainForm::buildGroupBar()
+{
+    const GroupScan scan = scanGroups(m_programFolder, true);
+    for (const QString& line : scan.errors)
+        errorlog::WriteErrorLog(m_programFolder, line);
+    firstGroupName = scan.firstGroupName;
+    Frame11->build(scan.slots, m_programFolder);
+    groupCount = Frame11->count();
+    pictureNumbers.clear();
+    for (int n = 1; n <= groupCount; ++n)
+        pictureNumbers.push_back(Frame11->entry(n).picture);
+    if (groupCount == 0) {
+        // A collection without groups gets the three default ones; the next build shows them.
+        // They are given their places in the order listed, whatever order the disk lists folders in.
+        int order = 0;
+        for (const groupops::DefaultGroup& g : groupops::kDefaultGroups) {
+            const QString name = QString::fromLatin1(g.name);
+            if (groupops::createGroupOnDisk(m_programFolder, name, g.color, g.picture, m_messages, *m_sink))
+            {
+                ++order;
+                groupops::writeOrder(m_programFolder, name, order, 0, order);
+            }
+        }
+    }
+    if (groupCount > 0)
+        Frame11->frameSlot(std::clamp(selectedSlot, 1, groupCount));
+    m_addGroupFile->setEnabled(true);
+    for (QWidget* w : Frame11->Panel5->findChildren<QWidget*>())
+        if (w != Frame11->Shape1) {
+            w->setContextMenuPolicy(Qt::CustomContextMenu);
+            connect(w, &QWidget::customContextMenuRequested, this,
+                    [this, w](const QPoint& at) { PopupMenu3->popup(w->mapToGlobal(at)); }, Qt::UniqueConnection);
+        }
+}
+
+void TMainForm::selectGroupAtStartUp()
+{
+    int chosen = 1;
+    bool matched = false;
+    for (int n = 1; n <= groupCount; ++n)
+        if (Frame11->entry(n).name == rememberedGroupName) {
+            chosen = n;
+            matched = true;
+            break;
+        }
+    if (!matched && groupCount > 0)
+        rememberedGroupName = Frame11->entry(1).name;
+    currentGroupName = rememberedGroupName;
+    loadTree(currentGroupName);
+    selectedSlot = currentSlot = chosen;
+    Frame11->frameSlot(chosen);
+}
+
+void TMainForm::showGroup(const QString& caption, const QString& folder)
+{
+    currentGroupName = folder;
+    loadTree(folder);
+    Label2->setText(caption);
+}
+
+void TMainForm::Image3MouseDown(int slot, Qt::MouseButton)
+{
+    // The page on show is written first; if it cannot be, the group stays.
+    if (!FileSave())
+        return;
+    if (slot != selectedSlot || notesMode) {
+        currentPageFile = QStringLiteral("description.rtf");
+        highlightPage(Button4);
+        Panel6->hide();
+        Panel2->show();
+        StandardToolBar->show();
+        RulerBar->show();
+        StatusBar->show();
+        currentSlot = slot;
+        const QString name = Frame11->entry(slot).name;
+        showGroup(name, name);
+        selectedSlot = slot;
+        Frame11->frameSlot(slot);
+        notesMode = false;
+    }
+    templates::ensureTemplates(m_programFolder, currentGroupName);
+}
+
+void TMainForm::reselectCurrentGroup()
+{
+    for (int n = 1; n <= groupCount; ++n)
+        if (Frame11->entry(n).name == currentGroupName) {
+            selectedSlot = currentSlot = n;
+            break;
+        }
+    Frame11->frameSlot(selectedSlot);
+}
+
+void TMainForm::addGroup()
+{
+    if (groupCount >= groupops::kMaxGroups)
+        return;
+    TForm2 editor(m_messages, *m_sink, this);
+    if (editor.exec() == QDialog::Accepted) {
+        const QString name = editor.groupName();
+        bool made = true;
+        if (editor.pictureNumber() == groupops::kOwnPicture) {
+            const IoStatus s = groupops::saveOwnPicture(m_programFolder, name, editor.picture());
+            if (!s.ok()) {
+                showError(m_messages.text(QStringLiteral("e8")) + u' ' + collection::groupFolder(m_programFolder, name) +
+                          QStringLiteral(": ") + s.text);
+                made = false;
+            }
+        }
+        if (made)
+            groupops::createGroupOnDisk(m_programFolder, name, editor.color(), editor.pictureNumber(), m_messages, *m_sink);
+    }
+    buildGroupBar();
+    reselectCurrentGroup();
+}
+
+void TMainForm::changeGroup()
+{
+    if (groupCount == 0 || currentSlot < 1 || currentSlot > groupCount)
+        return;
+    TForm2 editor(m_messages, *m_sink, this);
+    int p = pictureNumbers[static_cast<size_t>(currentSlot - 1)];
+    const QString ownPicture = paths::fixed(collection::groupFolder(m_programFolder, currentGroupName), paths::kGroupImage);
+    QImage own;
+    if (p == groupops::kOwnPicture && !own.load(ownPicture))
+        p = 1;
+    pictureNumbers[static_cast<size_t>(currentSlot - 1)] = p;
+    const QColor base = TreeView1->palette().color(QPalette::Base);
+    editor.preset(currentGroupName, p, p == groupops::kOwnPicture ? own : groupops::builtInPicture(p),
+                  base.red() | base.green() << 8 | base.blue() << 16);
+    if (!FileSave())
+        return;
+    if (editor.exec() != QDialog::Accepted)
+        return;
+    const QString name = editor.groupName();
+    const QString before = currentGroupName;
+    if (groupops::changeGroupOnDisk(m_programFolder, before, name, editor.color(), editor.pictureNumber(), m_messages,
+                                    *m_sink)) {
+        currentGroupName = name;
+        rememberedGroupName = name;
+        if (name != before)
+            editorFileName = editorFileName.replace(collection::groupFolder(m_programFolder, before) + u'/',
+                                                    collection::groupFolder(m_programFolder, name) + u'/');
+        if (editor.pictureNumber() == groupops::kOwnPicture) {
+            const IoStatus s = groupops::saveOwnPicture(m_programFolder, name, editor.picture());
+            if (!s.ok())
+                showError(s.text);
+        }
+    }
+    buildGroupBar();
+    reselectCurrentGroup();
+    Label2->setText(currentGroupName);
+    QPalette pal = TreeView1->palette();
+    pal.setColor(QPalette::Base, planttree::fromBgr(editor.color()));
+    TreeView1->setPalette(pal);
+}
+
+void TMainForm::deleteGroup()
+{
+    if (groupCount <= 1)
+        return;
+    if (!m_sink->question(m_messages.text(QStringLiteral("q1")) + QStringLiteral(" \"") + Label2->text() +
+                          QStringLiteral("\"?")))
+        return;
+    if (!FileSave())
+        return;
+    if (!groupops::removeGroup(m_programFolder, currentGroupName, m_messages, *m_sink).isEmpty()) {
+        // The removed group's pages are no longer where the editor would write them.
+        Editor->document()->setModified(false);
+        editorFileName = QStringLiteral("Untitled");
+    }
+    selectedSlot = currentSlot = 1;
+    buildGroupBar();
+    if (groupCount == 0)
+        buildGroupBar();
+    if (groupCount > 0)
+        rememberedGroupName = Frame11->entry(1).name;
+    currentGroupName = rememberedGroupName;
+    loadTree(currentGroupName);
+    buildGroupBar();
+    Frame11->frameSlot(1);
+}
+
+void TMainForm::moveGroup(int from, int to)
+{
+    if (from == to || from <= 0 || to <= 0 || to > groupCount || from > groupCount)
+        return;
+    Frame11->exchange(from, to);
+    std::swap(pictureNumbers[static_cast<size_t>(from - 1)], pictureNumbers[static_cast<size_t>(to - 1)]);
+    groupops::writeOrder(m_programFolder, Frame11->entry(from).name, from, from, to);
+    groupops::writeOrder(m_programFolder, Frame11->entry(to).name, to, from, to);
+    selectedSlot = currentSlot = to;
+    Frame11->frameSlot(to);
+    // The tree still shows the group it showed; the moved group is now the framed one.
+    if (Frame11->entry(to).name != currentGroupName)
+        showGroup(Frame11->entry(to).name, Frame11->entry(to).name);
+}
+
+void TMainForm::groupDropped(int slot, const QMimeData* data, QObject* source)
+{
+    if (data->hasFormat(QString::fromLatin1(GroupPicture::kMimeType))) {
+        moveGroup(data->data(QString::fromLatin1(GroupPicture::kMimeType)).toInt(), slot);
+        return;
+    }
+    // A plant dropped from the tree goes to that group once plants can be sent (the tree's menu).
+    Q_UNUSED(source);
+}

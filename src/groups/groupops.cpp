@@ -1,0 +1,120 @@
+#include "groups/groupops.h"
+
+#include "groups/bmpfile.h"
+#include "platform/paths.h"
+#include "platform/randomname.h"
+#include "store/collection.h"
+#include "store/errorlog.h"
+#include "store/inifile.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <cstring>
+
+static void initGroupResources()
+{
+    Q_INIT_RESOURCE(groups);
+}
+
+namespace groupops {
+
+namespace {
+
+QString systemText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+IoStatus writeRecord(const QString& folder, int color, int picture)
+{
+    IniFile ini(collection::groupRecordPath(folder));
+    ini.writeInteger(u"Group", u"Color", color);
+    ini.writeInteger(u"Group", u"ImageIndex", picture);
+    return ini.updateFile();
+}
+
+} // namespace
+
+QImage builtInPicture(int n)
+{
+    if (n < 1 || n > kBuiltInPictures)
+        return QImage();
+    static bool loaded = false;
+    if (!loaded) {
+        initGroupResources();
+        loaded = true;
+    }
+    return QImage(QStringLiteral(":/groups/im%1.jpg").arg(n));
+}
+
+bool createGroupOnDisk(const QString& programFolder, const QString& name, int color, int picture,
+                       const MessageTable& messages, MessageSink& sink)
+{
+    const QString folder = collection::groupFolder(programFolder, name);
+    if (!paths::isDir(folder) && !QDir().mkdir(folder)) {
+        const int err = errno;
+        sink.warning(messages.text(QStringLiteral("e8")) + u' ' + folder);
+        errorlog::WriteErrorLog(programFolder, errorlog::message(systemText(err), QStringLiteral("creategroup"), folder));
+        return false;
+    }
+    const IoStatus s = writeRecord(folder, color, picture);
+    if (!s.ok())
+        errorlog::WriteErrorLog(programFolder, errorlog::message(s.text, QStringLiteral("creategroup"),
+                                                                 collection::groupRecordPath(folder)));
+    return true;
+}
+
+bool changeGroupOnDisk(const QString& programFolder, const QString& from, const QString& name, int color,
+                       int picture, const MessageTable& messages, MessageSink& sink)
+{
+    const QString target = collection::groupFolder(programFolder, name);
+    if (name != from) {
+        if (paths::exists(target)) {
+            sink.warning(messages.text(QStringLiteral("e1")) + u' ' + target + u' ' + messages.text(QStringLiteral("e2")));
+            errorlog::WriteErrorLog(programFolder,
+                                    errorlog::message(systemText(EEXIST), QStringLiteral("changegroup"), target));
+            return false;
+        }
+        if (!removedname::renameNoReplace(collection::groupFolder(programFolder, from), target)) {
+            const int err = errno;
+            sink.warning(messages.text(QStringLiteral("e3")) + u' ' + target);
+            errorlog::WriteErrorLog(programFolder, errorlog::message(systemText(err), QStringLiteral("changegroup"), target));
+            return false;
+        }
+    }
+    if (color > -1) {
+        const IoStatus s = writeRecord(target, color, picture);
+        if (!s.ok())
+            errorlog::WriteErrorLog(programFolder, errorlog::message(s.text, QStringLiteral("changegroup"),
+                                                                     collection::groupRecordPath(target)));
+    }
+    return true;
+}
+
+QString removeGroup(const QString& programFolder, const QString& name, const MessageTable& messages, MessageSink& sink)
+{
+    // The removed name is drawn again until it is free, so no earlier removal is ever replaced.
+    const QString removed = removedname::draw(collection::myPlants(programFolder), name);
+    return changeGroupOnDisk(programFolder, name, removed, -1, -1, messages, sink) ? removed : QString();
+}
+
+void writeOrder(const QString& programFolder, const QString& group, int order, int from, int to)
+{
+    IniFile ini(collection::groupRecordPath(collection::groupFolder(programFolder, group)));
+    ini.writeInteger(u"Group", u"ImageOrder", order);
+    const IoStatus s = ini.updateFile();
+    if (!s.ok())
+        errorlog::WriteErrorLog(programFolder, QStringLiteral("Error msg: ") + s.text +
+                                                   QStringLiteral(" ((movegroup)args: mto: %1; mfrom: %2; ini: ").arg(to).arg(from) +
+                                                   ini.fileName() + u')');
+}
+
+IoStatus saveOwnPicture(const QString& programFolder, const QString& group, const QImage& picture)
+{
+    const QString folder = collection::groupFolder(programFolder, group);
+    QDir().mkpath(folder);
+    return bmpfile::write24(paths::fixed(folder, paths::kGroupImage), picture);
+}
+
+} // namespace groupops
