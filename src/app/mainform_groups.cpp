@@ -96,11 +96,12 @@ void TMainForm::buildGroupBar()
     if (groupCount > 0)
         Frame11->frameSlot(std::clamp(selectedSlot, 1, groupCount));
     m_addGroupFile->setEnabled(true);
-    for (QWidget* w : Frame11->Panel5->findChildren<QWidget*>())
-        if (w != Frame11->Shape1) {
+    // The new pictures and captions open the group menu too.
+    for (int n = 1; n <= groupCount; ++n)
+        for (QWidget* w : {static_cast<QWidget*>(Frame11->picture(n)), static_cast<QWidget*>(Frame11->caption(n))}) {
             w->setContextMenuPolicy(Qt::CustomContextMenu);
             connect(w, &QWidget::customContextMenuRequested, this,
-                    [this, w](const QPoint& at) { PopupMenu3->popup(w->mapToGlobal(at)); }, Qt::UniqueConnection);
+                    [this, w](const QPoint& at) { PopupMenu3->popup(w->mapToGlobal(at)); });
         }
 }
 
