@@ -4,6 +4,7 @@
 //   bench_tree time PROGRAM_FOLDER [N]
 //                                     loads the tree N times, then changes node N times on the
 //                                     Description page and on the Diary page; prints medians
+//   bench_tree bar PROGRAM_FOLDER [N] makes 50 groups (when there are none) and times the bar build
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "platform/rtf/rtfwriter.h"
@@ -119,6 +120,28 @@ int main(int argc, char** argv)
         form.Editor->document()->setModified(false);
         return 0;
     }
-    std::fprintf(stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N]\n");
+    if (mode == "bar") {
+        const int n = argc > 3 ? std::max(1, atoi(argv[3])) : 9;
+        for (int g = 1; g <= 50; ++g)
+            put(folder + QStringLiteral("MyPlants/Group %1/group.ini").arg(g, 2, 10, QLatin1Char('0')),
+                QStringLiteral("[Group]\r\nColor=%1\r\nImageIndex=%2\r\nImageOrder=%3\r\n\r\n")
+                    .arg(0x9FFBB1)
+                    .arg(g % 24 + 1)
+                    .arg(51 - g)
+                    .toLatin1());
+        TMainForm form(folder, {});
+        form.show();
+        QApplication::processEvents();
+        std::vector<double> builds;
+        for (int i = 0; i < n; ++i) {
+            const auto t0 = Clock::now();
+            form.buildGroupBar();
+            QApplication::processEvents();
+            builds.push_back(msSince(t0));
+        }
+        std::printf("group bar of %d groups built and shown: %.1f ms (median of %d)\n", form.groupCount, median(builds), n);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N] | bar PROGRAM_FOLDER [N]\n");
     return 2;
 }

@@ -19,3 +19,6 @@ out=$("$tool" time "$work" 9 2>/dev/null)
 echo "$out"
 tree_ms=$(echo "$out" | sed -n 's/^tree of .*: \([0-9.]*\) ms.*/\1/p')
 echo "ratio tree / cat: $(awk -v a="$tree_ms" -v b="$cat_ms" 'BEGIN { printf "%.2f", a / b }')"
+bar=$(mktemp -d)
+"$tool" bar "$bar" 9 2>/dev/null
+rm -rf "$bar"

@@ -107,6 +107,7 @@ public:
     void moveGroup(int from, int to);
     std::vector<int> pictureNumbers; // per slot: 100 own picture, 1..24 built-in, 0 or less hidden
     QMenu* PopupMenu3 = nullptr;
+    QMenu* N8 = nullptr; // "Send to...": one item mgr N per group, for the plant tree's menu
 
     // Pages.
     void Button4Click();

@@ -52,6 +52,8 @@ void TMainForm::buildGroupMenu()
         setTextKey(a, key);
         connect(a, &QAction::triggered, this, handler);
     }
+    N8 = new QMenu(QStringLiteral("Send to..."), this);
+    N8->setObjectName(QStringLiteral("N8"));
     connect(PopupMenu3, &QMenu::aboutToShow, this, [this, add, del] {
         add->setEnabled(groupCount < groupops::kMaxGroups);
         del->setEnabled(groupCount != 1);
@@ -96,6 +98,13 @@ void TMainForm::buildGroupBar()
     if (groupCount > 0)
         Frame11->frameSlot(std::clamp(selectedSlot, 1, groupCount));
     m_addGroupFile->setEnabled(true);
+    // "Send to..." lists the groups of this build.
+    N8->clear();
+    for (int n = 1; n <= groupCount; ++n) {
+        QAction* a = N8->addAction(Frame11->entry(n).name);
+        a->setObjectName(QStringLiteral("mgr%1").arg(n));
+        a->setData(n);
+    }
     // The new pictures and captions open the group menu too.
     for (int n = 1; n <= groupCount; ++n)
         for (QWidget* w : {static_cast<QWidget*>(Frame11->picture(n)), static_cast<QWidget*>(Frame11->caption(n))}) {

@@ -1,4 +1,7 @@
 #include "app/cli.h"
+#include "groups/bmpfile.h"
+#include "groups/smoothresize.h"
+#include "platform/jpegcodec.h"
 #include "../support/tempprogramfolder.h"
 
 #include <QProcess>
@@ -103,6 +106,36 @@ TEST(Cli, PrintsAPageAsTextWithTheProgramsReader)
     EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QStringLiteral(".."), QStringLiteral("x")}).code, 2);
     EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты"),
                    QStringLiteral("notes")}).code, 2);
+}
+
+TEST(Cli, ResizeWritesTheResamplersBitmap)
+{
+    TempProgramFolder pf;
+    QImage photo(140, 130, QImage::Format_RGB888);
+    for (int y = 0; y < 130; ++y)
+        for (int x = 0; x < 140; ++x)
+            photo.setPixel(x, y, qRgb(x, y, (x * y) & 255));
+    pf.write(QStringLiteral("in.bmp"), bmpfile::encode24(photo));
+    pf.write(QStringLiteral("in.jpg"), jpegcodec::encode(photo, 90));
+    const CliRun bmp = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("70"), QStringLiteral("65"),
+                            pf.file(QStringLiteral("out.bmp"))});
+    ASSERT_EQ(bmp.code, 0) << bmp.err.toStdString();
+    EXPECT_EQ(pf.read(QStringLiteral("out.bmp")), bmpfile::encode24(SmoothResize(photo, 70, 65)));
+    const CliRun jpg = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.jpg")), QStringLiteral("7"), QStringLiteral("3"),
+                            pf.file(QStringLiteral("small.bmp"))});
+    ASSERT_EQ(jpg.code, 0) << jpg.err.toStdString();
+    EXPECT_EQ(pf.read(QStringLiteral("small.bmp")).size(), 54 + 24 * 3);
+    // Damaged input, a bad size and an unwritable target are reported; nothing is written.
+    pf.write(QStringLiteral("bad.jpg"), QByteArray("\xff\xd8\xff\xe0 not really", 15));
+    const CliRun bad = cli({QStringLiteral("resize"), pf.file(QStringLiteral("bad.jpg")), QStringLiteral("7"), QStringLiteral("3"),
+                            pf.file(QStringLiteral("x.bmp"))});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_FALSE(bad.err.isEmpty());
+    EXPECT_EQ(cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("0"), QStringLiteral("3"),
+                   pf.file(QStringLiteral("x.bmp"))}).code, 2);
+    EXPECT_EQ(cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("5"), QStringLiteral("3"),
+                   pf.file(QStringLiteral("no/such/folder/x.bmp"))}).code, 1);
+    EXPECT_FALSE(pf.exists(QStringLiteral("x.bmp")));
 }
 
 TEST(Cli, TheInstalledProgramPrintsUtf8)

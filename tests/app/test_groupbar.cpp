@@ -71,6 +71,9 @@ TEST(GroupBar, DefaultGroupsClicksAndMoves)
     EXPECT_EQ(bar->Shape1->geometry(), QRect(1, 1, bar->Panel5->width() - 2, bar->caption(1)->height() + 69));
     EXPECT_FALSE(bar->picture(1)->pixmap().isNull());
     EXPECT_EQ(form.currentGroupName, QStringLiteral("Decoratively deciduous"));
+    ASSERT_EQ(form.N8->actions().size(), 3);
+    EXPECT_EQ(form.N8->actions()[2]->text(), QStringLiteral("Succulents"));
+    EXPECT_EQ(form.N8->actions()[2]->objectName(), QStringLiteral("mgr3"));
 
     // A plant of the first group with typed text: clicking another group writes it, then shows that group.
     pf.writeRecord(QStringLiteral("MyPlants/Succulents/Aloe/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
