@@ -25,8 +25,7 @@ QImage photo(int w, int h)
     return img;
 }
 
-template <typename F>
-double medianSeconds(int rounds, F f)
+template <typename F> double medianSeconds(int rounds, F f)
 {
     std::vector<double> t;
     for (int i = 0; i < rounds; ++i) {
@@ -47,8 +46,9 @@ void run(int sw, int sh, int w, int h, int rounds)
         sink = sink + src.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).width();
     });
     const double mp = double(sw) * sh / 1e6;
-    std::printf("%d x %d -> %d x %d: SmoothResize %.3f ms (%.0f source MP/s), QImage::scaled %.3f ms; ratio %.2f\n", sw,
-                sh, w, h, ours * 1e3, mp / ours, qt * 1e3, ours / qt);
+    std::printf(
+        "%d x %d -> %d x %d: SmoothResize %.3f ms (%.0f source MP/s), QImage::scaled %.3f ms; ratio %.2f\n",
+        sw, sh, w, h, ours * 1e3, mp / ours, qt * 1e3, ours / qt);
 }
 
 } // namespace

@@ -29,7 +29,8 @@ QByteArray load(const char* path)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);
     const QByteArray mode = argc > 2 ? argv[1] : "";
     if (mode == "text") {
@@ -63,8 +64,8 @@ int main(int argc, char** argv)
             writeS += std::chrono::duration<double>(t2 - t1).count();
         }
         const double mb = bytes.size() / 1e6;
-        std::printf("read %.2f MB in %.4f s (%.1f MB/s); write %.2f MB in %.4f s (%.1f MB/s)\n", mb, readS / n,
-                    mb * n / readS, written / 1e6, writeS / n, written / 1e6 * n / writeS);
+        std::printf("read %.2f MB in %.4f s (%.1f MB/s); write %.2f MB in %.4f s (%.1f MB/s)\n", mb,
+                    readS / n, mb * n / readS, written / 1e6, writeS / n, written / 1e6 * n / writeS);
         return 0;
     }
     if (mode == "make" && argc == 5) {
@@ -78,7 +79,8 @@ int main(int argc, char** argv)
             if (i)
                 c.insertBlock();
             c.insertText(QStringLiteral("%1 мая: ").arg(i % 31 + 1), bold);
-            c.insertText(QString::fromUtf8("полив, подкормка, новый лист; watered and fed, one new leaf."), plain);
+            c.insertText(QString::fromUtf8("полив, подкормка, новый лист; watered and fed, one new leaf."),
+                         plain);
             if (i % (paragraphs / pictures + 1) == 0) {
                 QImage image(160, 120, QImage::Format_RGB32);
                 for (int y = 0; y < image.height(); ++y)

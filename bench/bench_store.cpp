@@ -66,8 +66,8 @@ bool writeFile(const QString& path, const QByteArray& bytes)
 
 QByteArray plantRecord(int i)
 {
-    return "[Options]\r\nCond=" + QByteArray::number(i % 6) + "\r\nExpanded=0\r\nPhoto1=\xd4\xee\xf2\xee "
-           + QByteArray::number(i) + "\r\n\r\n";
+    return "[Options]\r\nCond=" + QByteArray::number(i % 6) + "\r\nExpanded=0\r\nPhoto1=\xd4\xee\xf2\xee " +
+           QByteArray::number(i) + "\r\n\r\n";
 }
 
 int makeBench(const QString& dir, int plants, int records)
@@ -77,7 +77,8 @@ int makeBench(const QString& dir, int plants, int records)
     for (char& c : noise)
         c = static_cast<char>(rng());
     const QByteArray page = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Arial;}}"
-                            "\\viewkind4\\uc1\\pard\\f0\\fs20 " + QByteArray(2000, 'x') + "\\par}";
+                            "\\viewkind4\\uc1\\pard\\f0\\fs20 " +
+                            QByteArray(2000, 'x') + "\\par}";
     // Photo sizes: mostly small, some large, a few very large, averaging about 30 KB each.
     std::discrete_distribution<int> kind({60, 30, 10});
     const int sizes[] = {8 * 1024, 40 * 1024, 150 * 1024};
@@ -100,7 +101,8 @@ int makeBench(const QString& dir, int plants, int records)
             return 1;
     }
     for (int i = 0; i < records; ++i) {
-        const QString plant = dir + u"/records/Group" + QString::number(i / 500) + u"/Plant" + QString::number(i);
+        const QString plant =
+            dir + u"/records/Group" + QString::number(i / 500) + u"/Plant" + QString::number(i);
         QDir().mkpath(plant);
         if (!writeFile(plant + u"/plant.ini", plantRecord(i)))
             return 1;

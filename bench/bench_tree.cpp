@@ -33,7 +33,8 @@ QByteArray makePage(int paragraphs)
         if (i)
             c.insertBlock();
         c.insertText(QStringLiteral("%1 мая: ").arg(i % 31 + 1), bold);
-        c.insertText(QString::fromUtf8("полив, подкормка, новый лист; watered and fed, one new leaf."), plain);
+        c.insertText(QString::fromUtf8("полив, подкормка, новый лист; watered and fed, one new leaf."),
+                     plain);
     }
     return RtfWriter::write(d);
 }
@@ -75,14 +76,19 @@ int main(int argc, char** argv)
                   put(folder + QStringLiteral("main.ini"), "[Options]\r\nLastGroup=Big\r\n\r\n");
         for (int f = 0; f < 50 && ok; ++f) {
             const QString base = folder + QStringLiteral("MyPlants/Big/") +
-                                 (f % 2 ? QString::fromUtf8("Папка %1") : QStringLiteral("Folder %1")).arg(f, 2, 10, QLatin1Char('0'));
+                                 (f % 2 ? QString::fromUtf8("Папка %1") : QStringLiteral("Folder %1"))
+                                     .arg(f, 2, 10, QLatin1Char('0'));
             ok = put(base + QStringLiteral("/plant.ini"), "[Main]\r\nCond=1\r\nExpanded=1\r\n\r\n");
             for (int p = 0; p < 40 && ok; ++p) {
-                const QString plant = base + (p % 2 ? QString::fromUtf8("/Роза %1") : QStringLiteral("/Rose %1")).arg(p, 2, 10, QLatin1Char('0'));
-                ok = put(plant + QStringLiteral("/plant.ini"), QStringLiteral("[Main]\r\nCond=%1\r\n\r\n").arg(p % 6 == 1 ? 0 : p % 6).toLatin1()) &&
-                     put(plant + QStringLiteral("/description.rtf"), page) &&
-                     put(plant + QStringLiteral("/care.rtf"), QByteArray()) &&
-                     (f > 0 || put(plant + QStringLiteral("/diary.rtf"), diary));
+                const QString plant =
+                    base + (p % 2 ? QString::fromUtf8("/Роза %1") : QStringLiteral("/Rose %1"))
+                               .arg(p, 2, 10, QLatin1Char('0'));
+                ok =
+                    put(plant + QStringLiteral("/plant.ini"),
+                        QStringLiteral("[Main]\r\nCond=%1\r\n\r\n").arg(p % 6 == 1 ? 0 : p % 6).toLatin1()) &&
+                    put(plant + QStringLiteral("/description.rtf"), page) &&
+                    put(plant + QStringLiteral("/care.rtf"), QByteArray()) &&
+                    (f > 0 || put(plant + QStringLiteral("/diary.rtf"), diary));
                 if (ok && f > 0)
                     ok = put(plant + QStringLiteral("/diary.rtf"), QByteArray());
             }
@@ -114,9 +120,11 @@ int main(int argc, char** argv)
         change(pages);
         form.Button7Click();
         change(diaries);
-        std::printf("tree of %d folders and %d plants: %.1f ms (median of %d)\n", form.TreeView1->topLevelItemCount(),
+        std::printf("tree of %d folders and %d plants: %.1f ms (median of %d)\n",
+                    form.TreeView1->topLevelItemCount(),
                     form.TreeView1->topLevelItemCount() * folder0->childCount(), median(loads), n);
-        std::printf("node change, 30 KB page: %.1f ms; 2 MB diary: %.1f ms (medians)\n", median(pages), median(diaries));
+        std::printf("node change, 30 KB page: %.1f ms; 2 MB diary: %.1f ms (medians)\n", median(pages),
+                    median(diaries));
         form.Editor->document()->setModified(false);
         return 0;
     }
@@ -139,9 +147,11 @@ int main(int argc, char** argv)
             QApplication::processEvents();
             builds.push_back(msSince(t0));
         }
-        std::printf("group bar of %d groups built and shown: %.1f ms (median of %d)\n", form.groupCount, median(builds), n);
+        std::printf("group bar of %d groups built and shown: %.1f ms (median of %d)\n", form.groupCount,
+                    median(builds), n);
         return 0;
     }
-    std::fprintf(stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N] | bar PROGRAM_FOLDER [N]\n");
+    std::fprintf(
+        stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N] | bar PROGRAM_FOLDER [N]\n");
     return 2;
 }

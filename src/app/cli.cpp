@@ -1,13 +1,13 @@
 #include "app/cli.h"
 
-#include "groups/grouplist.h"
-#include "platform/paths.h"
-#include "store/collection.h"
 #include "editor/pagefile.h"
 #include "groups/bmpfile.h"
+#include "groups/grouplist.h"
 #include "groups/smoothresize.h"
 #include "platform/atomicfile.h"
 #include "platform/jpegcodec.h"
+#include "platform/paths.h"
+#include "store/collection.h"
 #include "tree/nodefiles.h"
 #include "tree/treeloader.h"
 
@@ -118,7 +118,8 @@ int page(const QString& programFolder, const QString& group, const QString& node
         return 1;
     const QStringList parts = node.split(u'/');
     if (!plainName(group) || parts.size() > 2 || !std::all_of(parts.begin(), parts.end(), plainName)) {
-        err << "verdarium-cli: \"" << group << "\" / \"" << node << "\" is not a group and node of the collection\n";
+        err << "verdarium-cli: \"" << group << "\" / \"" << node
+            << "\" is not a group and node of the collection\n";
         return kUsage;
     }
     if (which != u"description" && which != u"care" && which != u"diary") {
@@ -132,7 +133,8 @@ int page(const QString& programFolder, const QString& group, const QString& node
         return 1;
     }
     QTextDocument document;
-    const pagefile::LoadResult r = pagefile::load(pagePath(folder, QString(which + QStringLiteral(".rtf"))), &document);
+    const pagefile::LoadResult r =
+        pagefile::load(pagePath(folder, QString(which + QStringLiteral(".rtf"))), &document);
     if (!r.ok()) {
         err << "verdarium-cli: " << r.status.text << "\n";
         return 1;
@@ -182,8 +184,9 @@ int resize(const QStringList& args, QTextStream& err)
         return 1;
     }
     const QImage out = SmoothResize(source, w, h);
-    const IoStatus s = out.isNull() ? IoStatus::failure(ENOMEM, QStringLiteral("the picture cannot be held in memory"))
-                                    : bmpfile::write24(args[4], out);
+    const IoStatus s = out.isNull()
+                           ? IoStatus::failure(ENOMEM, QStringLiteral("the picture cannot be held in memory"))
+                           : bmpfile::write24(args[4], out);
     if (!s.ok()) {
         err << "verdarium-cli: cannot write " << args[4] << ": " << s.text << "\n";
         return 1;

@@ -17,9 +17,9 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QFontComboBox>
 #include <QFontDatabase>
-#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -102,12 +102,10 @@ protected:
     }
 };
 
-TMainForm::TMainForm(const QString& programFolder, const QStringList& args, MessageSink* sink, QWidget* parent)
-    : QMainWindow(parent),
-      m_programFolder(withSlash(programFolder)),
-      m_args(args),
-      m_ownSink(sink ? nullptr : std::make_unique<WidgetSink>(this)),
-      m_sink(sink ? sink : m_ownSink.get()),
+TMainForm::TMainForm(const QString& programFolder, const QStringList& args, MessageSink* sink,
+                     QWidget* parent)
+    : QMainWindow(parent), m_programFolder(withSlash(programFolder)), m_args(args),
+      m_ownSink(sink ? nullptr : std::make_unique<WidgetSink>(this)), m_sink(sink ? sink : m_ownSink.get()),
       m_copier(m_programFolder, *m_sink)
 {
     setObjectName(QStringLiteral("MainForm"));
@@ -304,14 +302,15 @@ void TMainForm::buildToolBar()
         });
         return a;
     };
-    QAction* bold = charAction(QStringLiteral("BoldButton"), QStringLiteral("B"), QStringLiteral("Bold"),
-                               QKeySequence::Bold,
-                               [](QTextCharFormat& f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
-    QAction* italic = charAction(QStringLiteral("ItalicButton"), QStringLiteral("I"), QStringLiteral("Italic"),
-                                 QKeySequence::Italic, [](QTextCharFormat& f, bool on) { f.setFontItalic(on); });
-    QAction* under = charAction(QStringLiteral("UnderlineButton"), QStringLiteral("U"), QStringLiteral("Underline"),
-                                QKeySequence::Underline,
-                                [](QTextCharFormat& f, bool on) { f.setFontUnderline(on); });
+    QAction* bold = charAction(
+        QStringLiteral("BoldButton"), QStringLiteral("B"), QStringLiteral("Bold"), QKeySequence::Bold,
+        [](QTextCharFormat& f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
+    QAction* italic =
+        charAction(QStringLiteral("ItalicButton"), QStringLiteral("I"), QStringLiteral("Italic"),
+                   QKeySequence::Italic, [](QTextCharFormat& f, bool on) { f.setFontItalic(on); });
+    QAction* under =
+        charAction(QStringLiteral("UnderlineButton"), QStringLiteral("U"), QStringLiteral("Underline"),
+                   QKeySequence::Underline, [](QTextCharFormat& f, bool on) { f.setFontUnderline(on); });
     QFont bf = bold->font();
     bf.setBold(true);
     bold->setFont(bf);
@@ -323,7 +322,8 @@ void TMainForm::buildToolBar()
     under->setFont(uf);
     StandardToolBar->addSeparator();
 
-    auto alignAction = [this](const QString& name, const QString& text, const QString& tip, Qt::Alignment al) {
+    auto alignAction = [this](const QString& name, const QString& text, const QString& tip,
+                              Qt::Alignment al) {
         QAction* a = StandardToolBar->addAction(text);
         a->setObjectName(name);
         a->setStatusTip(tip);
@@ -331,11 +331,14 @@ void TMainForm::buildToolBar()
         connect(a, &QAction::triggered, this, [this, al] { Editor->setAlignment(al); });
         return a;
     };
-    alignAction(QStringLiteral("LeftAlign"), QStringLiteral("\u2261L"), QStringLiteral("Align left"), Qt::AlignLeft);
-    alignAction(QStringLiteral("CenterAlign"), QStringLiteral("\u2261C"), QStringLiteral("Centre"), Qt::AlignHCenter);
-    alignAction(QStringLiteral("RightAlign"), QStringLiteral("\u2261R"), QStringLiteral("Align right"), Qt::AlignRight);
-    m_widealign = alignAction(QStringLiteral("Widealign"), QStringLiteral("\u2261J"), QStringLiteral("Justify"),
-                              Qt::AlignJustify);
+    alignAction(QStringLiteral("LeftAlign"), QStringLiteral("\u2261L"), QStringLiteral("Align left"),
+                Qt::AlignLeft);
+    alignAction(QStringLiteral("CenterAlign"), QStringLiteral("\u2261C"), QStringLiteral("Centre"),
+                Qt::AlignHCenter);
+    alignAction(QStringLiteral("RightAlign"), QStringLiteral("\u2261R"), QStringLiteral("Align right"),
+                Qt::AlignRight);
+    m_widealign = alignAction(QStringLiteral("Widealign"), QStringLiteral("\u2261J"),
+                              QStringLiteral("Justify"), Qt::AlignJustify);
 
     connect(m_fontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
         QTextCharFormat f;
@@ -372,8 +375,8 @@ void TMainForm::buildMenus()
     QMenu* patterns = file->addMenu(QStringLiteral("Edit main patterns"));
     patterns->setObjectName(QStringLiteral("N35"));
     setTextKey(patterns->menuAction(), 4);
-    connect(action(patterns, QStringLiteral("N36"), QStringLiteral("Description"), 5), &QAction::triggered, this,
-            &TMainForm::N36Click);
+    connect(action(patterns, QStringLiteral("N36"), QStringLiteral("Description"), 5), &QAction::triggered,
+            this, &TMainForm::N36Click);
     connect(action(patterns, QStringLiteral("N37"), QStringLiteral("Care"), 6), &QAction::triggered, this,
             &TMainForm::N37Click);
     connect(action(patterns, QStringLiteral("N38"), QStringLiteral("Diary"), 7), &QAction::triggered, this,
@@ -394,8 +397,9 @@ void TMainForm::buildMenus()
     };
     connect(shortcut(QStringLiteral("FileNewCmd"), QStringLiteral("Create a new file"), QKeySequence::New),
             &QAction::triggered, this, &TMainForm::FileNew);
-    connect(shortcut(QStringLiteral("FileOpenCmd"), QStringLiteral("Open an existing file"), QKeySequence::Open),
-            &QAction::triggered, this, &TMainForm::FileOpen);
+    connect(
+        shortcut(QStringLiteral("FileOpenCmd"), QStringLiteral("Open an existing file"), QKeySequence::Open),
+        &QAction::triggered, this, &TMainForm::FileOpen);
     connect(shortcut(QStringLiteral("FileSaveCmd"), QStringLiteral("Save current file"), QKeySequence::Save),
             &QAction::triggered, this, &TMainForm::FileSave);
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -445,8 +449,8 @@ void TMainForm::buildMenus()
     QAction* helpFile = action(help, QStringLiteral("N16"), QStringLiteral("Verdarium help"), 16);
     helpFile->setShortcut(QKeySequence::HelpContents);
     connect(helpFile, &QAction::triggered, this, &TMainForm::N16Click);
-    connect(action(help, QStringLiteral("N17"), QStringLiteral("Verdarium website"), 17), &QAction::triggered, this,
-            &TMainForm::N17Click);
+    connect(action(help, QStringLiteral("N17"), QStringLiteral("Verdarium website"), 17), &QAction::triggered,
+            this, &TMainForm::N17Click);
     connect(action(help, QStringLiteral("N19"), QStringLiteral("About"), 18), &QAction::triggered, this,
             &TMainForm::N19Click);
 }

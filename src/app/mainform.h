@@ -68,7 +68,7 @@ public:
     QString firstGroupName;
     QString currentPageFile;
     QString editorFileName;
-    QString subPath;        // the parent folder's text for a node inside a folder, else empty
+    QString subPath;         // the parent folder's text for a node inside a folder, else empty
     bool folderFlag = false; // the selected node is a folder
     int groupCount = 0;
     int selectedSlot = 1;
@@ -101,9 +101,9 @@ public:
     void buildGroupBar();
     void Image3MouseDown(int slot, Qt::MouseButton button); // group click
     void showGroup(const QString& caption, const QString& folder);
-    void addGroup();             // N22, and Add group in the File menu
-    void changeGroup();          // N23
-    void deleteGroup();          // N24
+    void addGroup();    // N22, and Add group in the File menu
+    void changeGroup(); // N23
+    void deleteGroup(); // N24
     void moveGroup(int from, int to);
     std::vector<int> pictureNumbers; // per slot: 100 own picture, 1..24 built-in, 0 or less hidden
     QMenu* PopupMenu3 = nullptr;

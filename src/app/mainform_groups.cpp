@@ -1,18 +1,18 @@
 // The main window's group bar: building it from MyPlants, the group click, and the group menu.
 #include "app/mainform.h"
 
-#include "groups/tform2.h"
 #include "editor/editor.h"
 #include "editor/ruler.h"
-#include "groups/groupops.h"
 #include "groups/grouplist.h"
+#include "groups/groupops.h"
+#include "groups/tform2.h"
 #include "groups/tframe1.h"
 #include "platform/messagesink.h"
 #include "platform/names.h"
 #include "platform/paths.h"
-#include "store/templates.h"
 #include "store/collection.h"
 #include "store/errorlog.h"
+#include "store/templates.h"
 #include "tree/planttree.h"
 
 #include <QLabel>
@@ -37,8 +37,10 @@ void TMainForm::buildGroupMenu()
     item(QStringLiteral("N23"), QStringLiteral("Change"), 34, &TMainForm::changeGroup);
     QAction* del = item(QStringLiteral("N24"), QStringLiteral("Delete"), 24, &TMainForm::deleteGroup);
     PopupMenu3->addSeparator()->setObjectName(QStringLiteral("N27"));
-    item(QStringLiteral("N26"), QStringLiteral("Move UP"), 36, [this] { moveGroup(selectedSlot, selectedSlot - 1); });
-    item(QStringLiteral("MoveDOWN1"), QStringLiteral("Move DOWN"), 37, [this] { moveGroup(selectedSlot, selectedSlot + 1); });
+    item(QStringLiteral("N26"), QStringLiteral("Move UP"), 36,
+         [this] { moveGroup(selectedSlot, selectedSlot - 1); });
+    item(QStringLiteral("MoveDOWN1"), QStringLiteral("Move DOWN"), 37,
+         [this] { moveGroup(selectedSlot, selectedSlot + 1); });
     PopupMenu3->addSeparator()->setObjectName(QStringLiteral("N28"));
     QMenu* patterns = PopupMenu3->addMenu(QStringLiteral("Edit patterns"));
     patterns->setObjectName(QStringLiteral("N29"));
@@ -88,8 +90,7 @@ void TMainForm::buildGroupBar()
         int order = 0;
         for (const groupops::DefaultGroup& g : groupops::kDefaultGroups) {
             const QString name = QString::fromLatin1(g.name);
-            if (groupops::createGroupOnDisk(m_programFolder, name, g.color, g.picture, m_messages, *m_sink))
-            {
+            if (groupops::createGroupOnDisk(m_programFolder, name, g.color, g.picture, m_messages, *m_sink)) {
                 ++order;
                 groupops::writeOrder(m_programFolder, name, order, 0, order);
             }
@@ -107,7 +108,8 @@ void TMainForm::buildGroupBar()
     }
     // The new pictures and captions open the group menu too.
     for (int n = 1; n <= groupCount; ++n)
-        for (QWidget* w : {static_cast<QWidget*>(Frame11->picture(n)), static_cast<QWidget*>(Frame11->caption(n))}) {
+        for (QWidget* w :
+             {static_cast<QWidget*>(Frame11->picture(n)), static_cast<QWidget*>(Frame11->caption(n))}) {
             w->setContextMenuPolicy(Qt::CustomContextMenu);
             connect(w, &QWidget::customContextMenuRequested, this,
                     [this, w](const QPoint& at) { PopupMenu3->popup(w->mapToGlobal(at)); });
@@ -183,13 +185,14 @@ void TMainForm::addGroup()
         if (editor.pictureNumber() == groupops::kOwnPicture) {
             const IoStatus s = groupops::saveOwnPicture(m_programFolder, name, editor.picture());
             if (!s.ok()) {
-                showError(m_messages.text(QStringLiteral("e8")) + u' ' + collection::groupFolder(m_programFolder, name) +
-                          QStringLiteral(": ") + s.text);
+                showError(m_messages.text(QStringLiteral("e8")) + u' ' +
+                          collection::groupFolder(m_programFolder, name) + QStringLiteral(": ") + s.text);
                 made = false;
             }
         }
         if (made)
-            groupops::createGroupOnDisk(m_programFolder, name, editor.color(), editor.pictureNumber(), m_messages, *m_sink);
+            groupops::createGroupOnDisk(m_programFolder, name, editor.color(), editor.pictureNumber(),
+                                        m_messages, *m_sink);
     }
     buildGroupBar();
     reselectCurrentGroup();
@@ -201,7 +204,8 @@ void TMainForm::changeGroup()
         return;
     TForm2 editor(m_messages, *m_sink, this);
     int p = pictureNumbers[static_cast<size_t>(currentSlot - 1)];
-    const QString ownPicture = paths::fixed(collection::groupFolder(m_programFolder, currentGroupName), paths::kGroupImage);
+    const QString ownPicture =
+        paths::fixed(collection::groupFolder(m_programFolder, currentGroupName), paths::kGroupImage);
     QImage own;
     if (p == groupops::kOwnPicture && !own.load(ownPicture))
         p = 1;
@@ -215,8 +219,8 @@ void TMainForm::changeGroup()
         return;
     const QString name = editor.groupName();
     const QString before = currentGroupName;
-    if (groupops::changeGroupOnDisk(m_programFolder, before, name, editor.color(), editor.pictureNumber(), m_messages,
-                                    *m_sink)) {
+    if (groupops::changeGroupOnDisk(m_programFolder, before, name, editor.color(), editor.pictureNumber(),
+                                    m_messages, *m_sink)) {
         currentGroupName = name;
         rememberedGroupName = name;
         if (name != before)

@@ -31,16 +31,19 @@ LoadResult load(const QString& path, QTextDocument* document)
     bool missing = false;
     r.status = atomicfile::readAll(path, &bytes, &missing, kMaxPageBytes);
     if (missing)
-        r.status = IoStatus::failure(ENOENT, QStringLiteral("Cannot open file \"") + path +
-                                                 QStringLiteral("\". The system cannot find the file specified."));
+        r.status =
+            IoStatus::failure(ENOENT, QStringLiteral("Cannot open file \"") + path +
+                                          QStringLiteral("\". The system cannot find the file specified."));
     if (!r.status.ok()) {
         if (!missing)
-            r.status.text = QStringLiteral("Cannot open file \"") + path + QStringLiteral("\". ") + r.status.text;
+            r.status.text =
+                QStringLiteral("Cannot open file \"") + path + QStringLiteral("\". ") + r.status.text;
         return r;
     }
     if (looksBinary(bytes)) {
-        r.status = IoStatus::failure(EINVAL, QStringLiteral("The file \"") + path +
-                                                 QStringLiteral("\" is not a text document and was not opened."));
+        r.status =
+            IoStatus::failure(EINVAL, QStringLiteral("The file \"") + path +
+                                          QStringLiteral("\" is not a text document and was not opened."));
         return r;
     }
     const RtfReader::Result read = RtfReader::read(bytes, document);

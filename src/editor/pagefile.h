@@ -13,8 +13,8 @@ namespace pagefile {
 inline constexpr qint64 kMaxPageBytes = qint64(512) * 1024 * 1024;
 
 struct LoadResult {
-    IoStatus status;  // the file could not be read (missing, unreadable, not a document)
-    QString problem;  // it was read, but damaged: what could be read is in the document
+    IoStatus status; // the file could not be read (missing, unreadable, not a document)
+    QString problem; // it was read, but damaged: what could be read is in the document
     bool ok() const { return status.ok(); }
 };
 

@@ -42,9 +42,11 @@ void Ruler::paintEvent(QPaintEvent*)
         if (x >= band.right())
             break;
         if (mm % 10 == 0)
-            p.drawText(QRect(x - 10, band.top(), 20, band.height()), Qt::AlignCenter, QString::number(mm / 10));
+            p.drawText(QRect(x - 10, band.top(), 20, band.height()), Qt::AlignCenter,
+                       QString::number(mm / 10));
         else
-            p.drawLine(x, band.center().y() - (mm % 5 == 0 ? 3 : 1), x, band.center().y() + (mm % 5 == 0 ? 3 : 1));
+            p.drawLine(x, band.center().y() - (mm % 5 == 0 ? 3 : 1), x,
+                       band.center().y() + (mm % 5 == 0 ? 3 : 1));
     }
     // Indent markers: first-line above, left below, right at the far end.
     p.setBrush(palette().button());

@@ -26,7 +26,8 @@ QByteArray encode24(const QImage& image)
 {
     if (image.isNull())
         return QByteArray();
-    const QImage rgb = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb =
+        image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
     const int w = rgb.width();
     const int h = rgb.height();
     const qint64 stride = (qint64(w) * 3 + 3) / 4 * 4;
@@ -39,8 +40,8 @@ QByteArray encode24(const QImage& image)
     *p++ = 'M';
     put32(p, static_cast<quint32>(size));
     put32(p, 0);
-    put32(p, 54);  // pixels start after the two headers
-    put32(p, 40);  // BITMAPINFOHEADER
+    put32(p, 54); // pixels start after the two headers
+    put32(p, 40); // BITMAPINFOHEADER
     put32(p, static_cast<quint32>(w));
     put32(p, static_cast<quint32>(h)); // positive: bottom-up
     put16(p, 1);

@@ -7,9 +7,9 @@
 
 // One group of the bar as the build reads it from MyPlants.
 struct GroupEntry {
-    QString name;         // the folder name, which is the group's name
-    int picture = 1;      // ImageIndex in force: 100 own picture, 1..99 built-in, 0 or less hidden
-    int imageOrder = -1;  // the ordering value (the scan number when the record had none)
+    QString name;        // the folder name, which is the group's name
+    int picture = 1;     // ImageIndex in force: 100 own picture, 1..99 built-in, 0 or less hidden
+    int imageOrder = -1; // the ordering value (the scan number when the record had none)
     int color = 0;
     bool hasOwnPicture = false;
 };

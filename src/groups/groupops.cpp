@@ -55,7 +55,8 @@ bool createGroupOnDisk(const QString& programFolder, const QString& name, int co
     if (!paths::isDir(folder) && !QDir().mkdir(folder)) {
         const int err = errno;
         sink.warning(messages.text(QStringLiteral("e8")) + u' ' + folder);
-        errorlog::WriteErrorLog(programFolder, errorlog::message(systemText(err), QStringLiteral("creategroup"), folder));
+        errorlog::WriteErrorLog(programFolder,
+                                errorlog::message(systemText(err), QStringLiteral("creategroup"), folder));
         return false;
     }
     const IoStatus s = writeRecord(folder, color, picture);
@@ -71,15 +72,17 @@ bool changeGroupOnDisk(const QString& programFolder, const QString& from, const 
     const QString target = collection::groupFolder(programFolder, name);
     if (name != from) {
         if (paths::exists(target)) {
-            sink.warning(messages.text(QStringLiteral("e1")) + u' ' + target + u' ' + messages.text(QStringLiteral("e2")));
-            errorlog::WriteErrorLog(programFolder,
-                                    errorlog::message(systemText(EEXIST), QStringLiteral("changegroup"), target));
+            sink.warning(messages.text(QStringLiteral("e1")) + u' ' + target + u' ' +
+                         messages.text(QStringLiteral("e2")));
+            errorlog::WriteErrorLog(
+                programFolder, errorlog::message(systemText(EEXIST), QStringLiteral("changegroup"), target));
             return false;
         }
         if (!removedname::renameNoReplace(collection::groupFolder(programFolder, from), target)) {
             const int err = errno;
             sink.warning(messages.text(QStringLiteral("e3")) + u' ' + target);
-            errorlog::WriteErrorLog(programFolder, errorlog::message(systemText(err), QStringLiteral("changegroup"), target));
+            errorlog::WriteErrorLog(
+                programFolder, errorlog::message(systemText(err), QStringLiteral("changegroup"), target));
             return false;
         }
     }
@@ -92,7 +95,8 @@ bool changeGroupOnDisk(const QString& programFolder, const QString& from, const 
     return true;
 }
 
-QString removeGroup(const QString& programFolder, const QString& name, const MessageTable& messages, MessageSink& sink)
+QString removeGroup(const QString& programFolder, const QString& name, const MessageTable& messages,
+                    MessageSink& sink)
 {
     // The removed name is drawn again until it is free, so no earlier removal is ever replaced.
     const QString removed = removedname::draw(collection::myPlants(programFolder), name);
@@ -105,9 +109,11 @@ void writeOrder(const QString& programFolder, const QString& group, int order, i
     ini.writeInteger(u"Group", u"ImageOrder", order);
     const IoStatus s = ini.updateFile();
     if (!s.ok())
-        errorlog::WriteErrorLog(programFolder, QStringLiteral("Error msg: ") + s.text +
-                                                   QStringLiteral(" ((movegroup)args: mto: %1; mfrom: %2; ini: ").arg(to).arg(from) +
-                                                   ini.fileName() + u')');
+        errorlog::WriteErrorLog(
+            programFolder,
+            QStringLiteral("Error msg: ") + s.text +
+                QStringLiteral(" ((movegroup)args: mto: %1; mfrom: %2; ini: ").arg(to).arg(from) +
+                ini.fileName() + u')');
 }
 
 IoStatus saveOwnPicture(const QString& programFolder, const QString& group, const QImage& picture)

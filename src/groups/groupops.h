@@ -39,7 +39,8 @@ bool changeGroupOnDisk(const QString& programFolder, const QString& from, const 
                        int picture, const MessageTable& messages, MessageSink& sink);
 
 // Renames the group to a free "!deleted_" name; the new folder name, or empty after a warning.
-QString removeGroup(const QString& programFolder, const QString& name, const MessageTable& messages, MessageSink& sink);
+QString removeGroup(const QString& programFolder, const QString& name, const MessageTable& messages,
+                    MessageSink& sink);
 
 // Writes ImageOrder = order into the group's record; failures are logged with the move's arguments.
 void writeOrder(const QString& programFolder, const QString& group, int order, int from, int to);

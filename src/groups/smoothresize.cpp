@@ -10,7 +10,8 @@ QImage SmoothResize(const QImage& source, int width, int height, const std::func
 {
     if (source.isNull() || width <= 0 || height <= 0)
         return QImage();
-    const QImage s = source.format() == QImage::Format_RGB888 ? source : source.convertToFormat(QImage::Format_RGB888);
+    const QImage s =
+        source.format() == QImage::Format_RGB888 ? source : source.convertToFormat(QImage::Format_RGB888);
     const int sw = s.width();
     const int sh = s.height();
     if (sw == width && sh == height) {
@@ -37,11 +38,12 @@ QImage SmoothResize(const QImage& source, int width, int height, const std::func
             k = sw - 2;
         k = std::max(k, 0);
         left[static_cast<size_t>(x)] = k * 3;
-        right[static_cast<size_t>(x)] = std::min(k + 1, sw - 1) * 3; // a one-pixel-wide source pairs its column with itself
+        right[static_cast<size_t>(x)] =
+            std::min(k + 1, sw - 1) * 3; // a one-pixel-wide source pairs its column with itself
         fraction[static_cast<size_t>(x)] = static_cast<uint32_t>(xp & 0xFFFF);
     }
-    std::vector<uint32_t> w1(static_cast<size_t>(width)), w2(static_cast<size_t>(width)), w3(static_cast<size_t>(width)),
-        w4(static_cast<size_t>(width));
+    std::vector<uint32_t> w1(static_cast<size_t>(width)), w2(static_cast<size_t>(width)),
+        w3(static_cast<size_t>(width)), w4(static_cast<size_t>(width));
 
     for (int y = 0; y < height; ++y) {
         const qint64 yp = ys * (y + 1);
@@ -71,7 +73,8 @@ QImage SmoothResize(const QImage& source, int width, int height, const std::func
             const uchar* p3 = lower + left[i];
             const uchar* p4 = lower + right[i];
             for (int c = 0; c < 3; ++c)
-                out[c] = static_cast<uchar>((p1[c] * w1[i] + p2[c] * w2[i] + p3[c] * w3[i] + p4[c] * w4[i]) >> 16);
+                out[c] =
+                    static_cast<uchar>((p1[c] * w1[i] + p2[c] * w2[i] + p3[c] * w3[i] + p4[c] * w4[i]) >> 16);
             out += 3;
         }
         if (rowDone)

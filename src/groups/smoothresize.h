@@ -9,7 +9,8 @@
 // rowDone, when given, is called after each destination row with its number counted from 0.
 // A source of one pixel in width or height repeats that pixel's line; a width or height of 0 or
 // less, or a null source, gives a null image.
-QImage SmoothResize(const QImage& source, int width, int height, const std::function<void(int)>& rowDone = {});
+QImage SmoothResize(const QImage& source, int width, int height,
+                    const std::function<void(int)>& rowDone = {});
 
 namespace smoothresize {
 // (a * b + d / 2) / d with a 64-bit product.

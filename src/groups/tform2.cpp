@@ -64,13 +64,16 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     Shape1->setAutoFillBackground(true);
     Shape1->setToolTip(QString::fromUtf8("Клик мышкой для выбора цвета"));
     Shape1->installEventFilter(this);
-    Button3 = button(QStringLiteral("Button3"), QStringLiteral("Choose color"), 54, upper, QRect(264, 40, 97, 33));
+    Button3 =
+        button(QStringLiteral("Button3"), QStringLiteral("Choose color"), 54, upper, QRect(264, 40, 97, 33));
     Button3->installEventFilter(this); // only a mouse press opens the colour dialog
     label(QStringLiteral("Image of group:            or   "), 52, upper, 8, 88);
-    Button4 = button(QStringLiteral("Button4"), QStringLiteral("Choose your own"), 53, upper, QRect(144, 88, 113, 17));
+    Button4 = button(QStringLiteral("Button4"), QStringLiteral("Choose your own"), 53, upper,
+                     QRect(144, 88, 113, 17));
     connect(Button4, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Choose your image"), QString(),
-                                                          QStringLiteral("All (*.jpg *.bmp *.JPG *.BMP)"));
+        const QString path =
+            QFileDialog::getOpenFileName(this, QStringLiteral("Choose your image"), QString(),
+                                         QStringLiteral("All (*.jpg *.bmp *.JPG *.BMP)"));
         if (!path.isEmpty())
             chooseOwnPicture(path);
     });
@@ -160,7 +163,8 @@ void TForm2::chooseOwnPicture(const QString& path)
         error = QStringLiteral("The file is not a Windows bitmap that can be read.");
     const QImage resized = source.isNull() ? QImage() : SmoothResize(source, 70, 65);
     if (resized.isNull()) {
-        m_sink.warning(m_messages.text(QStringLiteral("e5")) + u' ' + (error.isEmpty() ? QStringLiteral("?") : error));
+        m_sink.warning(m_messages.text(QStringLiteral("e5")) + u' ' +
+                       (error.isEmpty() ? QStringLiteral("?") : error));
         return;
     }
     m_picture = resized;

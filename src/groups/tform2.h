@@ -20,7 +20,7 @@ public:
 
     void preset(const QString& name, int pictureNumber, const QImage& picture, int color);
     QString groupName() const;
-    int color() const { return m_color; }         // 0x00BBGGRR
+    int color() const { return m_color; }          // 0x00BBGGRR
     int pictureNumber() const { return m_number; } // 1..24, or 100 for an own picture
     QImage picture() const { return m_picture; }
 

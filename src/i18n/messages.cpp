@@ -9,7 +9,8 @@ struct Default {
     const char* text;
 };
 
-// e1..q2, l1, s58 are the program's message keys; p1..p3 are about pages; n1..n7 explain a refused name ("%1" is the name).
+// e1..q2, l1, s58 are the program's message keys; p1..p3 are about pages; n1..n7 explain a refused name ("%1"
+// is the name).
 constexpr Default kDefaults[] = {
     {"e1", "Directory with name"},
     {"e2", "exists already"},

@@ -2,8 +2,8 @@
 
 #include <QHash>
 #include <QObject>
-#include <QVariant>
 #include <QString>
+#include <QVariant>
 
 class IniFile;
 

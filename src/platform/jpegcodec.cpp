@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 #include <jpeglib.h>
 
@@ -53,7 +53,8 @@ QImage decode(const QByteArray& bytes, QString* error)
         return QImage();
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                 static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
     if (qint64(info.image_width) * info.image_height > kMaxPixels) {
@@ -62,7 +63,8 @@ QImage decode(const QByteArray& bytes, QString* error)
         return QImage();
     }
     jpeg_start_decompress(&info);
-    image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height), QImage::Format_RGB888);
+    image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+                   QImage::Format_RGB888);
     if (image.isNull() || info.output_components != 3) {
         jpeg_destroy_decompress(&info);
         setError(error, "The picture cannot be held in memory.");
@@ -83,7 +85,8 @@ QByteArray encode(const QImage& source, int quality, QString* error)
         setError(error, "The picture is empty.");
         return QByteArray();
     }
-    const QImage image = source.format() == QImage::Format_RGB888 ? source : source.convertToFormat(QImage::Format_RGB888);
+    const QImage image =
+        source.format() == QImage::Format_RGB888 ? source : source.convertToFormat(QImage::Format_RGB888);
     jpeg_compress_struct info{};
     ErrorManager err{};
     info.err = jpeg_std_error(&err.base);

@@ -10,13 +10,13 @@ namespace names {
 
 enum class Problem {
     None,
-    Empty,          // empty, or only blanks
-    DotName,        // "." or ".."
-    Separator,      // holds "/" or "\"
-    Control,        // holds a control character
-    NotInCodePage,  // a character Windows-1251 cannot hold
-    ReservedChar,   // one of < > : " | ? * that the collection's other home, Windows, cannot hold
-    TooLong,        // more than 255 bytes on disk
+    Empty,         // empty, or only blanks
+    DotName,       // "." or ".."
+    Separator,     // holds "/" or "\"
+    Control,       // holds a control character
+    NotInCodePage, // a character Windows-1251 cannot hold
+    ReservedChar,  // one of < > : " | ? * that the collection's other home, Windows, cannot hold
+    TooLong,       // more than 255 bytes on disk
 };
 
 Problem check(QStringView name);

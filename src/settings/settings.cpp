@@ -54,7 +54,9 @@ QRect placeOnScreen(QRect wanted, QRect available)
     if (available.isEmpty() || available.intersects(wanted))
         return wanted;
     QRect r = wanted;
-    r.moveLeft(std::clamp(r.left(), available.left(), std::max(available.left(), available.right() - r.width())));
-    r.moveTop(std::clamp(r.top(), available.top(), std::max(available.top(), available.bottom() - r.height())));
+    r.moveLeft(
+        std::clamp(r.left(), available.left(), std::max(available.left(), available.right() - r.width())));
+    r.moveTop(
+        std::clamp(r.top(), available.top(), std::max(available.top(), available.bottom() - r.height())));
     return r;
 }

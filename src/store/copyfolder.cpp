@@ -129,7 +129,8 @@ void FileCopier::copyFolderRecursive(const QString& folderIn, const QString& mas
             if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
                 continue;
             // Follow a link to a file; never walk into a linked folder (it may lead back here).
-            if (S_ISLNK(st.st_mode) && (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)))
+            if (S_ISLNK(st.st_mode) &&
+                (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)))
                 continue;
             type = st.st_mode & S_IFMT;
         }
@@ -186,7 +187,8 @@ qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn
                 return fail(errno ? errno : EACCES);
             m_madeFolder = destFolder;
         }
-        temp = QFile::encodeName(paths::join(destFolder, QString(u'.' + paths::fileNameOf(destination)))) + ".XXXXXX";
+        temp = QFile::encodeName(paths::join(destFolder, QString(u'.' + paths::fileNameOf(destination)))) +
+               ".XXXXXX";
         out.fd = ::mkostemp(temp.data(), O_CLOEXEC);
         if (out.fd < 0) {
             temp.clear();
@@ -312,10 +314,10 @@ void FileCopier::reportFailure(int err, const QString& source, const QString& de
     failedSources << source;
     m_sink.warning(QStringLiteral("Error ") + QString::number(err) + QStringLiteral(" - ") + lastErrorText +
                    u'\r' + QStringLiteral("args: ") + source);
-    errorlog::WriteErrorLog(m_programFolder,
-                            errorlog::message(lastErrorText, QStringLiteral("FCopyFile"),
-                                              QStringLiteral("infile: ") + source + QStringLiteral("; outfile: ") +
-                                                  destination));
+    errorlog::WriteErrorLog(
+        m_programFolder,
+        errorlog::message(lastErrorText, QStringLiteral("FCopyFile"),
+                          QStringLiteral("infile: ") + source + QStringLiteral("; outfile: ") + destination));
     if (diskFull(err)) {
         m_sink.warning(QString::fromUtf8("In Russian: Освободите место на диске и запустите программу "
                                          "заново.\rIn English: Make more free space on a disk and start "

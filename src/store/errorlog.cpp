@@ -53,7 +53,8 @@ IoStatus WriteErrorLog(const QString& programFolder, const QString& msg)
 
 IoStatus CreateEmptyFile(const QString& path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return IoStatus::fromErrno(errno);
     ::close(fd);

@@ -23,7 +23,8 @@ QString groupFolder(const QString& programFolder, const QString& group)
 
 QString file(const QString& programFolder, const QString& group, QStringView page)
 {
-    return paths::fixed(group.isEmpty() ? mainFolder(programFolder) : groupFolder(programFolder, group), page);
+    return paths::fixed(group.isEmpty() ? mainFolder(programFolder) : groupFolder(programFolder, group),
+                        page);
 }
 
 IoStatus copyFile(const QString& source, const QString& destination)
@@ -32,7 +33,8 @@ IoStatus copyFile(const QString& source, const QString& destination)
     bool missing = false;
     IoStatus s = atomicfile::readAll(source, &bytes, &missing, qint64(1) << 31);
     if (missing)
-        return IoStatus::failure(ENOENT, QStringLiteral("The file ") + source + QStringLiteral(" does not exist."));
+        return IoStatus::failure(ENOENT,
+                                 QStringLiteral("The file ") + source + QStringLiteral(" does not exist."));
     if (!s.ok())
         return s;
     return atomicfile::write(destination, bytes);

@@ -33,7 +33,8 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
             return r;
         }
         for (const QStringView page : templates::kPages)
-            templates::copyFile(templates::file(programFolder, QString(), page), paths::fixed(groupTemplates, page));
+            templates::copyFile(templates::file(programFolder, QString(), page),
+                                paths::fixed(groupTemplates, page));
     }
 
     const bool empty = folder || isNotesGroup(group);

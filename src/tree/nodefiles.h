@@ -9,8 +9,8 @@
 // notes group) start empty. Existing files are never overwritten.
 struct NodeFiles {
     QString nodeFolder;
-    QString error;    // "Cannot create " + path when a folder could not be made; the node is then not ready
-    QString logLine;  // set when the record could not be written (logged, not shown)
+    QString error;   // "Cannot create " + path when a folder could not be made; the node is then not ready
+    QString logLine; // set when the record could not be written (logged, not shown)
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -16,7 +16,10 @@ QIcon conditionIcon(int mark);
 // An item's image index: 1 for a folder, the condition mark for a plant.
 int imageOf(const QTreeWidgetItem* item);
 void setImage(QTreeWidgetItem* item, int image);
-inline bool isFolder(const QTreeWidgetItem* item) { return item && imageOf(item) == 1; }
+inline bool isFolder(const QTreeWidgetItem* item)
+{
+    return item && imageOf(item) == 1;
+}
 
 // The tree order of two items: folders first, then names in the byte order of Windows-1251.
 int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b);

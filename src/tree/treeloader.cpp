@@ -55,7 +55,8 @@ void sortTree(std::vector<TreeNode>& nodes)
     nodes = std::move(sorted);
 }
 
-LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& groupIn, const QString& firstGroupName)
+LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& groupIn,
+                            const QString& firstGroupName)
 {
     LoadedTree tree;
     QString group = groupIn;

@@ -8,8 +8,8 @@
 // A group's tree as the loader reads it from disk: two levels, folders before plants, names in the
 // byte order of their Windows-1251 form.
 struct TreeNode {
-    QString text;            // the directory name, exactly as on disk
-    int image = 1;           // 1 for a folder; the condition mark for a plant
+    QString text;  // the directory name, exactly as on disk
+    int image = 1; // 1 for a folder; the condition mark for a plant
     bool expandedMark = false;
     std::vector<TreeNode> children;
 
@@ -17,8 +17,8 @@ struct TreeNode {
 };
 
 struct LoadedTree {
-    QString group;    // the group folder actually read (after the fallback to the first group)
-    QString heading;  // text above the tree
+    QString group;   // the group folder actually read (after the fallback to the first group)
+    QString heading; // text above the tree
     int color = 0xFFFFFF;
     std::vector<TreeNode> nodes;
     QStringList unreadable; // record files that exist but could not be read (shown with defaults)
@@ -26,7 +26,8 @@ struct LoadedTree {
 
 // Loads the tree of group. When the group has no group.ini the first group of the last bar build is
 // read instead. Reads only; writes nothing.
-LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& group, const QString& firstGroupName);
+LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& group,
+                            const QString& firstGroupName);
 
 // Names compared as unsigned bytes of their Windows-1251 form; a missing character counts as 0.
 int compareNames(QStringView a, QStringView b);

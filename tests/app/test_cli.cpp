@@ -1,8 +1,8 @@
+#include "../support/tempprogramfolder.h"
 #include "app/cli.h"
 #include "groups/bmpfile.h"
 #include "groups/smoothresize.h"
 #include "platform/jpegcodec.h"
-#include "../support/tempprogramfolder.h"
 
 #include <QProcess>
 
@@ -35,14 +35,17 @@ CliRun cli(const QStringList& args)
 void layOutMixedCaseCollection(const TempProgramFolder& pf)
 {
     const QString g = QString::fromUtf8("myplants/Суккуленты/");
-    pf.writeRecord(g + QStringLiteral("Group.INI"), QStringLiteral("[group]\ncolor=$FCC99E\nimageindex=2\nimageorder=2\n"));
-    pf.writeRecord(g + QString::fromUtf8("Кактусы/PLANT.ini"), QStringLiteral("[MAIN]\nCond=1\nExpanded=1\n"));
+    pf.writeRecord(g + QStringLiteral("Group.INI"),
+                   QStringLiteral("[group]\ncolor=$FCC99E\nimageindex=2\nimageorder=2\n"));
+    pf.writeRecord(g + QString::fromUtf8("Кактусы/PLANT.ini"),
+                   QStringLiteral("[MAIN]\nCond=1\nExpanded=1\n"));
     pf.writeRecord(g + QString::fromUtf8("Кактусы/Опунция/Plant.Ini"), QStringLiteral("[Main]\nCond=3\n"));
     pf.writeRecord(g + QStringLiteral("Aloe/PLANT.INI"), QStringLiteral("[Main]\nCond=2\n"));
     pf.writeRecord(g + QStringLiteral("aloe/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     pf.writeRecord(g + QStringLiteral("!SHABLON/description.rtf"), QStringLiteral("{\\rtf1}"));
     pf.writeRecord(QStringLiteral("myplants/!SHABLON_ALL/group.ini"), QStringLiteral("[Group]\n"));
-    pf.writeRecord(QStringLiteral("myplants/Roses/group.ini"), QStringLiteral("[Group]\nImageIndex=17\nImageOrder=1\n"));
+    pf.writeRecord(QStringLiteral("myplants/Roses/group.ini"),
+                   QStringLiteral("[Group]\nImageIndex=17\nImageOrder=1\n"));
 }
 
 } // namespace
@@ -89,23 +92,29 @@ TEST(Cli, PrintsAPageAsTextWithTheProgramsReader)
     const QString node = QString::fromUtf8("MyPlants/Розы/Кусты/Чайная");
     pf.write(node + QStringLiteral("/diary.rtf"), fixture.readAll());
     pf.write(node + QStringLiteral("/care.rtf"), "plain \xe2\xee\xe4\xe0");
-    const CliRun diary = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная"),
-                              QStringLiteral("diary")});
+    const CliRun diary = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"),
+                              QString::fromUtf8("Кусты/Чайная"), QStringLiteral("diary")});
     EXPECT_EQ(diary.code, 0) << diary.err.toStdString();
     EXPECT_TRUE(diary.out.startsWith(QString::fromUtf8("Роза Rose\n")));
     EXPECT_TRUE(diary.out.endsWith(u'\n'));
-    const CliRun care = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная"),
-                             QStringLiteral("care")});
+    const CliRun care = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"),
+                             QString::fromUtf8("Кусты/Чайная"), QStringLiteral("care")});
     EXPECT_EQ(care.out, QString::fromUtf8("plain вода\n")) << "a page that is not RTF is 1251 text";
     // A page that is not there, and names that would lead out of the collection.
-    const CliRun none = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная")});
+    const CliRun none = cli(
+        {QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная")});
     EXPECT_EQ(none.code, 1);
     EXPECT_TRUE(none.err.contains(QStringLiteral("description.rtf")));
     for (const char* bad : {"../Розы", "Кусты/../..", "a/b/c", ""})
-        EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8(bad)}).code, 2) << bad;
+        EXPECT_EQ(
+            cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8(bad)}).code,
+            2)
+            << bad;
     EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QStringLiteral(".."), QStringLiteral("x")}).code, 2);
     EXPECT_EQ(cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты"),
-                   QStringLiteral("notes")}).code, 2);
+                   QStringLiteral("notes")})
+                  .code,
+              2);
 }
 
 TEST(Cli, ResizeWritesTheResamplersBitmap)
@@ -117,24 +126,28 @@ TEST(Cli, ResizeWritesTheResamplersBitmap)
             photo.setPixel(x, y, qRgb(x, y, (x * y) & 255));
     pf.write(QStringLiteral("in.bmp"), bmpfile::encode24(photo));
     pf.write(QStringLiteral("in.jpg"), jpegcodec::encode(photo, 90));
-    const CliRun bmp = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("70"), QStringLiteral("65"),
-                            pf.file(QStringLiteral("out.bmp"))});
+    const CliRun bmp = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("70"),
+                            QStringLiteral("65"), pf.file(QStringLiteral("out.bmp"))});
     ASSERT_EQ(bmp.code, 0) << bmp.err.toStdString();
     EXPECT_EQ(pf.read(QStringLiteral("out.bmp")), bmpfile::encode24(SmoothResize(photo, 70, 65)));
-    const CliRun jpg = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.jpg")), QStringLiteral("7"), QStringLiteral("3"),
-                            pf.file(QStringLiteral("small.bmp"))});
+    const CliRun jpg = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.jpg")), QStringLiteral("7"),
+                            QStringLiteral("3"), pf.file(QStringLiteral("small.bmp"))});
     ASSERT_EQ(jpg.code, 0) << jpg.err.toStdString();
     EXPECT_EQ(pf.read(QStringLiteral("small.bmp")).size(), 54 + 24 * 3);
     // Damaged input, a bad size and an unwritable target are reported; nothing is written.
     pf.write(QStringLiteral("bad.jpg"), QByteArray("\xff\xd8\xff\xe0 not really", 15));
-    const CliRun bad = cli({QStringLiteral("resize"), pf.file(QStringLiteral("bad.jpg")), QStringLiteral("7"), QStringLiteral("3"),
-                            pf.file(QStringLiteral("x.bmp"))});
+    const CliRun bad = cli({QStringLiteral("resize"), pf.file(QStringLiteral("bad.jpg")), QStringLiteral("7"),
+                            QStringLiteral("3"), pf.file(QStringLiteral("x.bmp"))});
     EXPECT_EQ(bad.code, 1);
     EXPECT_FALSE(bad.err.isEmpty());
-    EXPECT_EQ(cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("0"), QStringLiteral("3"),
-                   pf.file(QStringLiteral("x.bmp"))}).code, 2);
-    EXPECT_EQ(cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("5"), QStringLiteral("3"),
-                   pf.file(QStringLiteral("no/such/folder/x.bmp"))}).code, 1);
+    EXPECT_EQ(cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("0"),
+                   QStringLiteral("3"), pf.file(QStringLiteral("x.bmp"))})
+                  .code,
+              2);
+    EXPECT_EQ(cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("5"),
+                   QStringLiteral("3"), pf.file(QStringLiteral("no/such/folder/x.bmp"))})
+                  .code,
+              1);
     EXPECT_FALSE(pf.exists(QStringLiteral("x.bmp")));
 }
 

@@ -1,10 +1,10 @@
+#include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "groups/tform2.h"
 #include "groups/tframe1.h"
 #include "platform/jpegcodec.h"
 #include "store/inifile.h"
-#include "../support/tempprogramfolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,8 +57,9 @@ TEST(GroupBar, DefaultGroupsClicksAndMoves)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
     // A collection without groups gets the three default ones, in the order listed.
-    ASSERT_EQ(barNames(form), QStringList({QStringLiteral("Decoratively deciduous"), QStringLiteral("Decoratively blossoming"),
-                                           QStringLiteral("Succulents")}));
+    ASSERT_EQ(barNames(form),
+              QStringList({QStringLiteral("Decoratively deciduous"),
+                           QStringLiteral("Decoratively blossoming"), QStringLiteral("Succulents")}));
     EXPECT_EQ(recordValue(pf, QStringLiteral("Succulents"), u"Color"), 0xFCC99E);
     EXPECT_EQ(recordValue(pf, QStringLiteral("Succulents"), u"ImageIndex"), 2);
     EXPECT_EQ(recordValue(pf, QStringLiteral("Decoratively blossoming"), u"ImageIndex"), 17);
@@ -77,7 +78,8 @@ TEST(GroupBar, DefaultGroupsClicksAndMoves)
 
     // A plant of the first group with typed text: clicking another group writes it, then shows that group.
     pf.writeRecord(QStringLiteral("MyPlants/Succulents/Aloe/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Decoratively deciduous/Maple/plant.ini"), QStringLiteral("[Main]\nCond=2\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Decoratively deciduous/Maple/plant.ini"),
+                   QStringLiteral("[Main]\nCond=2\n"));
     QTest::mouseClick(bar->picture(2), Qt::LeftButton); // reload the first group to see the plant
     QTest::mouseClick(bar->picture(1), Qt::LeftButton);
     ASSERT_EQ(form.TreeView1->topLevelItemCount(), 1);
@@ -103,8 +105,9 @@ TEST(GroupBar, DefaultGroupsClicksAndMoves)
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(bar->picture(1), &drop);
-    EXPECT_EQ(barNames(form), QStringList({QStringLiteral("Succulents"), QStringLiteral("Decoratively blossoming"),
-                                           QStringLiteral("Decoratively deciduous")}));
+    EXPECT_EQ(barNames(form),
+              QStringList({QStringLiteral("Succulents"), QStringLiteral("Decoratively blossoming"),
+                           QStringLiteral("Decoratively deciduous")}));
     EXPECT_EQ(recordValue(pf, QStringLiteral("Succulents"), u"ImageOrder"), 1);
     EXPECT_EQ(recordValue(pf, QStringLiteral("Decoratively deciduous"), u"ImageOrder"), 3);
     EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Decoratively blossoming/group.ini")), middle);
@@ -125,8 +128,10 @@ TEST(GroupBar, DefaultGroupsClicksAndMoves)
 TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
 {
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\nImageIndex=18\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\nImageIndex=2\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"),
+                   QStringLiteral("[Group]\nImageOrder=1\nImageIndex=18\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"),
+                   QStringLiteral("[Group]\nImageOrder=2\nImageIndex=2\n"));
     pf.writeRecord(QStringLiteral("MyPlants/Cacti/Opuntia/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Cacti\n"));
     const QImage photo = [] {
@@ -208,7 +213,8 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
     form.deleteGroup();
     EXPECT_EQ(sink.questions.back(), QStringLiteral("Are you sure to remove \"Cactaceae\"?"));
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Cactaceae")));
-    const QStringList removed = QDir(pf.file(QStringLiteral("MyPlants"))).entryList({QStringLiteral("!deleted_Cactaceae_*")}, QDir::Dirs);
+    const QStringList removed = QDir(pf.file(QStringLiteral("MyPlants")))
+                                    .entryList({QStringLiteral("!deleted_Cactaceae_*")}, QDir::Dirs);
     ASSERT_EQ(removed.size(), 1);
     EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/") + removed[0] + QStringLiteral("/Opuntia/plant.ini")));
     EXPECT_EQ(form.groupCount, 2);

@@ -1,8 +1,8 @@
+#include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "groups/tframe1.h"
 #include "store/inifile.h"
-#include "../support/tempprogramfolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,9 +52,9 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     QApplication::processEvents();
     EXPECT_EQ(form.windowTitle(), QStringLiteral("My Verdarium"));
     EXPECT_TRUE(QDir(pf.file(QStringLiteral("MyPlants"))).exists());
-    for (const char* name : {"Frame11", "Panel5", "Panel4", "Label2", "TreeView1", "Panel1", "Panel3", "Button4",
-                             "Button5", "Button7", "Button6", "BitBtn1", "Panel2", "StandardToolBar", "Ruler", "Editor",
-                             "StatusBar"}) {
+    for (const char* name :
+         {"Frame11", "Panel5", "Panel4", "Label2", "TreeView1", "Panel1", "Panel3", "Button4", "Button5",
+          "Button7", "Button6", "BitBtn1", "Panel2", "StandardToolBar", "Ruler", "Editor", "StatusBar"}) {
         auto* w = form.findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(w, nullptr) << name;
         EXPECT_TRUE(w->isVisible()) << name;
@@ -74,8 +74,8 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     QStringList menus;
     for (QAction* a : form.menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, QStringList({QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("Language"),
-                                  QStringLiteral("Help")}));
+    EXPECT_EQ(menus, QStringList({QStringLiteral("&File"), QStringLiteral("&Edit"),
+                                  QStringLiteral("Language"), QStringLiteral("Help")}));
     // Every translated control carries its text key.
     EXPECT_EQ(textKeyOf(form.Button6), 42);
     EXPECT_EQ(textKeyOf(form.findChild<QAction*>(QStringLiteral("FileExitItem"))), 8);

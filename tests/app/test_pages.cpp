@@ -1,10 +1,10 @@
+#include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "platform/codepage.h"
 #include "platform/rtf/rtfreader.h"
 #include "store/inifile.h"
 #include "tree/planttree.h"
-#include "../support/tempprogramfolder.h"
 
 #include <QApplication>
 #include <QFile>
@@ -74,7 +74,8 @@ const QString kTea = QString::fromUtf8("Чайная");
 // come from real word processors.
 void layOutRoses(const TempProgramFolder& pf)
 {
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nColor=14745568\nImageOrder=1\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"),
+                   QStringLiteral("[Group]\nColor=14745568\nImageOrder=1\n"));
     pf.writeRecord(QStringLiteral("MyPlants/Roses/") + kShrubs + QStringLiteral("/plant.ini"),
                    QStringLiteral("[Main]\nCond=1\nExpanded=1\n"));
     pf.write(QStringLiteral("MyPlants/Roses/") + kShrubs + QStringLiteral("/description.rtf"),
@@ -83,9 +84,12 @@ void layOutRoses(const TempProgramFolder& pf)
                    QStringLiteral("[Main]\nCond=5\n"));
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Abc/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     pf.write(QStringLiteral("MyPlants/Roses/Abc/description.rtf"), "{\\rtf1 Abc page\\par}");
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/") + kTea + QStringLiteral("/plant.ini"), QStringLiteral("[Main]\nCond=2\n"));
-    pf.write(QStringLiteral("MyPlants/Roses/") + kTea + QStringLiteral("/description.rtf"), fixture("richedit_cp1251.rtf"));
-    pf.write(QStringLiteral("MyPlants/Roses/") + kTea + QStringLiteral("/care.rtf"), fixture("libreoffice_formats.rtf"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/") + kTea + QStringLiteral("/plant.ini"),
+                   QStringLiteral("[Main]\nCond=2\n"));
+    pf.write(QStringLiteral("MyPlants/Roses/") + kTea + QStringLiteral("/description.rtf"),
+             fixture("richedit_cp1251.rtf"));
+    pf.write(QStringLiteral("MyPlants/Roses/") + kTea + QStringLiteral("/care.rtf"),
+             fixture("libreoffice_formats.rtf"));
     pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\n"));
 }
 
@@ -140,7 +144,8 @@ TEST(Pages, ThePageBeingLeftIsWrittenBeforeTheNextIsShown)
     QTest::keyClick(tree, Qt::Key_Down);
     QApplication::processEvents();
     EXPECT_EQ(tree->currentItem()->text(0), kTea);
-    EXPECT_EQ(pageText(pf, QStringLiteral("MyPlants/Roses/Abc/care.rtf")), QString::fromUtf8("полив раз в неделю"));
+    EXPECT_EQ(pageText(pf, QStringLiteral("MyPlants/Roses/Abc/care.rtf")),
+              QString::fromUtf8("полив раз в неделю"));
     EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Roses/Abc/care.rtf")).contains("\\'ef\\'ee\\'eb\\'e8\\'e2"))
         << "Cyrillic is written in code page 1251";
     EXPECT_TRUE(form.editorFileName.endsWith(kTea + QStringLiteral("/care.rtf")));
@@ -256,15 +261,18 @@ TEST(Pages, DroppedDocumentsAndPagesThatCannotBeRead)
     form.Editor->moveCursor(QTextCursor::End);
     QTest::keyClicks(form.Editor, QStringLiteral(" more"));
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Abc/description.rtf.damaged")), "{\\rtf1 Abc {\\b bold\\bin999999 ");
-    EXPECT_TRUE(pageText(pf, QStringLiteral("MyPlants/Roses/Abc/description.rtf")).endsWith(QStringLiteral(" more")));
+    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Abc/description.rtf.damaged")),
+              "{\\rtf1 Abc {\\b bold\\bin999999 ");
+    EXPECT_TRUE(
+        pageText(pf, QStringLiteral("MyPlants/Roses/Abc/description.rtf")).endsWith(QStringLiteral(" more")));
 
     // A page that cannot be read is reported by name, and nothing can be typed over it.
     QFile::remove(pf.file(QStringLiteral("MyPlants/Roses/Abc/description.rtf")));
     pf.mkdir(QStringLiteral("MyPlants/Roses/Abc/description.rtf"));
     form.TreeView1Click();
     ASSERT_EQ(sink.warnings.size(), 1);
-    EXPECT_TRUE(sink.warnings[0].contains(QStringLiteral("description.rtf"))) << sink.warnings[0].toStdString();
+    EXPECT_TRUE(sink.warnings[0].contains(QStringLiteral("description.rtf")))
+        << sink.warnings[0].toStdString();
     EXPECT_TRUE(form.Editor->isReadOnly());
     EXPECT_TRUE(form.Editor->toPlainText().isEmpty());
     form.close();
@@ -286,7 +294,8 @@ TEST(Pages, AGroupOfTwoThousandPlants)
         if (f == 7)
             pf.writeRecord(base + QStringLiteral("/plant.ini"), QStringLiteral("[Main]\nCond=-3\n"));
         for (int p = 0; p < 40; ++p) {
-            const QString plant = base + (p % 3 ? QString::fromUtf8("/Роза %1").arg(p) : QStringLiteral("/rose %1").arg(p));
+            const QString plant =
+                base + (p % 3 ? QString::fromUtf8("/Роза %1").arg(p) : QStringLiteral("/rose %1").arg(p));
             if (p == 5) {
                 pf.mkdir(plant); // no record: not shown
                 continue;
@@ -295,7 +304,8 @@ TEST(Pages, AGroupOfTwoThousandPlants)
                 pf.write(plant + QStringLiteral("/plant.ini"), QByteArray("\xff\xfe\0garbage[", 12));
                 continue;
             }
-            pf.writeRecord(plant + QStringLiteral("/plant.ini"), QStringLiteral("[Main]\nCond=%1\n").arg(p % 6 == 1 ? 0 : p % 6));
+            pf.writeRecord(plant + QStringLiteral("/plant.ini"),
+                           QStringLiteral("[Main]\nCond=%1\n").arg(p % 6 == 1 ? 0 : p % 6));
             if (p < 3)
                 pf.write(plant + QStringLiteral("/description.rtf"), page);
             if (f != 7)
@@ -318,11 +328,14 @@ TEST(Pages, AGroupOfTwoThousandPlants)
     // Inside a folder, by byte order of the names: "rose" before "Роза".
     QTreeWidgetItem* first = tree->topLevelItem(0);
     for (int i = 1; i < first->childCount(); ++i)
-        EXPECT_LT(planttree::compare(first->child(i - 1), first->child(i)), 0) << first->child(i)->text(0).toStdString();
+        EXPECT_LT(planttree::compare(first->child(i - 1), first->child(i)), 0)
+            << first->child(i)->text(0).toStdString();
     EXPECT_TRUE(first->child(0)->text(0).startsWith(QStringLiteral("rose")));
     tree->expandItem(first);
     QApplication::processEvents();
-    EXPECT_EQ(IniFile(pf.file(QStringLiteral("MyPlants/Big/Folder 00/plant.ini"))).readInteger(u"Main", u"Expanded", 0), 1);
+    EXPECT_EQ(IniFile(pf.file(QStringLiteral("MyPlants/Big/Folder 00/plant.ini")))
+                  .readInteger(u"Main", u"Expanded", 0),
+              1);
     clickNode(form, QString::fromUtf8("Роза 1"));
     EXPECT_TRUE(form.Editor->toPlainText().startsWith(QString::fromUtf8("Роза Rose")));
     form.Editor->moveCursor(QTextCursor::End);

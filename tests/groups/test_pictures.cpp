@@ -16,7 +16,8 @@ QImage pattern(int w, int h)
     QImage img(w, h, QImage::Format_RGB888);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 37 + y * 11) & 255, (x * 5 + y * 53) & 255, (x * y + 7 * x + 3) & 255));
+            img.setPixel(x, y,
+                         qRgb((x * 37 + y * 11) & 255, (x * 5 + y * 53) & 255, (x * y + 7 * x + 3) & 255));
     return img;
 }
 
@@ -39,7 +40,8 @@ QImage reference(const QImage& s, int w, int h)
                 k = sw - 2;
             const qint64 fx = xp % 65536;
             const qint64 w2 = muldiv(fx, a, 65536), w1 = a - w2, w4 = muldiv(fx, b, 65536), w3 = b - w4;
-            const QRgb p1 = s.pixel(k, r), p2 = s.pixel(k + 1, r), p3 = s.pixel(k, r + 1), p4 = s.pixel(k + 1, r + 1);
+            const QRgb p1 = s.pixel(k, r), p2 = s.pixel(k + 1, r), p3 = s.pixel(k, r + 1),
+                       p4 = s.pixel(k + 1, r + 1);
             auto mix = [&](int (*ch)(QRgb)) {
                 return int((ch(p1) * w1 + ch(p2) * w2 + ch(p3) * w3 + ch(p4) * w4) / 65536);
             };
@@ -70,7 +72,8 @@ TEST(SmoothResize, TheWorkedExampleAndEverySizeMatchTheDefinitionByteForByte)
     ASSERT_EQ(d.size(), QSize(70, 65));
     ASSERT_EQ(d.format(), QImage::Format_RGB888);
     auto expect = [&](int x, int y, int k, int r, int w1, int w2, int w3, int w4) {
-        const QRgb p1 = s.pixel(k, r), p2 = s.pixel(k + 1, r), p3 = s.pixel(k, r + 1), p4 = s.pixel(k + 1, r + 1);
+        const QRgb p1 = s.pixel(k, r), p2 = s.pixel(k + 1, r), p3 = s.pixel(k, r + 1),
+                   p4 = s.pixel(k + 1, r + 1);
         EXPECT_EQ(w1 + w2 + w3 + w4, 65537);
         const int red = (qRed(p1) * w1 + qRed(p2) * w2 + qRed(p3) * w3 + qRed(p4) * w4) >> 16;
         EXPECT_EQ(qRed(d.pixel(x, y)), red) << x << "," << y;
@@ -82,10 +85,15 @@ TEST(SmoothResize, TheWorkedExampleAndEverySizeMatchTheDefinitionByteForByte)
     EXPECT_TRUE(sameBytes(d, reference(s, 70, 65)));
 
     // Shrinking, enlarging, one side each way, odd sizes.
-    for (const auto& [sw, sh, w, h] : std::vector<std::tuple<int, int, int, int>>{
-             {2, 2, 70, 65}, {400, 300, 70, 65}, {71, 66, 70, 65}, {3, 200, 70, 65}, {640, 480, 33, 1}, {5, 7, 5, 9}}) {
+    for (const auto& [sw, sh, w, h] : std::vector<std::tuple<int, int, int, int>>{{2, 2, 70, 65},
+                                                                                  {400, 300, 70, 65},
+                                                                                  {71, 66, 70, 65},
+                                                                                  {3, 200, 70, 65},
+                                                                                  {640, 480, 33, 1},
+                                                                                  {5, 7, 5, 9}}) {
         const QImage src = pattern(sw, sh);
-        EXPECT_TRUE(sameBytes(SmoothResize(src, w, h), reference(src, w, h))) << sw << "x" << sh << " -> " << w << "x" << h;
+        EXPECT_TRUE(sameBytes(SmoothResize(src, w, h), reference(src, w, h)))
+            << sw << "x" << sh << " -> " << w << "x" << h;
     }
     // Any stored format is taken; a 70 x 65 source is copied unchanged.
     const QImage same = pattern(70, 65);
@@ -123,7 +131,10 @@ TEST(Pictures, TwentyFourBitBitmapsAndJpegs)
     const QByteArray bmp = bmpfile::encode24(img);
     ASSERT_EQ(bmp.size(), 54 + 12 * 2);
     EXPECT_TRUE(bmp.startsWith("BM"));
-    auto u32 = [&](int at) { return quint32(uchar(bmp[at])) | quint32(uchar(bmp[at + 1])) << 8 | quint32(uchar(bmp[at + 2])) << 16 | quint32(uchar(bmp[at + 3])) << 24; };
+    auto u32 = [&](int at) {
+        return quint32(uchar(bmp[at])) | quint32(uchar(bmp[at + 1])) << 8 |
+               quint32(uchar(bmp[at + 2])) << 16 | quint32(uchar(bmp[at + 3])) << 24;
+    };
     EXPECT_EQ(u32(2), 78u);
     EXPECT_EQ(u32(10), 54u);
     EXPECT_EQ(u32(14), 40u);
@@ -149,7 +160,8 @@ TEST(Pictures, TwentyFourBitBitmapsAndJpegs)
     smooth.fill(QColor(90, 160, 40));
     const QImage flat = jpegcodec::decode(jpegcodec::encode(smooth, 90));
     EXPECT_LE(std::abs(qGreen(flat.pixel(10, 10)) - 160), 3);
-    for (const QByteArray& bad : {QByteArray(), QByteArray("\xff\xd8\xff\xe0 broken", 12), jpeg.left(jpeg.size() / 3)}) {
+    for (const QByteArray& bad :
+         {QByteArray(), QByteArray("\xff\xd8\xff\xe0 broken", 12), jpeg.left(jpeg.size() / 3)}) {
         error.clear();
         const QImage damaged = jpegcodec::decode(bad, &error);
         if (damaged.isNull())

@@ -1,10 +1,10 @@
+#include "../support/tempprogramfolder.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/names.h"
 #include "platform/paths.h"
 #include "platform/randomname.h"
 #include "platform/singleinstance.h"
-#include "../support/tempprogramfolder.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -21,7 +21,8 @@ TEST(CodePage, EveryByteRoundTripsAndCyrillicHasItsWindowsBytes)
     EXPECT_EQ(cp1251::encode(cp1251::decode(all), &lossless), all);
     EXPECT_TRUE(lossless);
 
-    EXPECT_EQ(cp1251::encode(QString::fromUtf8("Суккуленты Ёё №")), QByteArray("\xD1\xF3\xEA\xEA\xF3\xEB\xE5\xED\xF2\xFB \xA8\xB8 \xB9"));
+    EXPECT_EQ(cp1251::encode(QString::fromUtf8("Суккуленты Ёё №")),
+              QByteArray("\xD1\xF3\xEA\xEA\xF3\xEB\xE5\xED\xF2\xFB \xA8\xB8 \xB9"));
     EXPECT_EQ(cp1251::decode("\xC0\xFF\x88"), QString::fromUtf8("Aя€").replace(0, 1, QChar(0x0410)));
     // Characters outside the code page are refused by canEncode and become '?' when written.
     EXPECT_FALSE(cp1251::canEncode(QString::fromUtf8("Rosa 🌹")));
@@ -111,7 +112,8 @@ TEST(SingleInstance, StaleLockAfterACrashIsTakenOver)
     TempProgramFolder pf;
     // A lock file as QLockFile writes it, for a process id that does not run.
     const QByteArray content = QByteArray::number(999999) + '\n' + "verdarium" + '\n' +
-                               QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n';
+                               QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() +
+                               '\n';
     pf.write(QStringLiteral("MyPelmo.lock"), content);
     SingleInstance after(pf.file(QStringLiteral("MyPelmo.lock")));
     EXPECT_FALSE(after.anotherInstance());

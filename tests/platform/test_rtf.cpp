@@ -23,7 +23,10 @@ QByteArray fixture(const char* name)
     return f.readAll();
 }
 
-QTextBlock blockAt(const QTextDocument& d, int n) { return d.findBlockByNumber(n); }
+QTextBlock blockAt(const QTextDocument& d, int n)
+{
+    return d.findBlockByNumber(n);
+}
 
 // The format of the first character of text in the document.
 QTextCharFormat formatOf(const QTextDocument& d, const QString& text)
@@ -65,7 +68,8 @@ TEST(Rtf, RichEditPageInCodePage1251ReadsWithItsFormats)
     EXPECT_EQ(blockAt(d, 0).blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_EQ(formatOf(d, QString::fromUtf8("Роза")).fontWeight(), QFont::Bold);
     EXPECT_NE(formatOf(d, QStringLiteral(" Rose")).fontWeight(), QFont::Bold); // \b0 ends bold
-    EXPECT_EQ(formatOf(d, QString::fromUtf8("Роза")).fontFamilies().toStringList().value(0), QStringLiteral("Arial CYR"));
+    EXPECT_EQ(formatOf(d, QString::fromUtf8("Роза")).fontFamilies().toStringList().value(0),
+              QStringLiteral("Arial CYR"));
     EXPECT_EQ(formatOf(d, QString::fromUtf8("Роза")).fontPointSize(), 14);
 
     const QTextBlock second = blockAt(d, 1);
@@ -80,7 +84,8 @@ TEST(Rtf, RichEditPageInCodePage1251ReadsWithItsFormats)
     EXPECT_TRUE(formatOf(d, QStringLiteral("under")).fontUnderline());
     EXPECT_TRUE(formatOf(d, QStringLiteral("gone")).fontStrikeOut());
     EXPECT_EQ(formatOf(d, QStringLiteral("2")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
-    EXPECT_EQ(formatOf(d, QStringLiteral("code")).fontFamilies().toStringList().value(0), QStringLiteral("Courier New"));
+    EXPECT_EQ(formatOf(d, QStringLiteral("code")).fontFamilies().toStringList().value(0),
+              QStringLiteral("Courier New"));
 
     // Bullets and numbering become lists; their marker text is not part of the paragraph.
     ASSERT_TRUE(blockAt(d, 2).textList());
@@ -112,7 +117,8 @@ TEST(Rtf, LibreOfficePageReadsWithItsFormats)
     QTextDocument d;
     ASSERT_TRUE(RtfReader::read(fixture("libreoffice_formats.rtf"), &d).ok);
     const QString text = d.toPlainText();
-    for (const char* line : {"Роза Rose", "курсив подчёркнутый зачёркнутый x2 H2O красный жёлтый", "Ссылка: сайт", "Конец"})
+    for (const char* line :
+         {"Роза Rose", "курсив подчёркнутый зачёркнутый x2 H2O красный жёлтый", "Ссылка: сайт", "Конец"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line;
     EXPECT_EQ(formatOf(d, QString::fromUtf8("Роза")).fontWeight(), QFont::Bold);
     EXPECT_TRUE(formatOf(d, QString::fromUtf8("курсив")).fontItalic());
@@ -120,7 +126,8 @@ TEST(Rtf, LibreOfficePageReadsWithItsFormats)
     EXPECT_TRUE(formatOf(d, QString::fromUtf8("зачёркнутый")).fontStrikeOut());
     EXPECT_EQ(formatOf(d, QStringLiteral("2")).verticalAlignment(), QTextCharFormat::AlignSuperScript);
     EXPECT_EQ(formatOf(d, QString::fromUtf8("красный")).foreground().color(), QColor(255, 0, 0));
-    EXPECT_EQ(formatOf(d, QString::fromUtf8("сайт")).anchorHref(), QStringLiteral("https://example.org/rose"));
+    EXPECT_EQ(formatOf(d, QString::fromUtf8("сайт")).anchorHref(),
+              QStringLiteral("https://example.org/rose"));
     int lists = 0, pictures = 0;
     for (QTextBlock b = d.begin(); b.isValid(); b = b.next()) {
         lists += b.textList() ? 1 : 0;
@@ -143,13 +150,18 @@ TEST(Rtf, PicturesLinksAndTablesSurviveASave)
     QBuffer buf(&png);
     buf.open(QIODevice::WriteOnly);
     image.save(&buf, "PNG");
-    const QByteArray metafile = "{\\pict\\wmetafile8\\picw100\\pich100\\picwgoal1500\\pichgoal1500 0102030405}";
-    const QByteArray page = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\pard before "
-                            "{\\*\\shppict{\\pict\\pngblip\\picwgoal600\\pichgoal300 " + png.toHex() + "}}"
-                            "{\\nonshppict{\\pict\\wmetafile8 ffff}}" + metafile +
-                            " {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/a b\"}}{\\fldrslt{\\ul site}}} after\\par"
-                            "\\trowd\\cellx1000\\cellx2000\\pard\\intbl A1\\cell B1\\cell\\row"
-                            "\\trowd\\cellx1000\\cellx2000\\pard\\intbl A2\\cell B2\\cell\\row\\pard below\\par}";
+    const QByteArray metafile =
+        "{\\pict\\wmetafile8\\picw100\\pich100\\picwgoal1500\\pichgoal1500 0102030405}";
+    const QByteArray page =
+        "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\pard before "
+        "{\\*\\shppict{\\pict\\pngblip\\picwgoal600\\pichgoal300 " +
+        png.toHex() +
+        "}}"
+        "{\\nonshppict{\\pict\\wmetafile8 ffff}}" +
+        metafile +
+        " {\\field{\\*\\fldinst{HYPERLINK \"https://example.org/a b\"}}{\\fldrslt{\\ul site}}} after\\par"
+        "\\trowd\\cellx1000\\cellx2000\\pard\\intbl A1\\cell B1\\cell\\row"
+        "\\trowd\\cellx1000\\cellx2000\\pard\\intbl A2\\cell B2\\cell\\row\\pard below\\par}";
     QTextDocument d;
     ASSERT_TRUE(RtfReader::read(page, &d).ok);
 
@@ -185,7 +197,8 @@ TEST(Rtf, PicturesLinksAndTablesSurviveASave)
     EXPECT_TRUE(saved.contains(metafile)) << "a picture we cannot show is written back as it came";
     EXPECT_TRUE(saved.contains(png.toHex().left(100)));
     EXPECT_TRUE(saved.contains("HYPERLINK \"https://example.org/a b\""));
-    EXPECT_EQ(formatOf(again, QStringLiteral("site")).anchorHref(), QStringLiteral("https://example.org/a b"));
+    EXPECT_EQ(formatOf(again, QStringLiteral("site")).anchorHref(),
+              QStringLiteral("https://example.org/a b"));
 
     for (const QTextDocument* doc : {&d, &again}) {
         QTextTable* table = nullptr;
@@ -219,7 +232,10 @@ TEST(Rtf, CharactersOutsideTheCodePageAndPlainTextFiles)
     ASSERT_TRUE(RtfReader::read("\xcf\xf0\xe8\xe2\xe5\xf2\r\nline", &back).ok);
     EXPECT_EQ(back.toPlainText(), QString::fromUtf8("Привет\nline"));
     // A font's charset chooses the code page of its bytes.
-    ASSERT_TRUE(RtfReader::read("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset204 B;}}\\f0\\'e9\\f1\\'e9}", &back).ok);
+    ASSERT_TRUE(
+        RtfReader::read(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset204 B;}}\\f0\\'e9\\f1\\'e9}", &back)
+            .ok);
     EXPECT_EQ(back.toPlainText(), QString::fromUtf8("éй"));
 }
 
@@ -237,8 +253,12 @@ TEST(Rtf, DamagedInputIsReadAsFarAsItGoes)
     r = RtfReader::read("{\\rtf1 a{\\pict\\pngblip\\bin2000000000 xx}", &d);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(d.toPlainText().left(1), QStringLiteral("a"));
-    EXPECT_TRUE(RtfReader::read("{\\rtf1 a{\\pict\\jpegblip\\picw2147483647\\pich2147483647\\picwgoal2147483647 ffd8}b}", &d).ok);
-    EXPECT_EQ(d.toPlainText(), QStringLiteral("a\xfffc" "b"));
+    EXPECT_TRUE(
+        RtfReader::read(
+            "{\\rtf1 a{\\pict\\jpegblip\\picw2147483647\\pich2147483647\\picwgoal2147483647 ffd8}b}", &d)
+            .ok);
+    EXPECT_EQ(d.toPlainText(), QStringLiteral("a\xfffc"
+                                              "b"));
     r = RtfReader::read("{\\rtf1 a\\'zzb\\'4", &d);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(d.toPlainText(), QStringLiteral("azzb4"));

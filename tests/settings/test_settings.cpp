@@ -1,6 +1,6 @@
+#include "../support/tempprogramfolder.h"
 #include "settings/settings.h"
 #include "store/inifile.h"
-#include "../support/tempprogramfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@ TEST(Settings, NoFileGivesTheDefaultsCentredAndRaisedToTheMinimum)
     const Settings s = loadSettings(ini, kScreen, kMinimum);
     EXPECT_EQ(s.width, 822); // 800 raised to the minimum width
     EXPECT_EQ(s.height, 586);
-    EXPECT_EQ(s.left, 229);  // (1280 - 822) / 2
-    EXPECT_EQ(s.top, 107);   // (800 - 586) / 2
+    EXPECT_EQ(s.left, 229); // (1280 - 822) / 2
+    EXPECT_EQ(s.top, 107);  // (800 - 586) / 2
     EXPECT_EQ(s.listWidth, 184);
     EXPECT_EQ(s.groupsWidth, 102);
     EXPECT_EQ(s.language, QStringLiteral("Russian"));
@@ -25,7 +25,8 @@ TEST(Settings, NoFileGivesTheDefaultsCentredAndRaisedToTheMinimum)
     EXPECT_EQ(s.userNick, QStringLiteral("Your_nick"));
     EXPECT_EQ(s.webFotoMaxSide, 400);
     EXPECT_EQ(s.webFotoMaxSize, 49500);
-    // Halves go to the even neighbour: (1281 - 822) / 2 = 229.5 gives 230, (1279 - 822) / 2 = 228.5 gives 228.
+    // Halves go to the even neighbour: (1281 - 822) / 2 = 229.5 gives 230, (1279 - 822) / 2 = 228.5 gives
+    // 228.
     EXPECT_EQ(loadSettings(ini, QSize(1281, 800), kMinimum).left, 230);
     EXPECT_EQ(loadSettings(ini, QSize(1279, 800), kMinimum).left, 228);
 }
@@ -52,9 +53,10 @@ TEST(Settings, AFreshSaveWritesEveryKeyInItsOrder)
 TEST(Settings, MaximizedSaveKeepsTheNormalGeometryAndOtherSectionsStay)
 {
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("main.ini"),
-                   QStringLiteral("[Options]\nHeight=500\nWidth=1000\nTop=5\nLeft=6\nLastGroup=Cacti\nPlantsWidth=999\n"
-                                  "Width2=x\n[Group1]\nName=old layout\n"));
+    pf.writeRecord(
+        QStringLiteral("main.ini"),
+        QStringLiteral("[Options]\nHeight=500\nWidth=1000\nTop=5\nLeft=6\nLastGroup=Cacti\nPlantsWidth=999\n"
+                       "Width2=x\n[Group1]\nName=old layout\n"));
     IniFile ini(pf.file(QStringLiteral("main.ini")));
     Settings s = loadSettings(ini, kScreen, kMinimum);
     EXPECT_EQ(s.width, 1000);
@@ -85,8 +87,8 @@ TEST(Settings, MaximizedSaveKeepsTheNormalGeometryAndOtherSectionsStay)
 
 TEST(Settings, NonNumbersReadAsDefaultsAndSmallSizesAreRaised)
 {
-    const IniFile ini = IniFile::fromBytes(QStringLiteral("main.ini"),
-                                           "[Options]\nHeight=tall\nWidth=100\nTop=$10\nListWidth=\nWstate=7\n");
+    const IniFile ini = IniFile::fromBytes(
+        QStringLiteral("main.ini"), "[Options]\nHeight=tall\nWidth=100\nTop=$10\nListWidth=\nWstate=7\n");
     const Settings s = loadSettings(ini, kScreen, kMinimum);
     EXPECT_EQ(s.height, 586);
     EXPECT_EQ(s.width, 822);

@@ -1,5 +1,5 @@
-#include "store/copyfolder.h"
 #include "../support/tempprogramfolder.h"
+#include "store/copyfolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,7 +32,8 @@ QStringList entriesBelow(const QString& dir)
 {
     QStringList out;
     QDir d(dir);
-    for (const QFileInfo& fi : d.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
+    for (const QFileInfo& fi :
+         d.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
         out << fi.fileName();
         if (fi.isDir())
             for (const QString& sub : entriesBelow(fi.filePath()))
@@ -89,7 +90,8 @@ TEST(CopyFolder, AMoveEmptiesTheSourceAndRemovesItsSubfoldersButNotTheTop)
     pf.write(QStringLiteral("g1/Cacti/Opuntia/deeper/x.jpg"), "x");
     pf.write(QStringLiteral("g1/Cacti/empty.rtf"), "");
     FileCopier copier(pf.path(), sink);
-    ASSERT_TRUE(copier.copyTree(pf.file(QStringLiteral("g1/Cacti")), pf.file(QStringLiteral("g2/Cacti")), true));
+    ASSERT_TRUE(
+        copier.copyTree(pf.file(QStringLiteral("g1/Cacti")), pf.file(QStringLiteral("g2/Cacti")), true));
     EXPECT_TRUE(pf.exists(QStringLiteral("g1/Cacti")));
     EXPECT_TRUE(entriesBelow(pf.file(QStringLiteral("g1/Cacti"))).isEmpty());
     EXPECT_EQ(pf.read(QStringLiteral("g2/Cacti/Opuntia/deeper/x.jpg")), QByteArray("x"));
@@ -97,7 +99,8 @@ TEST(CopyFolder, AMoveEmptiesTheSourceAndRemovesItsSubfoldersButNotTheTop)
 
     // A copy into its own source is refused before anything happens.
     pf.write(QStringLiteral("g3/A/a.txt"), "a");
-    EXPECT_FALSE(copier.copyTree(pf.file(QStringLiteral("g3/A")), pf.file(QStringLiteral("g3/A/inner")), true));
+    EXPECT_FALSE(
+        copier.copyTree(pf.file(QStringLiteral("g3/A")), pf.file(QStringLiteral("g3/A/inner")), true));
     EXPECT_EQ(pf.read(QStringLiteral("g3/A/a.txt")), QByteArray("a"));
 }
 
@@ -115,7 +118,8 @@ TEST(CopyFolder, ConversionDrivesTheGaugeInBlocksAndRenamesOldPages)
     copier.progress.gaugeMax = [&](int v) { maxima << v; };
     copier.progress.gaugeProgress = [&](int v) { steps << v; };
     copier.progress.counter = [&](int v) { counters << v; };
-    ASSERT_TRUE(copier.copyTree(pf.file(QStringLiteral("plants")), pf.file(QStringLiteral("MyPlants/g")), false));
+    ASSERT_TRUE(
+        copier.copyTree(pf.file(QStringLiteral("plants")), pf.file(QStringLiteral("MyPlants/g")), false));
     EXPECT_EQ(pf.read(QStringLiteral("MyPlants/g/Rose/diary.rtf")).size(), 250000);
     EXPECT_EQ(pf.read(QStringLiteral("MyPlants/g/Rose/care.rtf")), QByteArray("care"));
     EXPECT_TRUE(maxima.contains(2500));
@@ -150,7 +154,8 @@ TEST(CopyFolder, AFullDiskStopsTheCopyKeepsTheSourceAndTheOldDestination)
     EXPECT_EQ(copier.copyErrors, 1);
     ASSERT_EQ(sink.warnings.size(), 2);
     EXPECT_TRUE(sink.warnings[0].startsWith(QStringLiteral("Error 28 - ")));
-    EXPECT_TRUE(sink.warnings[0].contains(QStringLiteral("\rargs: ") + pf.file(QStringLiteral("src/Rose/big.jpg"))));
+    EXPECT_TRUE(
+        sink.warnings[0].contains(QStringLiteral("\rargs: ") + pf.file(QStringLiteral("src/Rose/big.jpg"))));
     EXPECT_TRUE(sink.warnings[1].contains(QStringLiteral("Make more free space on a disk")));
     EXPECT_EQ(pf.read(QStringLiteral("src/Rose/big.jpg")).size(), 1024 * 1024); // source kept
     EXPECT_EQ(left, QByteArray("old copy"));                                    // old copy whole
@@ -170,7 +175,9 @@ TEST(CopyFolder, AShortWriteIsAFailedCopyAndTheSourceStays)
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit lim {100000, 100000};
+        const struct rlimit lim {
+            100000, 100000
+        };
         ::setrlimit(RLIMIT_FSIZE, &lim);
         RecordingSink sink;
         FileCopier copier(pf.path(), sink);

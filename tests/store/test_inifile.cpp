@@ -1,8 +1,8 @@
+#include "../support/tempprogramfolder.h"
 #include "platform/codepage.h"
 #include "store/collection.h"
 #include "store/errorlog.h"
 #include "store/inifile.h"
-#include "../support/tempprogramfolder.h"
 
 #include <QDate>
 #include <QFile>
@@ -18,9 +18,9 @@ TEST(IniFile, FlushWritesSectionsInOrderWithCrLfAndOneEmptyLine)
     pf.write(QStringLiteral("plant.ini"), "stray=1\n; note\n[Main]\n  Cond = 2 \nExpanded=0\n\n[Extra]\nk\n");
     IniFile ini(pf.file(QStringLiteral("plant.ini")));
     EXPECT_EQ(ini.readInteger(u"main", u"COND", -1), 2);
-    ini.writeInteger(u"MAIN", u"cond", 4);      // replaced in place, the stored spelling kept
-    ini.writeInteger(u"Main", u"Added", 7);     // appended at the end of its section
-    ini.writeBool(u"New", u"Flag", true);       // a new section at the end of the file
+    ini.writeInteger(u"MAIN", u"cond", 4);  // replaced in place, the stored spelling kept
+    ini.writeInteger(u"Main", u"Added", 7); // appended at the end of its section
+    ini.writeBool(u"New", u"Flag", true);   // a new section at the end of the file
     ASSERT_TRUE(ini.updateFile().ok());
     EXPECT_EQ(pf.read(QStringLiteral("plant.ini")),
               QByteArray("[Main]\r\nCond=4\r\nExpanded=0\r\nAdded=7\r\n\r\n"
@@ -53,7 +53,8 @@ TEST(IniFile, IntegersAcceptDecimalAndBothHexFormsAndFallBackOnAnythingElse)
 TEST(IniFile, CyrillicValuesAreWindows1251OnDisk)
 {
     TempProgramFolder pf;
-    pf.write(QStringLiteral("main.ini"), "[Options]\r\nLastGroup=\xD1\xF3\xEA\xEA\xF3\xEB\xE5\xED\xF2\xFB\r\n");
+    pf.write(QStringLiteral("main.ini"),
+             "[Options]\r\nLastGroup=\xD1\xF3\xEA\xEA\xF3\xEB\xE5\xED\xF2\xFB\r\n");
     IniFile ini(pf.file(QStringLiteral("main.ini")));
     EXPECT_EQ(ini.readString(u"Options", u"LastGroup", QString()), QString::fromUtf8("Суккуленты"));
     ini.writeString(u"Options", u"Language", QString::fromUtf8("Русский"));
@@ -110,7 +111,8 @@ TEST(Collection, RecordsOfAnyLetterCaseAndTheirDefaults)
     EXPECT_EQ(g.color, 0x9FFBB1);
     EXPECT_EQ(g.imageIndex, 1);
     EXPECT_EQ(g.imageOrder, -1);
-    const QString node = collection::nodeFolder(pf.path(), QStringLiteral("Cacti"), QString(), QStringLiteral("Opuntia"));
+    const QString node =
+        collection::nodeFolder(pf.path(), QStringLiteral("Cacti"), QString(), QStringLiteral("Opuntia"));
     EXPECT_EQ(collection::readPlantRecord(node).cond, 5);
     // The existing spelling is written, not a second record beside it.
     ASSERT_TRUE(collection::writePlantRecord(node, 2, 0).ok());
@@ -134,8 +136,9 @@ TEST(ErrorLog, LinesAreAppendedInWindows1251WithCrLf)
 {
     TempProgramFolder pf;
     pf.write(QStringLiteral("errorlog.txt"), "earlier line\r\n");
-    const QString msg = errorlog::message(QStringLiteral("No space left on device"), QStringLiteral("FCopyFile"),
-                                          QString::fromUtf8("infile: /a/Роза; outfile: /b/Роза"));
+    const QString msg =
+        errorlog::message(QStringLiteral("No space left on device"), QStringLiteral("FCopyFile"),
+                          QString::fromUtf8("infile: /a/Роза; outfile: /b/Роза"));
     EXPECT_EQ(msg, QString::fromUtf8("Error msg: No space left on device ((FCopyFile) args: infile: /a/Роза; "
                                      "outfile: /b/Роза)"));
     EXPECT_EQ(errorlog::message(QStringLiteral("Permission denied"), QStringLiteral("/p/group.ini")),
@@ -150,7 +153,8 @@ TEST(ErrorLog, LinesAreAppendedInWindows1251WithCrLf)
     EXPECT_TRUE(lines[2].endsWith(": Start conversion\r"));
     // date, one blank, time, ": " and the message
     const QString second = cp1251::decode(lines[2]);
-    const QRegularExpression layout(QStringLiteral("^\\S.* \\d{1,2}:\\d{2}:\\d{2}( [AP]M)?: Start conversion\r$"));
+    const QRegularExpression layout(
+        QStringLiteral("^\\S.* \\d{1,2}:\\d{2}:\\d{2}( [AP]M)?: Start conversion\r$"));
     EXPECT_TRUE(layout.match(second).hasMatch()) << second.toStdString();
 }
 

@@ -12,24 +12,42 @@ namespace rtfcodepage {
 int fromCharset(int charset, int documentCodePage)
 {
     switch (charset) {
-    case 0: return 1252;
-    case 1: return documentCodePage; // "default"
-    case 2: return 1252;             // symbol fonts: their bytes are shown as they are
-    case 77: return 10000;
-    case 128: return 932;
-    case 129: return 949;
-    case 134: return 936;
-    case 136: return 950;
-    case 161: return 1253;
-    case 162: return 1254;
-    case 163: return 1258;
-    case 177: return 1255;
-    case 178: return 1256;
-    case 186: return 1257;
-    case 204: return 1251;
-    case 222: return 874;
-    case 238: return 1250;
-    default: return documentCodePage;
+    case 0:
+        return 1252;
+    case 1:
+        return documentCodePage; // "default"
+    case 2:
+        return 1252; // symbol fonts: their bytes are shown as they are
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    default:
+        return documentCodePage;
     }
 }
 
@@ -66,7 +84,8 @@ QString decode(QByteArrayView bytes, int codePage)
     thread_local QHash<int, std::shared_ptr<QStringDecoder>> decoders;
     auto it = decoders.find(codePage);
     if (it == decoders.end()) {
-        auto d = std::make_shared<QStringDecoder>(QByteArray("windows-" + QByteArray::number(codePage)).constData());
+        auto d = std::make_shared<QStringDecoder>(
+            QByteArray("windows-" + QByteArray::number(codePage)).constData());
         if (!d->isValid())
             d = std::make_shared<QStringDecoder>(QByteArray("cp" + QByteArray::number(codePage)).constData());
         it = decoders.insert(codePage, d->isValid() ? d : nullptr);

@@ -59,7 +59,7 @@ struct Font {
 };
 
 struct Picture {
-    QByteArray kind; // png, jpeg, or empty for kinds we cannot show
+    QByteArray kind;    // png, jpeg, or empty for kinds we cannot show
     QByteArray rawKind; // the control word naming a kind we cannot show, with its parameter
     int picw = 0, pich = 0, wgoal = 0, hgoal = 0, scalex = 100, scaley = 100;
     QByteArray hex;
@@ -67,11 +67,17 @@ struct Picture {
     qsizetype groupStart = 0;
 };
 
-qreal twipsToPoints(int t) { return t / 20.0; }
+qreal twipsToPoints(int t)
+{
+    return t / 20.0;
+}
 
 class Reader {
 public:
-    Reader(const QByteArray& bytes, QTextDocument* doc) : m_bytes(bytes), m_tok(bytes), m_doc(doc), m_cursor(doc) {}
+    Reader(const QByteArray& bytes, QTextDocument* doc)
+        : m_bytes(bytes), m_tok(bytes), m_doc(doc), m_cursor(doc)
+    {
+    }
 
     RtfReader::Result run();
 
@@ -354,7 +360,8 @@ QByteArray Reader::rawPictureGroup(const Picture& p, const QByteArray& data) con
         return group.toByteArray();
     return "{\\pict\\" + (p.rawKind.isEmpty() ? QByteArray("wmetafile8") : p.rawKind) + "\\picw" +
            QByteArray::number(p.picw) + "\\pich" + QByteArray::number(p.pich) + "\\picwgoal" +
-           QByteArray::number(p.wgoal) + "\\pichgoal" + QByteArray::number(p.hgoal) + " " + data.toHex() + "}";
+           QByteArray::number(p.wgoal) + "\\pichgoal" + QByteArray::number(p.hgoal) + " " + data.toHex() +
+           "}";
 }
 
 void Reader::finishPicture()
@@ -403,13 +410,27 @@ void Reader::finishPicture()
 void Reader::symbol(char c)
 {
     switch (c) {
-    case '\\': case '{': case '}': appendText(QString(QLatin1Char(c))); break;
-    case '~': appendText(QString(QChar(0x00A0))); break;
-    case '_': appendText(QString(QChar(0x2011))); break;
-    case '-': break; // optional hyphen
-    case '*': m_starNext = true; return;
-    case '\t': appendText(QStringLiteral("\t")); break;
-    default: break;
+    case '\\':
+    case '{':
+    case '}':
+        appendText(QString(QLatin1Char(c)));
+        break;
+    case '~':
+        appendText(QString(QChar(0x00A0)));
+        break;
+    case '_':
+        appendText(QString(QChar(0x2011)));
+        break;
+    case '-':
+        break; // optional hyphen
+    case '*':
+        m_starNext = true;
+        return;
+    case '\t':
+        appendText(QStringLiteral("\t"));
+        break;
+    default:
+        break;
     }
 }
 
@@ -422,14 +443,22 @@ void Reader::word(const RtfTokenizer::Token& t)
     m_starNext = false;
 
     if (m_s.dest == Dest::Picture) {
-        if (w == "pngblip") m_pict.kind = "png";
-        else if (w == "jpegblip") m_pict.kind = "jpeg";
-        else if (w == "picw") m_pict.picw = v;
-        else if (w == "pich") m_pict.pich = v;
-        else if (w == "picwgoal") m_pict.wgoal = v;
-        else if (w == "pichgoal") m_pict.hgoal = v;
-        else if (w == "picscalex") m_pict.scalex = v;
-        else if (w == "picscaley") m_pict.scaley = v;
+        if (w == "pngblip")
+            m_pict.kind = "png";
+        else if (w == "jpegblip")
+            m_pict.kind = "jpeg";
+        else if (w == "picw")
+            m_pict.picw = v;
+        else if (w == "pich")
+            m_pict.pich = v;
+        else if (w == "picwgoal")
+            m_pict.wgoal = v;
+        else if (w == "pichgoal")
+            m_pict.hgoal = v;
+        else if (w == "picscalex")
+            m_pict.scalex = v;
+        else if (w == "picscaley")
+            m_pict.scaley = v;
         else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "dibitmap" || w == "wbitmap") {
             m_pict.kind.clear();
             m_pict.rawKind = w.toByteArray() + (t.hasParam ? QByteArray::number(v) : QByteArray());
@@ -437,30 +466,49 @@ void Reader::word(const RtfTokenizer::Token& t)
         return;
     }
     if (m_s.dest == Dest::FontTable) {
-        if (w == "f") { finishFontEntry(); m_fontEntry = v; m_fonts[v] = Font(); }
-        else if (w == "fcharset" && m_fontEntry >= 0) m_fonts[m_fontEntry].codePage = rtfcodepage::fromCharset(v, m_docCodePage);
-        else if (w == "cpg" && m_fontEntry >= 0 && v > 0) m_fonts[m_fontEntry].codePage = v;
-        else if (star || w == "panose" || w == "falt") m_s.dest = Dest::Skip;
+        if (w == "f") {
+            finishFontEntry();
+            m_fontEntry = v;
+            m_fonts[v] = Font();
+        } else if (w == "fcharset" && m_fontEntry >= 0)
+            m_fonts[m_fontEntry].codePage = rtfcodepage::fromCharset(v, m_docCodePage);
+        else if (w == "cpg" && m_fontEntry >= 0 && v > 0)
+            m_fonts[m_fontEntry].codePage = v;
+        else if (star || w == "panose" || w == "falt")
+            m_s.dest = Dest::Skip;
         return;
     }
     if (m_s.dest == Dest::ColorTable) {
-        if (w == "red") m_r = v;
-        else if (w == "green") m_g = v;
-        else if (w == "blue") m_b = v;
+        if (w == "red")
+            m_r = v;
+        else if (w == "green")
+            m_g = v;
+        else if (w == "blue")
+            m_b = v;
         m_colorSet = true;
         return;
     }
     if (m_s.dest == Dest::Skip)
         return;
     if (m_s.dest == Dest::ListDefinition) {
-        if (w == "pndec" || w == "pnucltr" || w == "pnlcltr" || w == "pnucrm" || w == "pnlcrm") m_pnKind = ListKind::Decimal;
-        else if (w == "pnlvlblt") m_pnKind = ListKind::Bullet;
+        if (w == "pndec" || w == "pnucltr" || w == "pnlcltr" || w == "pnucrm" || w == "pnlcrm")
+            m_pnKind = ListKind::Decimal;
+        else if (w == "pnlvlblt")
+            m_pnKind = ListKind::Bullet;
         return;
     }
 
     // Destinations.
-    if (w == "fonttbl") { m_s.dest = Dest::FontTable; return; }
-    if (w == "colortbl") { m_s.dest = Dest::ColorTable; m_colors.clear(); m_colorSet = false; return; }
+    if (w == "fonttbl") {
+        m_s.dest = Dest::FontTable;
+        return;
+    }
+    if (w == "colortbl") {
+        m_s.dest = Dest::ColorTable;
+        m_colors.clear();
+        m_colorSet = false;
+        return;
+    }
     if (w == "pict") {
         flushText();
         m_s.dest = Dest::Picture;
@@ -468,7 +516,12 @@ void Reader::word(const RtfTokenizer::Token& t)
         m_pict.groupStart = m_groupStart;
         return;
     }
-    if (w == "fldinst") { flushText(); m_s.dest = Dest::FieldInstruction; m_fieldInstruction.clear(); return; }
+    if (w == "fldinst") {
+        flushText();
+        m_s.dest = Dest::FieldInstruction;
+        m_fieldInstruction.clear();
+        return;
+    }
     if (w == "fldrslt") {
         flushText();
         QString inst = m_fieldInstruction.trimmed();
@@ -481,15 +534,25 @@ void Reader::word(const RtfTokenizer::Token& t)
         }
         return;
     }
-    if (w == "pntext" || w == "listtext") { flushText(); m_s.dest = Dest::ListText; m_listText.clear(); return; }
-    if (w == "shppict" || w == "field") return; // read their inner groups
-    if (w == "pn") { m_s.dest = Dest::ListDefinition; m_pnKind = ListKind::Bullet; return; }
+    if (w == "pntext" || w == "listtext") {
+        flushText();
+        m_s.dest = Dest::ListText;
+        m_listText.clear();
+        return;
+    }
+    if (w == "shppict" || w == "field")
+        return; // read their inner groups
+    if (w == "pn") {
+        m_s.dest = Dest::ListDefinition;
+        m_pnKind = ListKind::Bullet;
+        return;
+    }
     if (star || w == "stylesheet" || w == "info" || w == "header" || w == "footer" || w == "headerl" ||
         w == "headerr" || w == "footerl" || w == "footerr" || w == "footnote" || w == "nonshppict" ||
-        w == "listtable" || w == "listoverridetable" || w == "rsidtbl" || w == "generator" || w == "xmlnstbl" ||
-        w == "pgdsctbl" || w == "themedata" || w == "colorschememapping" || w == "latentstyles" ||
-        w == "datastore" || w == "object" || w == "revtbl" || w == "filetbl" || w == "mmathPr" || w == "pnseclvl" ||
-        w == "fldtype" || w == "bkmkstart" || w == "bkmkend") {
+        w == "listtable" || w == "listoverridetable" || w == "rsidtbl" || w == "generator" ||
+        w == "xmlnstbl" || w == "pgdsctbl" || w == "themedata" || w == "colorschememapping" ||
+        w == "latentstyles" || w == "datastore" || w == "object" || w == "revtbl" || w == "filetbl" ||
+        w == "mmathPr" || w == "pnseclvl" || w == "fldtype" || w == "bkmkstart" || w == "bkmkend") {
         flushText();
         m_s.dest = Dest::Skip;
         return;
@@ -499,9 +562,20 @@ void Reader::word(const RtfTokenizer::Token& t)
         return;
 
     // Header.
-    if (w == "ansicpg") { if (v > 0) m_docCodePage = v; m_s.codePage = codePageOfFont(m_s.ch.font); return; }
-    if (w == "deff") { m_defaultFont = v; return; }
-    if (w == "uc") { m_s.uc = std::clamp(v, 0, 10); return; }
+    if (w == "ansicpg") {
+        if (v > 0)
+            m_docCodePage = v;
+        m_s.codePage = codePageOfFont(m_s.ch.font);
+        return;
+    }
+    if (w == "deff") {
+        m_defaultFont = v;
+        return;
+    }
+    if (w == "uc") {
+        m_s.uc = std::clamp(v, 0, 10);
+        return;
+    }
     if (w == "u") {
         appendText(QString(QChar(static_cast<char16_t>(v < 0 ? v + 65536 : v))));
         m_skipChars = m_s.uc;
@@ -509,24 +583,74 @@ void Reader::word(const RtfTokenizer::Token& t)
     }
 
     // Text.
-    if (w == "par" || w == "sect") { paragraph(); return; }
-    if (w == "line") { appendText(QString(QChar::LineSeparator)); return; }
-    if (w == "tab") { appendText(QStringLiteral("\t")); return; }
-    if (w == "emdash") { appendText(QString(QChar(0x2014))); return; }
-    if (w == "endash") { appendText(QString(QChar(0x2013))); return; }
-    if (w == "emspace") { appendText(QString(QChar(0x2003))); return; }
-    if (w == "enspace") { appendText(QString(QChar(0x2002))); return; }
-    if (w == "qmspace") { appendText(QString(QChar(0x2005))); return; }
-    if (w == "bullet") { appendText(QString(QChar(0x2022))); return; }
-    if (w == "lquote") { appendText(QString(QChar(0x2018))); return; }
-    if (w == "rquote") { appendText(QString(QChar(0x2019))); return; }
-    if (w == "ldblquote") { appendText(QString(QChar(0x201C))); return; }
-    if (w == "rdblquote") { appendText(QString(QChar(0x201D))); return; }
+    if (w == "par" || w == "sect") {
+        paragraph();
+        return;
+    }
+    if (w == "line") {
+        appendText(QString(QChar::LineSeparator));
+        return;
+    }
+    if (w == "tab") {
+        appendText(QStringLiteral("\t"));
+        return;
+    }
+    if (w == "emdash") {
+        appendText(QString(QChar(0x2014)));
+        return;
+    }
+    if (w == "endash") {
+        appendText(QString(QChar(0x2013)));
+        return;
+    }
+    if (w == "emspace") {
+        appendText(QString(QChar(0x2003)));
+        return;
+    }
+    if (w == "enspace") {
+        appendText(QString(QChar(0x2002)));
+        return;
+    }
+    if (w == "qmspace") {
+        appendText(QString(QChar(0x2005)));
+        return;
+    }
+    if (w == "bullet") {
+        appendText(QString(QChar(0x2022)));
+        return;
+    }
+    if (w == "lquote") {
+        appendText(QString(QChar(0x2018)));
+        return;
+    }
+    if (w == "rquote") {
+        appendText(QString(QChar(0x2019)));
+        return;
+    }
+    if (w == "ldblquote") {
+        appendText(QString(QChar(0x201C)));
+        return;
+    }
+    if (w == "rdblquote") {
+        appendText(QString(QChar(0x201D)));
+        return;
+    }
 
     // Tables.
-    if (w == "trowd") { flushText(); m_rowCells = 0; m_s.par.inTable = true; return; }
-    if (w == "cellx") { ++m_rowCells; return; }
-    if (w == "intbl") { m_s.par.inTable = true; return; }
+    if (w == "trowd") {
+        flushText();
+        m_rowCells = 0;
+        m_s.par.inTable = true;
+        return;
+    }
+    if (w == "cellx") {
+        ++m_rowCells;
+        return;
+    }
+    if (w == "intbl") {
+        m_s.par.inTable = true;
+        return;
+    }
     if (w == "cell") {
         flushText();
         m_s.par.inTable = true;
@@ -546,34 +670,68 @@ void Reader::word(const RtfTokenizer::Token& t)
     // Character formats: any change ends the run so far.
     flushText();
     CharState& c = m_s.ch;
-    if (w == "plain") { const QString href = c.href; c = CharState(); c.href = href; c.font = m_defaultFont; }
-    else if (w == "f") { c.font = v; m_s.codePage = codePageOfFont(v); }
-    else if (w == "fs") c.size = v;
-    else if (w == "b") c.bold = on;
-    else if (w == "i") c.italic = on;
-    else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" || w == "ulth") c.underline = on;
-    else if (w == "ulnone") c.underline = false;
-    else if (w == "strike" || w == "striked") c.strike = on;
-    else if (w == "cf") c.fg = v;
-    else if (w == "highlight" || w == "cb" || w == "chcbpat") c.bg = v;
-    else if (w == "super") c.vertical = on ? 1 : 0;
-    else if (w == "sub") c.vertical = on ? -1 : 0;
-    else if (w == "nosupersub") c.vertical = 0;
-    else if (w == "up") c.vertical = t.hasParam && v == 0 ? 0 : 1; // raised text, as LibreOffice writes it
-    else if (w == "dn") c.vertical = t.hasParam && v == 0 ? 0 : -1;
+    if (w == "plain") {
+        const QString href = c.href;
+        c = CharState();
+        c.href = href;
+        c.font = m_defaultFont;
+    } else if (w == "f") {
+        c.font = v;
+        m_s.codePage = codePageOfFont(v);
+    } else if (w == "fs")
+        c.size = v;
+    else if (w == "b")
+        c.bold = on;
+    else if (w == "i")
+        c.italic = on;
+    else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" || w == "ulth")
+        c.underline = on;
+    else if (w == "ulnone")
+        c.underline = false;
+    else if (w == "strike" || w == "striked")
+        c.strike = on;
+    else if (w == "cf")
+        c.fg = v;
+    else if (w == "highlight" || w == "cb" || w == "chcbpat")
+        c.bg = v;
+    else if (w == "super")
+        c.vertical = on ? 1 : 0;
+    else if (w == "sub")
+        c.vertical = on ? -1 : 0;
+    else if (w == "nosupersub")
+        c.vertical = 0;
+    else if (w == "up")
+        c.vertical = t.hasParam && v == 0 ? 0 : 1; // raised text, as LibreOffice writes it
+    else if (w == "dn")
+        c.vertical = t.hasParam && v == 0 ? 0 : -1;
     // Paragraph formats.
-    else if (w == "pard") { m_s.par = ParState(); }
-    else if (w == "ql") m_s.par.align = Qt::AlignLeft;
-    else if (w == "qc") m_s.par.align = Qt::AlignHCenter;
-    else if (w == "qr") m_s.par.align = Qt::AlignRight;
-    else if (w == "qj") m_s.par.align = Qt::AlignJustify;
-    else if (w == "fi") m_s.par.fi = v;
-    else if (w == "li") m_s.par.li = v;
-    else if (w == "ri") m_s.par.ri = v;
-    else if (w == "sb") m_s.par.sb = v;
-    else if (w == "sa") m_s.par.sa = v;
-    else if (w == "tx") { if (m_s.par.tabs.size() < 64) m_s.par.tabs.push_back(v); }
-    else if (w == "ls") { if (m_s.par.list == ListKind::None) m_s.par.list = ListKind::Bullet; }
+    else if (w == "pard") {
+        m_s.par = ParState();
+    } else if (w == "ql")
+        m_s.par.align = Qt::AlignLeft;
+    else if (w == "qc")
+        m_s.par.align = Qt::AlignHCenter;
+    else if (w == "qr")
+        m_s.par.align = Qt::AlignRight;
+    else if (w == "qj")
+        m_s.par.align = Qt::AlignJustify;
+    else if (w == "fi")
+        m_s.par.fi = v;
+    else if (w == "li")
+        m_s.par.li = v;
+    else if (w == "ri")
+        m_s.par.ri = v;
+    else if (w == "sb")
+        m_s.par.sb = v;
+    else if (w == "sa")
+        m_s.par.sa = v;
+    else if (w == "tx") {
+        if (m_s.par.tabs.size() < 64)
+            m_s.par.tabs.push_back(v);
+    } else if (w == "ls") {
+        if (m_s.par.list == ListKind::None)
+            m_s.par.list = ListKind::Bullet;
+    }
 }
 
 void Reader::text(QByteArrayView bytes)
@@ -589,7 +747,9 @@ void Reader::text(QByteArrayView bytes)
         for (const char c : bytes) {
             if (c != ';')
                 continue;
-            m_colors.push_back(m_colorSet ? QColor(std::clamp(m_r, 0, 255), std::clamp(m_g, 0, 255), std::clamp(m_b, 0, 255)) : QColor());
+            m_colors.push_back(
+                m_colorSet ? QColor(std::clamp(m_r, 0, 255), std::clamp(m_g, 0, 255), std::clamp(m_b, 0, 255))
+                           : QColor());
             m_r = m_g = m_b = 0;
             m_colorSet = false;
             m_formats.clear();
@@ -620,12 +780,15 @@ RtfReader::Result Reader::run()
         if (t.kind == Kind::End)
             break;
         if (depthOverflow > 0) { // groups nested too deep are passed over whole
-            if (t.kind == Kind::GroupStart) ++depthOverflow;
-            else if (t.kind == Kind::GroupEnd) --depthOverflow;
+            if (t.kind == Kind::GroupStart)
+                ++depthOverflow;
+            else if (t.kind == Kind::GroupEnd)
+                --depthOverflow;
             continue;
         }
         // Characters after \u that stand in for it are skipped.
-        if (m_skipChars > 0 && (t.kind == Kind::Hex || t.kind == Kind::Text || t.kind == Kind::Symbol || (t.kind == Kind::Word && t.word != "u"))) {
+        if (m_skipChars > 0 && (t.kind == Kind::Hex || t.kind == Kind::Text || t.kind == Kind::Symbol ||
+                                (t.kind == Kind::Word && t.word != "u"))) {
             if (t.kind == Kind::Text && t.word.size() > m_skipChars) {
                 const QByteArrayView rest = t.word.sliced(m_skipChars);
                 m_skipChars = 0;
@@ -641,7 +804,8 @@ RtfReader::Result Reader::run()
             m_skipChars = 0;
             if (m_stack.size() >= static_cast<size_t>(RtfReader::kMaxDepth)) {
                 depthOverflow = 1;
-                m_problem = QStringLiteral("The page nests groups too deeply; the deepest parts were left out.");
+                m_problem =
+                    QStringLiteral("The page nests groups too deeply; the deepest parts were left out.");
                 break;
             }
             m_groupStart = m_tok.position() - 1;
@@ -664,7 +828,8 @@ RtfReader::Result Reader::run()
                 m_s.par.list = m_pnKind;
             if (closed.dest == Dest::ListText && m_s.dest != Dest::ListText) {
                 const QString marker = m_listText.trimmed();
-                m_markerKind = !marker.isEmpty() && marker[0].isDigit() ? ListKind::Decimal : ListKind::Bullet;
+                m_markerKind =
+                    !marker.isEmpty() && marker[0].isDigit() ? ListKind::Decimal : ListKind::Bullet;
             }
             if (!closed.ch.href.isEmpty() && m_s.ch.href.isEmpty() && closed.dest == Dest::Text)
                 m_fieldInstruction.clear();
@@ -683,7 +848,8 @@ RtfReader::Result Reader::run()
             text(t.word);
             break;
         case Kind::Hex:
-            if (m_s.dest == Dest::Text || m_s.dest == Dest::FontTable || m_s.dest == Dest::FieldInstruction || m_s.dest == Dest::ListText) {
+            if (m_s.dest == Dest::Text || m_s.dest == Dest::FontTable || m_s.dest == Dest::FieldInstruction ||
+                m_s.dest == Dest::ListText) {
                 const char b = static_cast<char>(t.byte);
                 text(QByteArrayView(&b, 1));
             }
@@ -699,7 +865,8 @@ RtfReader::Result Reader::run()
     flushText();
     m_s.par.inTable = false;
     enterCellIfNeeded();
-    if (!m_blockHasContent && m_paragraphs > 0 && m_cursor.block().length() == 1 && !m_cursor.currentTable()) {
+    if (!m_blockHasContent && m_paragraphs > 0 && m_cursor.block().length() == 1 &&
+        !m_cursor.currentTable()) {
         // The final \par closes the last paragraph; it does not open an empty one.
         m_cursor.deletePreviousChar();
     } else {

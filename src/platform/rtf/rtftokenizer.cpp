@@ -6,8 +6,14 @@
 
 namespace {
 
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
@@ -85,7 +91,8 @@ RtfTokenizer::Token RtfTokenizer::next()
                     }
                     if (negative)
                         v = -v;
-                    v = std::clamp<long long>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+                    v = std::clamp<long long>(v, std::numeric_limits<int>::min(),
+                                              std::numeric_limits<int>::max());
                     t.hasParam = true;
                     t.param = static_cast<int>(v);
                 }

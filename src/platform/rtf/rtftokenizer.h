@@ -13,7 +13,7 @@ public:
         QByteArrayView word; // control word name, or the text of a run
         bool hasParam = false;
         int param = 0;
-        char symbol = 0;      // \~ \- \_ \{ \} \\ and friends
+        char symbol = 0;        // \~ \- \_ \{ \} \\ and friends
         unsigned char byte = 0; // \'hh
         QByteArrayView data;    // \bin payload
     };

@@ -16,7 +16,10 @@
 
 namespace {
 
-int toTwips(qreal points) { return static_cast<int>(std::lround(points * 20)); }
+int toTwips(qreal points)
+{
+    return static_cast<int>(std::lround(points * 20));
+}
 
 class Writer {
 public:
@@ -108,8 +111,8 @@ void Writer::picture(const QTextImageFormat& f)
     const int w = f.width() > 0 ? static_cast<int>(f.width()) : image.width();
     const int h = f.height() > 0 ? static_cast<int>(f.height()) : image.height();
     m_body += "{\\pict\\" + (kind == "jpeg" ? QByteArray("jpegblip") : QByteArray("pngblip")) + "\\picw" +
-              QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height()) + "\\picwgoal" +
-              QByteArray::number(w * 15) + "\\pichgoal" + QByteArray::number(h * 15) + "\r\n";
+              QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height()) +
+              "\\picwgoal" + QByteArray::number(w * 15) + "\\pichgoal" + QByteArray::number(h * 15) + "\r\n";
     const QByteArray hex = data.toHex();
     for (qsizetype i = 0; i < hex.size(); i += 128)
         m_body += hex.mid(i, 128) + "\r\n";
@@ -123,24 +126,33 @@ void Writer::block(const QTextBlock& b, bool inTable)
     if (inTable)
         m_body += "\\intbl";
     const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
-    if (a & Qt::AlignHCenter) m_body += "\\qc";
-    else if (a & Qt::AlignRight) m_body += "\\qr";
-    else if (a & Qt::AlignJustify) m_body += "\\qj";
+    if (a & Qt::AlignHCenter)
+        m_body += "\\qc";
+    else if (a & Qt::AlignRight)
+        m_body += "\\qr";
+    else if (a & Qt::AlignJustify)
+        m_body += "\\qj";
     // A list's own indent is the view's; the paragraph's margins are written as they are, so a page
     // keeps its geometry across saves.
     const qreal left = bf.leftMargin();
     const qreal first = bf.textIndent();
     QTextList* list = b.textList();
-    if (toTwips(first)) m_body += "\\fi" + QByteArray::number(toTwips(first));
-    if (toTwips(left)) m_body += "\\li" + QByteArray::number(toTwips(left));
-    if (toTwips(bf.rightMargin())) m_body += "\\ri" + QByteArray::number(toTwips(bf.rightMargin()));
-    if (toTwips(bf.topMargin())) m_body += "\\sb" + QByteArray::number(toTwips(bf.topMargin()));
-    if (toTwips(bf.bottomMargin())) m_body += "\\sa" + QByteArray::number(toTwips(bf.bottomMargin()));
+    if (toTwips(first))
+        m_body += "\\fi" + QByteArray::number(toTwips(first));
+    if (toTwips(left))
+        m_body += "\\li" + QByteArray::number(toTwips(left));
+    if (toTwips(bf.rightMargin()))
+        m_body += "\\ri" + QByteArray::number(toTwips(bf.rightMargin()));
+    if (toTwips(bf.topMargin()))
+        m_body += "\\sb" + QByteArray::number(toTwips(bf.topMargin()));
+    if (toTwips(bf.bottomMargin()))
+        m_body += "\\sa" + QByteArray::number(toTwips(bf.bottomMargin()));
     for (const QTextOption::Tab& t : bf.tabPositions())
         m_body += "\\tx" + QByteArray::number(toTwips(t.position));
     if (list) {
         const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
-        const QByteArray marker = numbered ? QByteArray::number(list->itemNumber(b) + 1) + "." : QByteArray("\\'b7");
+        const QByteArray marker =
+            numbered ? QByteArray::number(list->itemNumber(b) + 1) + "." : QByteArray("\\'b7");
         m_body += "{\\pntext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
         m_body += numbered ? "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360{\\pntxta.}}"
                            : "{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}";
@@ -153,14 +165,22 @@ void Writer::block(const QTextBlock& b, bool inTable)
         QByteArray fmt = "\\plain\\f" + QByteArray::number(fontIndex(f));
         const qreal size = f.fontPointSize() > 0 ? f.fontPointSize() : 12;
         fmt += "\\fs" + QByteArray::number(static_cast<int>(std::lround(size * 2)));
-        if (f.fontWeight() >= QFont::DemiBold) fmt += "\\b";
-        if (f.fontItalic()) fmt += "\\i";
-        if (f.fontUnderline()) fmt += "\\ul";
-        if (f.fontStrikeOut()) fmt += "\\strike";
-        if (f.foreground().style() != Qt::NoBrush) fmt += "\\cf" + QByteArray::number(colorIndex(f.foreground().color()));
-        if (f.background().style() != Qt::NoBrush) fmt += "\\highlight" + QByteArray::number(colorIndex(f.background().color()));
-        if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) fmt += "\\super";
-        if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) fmt += "\\sub";
+        if (f.fontWeight() >= QFont::DemiBold)
+            fmt += "\\b";
+        if (f.fontItalic())
+            fmt += "\\i";
+        if (f.fontUnderline())
+            fmt += "\\ul";
+        if (f.fontStrikeOut())
+            fmt += "\\strike";
+        if (f.foreground().style() != Qt::NoBrush)
+            fmt += "\\cf" + QByteArray::number(colorIndex(f.foreground().color()));
+        if (f.background().style() != Qt::NoBrush)
+            fmt += "\\highlight" + QByteArray::number(colorIndex(f.background().color()));
+        if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+            fmt += "\\super";
+        if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
+            fmt += "\\sub";
         const bool link = f.isAnchor() && !f.anchorHref().isEmpty();
         if (link) {
             m_body += "{\\field{\\*\\fldinst{HYPERLINK \"";
