@@ -115,6 +115,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& args, Mess
     buildRegions();
     buildMenus();
     buildGroupMenu();
+    buildTreeMenu();
     FormCreate();
 }
 

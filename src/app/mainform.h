@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -94,6 +95,20 @@ public:
     void TreeView1Collapsed(QTreeWidgetItem* node);
     void TreeView1Expanded(QTreeWidgetItem* node);
     void savecond(int mark, int expanded);
+    // The tree's menu and drags.
+    QMenu* PopupMenu1 = nullptr;
+    void openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos);
+    void N1Click();  // add plant
+    void N15Click(); // add folder
+    void N7Click();  // remove
+    void N18Click(); // rename
+    void TreeView1Edited(QTreeWidgetItem* node, const QString& text);
+    void N9Click(const QString& group); // send to group
+    bool TreeView1DragOver(QObject* source, QTreeWidgetItem* target) const;
+    void TreeView1DragDrop(QTreeWidgetItem* target);
+    void setMark(int mark); // N13Click, N21Click, N31Click, N41Click, N14Click
+    // Asks for a name in the name dialog; empty when cancelled. The hook lets tests answer.
+    std::function<QString(const QString& caption, const QString& label)> askName;
     // The selected node's folder; empty when no node is selected.
     QString selectedNodeFolder() const;
 
@@ -163,6 +178,10 @@ private:
     void saveSettingsNow();
     void selectGroupAtStartUp();
     void buildGroupMenu();
+    void buildTreeMenu();
+    QString parentFolderOf(const QTreeWidgetItem* node) const;
+    bool nameInTree(const QString& name) const;
+    void nodeLeft(QTreeWidgetItem* node);
     void groupDropped(int slot, const QMimeData* data, QObject* source);
     // Frames the group of the current name again after a rebuild moved it to another slot.
     void reselectCurrentGroup();
@@ -195,6 +214,9 @@ private:
     QAction* m_undo = nullptr;
     QAction* m_paste = nullptr;
     QAction* m_addGroupFile = nullptr;
+    bool m_topLevelAdd = false;
+    QTreeWidgetItem* m_renaming = nullptr;
+    QString m_renamingFrom;
     bool m_started = false;
     bool m_closed = false;
     bool m_hintsRouted = false;

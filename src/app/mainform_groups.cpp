@@ -287,6 +287,7 @@ void TMainForm::groupDropped(int slot, const QMimeData* data, QObject* source)
         moveGroup(data->data(QString::fromLatin1(GroupPicture::kMimeType)).toInt(), slot);
         return;
     }
-    // A plant dropped from the tree goes to that group once plants can be sent (the tree's menu).
-    Q_UNUSED(source);
+    // A plant dropped from the tree goes to that group.
+    if (source == TreeView1 && !notesMode)
+        N9Click(Frame11->entry(slot).name);
 }

@@ -148,6 +148,15 @@ void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
 {
     if (treeLoading)
         return;
+    if (TreeView1->currentItem() && TreeView1->currentItem()->parent() == node) {
+        // Opened to show a plant being selected inside it: the plant stays selected.
+        const QString folder = collection::nodeFolder(m_programFolder, currentGroupName, QString(), node->text(0));
+        const IoStatus s = collection::writePlantRecord(folder, collection::kFolderMark, 1);
+        if (!s.ok())
+            errorlog::WriteErrorLog(m_programFolder, errorlog::message(s.text, QStringLiteral("savecond"),
+                                                                       collection::plantRecordPath(folder)));
+        return;
+    }
     if (TreeView1->currentItem() != node)
         TreeView1->setCurrentItem(node);
     else
@@ -157,8 +166,35 @@ void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == TreeView1->viewport()) {
+        // Drags inside the tree: a plant may be dropped on a folder only.
+        if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {
+            auto* de = static_cast<QDragMoveEvent*>(e);
+            if (TreeView1DragOver(de->source(), TreeView1->itemAt(de->position().toPoint())))
+                de->acceptProposedAction();
+            else
+                de->ignore();
+            return true;
+        }
+        if (e->type() == QEvent::Drop) {
+            auto* de = static_cast<QDropEvent*>(e);
+            QTreeWidgetItem* target = TreeView1->itemAt(de->position().toPoint());
+            if (TreeView1DragOver(de->source(), target)) {
+                de->acceptProposedAction();
+                TreeView1DragDrop(target);
+            } else {
+                de->ignore();
+            }
+            return true;
+        }
+    }
     if (watched == TreeView1->viewport() && e->type() == QEvent::MouseButtonPress) {
         const auto* me = static_cast<QMouseEvent*>(e);
+        if (me->button() == Qt::RightButton) {
+            TreeView1->setToolTip(QString());
+            openTreeMenu(TreeView1->itemAt(me->position().toPoint()), me->globalPosition().toPoint());
+            return true;
+        }
         // The page being left is written before a click can change the node; when it cannot be
         // written the click is not taken, so the page and its node stay together.
         if (TreeView1->itemAt(me->position().toPoint()) && !FileSave())

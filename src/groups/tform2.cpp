@@ -189,7 +189,7 @@ void TForm2::Button2Click()
     // A name the folder could not hold is refused here, before anything touches the disk.
     const names::Problem problem = names::check(name);
     if (problem != names::Problem::None) {
-        m_sink.warning(m_messages.text(names::messageKey(problem)).arg(name));
+        m_sink.warning(m_messages.textWithName(names::messageKey(problem), name));
         return;
     }
     accept();

@@ -58,6 +58,12 @@ QString MessageTable::text(const QString& key) const
     return m_texts.value(key.toLower(), englishDefault(key));
 }
 
+QString MessageTable::textWithName(const QString& key, const QString& name) const
+{
+    QString t = text(key);
+    return t.replace(QLatin1String("%1"), name);
+}
+
 void MessageTable::apply(const IniFile& lang, const QString& section)
 {
     for (const Default& d : kDefaults) {

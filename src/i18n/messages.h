@@ -13,6 +13,8 @@ class MessageTable {
 public:
     MessageTable();
     QString text(const QString& key) const;
+    // The text of key with "%1" standing for name (texts without it are shown as they are).
+    QString textWithName(const QString& key, const QString& name) const;
     // Fills the table from section of the language file; missing keys take their English default.
     void apply(const IniFile& lang, const QString& section);
     static QString englishDefault(const QString& key);

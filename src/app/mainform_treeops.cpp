@@ -1,0 +1,368 @@
+// The plant tree's context menu and drags: adding, renaming, removing, marking and moving nodes.
+#include "app/mainform.h"
+
+#include "editor/editor.h"
+#include "platform/messagesink.h"
+#include "platform/names.h"
+#include "platform/paths.h"
+#include "store/collection.h"
+#include "store/errorlog.h"
+#include "tree/nodefiles.h"
+#include "tree/plantops.h"
+#include "tree/planttree.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+QString systemText()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// The name dialog: a label, a name field, OK (the default) and Cancel. OK with an empty field does nothing.
+QString nameDialog(QWidget* parent, const QString& caption, const QString& label)
+{
+    QDialog d(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    d.setObjectName(QStringLiteral("Form4"));
+    d.setWindowTitle(caption);
+    d.setFixedSize(339, 100);
+    auto* l = new QLabel(label, &d);
+    l->setObjectName(QStringLiteral("Label1"));
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    l->setGeometry(8, 20, 65, 21);
+    auto* edit = new QLineEdit(&d);
+    edit->setObjectName(QStringLiteral("Edit1"));
+    edit->setGeometry(84, 20, 241, 21);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), &d);
+    cancel->setObjectName(QStringLiteral("Button2"));
+    cancel->setGeometry(170, 60, 75, 25);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &d);
+    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setGeometry(250, 60, 75, 25);
+    ok->setDefault(true);
+    QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
+    QObject::connect(ok, &QPushButton::clicked, &d, [&] {
+        if (!edit->text().isEmpty())
+            d.accept();
+    });
+    return d.exec() == QDialog::Accepted ? edit->text() : QString();
+}
+
+} // namespace
+
+void TMainForm::buildTreeMenu()
+{
+    askName = [this](const QString& caption, const QString& label) { return nameDialog(this, caption, label); };
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    auto item = [this](QMenu* menu, const QString& name, const QString& text, int key, auto handler) {
+        QAction* a = menu->addAction(text);
+        a->setObjectName(name);
+        setTextKey(a, key);
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    item(PopupMenu1, QStringLiteral("N1"), QStringLiteral("Add plant"), 22, &TMainForm::N1Click);
+    item(PopupMenu1, QStringLiteral("N15"), QStringLiteral("Add folder"), 23, &TMainForm::N15Click);
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N16"));
+    item(PopupMenu1, QStringLiteral("N7"), QStringLiteral("Delete"), 24, &TMainForm::N7Click);
+    item(PopupMenu1, QStringLiteral("N18"), QStringLiteral("Rename"), 25, &TMainForm::N18Click);
+    N8->setTitle(QStringLiteral("Send to..."));
+    setTextKey(N8->menuAction(), 26);
+    PopupMenu1->addMenu(N8);
+    connect(N8, &QMenu::triggered, this, [this](QAction* a) { N9Click(a->text()); });
+    PopupMenu1->addSeparator()->setObjectName(QStringLiteral("N17"));
+    QMenu* marks = PopupMenu1->addMenu(QStringLiteral("Note"));
+    marks->setObjectName(QStringLiteral("N12"));
+    setTextKey(marks->menuAction(), 27);
+    for (const auto& [name, text, key, mark] : {std::tuple{"N13", "No", 28, 0}, std::tuple{"N21", "Ideal condition", 29, 2},
+                                                std::tuple{"N31", "Urgently to replace!", 30, 3},
+                                                std::tuple{"N41", "To replace", 31, 4}, std::tuple{"N14", "To treat", 32, 5}}) {
+        QAction* a = item(marks, QString::fromLatin1(name), QString::fromLatin1(text), key, [this, m = mark] { setMark(m); });
+        a->setIcon(planttree::conditionIcon(mark));
+    }
+    connect(PopupMenu1, &QMenu::aboutToShow, this, [this, marks] {
+        // PopupMenu1Popup: the notes group sends nothing and marks nothing.
+        const bool notes = isNotesGroup(currentGroupName);
+        N8->menuAction()->setEnabled(!notes);
+        if (notes)
+            marks->menuAction()->setEnabled(false);
+    });
+    TreeView1->setDragEnabled(true);
+    TreeView1->setDragDropMode(QAbstractItemView::DragDrop);
+    TreeView1->setDefaultDropAction(Qt::MoveAction);
+    connect(TreeView1, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* node, int) {
+        if (node == m_renaming && node->text(0) != m_renamingFrom)
+            TreeView1Edited(node, node->text(0));
+    });
+}
+
+QString TMainForm::parentFolderOf(const QTreeWidgetItem* node) const
+{
+    QString folder = collection::groupFolder(m_programFolder, currentGroupName);
+    if (node && node->parent())
+        folder = paths::join(folder, node->parent()->text(0));
+    return folder;
+}
+
+bool TMainForm::nameInTree(const QString& name) const
+{
+    return !TreeView1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive | Qt::MatchRecursive).isEmpty();
+}
+
+void TMainForm::openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos)
+{
+    QAction* add = PopupMenu1->findChild<QAction*>(QStringLiteral("N1"));
+    QAction* del = PopupMenu1->findChild<QAction*>(QStringLiteral("N7"));
+    QAction* marks = PopupMenu1->findChild<QMenu*>(QStringLiteral("N12"))->menuAction();
+    if (node) {
+        if (!FileSave())
+            return;
+        m_topLevelAdd = false;
+        if (TreeView1->currentItem() != node)
+            TreeView1->setCurrentItem(node);
+        const bool folder = planttree::isFolder(node);
+        add->setEnabled(folder);
+        marks->setEnabled(!folder);
+        int nodes = 0;
+        for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
+            ++nodes;
+        del->setEnabled(!folder || (node->childCount() == 0 && nodes != 1));
+    } else {
+        add->setEnabled(true);
+        del->setEnabled(false);
+        marks->setEnabled(false);
+        m_topLevelAdd = true;
+    }
+    QApplication::processEvents();
+    PopupMenu1->popup(globalPos);
+}
+
+void TMainForm::N1Click()
+{
+    QString name;
+    for (;;) {
+        name = askName(QStringLiteral("Add plant"), m_messages.text(QStringLiteral("s58")));
+        if (name.isEmpty())
+            return;
+        while (name.endsWith(u' '))
+            name.chop(1);
+        const names::Problem problem = names::check(name);
+        if (problem != names::Problem::None && problem != names::Problem::Empty) {
+            showError(m_messages.textWithName(names::messageKey(problem), name));
+            continue;
+        }
+        if (!name.isEmpty() && !nameInTree(name))
+            break;
+    }
+    QTreeWidgetItem* parent = TreeView1->currentItem();
+    auto* node = new QTreeWidgetItem(QStringList{name});
+    planttree::setImage(node, 0);
+    if (m_topLevelAdd || !parent || !planttree::isFolder(parent) || parent->parent())
+        TreeView1->addTopLevelItem(node);
+    else
+        parent->addChild(node);
+    TreeView1->setCurrentItem(node); // node selection makes its folder, pages and record
+}
+
+void TMainForm::N15Click()
+{
+    QString name;
+    for (;;) {
+        name = askName(QStringLiteral("Add folder"), m_messages.text(QStringLiteral("s58")));
+        if (name.isEmpty())
+            return;
+        const names::Problem problem = names::check(name);
+        if (problem != names::Problem::None) {
+            showError(m_messages.textWithName(names::messageKey(problem), name));
+            continue;
+        }
+        if (!nameInTree(name))
+            break;
+    }
+    const QString folder = paths::join(collection::groupFolder(m_programFolder, currentGroupName), name);
+    if (!QDir().mkdir(folder)) {
+        showError(m_messages.text(QStringLiteral("e8")) + u' ' + folder);
+        return;
+    }
+    auto* node = new QTreeWidgetItem(QStringList{name});
+    planttree::setImage(node, collection::kFolderMark);
+    TreeView1->addTopLevelItem(node);
+}
+
+void TMainForm::nodeLeft(QTreeWidgetItem* node)
+{
+    // The node's unsaved text has no home any more (it was saved when the menu opened).
+    Editor->document()->setModified(false);
+    showModifiedState(false);
+    editorFileName = QStringLiteral("Untitled");
+    delete node; // the tree selects another node, which runs node selection
+    if (!TreeView1->currentItem() && TreeView1->topLevelItemCount() > 0)
+        TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
+    Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+}
+
+void TMainForm::N7Click()
+{
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node)
+        return;
+    if (!m_sink->question(m_messages.text(QStringLiteral("q1")) + QStringLiteral(" \"") + node->text(0) +
+                          QStringLiteral("\"?")))
+        return;
+    if (!FileSave())
+        return;
+    const QString parent = parentFolderOf(node);
+    if (plantops::removeNode(parent, node->text(0)).isEmpty()) {
+        const QString text = systemText();
+        m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + text);
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(text, QStringLiteral("n7click"),
+                                                                   paths::join(parent, node->text(0))));
+        return;
+    }
+    nodeLeft(node);
+}
+
+void TMainForm::N18Click()
+{
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node)
+        return;
+    m_renaming = node;
+    m_renamingFrom = node->text(0);
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    TreeView1->editItem(node, 0);
+}
+
+void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
+{
+    const QString from = m_renamingFrom;
+    m_renaming = nullptr;
+    node->setFlags(node->flags() & ~Qt::ItemIsEditable);
+    auto keep = [&] {
+        const QSignalBlocker quiet(TreeView1);
+        node->setText(0, from);
+    };
+    // A blank name, or one the folder could not hold, is refused; the caption stays.
+    const names::Problem problem = names::check(text);
+    if (problem != names::Problem::None) {
+        keep();
+        showError(m_messages.textWithName(names::messageKey(problem), text));
+        return;
+    }
+    if (!FileSave()) {
+        keep();
+        return;
+    }
+    const QString parent = parentFolderOf(node);
+    const QString name = plantops::renameNode(parent, from, text);
+    if (name.isEmpty()) {
+        keep();
+        showError(m_messages.text(QStringLiteral("e7")));
+        return;
+    }
+    {
+        const QSignalBlocker quiet(TreeView1);
+        node->setText(0, name);
+    }
+    // The page being edited now lives in the renamed folder.
+    if (node == TreeView1->currentItem())
+        editorFileName = pagePath(paths::join(parent, name), currentPageFile);
+    else
+        for (QTreeWidgetItem* cur = TreeView1->currentItem(); cur; cur = nullptr)
+            if (cur->parent() == node) // a plant of the renamed folder
+                editorFileName = pagePath(paths::join(paths::join(parent, name), cur->text(0)), currentPageFile);
+}
+
+void TMainForm::N9Click(const QString& group)
+{
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node || group == currentGroupName || isNotesGroup(currentGroupName))
+        return;
+    if (!FileSave())
+        return;
+    const QString target = paths::join(collection::groupFolder(m_programFolder, group), node->text(0));
+    const QString source = paths::join(parentFolderOf(node), node->text(0));
+    const plantops::MoveResult r = plantops::moveNode(m_copier, source, target);
+    if (r.targetExists) {
+        m_sink->warning(m_messages.text(QStringLiteral("e1")) + u' ' + target + u' ' + m_messages.text(QStringLiteral("e2")));
+        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: ") + r.error +
+                                                     QStringLiteral(" ((n9click) args: same directory exist"));
+        return;
+    }
+    if (!r.moved) {
+        m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + r.error);
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(r.error, QStringLiteral("n9click"), source));
+        return;
+    }
+    if (!r.leftBehind.isEmpty())
+        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: files that could not be moved are kept in ") +
+                                                     r.leftBehind + QStringLiteral(" ((n9click) args: ") + target + u')');
+    nodeLeft(node);
+}
+
+bool TMainForm::TreeView1DragOver(QObject* source, QTreeWidgetItem* target) const
+{
+    return source == TreeView1 && target && planttree::isFolder(target);
+}
+
+void TMainForm::TreeView1DragDrop(QTreeWidgetItem* target)
+{
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node || !target || node == target || node->parent() == target || !planttree::isFolder(target) ||
+        planttree::isFolder(node))
+        return;
+    if (!FileSave())
+        return;
+    const QString groupFolder = collection::groupFolder(m_programFolder, currentGroupName);
+    const QString destination = paths::join(paths::join(groupFolder, target->text(0)), node->text(0));
+    const QString source = paths::join(parentFolderOf(node), node->text(0));
+    const plantops::MoveResult r = plantops::moveNode(m_copier, source, destination);
+    if (r.targetExists) {
+        m_sink->warning(m_messages.text(QStringLiteral("e1")) + u' ' + destination + u' ' + m_messages.text(QStringLiteral("e2")));
+        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: ") + r.error +
+                                                     QStringLiteral(" ((TreeView1DragDrop) args: same directory exist"));
+        return;
+    }
+    if (!r.moved) {
+        m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + r.error);
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(r.error, QStringLiteral("TreeView1DragDrop"), source));
+        return;
+    }
+    if (!r.leftBehind.isEmpty())
+        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: files that could not be moved are kept in ") +
+                                                     r.leftBehind + QStringLiteral(" ((TreeView1DragDrop) args: ") +
+                                                     destination + u')');
+    auto* moved = new QTreeWidgetItem(QStringList{node->text(0)});
+    planttree::setImage(moved, planttree::imageOf(node));
+    {
+        const QSignalBlocker quiet(TreeView1);
+        target->addChild(moved);
+    }
+    nodeLeft(node);
+}
+
+void TMainForm::setMark(int mark)
+{
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node || planttree::isFolder(node))
+        return;
+    {
+        const QSignalBlocker quiet(TreeView1);
+        planttree::setImage(node, mark);
+    }
+    savecond(mark, 0);
+}
