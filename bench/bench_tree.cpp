@@ -5,6 +5,8 @@
 //                                     loads the tree N times, then changes node N times on the
 //                                     Description page and on the Diary page; prints medians
 //   bench_tree bar PROGRAM_FOLDER [N] makes 50 groups (when there are none) and times the bar build
+//   bench_tree move PROGRAM_FOLDER    sends plant "Big" of group "From" to group "To" through the
+//                                     window, counting the timer ticks the window handled meanwhile
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "platform/rtf/rtfwriter.h"
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -151,7 +154,24 @@ int main(int argc, char** argv)
                     median(builds), n);
         return 0;
     }
+    if (mode == "move") {
+        TMainForm form(folder, {});
+        form.show();
+        QApplication::processEvents();
+        form.showGroup(QStringLiteral("From"), QStringLiteral("From"));
+        int ticks = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(50);
+        const auto t0 = Clock::now();
+        form.N9Click(QStringLiteral("To"));
+        const double ms = msSince(t0);
+        std::printf("moved in %.0f ms; the window handled %d timer ticks of 50 ms meanwhile (%.0f expected)\n", ms, ticks,
+                    ms / 50);
+        form.Editor->document()->setModified(false);
+        return 0;
+    }
     std::fprintf(
-        stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N] | bar PROGRAM_FOLDER [N]\n");
+        stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N] | bar PROGRAM_FOLDER [N] | move PROGRAM_FOLDER\n");
     return 2;
 }

@@ -459,6 +459,8 @@ void TMainForm::buildMenus()
 void TMainForm::FormCreate()
 {
     m_copier.copyAbort = false;
+    // Long copies (a plant folder full of photos) keep the window painting; clicks wait until they end.
+    m_copier.progress.pump = [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     treeLoading = false;
     // Justified paragraphs are always available in this editor.
     m_widealign->setEnabled(true);

@@ -27,6 +27,14 @@
 
 namespace {
 
+// The wait cursor for as long as a move runs.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 QString systemText()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -296,7 +304,10 @@ void TMainForm::N9Click(const QString& group)
         return;
     const QString target = paths::join(collection::groupFolder(m_programFolder, group), node->text(0));
     const QString source = paths::join(parentFolderOf(node), node->text(0));
-    const plantops::MoveResult r = plantops::moveNode(m_copier, source, target);
+    const plantops::MoveResult r = [&] {
+        const BusyCursor busy;
+        return plantops::moveNode(m_copier, source, target);
+    }();
     if (r.targetExists) {
         m_sink->warning(m_messages.text(QStringLiteral("e1")) + u' ' + target + u' ' + m_messages.text(QStringLiteral("e2")));
         errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: ") + r.error +
@@ -330,7 +341,10 @@ void TMainForm::TreeView1DragDrop(QTreeWidgetItem* target)
     const QString groupFolder = collection::groupFolder(m_programFolder, currentGroupName);
     const QString destination = paths::join(paths::join(groupFolder, target->text(0)), node->text(0));
     const QString source = paths::join(parentFolderOf(node), node->text(0));
-    const plantops::MoveResult r = plantops::moveNode(m_copier, source, destination);
+    const plantops::MoveResult r = [&] {
+        const BusyCursor busy;
+        return plantops::moveNode(m_copier, source, destination);
+    }();
     if (r.targetExists) {
         m_sink->warning(m_messages.text(QStringLiteral("e1")) + u' ' + destination + u' ' + m_messages.text(QStringLiteral("e2")));
         errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: ") + r.error +
