@@ -7,6 +7,7 @@
 #include "store/inifile.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -228,5 +229,37 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
     Q_EMIT form.PopupMenu3->aboutToShow();
     EXPECT_FALSE(form.PopupMenu3->findChild<QAction*>(QStringLiteral("N24")) &&
                  form.findChild<QAction*>(QStringLiteral("N24"))->isEnabled());
+    form.close();
+}
+
+TEST(GroupBar, HiddenGroupsAndOwnPictures)
+{
+    TempProgramFolder pf;
+    pf.writeRecord(QStringLiteral("MyPlants/A/group.ini"), QStringLiteral("[Group]\nImageOrder=1\nImageIndex=0\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/B/group.ini"), QStringLiteral("[Group]\nImageOrder=2\nImageIndex=100\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/C/group.ini"), QStringLiteral("[Group]\nImageOrder=3\nImageIndex=100\n"));
+    QImage own(70, 65, QImage::Format_RGB888);
+    own.fill(QColor(250, 10, 10));
+    pf.write(QStringLiteral("MyPlants/C/groupimage.bmp"), [&] {
+        QByteArray b;
+        QBuffer buffer(&b);
+        buffer.open(QIODevice::WriteOnly);
+        own.save(&buffer, "BMP");
+        return b;
+    }());
+    pf.mkdir(QStringLiteral("MyPlants/!deleted_X_1"));
+    pf.write(QStringLiteral("MyPlants/file.txt"), "not a group");
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_EQ(barNames(form), QStringList({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+    // A hidden group keeps its room; a missing own picture shows picture 1 and leaves the record alone.
+    EXPECT_FALSE(form.Frame11->picture(1)->isVisible());
+    EXPECT_FALSE(form.Frame11->caption(1)->isVisible());
+    EXPECT_GT(form.Frame11->picture(2)->y(), 67);
+    EXPECT_EQ(form.pictureNumbers, (std::vector<int>{0, 1, 100}));
+    EXPECT_EQ(recordValue(pf, QStringLiteral("B"), u"ImageIndex"), 100);
+    EXPECT_EQ(form.Frame11->picture(3)->pixmap().toImage().pixelColor(5, 5), QColor(250, 10, 10));
     form.close();
 }

@@ -135,8 +135,19 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     ASSERT_EQ(removed.size(), 1);
     EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/") + removed[0] + QStringLiteral("/photo1.jpg")).size(), 3000);
     EXPECT_NE(tree->currentItem(), nullptr);
-    form.close();
     EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
+
+    // In the notes group nothing is sent or marked; a folder that is the only node cannot be removed.
+    pf.mkdir(QStringLiteral("MyPlants/!Notes/Todo"));
+    pf.writeRecord(QStringLiteral("MyPlants/!Notes/group.ini"), QStringLiteral("[Group]\nColor=10484657\n"));
+    form.showGroup(QStringLiteral("Notes"), QStringLiteral("!Notes"));
+    ASSERT_EQ(topNames(tree), QStringList({QStringLiteral("Todo")}));
+    form.openTreeMenu(tree->topLevelItem(0), QPoint(10, 10));
+    EXPECT_FALSE(form.N8->menuAction()->isEnabled());
+    EXPECT_FALSE(form.PopupMenu1->findChild<QMenu*>(QStringLiteral("N12"))->menuAction()->isEnabled());
+    EXPECT_FALSE(enabled("N7"));
+    form.PopupMenu1->hide();
+    form.close();
 }
 
 TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
@@ -170,7 +181,10 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
     form.N9Click(QStringLiteral("Roses"));
     EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Climbers/Tea/plant.ini")));
     ASSERT_EQ(tree->currentItem()->text(0), QStringLiteral("Tea"));
-    form.N9Click(QStringLiteral("Cacti"));
+    QAction* toCacti = form.N8->findChild<QAction*>(QStringLiteral("mgr2"));
+    ASSERT_NE(toCacti, nullptr);
+    EXPECT_EQ(toCacti->text(), QStringLiteral("Cacti"));
+    toCacti->trigger(); // "Send to..." > Cacti
     EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Cacti/Tea/photo1.jpg")).size(), 3000) << c.sink.warnings.join(u' ').toStdString();
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Climbers/Tea")));
     EXPECT_EQ(item(tree, QStringLiteral("Tea")), nullptr);
