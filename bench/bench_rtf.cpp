@@ -6,6 +6,7 @@
 //                                   writes a diary of that many formatted paragraphs and pictures
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
+#include "samplepage.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -69,32 +70,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (mode == "make" && argc == 5) {
-        QTextDocument d;
-        QTextCursor c(&d);
-        const int paragraphs = atoi(argv[3]);
-        const int pictures = std::max(1, atoi(argv[4]));
-        QTextCharFormat plain, bold;
-        bold.setFontWeight(QFont::Bold);
-        for (int i = 0; i < paragraphs; ++i) {
-            if (i)
-                c.insertBlock();
-            c.insertText(QStringLiteral("%1 мая: ").arg(i % 31 + 1), bold);
-            c.insertText(QString::fromUtf8("полив, подкормка, новый лист; watered and fed, one new leaf."),
-                         plain);
-            if (i % (paragraphs / pictures + 1) == 0) {
-                QImage image(160, 120, QImage::Format_RGB32);
-                for (int y = 0; y < image.height(); ++y)
-                    for (int x = 0; x < image.width(); ++x)
-                        image.setPixel(x, y, qRgb((x * 7 + i) & 255, (y * 5) & 255, (x * y + i) & 255));
-                const QString name = QStringLiteral("p%1").arg(i);
-                d.addResource(QTextDocument::ImageResource, QUrl(name), image);
-                QTextImageFormat f;
-                f.setName(name);
-                c.insertImage(f);
-            }
-        }
         QFile out(QString::fromLocal8Bit(argv[2]));
-        const QByteArray bytes = RtfWriter::write(d);
+        const QByteArray bytes = sampleDiary(atoi(argv[3]), std::max(1, atoi(argv[4])));
         return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() ? 0 : 1;
     }
     std::fprintf(stderr, "usage: bench_rtf text FILE | resave IN OUT | time FILE [N]\n");

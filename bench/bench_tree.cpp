@@ -9,7 +9,7 @@
 //                                     window, counting the timer ticks the window handled meanwhile
 #include "app/mainform.h"
 #include "editor/editor.h"
-#include "platform/rtf/rtfwriter.h"
+#include "samplepage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,22 +25,6 @@
 #include <vector>
 
 namespace {
-
-QByteArray makePage(int paragraphs)
-{
-    QTextDocument d;
-    QTextCursor c(&d);
-    QTextCharFormat plain, bold;
-    bold.setFontWeight(QFont::Bold);
-    for (int i = 0; i < paragraphs; ++i) {
-        if (i)
-            c.insertBlock();
-        c.insertText(QStringLiteral("%1 мая: ").arg(i % 31 + 1), bold);
-        c.insertText(QString::fromUtf8("полив, подкормка, новый лист; watered and fed, one new leaf."),
-                     plain);
-    }
-    return RtfWriter::write(d);
-}
 
 bool put(const QString& path, const QByteArray& bytes)
 {
@@ -71,8 +55,8 @@ int main(int argc, char** argv)
     const QByteArray mode = argc > 2 ? argv[1] : "";
     const QString folder = argc > 2 ? QDir(QString::fromLocal8Bit(argv[2])).absolutePath() + u'/' : QString();
     if (mode == "make") {
-        const QByteArray page = makePage(155);
-        const QByteArray diary = makePage(10500);
+        const QByteArray page = sampleDiary(155, 0);
+        const QByteArray diary = sampleDiary(10500, 0);
         std::printf("page %lld bytes, diary %lld bytes\n", static_cast<long long>(page.size()),
                     static_cast<long long>(diary.size()));
         bool ok = put(folder + QStringLiteral("MyPlants/Big/group.ini"), "[Group]\r\nImageOrder=1\r\n\r\n") &&
@@ -166,12 +150,13 @@ int main(int argc, char** argv)
         const auto t0 = Clock::now();
         form.N9Click(QStringLiteral("To"));
         const double ms = msSince(t0);
-        std::printf("moved in %.0f ms; the window handled %d timer ticks of 50 ms meanwhile (%.0f expected)\n", ms, ticks,
-                    ms / 50);
+        std::printf(
+            "moved in %.0f ms; the window handled %d timer ticks of 50 ms meanwhile (%.0f expected)\n", ms,
+            ticks, ms / 50);
         form.Editor->document()->setModified(false);
         return 0;
     }
-    std::fprintf(
-        stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N] | bar PROGRAM_FOLDER [N] | move PROGRAM_FOLDER\n");
+    std::fprintf(stderr, "usage: bench_tree make PROGRAM_FOLDER | time PROGRAM_FOLDER [N] | bar "
+                         "PROGRAM_FOLDER [N] | move PROGRAM_FOLDER\n");
     return 2;
 }

@@ -2,11 +2,7 @@
 # Sends a 500 MB plant folder to another group through the window and checks that every byte and
 # modification time arrived, and that the window kept handling events during the move.
 set -euo pipefail
-here="$(cd "$(dirname "$0")/.." && pwd)"
-(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target bench_tree >/dev/null)
-tool="$here/build/release/bench/bench_tree"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/prepare.sh" bench_tree
 mkdir -p "$work/MyPlants/From/Big/sub" "$work/MyPlants/To"
 printf '[Group]\r\nImageOrder=1\r\n\r\n' >"$work/MyPlants/From/group.ini"
 printf '[Group]\r\nImageOrder=2\r\n\r\n' >"$work/MyPlants/To/group.ini"

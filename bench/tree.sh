@@ -2,11 +2,7 @@
 # Times loading a group of 2,000 plants into the tree beside reading the same records with cat, and
 # node changes from the click to the page shown for a 30 KB page and a 2 MB diary.
 set -euo pipefail
-here="$(cd "$(dirname "$0")/.." && pwd)"
-(cd "$here" && cmake --preset release >/dev/null && cmake --build --preset release --target bench_tree >/dev/null)
-tool="$here/build/release/bench/bench_tree"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/prepare.sh" bench_tree
 "$tool" make "$work" 2>/dev/null
 find "$work/MyPlants/Big" -name plant.ini -print0 >"$work/list"
 xargs -0 cat <"$work/list" >/dev/null # warm the cache for both sides

@@ -182,6 +182,8 @@ private:
     QString parentFolderOf(const QTreeWidgetItem* node) const;
     bool nameInTree(const QString& name) const;
     void nodeLeft(QTreeWidgetItem* node);
+    // Moves node's folder to target; false after a warning (nothing moved).
+    bool moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine);
     void groupDropped(int slot, const QMimeData* data, QObject* source);
     // Frames the group of the current name again after a rebuild moved it to another slot.
     void reselectCurrentGroup();

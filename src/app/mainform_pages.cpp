@@ -150,7 +150,8 @@ void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
         return;
     if (TreeView1->currentItem() && TreeView1->currentItem()->parent() == node) {
         // Opened to show a plant being selected inside it: the plant stays selected.
-        const QString folder = collection::nodeFolder(m_programFolder, currentGroupName, QString(), node->text(0));
+        const QString folder =
+            collection::nodeFolder(m_programFolder, currentGroupName, QString(), node->text(0));
         const IoStatus s = collection::writePlantRecord(folder, collection::kFolderMark, 1);
         if (!s.ok())
             errorlog::WriteErrorLog(m_programFolder, errorlog::message(s.text, QStringLiteral("savecond"),

@@ -73,7 +73,9 @@ QString nameDialog(QWidget* parent, const QString& caption, const QString& label
 
 void TMainForm::buildTreeMenu()
 {
-    askName = [this](const QString& caption, const QString& label) { return nameDialog(this, caption, label); };
+    askName = [this](const QString& caption, const QString& label) {
+        return nameDialog(this, caption, label);
+    };
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     auto item = [this](QMenu* menu, const QString& name, const QString& text, int key, auto handler) {
@@ -96,10 +98,12 @@ void TMainForm::buildTreeMenu()
     QMenu* marks = PopupMenu1->addMenu(QStringLiteral("Note"));
     marks->setObjectName(QStringLiteral("N12"));
     setTextKey(marks->menuAction(), 27);
-    for (const auto& [name, text, key, mark] : {std::tuple{"N13", "No", 28, 0}, std::tuple{"N21", "Ideal condition", 29, 2},
-                                                std::tuple{"N31", "Urgently to replace!", 30, 3},
-                                                std::tuple{"N41", "To replace", 31, 4}, std::tuple{"N14", "To treat", 32, 5}}) {
-        QAction* a = item(marks, QString::fromLatin1(name), QString::fromLatin1(text), key, [this, m = mark] { setMark(m); });
+    for (const auto& [name, text, key, mark] :
+         {std::tuple{"N13", "No", 28, 0}, std::tuple{"N21", "Ideal condition", 29, 2},
+          std::tuple{"N31", "Urgently to replace!", 30, 3}, std::tuple{"N41", "To replace", 31, 4},
+          std::tuple{"N14", "To treat", 32, 5}}) {
+        QAction* a = item(marks, QString::fromLatin1(name), QString::fromLatin1(text), key,
+                          [this, m = mark] { setMark(m); });
         a->setIcon(planttree::conditionIcon(mark));
     }
     connect(PopupMenu1, &QMenu::aboutToShow, this, [this, marks] {
@@ -128,7 +132,8 @@ QString TMainForm::parentFolderOf(const QTreeWidgetItem* node) const
 
 bool TMainForm::nameInTree(const QString& name) const
 {
-    return !TreeView1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive | Qt::MatchRecursive).isEmpty();
+    return !TreeView1->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive | Qt::MatchRecursive)
+                .isEmpty();
 }
 
 void TMainForm::openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos)
@@ -292,7 +297,36 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
     else
         for (QTreeWidgetItem* cur = TreeView1->currentItem(); cur; cur = nullptr)
             if (cur->parent() == node) // a plant of the renamed folder
-                editorFileName = pagePath(paths::join(paths::join(parent, name), cur->text(0)), currentPageFile);
+                editorFileName =
+                    pagePath(paths::join(paths::join(parent, name), cur->text(0)), currentPageFile);
+}
+
+bool TMainForm::moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine)
+{
+    const QString source = paths::join(parentFolderOf(node), node->text(0));
+    const plantops::MoveResult r = [&] {
+        const BusyCursor busy;
+        return plantops::moveNode(m_copier, source, target);
+    }();
+    if (r.targetExists) {
+        m_sink->warning(m_messages.text(QStringLiteral("e1")) + u' ' + target + u' ' +
+                        m_messages.text(QStringLiteral("e2")));
+        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: ") + r.error +
+                                                     QStringLiteral(" ((") + routine +
+                                                     QStringLiteral(") args: same directory exist"));
+        return false;
+    }
+    if (!r.moved) {
+        m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + r.error);
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(r.error, routine, source));
+        return false;
+    }
+    if (!r.leftBehind.isEmpty())
+        errorlog::WriteErrorLog(m_programFolder,
+                                QStringLiteral("Error msg: files that could not be moved are kept in ") +
+                                    r.leftBehind + QStringLiteral(" ((") + routine +
+                                    QStringLiteral(") args: ") + target + u')');
+    return true;
 }
 
 void TMainForm::N9Click(const QString& group)
@@ -302,27 +336,9 @@ void TMainForm::N9Click(const QString& group)
         return;
     if (!FileSave())
         return;
-    const QString target = paths::join(collection::groupFolder(m_programFolder, group), node->text(0));
-    const QString source = paths::join(parentFolderOf(node), node->text(0));
-    const plantops::MoveResult r = [&] {
-        const BusyCursor busy;
-        return plantops::moveNode(m_copier, source, target);
-    }();
-    if (r.targetExists) {
-        m_sink->warning(m_messages.text(QStringLiteral("e1")) + u' ' + target + u' ' + m_messages.text(QStringLiteral("e2")));
-        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: ") + r.error +
-                                                     QStringLiteral(" ((n9click) args: same directory exist"));
-        return;
-    }
-    if (!r.moved) {
-        m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + r.error);
-        errorlog::WriteErrorLog(m_programFolder, errorlog::message(r.error, QStringLiteral("n9click"), source));
-        return;
-    }
-    if (!r.leftBehind.isEmpty())
-        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: files that could not be moved are kept in ") +
-                                                     r.leftBehind + QStringLiteral(" ((n9click) args: ") + target + u')');
-    nodeLeft(node);
+    if (moveNodeTo(node, paths::join(collection::groupFolder(m_programFolder, group), node->text(0)),
+                   QStringLiteral("n9click")))
+        nodeLeft(node);
 }
 
 bool TMainForm::TreeView1DragOver(QObject* source, QTreeWidgetItem* target) const
@@ -339,27 +355,9 @@ void TMainForm::TreeView1DragDrop(QTreeWidgetItem* target)
     if (!FileSave())
         return;
     const QString groupFolder = collection::groupFolder(m_programFolder, currentGroupName);
-    const QString destination = paths::join(paths::join(groupFolder, target->text(0)), node->text(0));
-    const QString source = paths::join(parentFolderOf(node), node->text(0));
-    const plantops::MoveResult r = [&] {
-        const BusyCursor busy;
-        return plantops::moveNode(m_copier, source, destination);
-    }();
-    if (r.targetExists) {
-        m_sink->warning(m_messages.text(QStringLiteral("e1")) + u' ' + destination + u' ' + m_messages.text(QStringLiteral("e2")));
-        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: ") + r.error +
-                                                     QStringLiteral(" ((TreeView1DragDrop) args: same directory exist"));
+    if (!moveNodeTo(node, paths::join(paths::join(groupFolder, target->text(0)), node->text(0)),
+                    QStringLiteral("TreeView1DragDrop")))
         return;
-    }
-    if (!r.moved) {
-        m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + r.error);
-        errorlog::WriteErrorLog(m_programFolder, errorlog::message(r.error, QStringLiteral("TreeView1DragDrop"), source));
-        return;
-    }
-    if (!r.leftBehind.isEmpty())
-        errorlog::WriteErrorLog(m_programFolder, QStringLiteral("Error msg: files that could not be moved are kept in ") +
-                                                     r.leftBehind + QStringLiteral(" ((TreeView1DragDrop) args: ") +
-                                                     destination + u')');
     auto* moved = new QTreeWidgetItem(QStringList{node->text(0)});
     planttree::setImage(moved, planttree::imageOf(node));
     {

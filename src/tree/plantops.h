@@ -20,10 +20,10 @@ QString renameNode(const QString& parentFolder, const QString& from, const QStri
 QString removeNode(const QString& parentFolder, const QString& name);
 
 struct MoveResult {
-    bool moved = false;      // the node is at its target; the source is gone or hidden
+    bool moved = false; // the node is at its target; the source is gone or hidden
     bool targetExists = false;
-    QString leftBehind;      // removed name of a source that still held files that did not copy
-    QString error;           // what failed when nothing could be done
+    QString leftBehind; // removed name of a source that still held files that did not copy
+    QString error;      // what failed when nothing could be done
 };
 
 // Moves the folder source to target (which must not exist) through the copier with delete source.

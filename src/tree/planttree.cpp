@@ -116,7 +116,8 @@ void setImage(QTreeWidgetItem* item, int image)
     item->setData(0, kImageRole, image);
     item->setIcon(0, conditionIcon(image));
     // Plants can be dragged (into a folder, onto a group); folders cannot.
-    item->setFlags(image == 1 ? item->flags() & ~Qt::ItemIsDragEnabled : item->flags() | Qt::ItemIsDragEnabled);
+    item->setFlags(image == 1 ? item->flags() & ~Qt::ItemIsDragEnabled
+                              : item->flags() | Qt::ItemIsDragEnabled);
 }
 
 int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b)

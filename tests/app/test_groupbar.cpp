@@ -235,9 +235,12 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
 TEST(GroupBar, HiddenGroupsAndOwnPictures)
 {
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("MyPlants/A/group.ini"), QStringLiteral("[Group]\nImageOrder=1\nImageIndex=0\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/B/group.ini"), QStringLiteral("[Group]\nImageOrder=2\nImageIndex=100\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/C/group.ini"), QStringLiteral("[Group]\nImageOrder=3\nImageIndex=100\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/A/group.ini"),
+                   QStringLiteral("[Group]\nImageOrder=1\nImageIndex=0\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/B/group.ini"),
+                   QStringLiteral("[Group]\nImageOrder=2\nImageIndex=100\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/C/group.ini"),
+                   QStringLiteral("[Group]\nImageOrder=3\nImageIndex=100\n"));
     QImage own(70, 65, QImage::Format_RGB888);
     own.fill(QColor(250, 10, 10));
     pf.write(QStringLiteral("MyPlants/C/groupimage.bmp"), [&] {

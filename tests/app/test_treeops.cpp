@@ -1,8 +1,8 @@
+#include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "store/inifile.h"
 #include "tree/planttree.h"
-#include "../support/tempprogramfolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,7 +34,8 @@ QStringList topNames(QTreeWidget* tree)
 
 QStringList removedEntries(const TempProgramFolder& pf, const QString& folder, const QString& name)
 {
-    return QDir(pf.file(folder)).entryList({QStringLiteral("!deleted_") + name + QStringLiteral("_*")}, QDir::Dirs);
+    return QDir(pf.file(folder))
+        .entryList({QStringLiteral("!deleted_") + name + QStringLiteral("_*")}, QDir::Dirs);
 }
 
 struct Collection {
@@ -45,8 +46,10 @@ struct Collection {
         pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
         pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
         pf.writeRecord(QStringLiteral("MyPlants/Roses/Shrubs/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini"), QStringLiteral("[Main]\nCond=2\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
+        pf.writeRecord(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini"),
+                       QStringLiteral("[Main]\nCond=2\n"));
+        pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/plant.ini"),
+                       QStringLiteral("[Main]\nCond=1\n"));
         pf.writeRecord(QStringLiteral("MyPlants/Roses/Tea/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
         pf.write(QStringLiteral("MyPlants/Roses/Tea/description.rtf"), "{\\rtf1 Tea page\\par}");
         pf.write(QStringLiteral("MyPlants/Roses/Tea/photo1.jpg"), QByteArray(3000, 'p'));
@@ -62,11 +65,14 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     TempProgramFolder& pf = c.pf;
     TMainForm form(pf.path(), {}, &c.sink);
     QStringList answers;
-    form.askName = [&](const QString&, const QString&) { return answers.isEmpty() ? QString() : answers.takeFirst(); };
+    form.askName = [&](const QString&, const QString&) {
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    };
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QTreeWidget* tree = form.TreeView1;
-    ASSERT_EQ(topNames(tree), QStringList({QStringLiteral("Climbers"), QStringLiteral("Shrubs"), QStringLiteral("Tea")}));
+    ASSERT_EQ(topNames(tree),
+              QStringList({QStringLiteral("Climbers"), QStringLiteral("Shrubs"), QStringLiteral("Tea")}));
 
     // Add plant into the selected folder: trailing blanks go, names already in the tree are asked
     // again, a name with a separator is refused with a message.
@@ -78,8 +84,11 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     QTreeWidgetItem* alba = item(tree, QStringLiteral("Alba"));
     ASSERT_NE(alba, nullptr);
     EXPECT_EQ(alba->parent()->text(0), QStringLiteral("Shrubs"));
-    EXPECT_EQ(tree->currentItem(), alba) << (tree->currentItem() ? tree->currentItem()->text(0).toStdString() : "none");
-    EXPECT_EQ(IniFile(pf.file(QStringLiteral("MyPlants/Roses/Shrubs/Alba/plant.ini"))).readInteger(u"Main", u"Cond", -1), 0);
+    EXPECT_EQ(tree->currentItem(), alba)
+        << (tree->currentItem() ? tree->currentItem()->text(0).toStdString() : "none");
+    EXPECT_EQ(IniFile(pf.file(QStringLiteral("MyPlants/Roses/Shrubs/Alba/plant.ini")))
+                  .readInteger(u"Main", u"Cond", -1),
+              0);
     EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Alba/diary.rtf")));
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/a")));
 
@@ -100,7 +109,8 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa 1/plant.ini")));
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Alba")));
     EXPECT_TRUE(form.editorFileName.endsWith(QStringLiteral("/Shrubs/Rugosa 1/description.rtf")));
-    EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa 1/description.rtf")).contains("alba text"));
+    EXPECT_TRUE(
+        pf.read(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa 1/description.rtf")).contains("alba text"));
     form.N18Click();
     alba->setText(0, QStringLiteral("   "));
     EXPECT_EQ(alba->text(0), QStringLiteral("Rugosa 1"));
@@ -116,7 +126,9 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     EXPECT_EQ(tea.readInteger(u"Main", u"Expanded", -1), 0);
 
     // The menu: Delete is off on a folder with plants, Add plant off on a plant.
-    auto enabled = [&](const char* name) { return form.PopupMenu1->findChild<QAction*>(QString::fromLatin1(name))->isEnabled(); };
+    auto enabled = [&](const char* name) {
+        return form.PopupMenu1->findChild<QAction*>(QString::fromLatin1(name))->isEnabled();
+    };
     form.openTreeMenu(item(tree, QStringLiteral("Shrubs")), QPoint(10, 10));
     EXPECT_FALSE(enabled("N7"));
     EXPECT_TRUE(enabled("N1"));
@@ -133,7 +145,8 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     EXPECT_EQ(item(tree, QStringLiteral("Tea")), nullptr);
     const QStringList removed = removedEntries(pf, QStringLiteral("MyPlants/Roses"), QStringLiteral("Tea"));
     ASSERT_EQ(removed.size(), 1);
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/") + removed[0] + QStringLiteral("/photo1.jpg")).size(), 3000);
+    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/") + removed[0] + QStringLiteral("/photo1.jpg")).size(),
+              3000);
     EXPECT_NE(tree->currentItem(), nullptr);
     EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
 
@@ -185,7 +198,8 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
     ASSERT_NE(toCacti, nullptr);
     EXPECT_EQ(toCacti->text(), QStringLiteral("Cacti"));
     toCacti->trigger(); // "Send to..." > Cacti
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Cacti/Tea/photo1.jpg")).size(), 3000) << c.sink.warnings.join(u' ').toStdString();
+    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Cacti/Tea/photo1.jpg")).size(), 3000)
+        << c.sink.warnings.join(u' ').toStdString();
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Climbers/Tea")));
     EXPECT_EQ(item(tree, QStringLiteral("Tea")), nullptr);
 
@@ -235,7 +249,8 @@ TEST(TreeOps, AMoveThatFailsHalfWayLosesNothing)
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Cacti/Tea/big.jpg")));
     const QStringList kept = removedEntries(pf, QStringLiteral("MyPlants/Roses"), QStringLiteral("Tea"));
     ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/") + kept[0] + QStringLiteral("/big.jpg")), QByteArray(300000, 'b'));
+    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/") + kept[0] + QStringLiteral("/big.jpg")),
+              QByteArray(300000, 'b'));
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/") + kept[0] + QStringLiteral("/photo1.jpg")));
     EXPECT_FALSE(c.sink.warnings.isEmpty()) << "the failing file was reported";
     EXPECT_TRUE(pf.read(QStringLiteral("errorlog.txt")).contains(QFile::encodeName(kept[0])));
