@@ -181,6 +181,7 @@ private:
     void buildTreeMenu();
     QString parentFolderOf(const QTreeWidgetItem* node) const;
     bool nameInTree(const QString& name) const;
+    QString askNewNodeName(const QString& caption, bool trimEnd);
     void nodeLeft(QTreeWidgetItem* node);
     // Moves node's folder to target; false after a warning (nothing moved).
     bool moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine);

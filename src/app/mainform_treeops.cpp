@@ -164,23 +164,33 @@ void TMainForm::openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos)
     PopupMenu1->popup(globalPos);
 }
 
-void TMainForm::N1Click()
+QString TMainForm::askNewNodeName(const QString& caption, bool trimEnd)
 {
-    QString name;
+    // Asked again until the name is one no node of the tree has and the disk can hold.
     for (;;) {
-        name = askName(QStringLiteral("Add plant"), m_messages.text(QStringLiteral("s58")));
+        QString name = askName(caption, m_messages.text(QStringLiteral("s58")));
         if (name.isEmpty())
-            return;
-        while (name.endsWith(u' '))
-            name.chop(1);
+            return QString();
+        if (trimEnd)
+            while (name.endsWith(u' '))
+                name.chop(1);
+        if (name.isEmpty())
+            continue;
         const names::Problem problem = names::check(name);
-        if (problem != names::Problem::None && problem != names::Problem::Empty) {
+        if (problem != names::Problem::None) {
             showError(m_messages.textWithName(names::messageKey(problem), name));
             continue;
         }
-        if (!name.isEmpty() && !nameInTree(name))
-            break;
+        if (!nameInTree(name))
+            return name;
     }
+}
+
+void TMainForm::N1Click()
+{
+    const QString name = askNewNodeName(QStringLiteral("Add plant"), true);
+    if (name.isEmpty())
+        return;
     QTreeWidgetItem* parent = TreeView1->currentItem();
     auto* node = new QTreeWidgetItem(QStringList{name});
     planttree::setImage(node, 0);
@@ -193,19 +203,9 @@ void TMainForm::N1Click()
 
 void TMainForm::N15Click()
 {
-    QString name;
-    for (;;) {
-        name = askName(QStringLiteral("Add folder"), m_messages.text(QStringLiteral("s58")));
-        if (name.isEmpty())
-            return;
-        const names::Problem problem = names::check(name);
-        if (problem != names::Problem::None) {
-            showError(m_messages.textWithName(names::messageKey(problem), name));
-            continue;
-        }
-        if (!nameInTree(name))
-            break;
-    }
+    const QString name = askNewNodeName(QStringLiteral("Add folder"), false);
+    if (name.isEmpty())
+        return;
     const QString folder = paths::join(collection::groupFolder(m_programFolder, currentGroupName), name);
     if (!QDir().mkdir(folder)) {
         showError(m_messages.text(QStringLiteral("e8")) + u' ' + folder);
