@@ -95,6 +95,8 @@ public:
     void TreeView1Collapsed(QTreeWidgetItem* node);
     void TreeView1Expanded(QTreeWidgetItem* node);
     void savecond(int mark, int expanded);
+    // Writes Cond and Expanded into a node's record; a failure goes to the error log.
+    void writeCond(const QString& nodeFolder, int mark, int expanded);
     // The tree's menu and drags.
     QMenu* PopupMenu1 = nullptr;
     void openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos);

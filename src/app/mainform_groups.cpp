@@ -224,8 +224,8 @@ void TMainForm::changeGroup()
         currentGroupName = name;
         rememberedGroupName = name;
         if (name != before)
-            editorFileName = editorFileName.replace(collection::groupFolder(m_programFolder, before) + u'/',
-                                                    collection::groupFolder(m_programFolder, name) + u'/');
+            editorFileName.replace(collection::groupFolder(m_programFolder, before) + u'/',
+                                   collection::groupFolder(m_programFolder, name) + u'/');
         if (editor.pictureNumber() == groupops::kOwnPicture) {
             const IoStatus s = groupops::saveOwnPicture(m_programFolder, name, editor.picture());
             if (!s.ok())

@@ -126,13 +126,16 @@ void TMainForm::TreeView1Click()
 
 void TMainForm::savecond(int mark, int expanded)
 {
-    if (!TreeView1->currentItem())
-        return;
-    const QString folder = selectedNodeFolder();
-    const IoStatus s = collection::writePlantRecord(folder, mark, expanded);
+    if (TreeView1->currentItem())
+        writeCond(selectedNodeFolder(), mark, expanded);
+}
+
+void TMainForm::writeCond(const QString& nodeFolder, int mark, int expanded)
+{
+    const IoStatus s = collection::writePlantRecord(nodeFolder, mark, expanded);
     if (!s.ok())
         errorlog::WriteErrorLog(m_programFolder, errorlog::message(s.text, QStringLiteral("savecond"),
-                                                                   collection::plantRecordPath(folder)));
+                                                                   collection::plantRecordPath(nodeFolder)));
 }
 
 void TMainForm::TreeView1Collapsed(QTreeWidgetItem* node)
@@ -150,12 +153,8 @@ void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
         return;
     if (TreeView1->currentItem() && TreeView1->currentItem()->parent() == node) {
         // Opened to show a plant being selected inside it: the plant stays selected.
-        const QString folder =
-            collection::nodeFolder(m_programFolder, currentGroupName, QString(), node->text(0));
-        const IoStatus s = collection::writePlantRecord(folder, collection::kFolderMark, 1);
-        if (!s.ok())
-            errorlog::WriteErrorLog(m_programFolder, errorlog::message(s.text, QStringLiteral("savecond"),
-                                                                       collection::plantRecordPath(folder)));
+        writeCond(collection::nodeFolder(m_programFolder, currentGroupName, QString(), node->text(0)),
+                  collection::kFolderMark, 1);
         return;
     }
     if (TreeView1->currentItem() != node)

@@ -291,14 +291,12 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
         const QSignalBlocker quiet(TreeView1);
         node->setText(0, name);
     }
-    // The page being edited now lives in the renamed folder.
-    if (node == TreeView1->currentItem())
+    // The page being edited now lives in the renamed folder (the node's own, or its parent's).
+    const QTreeWidgetItem* current = TreeView1->currentItem();
+    if (current == node)
         editorFileName = pagePath(paths::join(parent, name), currentPageFile);
-    else
-        for (QTreeWidgetItem* cur = TreeView1->currentItem(); cur; cur = nullptr)
-            if (cur->parent() == node) // a plant of the renamed folder
-                editorFileName =
-                    pagePath(paths::join(paths::join(parent, name), cur->text(0)), currentPageFile);
+    else if (current && current->parent() == node)
+        editorFileName = pagePath(paths::join(paths::join(parent, name), current->text(0)), currentPageFile);
 }
 
 bool TMainForm::moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine)

@@ -52,7 +52,7 @@ void GroupPicture::mouseMoveEvent(QMouseEvent* e)
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(kMimeType), QByteArray::number(m_slot));
     drag->setMimeData(data);
-    if (pixmap().isNull() == false)
+    if (!pixmap().isNull())
         drag->setPixmap(pixmap().scaled(40, 40, Qt::KeepAspectRatio));
     drag->exec(Qt::MoveAction);
 }
