@@ -5,6 +5,7 @@
 #include "editor/ruler.h"
 #include "groups/grouplist.h"
 #include "groups/tframe1.h"
+#include "photos/photopanel.h"
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "store/errorlog.h"
@@ -240,13 +241,8 @@ void TMainForm::buildRegions()
     pageLayout->addWidget(Panel2, 1);
 
     // The photo panel covers the editor area while the Photo page is shown.
-    Panel6 = new QWidget(Panel1);
-    Panel6->setObjectName(QStringLiteral("Panel6"));
-    auto* photoLayout = new QVBoxLayout(Panel6);
-    auto* noPhotos = new QLabel(m_messages.text(QStringLiteral("l1")), Panel6);
-    noPhotos->setObjectName(QStringLiteral("Label3"));
-    noPhotos->setAlignment(Qt::AlignCenter);
-    photoLayout->addWidget(noPhotos);
+    Panel6 = new PhotoPanel(m_messages, *m_sink, Panel1);
+    connect(Panel6, &PhotoPanel::reselectNode, this, &TMainForm::TreeView1Click);
     Panel6->hide();
     pageLayout->addWidget(Panel6, 1);
 

@@ -22,6 +22,7 @@ class QPushButton;
 class PanelSplitter;
 class QStatusBar;
 class PageEditor;
+class PhotoPanel;
 class QTimer;
 class QToolBar;
 class QTreeWidget;
@@ -59,7 +60,7 @@ public:
     Ruler* RulerBar = nullptr;
     PageEditor* Editor = nullptr;
     QStatusBar* StatusBar = nullptr;
-    QWidget* Panel6 = nullptr;
+    PhotoPanel* Panel6 = nullptr;
     QMenu* LanguageMenu = nullptr;
 
     // Shared state.

@@ -7,6 +7,7 @@
 #include "groups/groupops.h"
 #include "groups/tform2.h"
 #include "groups/tframe1.h"
+#include "photos/photopanel.h"
 #include "platform/messagesink.h"
 #include "platform/names.h"
 #include "platform/paths.h"

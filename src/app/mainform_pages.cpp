@@ -4,6 +4,7 @@
 
 #include "editor/editor.h"
 #include "editor/ruler.h"
+#include "photos/photopanel.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 #include "store/collection.h"
@@ -92,8 +93,11 @@ void TMainForm::TreeView1Change()
 void TMainForm::TreeView1Click()
 {
     // 1-2. The photo panel's comment and file line belong to the node being left.
+    Panel6->clearLines();
     rememberedGroupName = currentGroupName;
     QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node)
+        Panel6->loadAlbum(QString()); // an empty group shows no one else's photos
     if (node) {
         // 3-4.
         folderFlag = planttree::isFolder(node);
@@ -105,7 +109,8 @@ void TMainForm::TreeView1Click()
             showError(files.error);
             return;
         }
-        // 11. The node's album is loaded by the photo panel.
+        // 11. The node's album; a photo that cannot be shown says so in the panel.
+        Panel6->loadAlbum(files.nodeFolder);
         // 12. The page being left is written before another one is shown; if it cannot be, it stays.
         if (editorFileName != untitled() && Editor->document()->isModified()) {
             if (!FileSave())
@@ -250,6 +255,7 @@ void TMainForm::Button6Click()
     StandardToolBar->hide();
     Panel2->hide();
     Panel6->show();
+    Panel6->Memo1->setFocus();
 }
 
 bool TMainForm::FileSave()

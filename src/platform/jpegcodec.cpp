@@ -37,6 +37,11 @@ void setError(QString* error, const char* text)
 
 QImage decode(const QByteArray& bytes, QString* error)
 {
+    return decodeToFit(bytes, QSize(), error, nullptr);
+}
+
+QImage decodeToFit(const QByteArray& bytes, QSize fit, QString* error, QSize* fullSize)
+{
     if (bytes.isEmpty()) {
         setError(error, "The file is empty.");
         return QImage();
@@ -57,6 +62,16 @@ QImage decode(const QByteArray& bytes, QString* error)
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_RGB;
+    if (fullSize)
+        *fullSize = QSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
+    if (fit.isValid() && fit.width() > 0 && fit.height() > 0) {
+        unsigned denom = 1;
+        while (denom < 8 && info.image_width / (denom * 2) >= unsigned(fit.width()) &&
+               info.image_height / (denom * 2) >= unsigned(fit.height()))
+            denom *= 2;
+        info.scale_num = 1;
+        info.scale_denom = denom;
+    }
     if (qint64(info.image_width) * info.image_height > kMaxPixels) {
         jpeg_destroy_decompress(&info);
         setError(error, "The picture is too large.");

@@ -1,6 +1,7 @@
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
+#include "photos/photopanel.h"
 #include "groups/tframe1.h"
 #include "store/inifile.h"
 

@@ -1,6 +1,7 @@
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
+#include "photos/photopanel.h"
 #include "platform/codepage.h"
 #include "platform/rtf/rtfreader.h"
 #include "store/inifile.h"

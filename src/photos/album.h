@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/iostatus.h"
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+// A node's photos: the .jpg, .bmp and .gif files directly in its folder, each with a comment file
+// beside it (the photo's whole name + ".txt": Windows-1251, CR LF between lines, none at the end).
+namespace album {
+
+// The photos of folder, sorted as a list box of the desktop sorts them (case-insensitive, by the
+// locale's collation).
+QStringList listPhotos(const QString& folder);
+bool isPhotoName(const QString& name);
+QString commentPath(const QString& photoPath);
+
+// A missing comment file is an empty comment. Line breaks come back as "\n".
+IoStatus readComment(const QString& photoPath, QString* text);
+// Writes the comment through a temporary file; a failure leaves the old comment whole.
+IoStatus writeComment(const QString& photoPath, const QString& text);
+// Creates the empty comment file of a photo shown for the first time.
+IoStatus ensureComment(const QString& photoPath);
+
+// Reads a photo for showing within fit (a large JPEG is decoded at a reduced scale); *fullSize gets
+// its own size. A damaged file, an unknown format or a picture too large to hold gives a null image
+// and a message naming the file.
+QImage loadPhoto(const QString& path, QSize fit, QString* error, QSize* fullSize = nullptr);
+// The whole picture, for the web export.
+QImage loadFullPhoto(const QString& path, QString* error);
+
+} // namespace album

@@ -1,0 +1,297 @@
+#include "photos/photopanel.h"
+
+#include "photos/album.h"
+#include "platform/paths.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* button(const QString& name, const QString& text, int key, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    setTextKey(b, key);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+} // namespace
+
+PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget* parent)
+    : QWidget(parent), m_messages(messages), m_sink(sink)
+{
+    setObjectName(QStringLiteral("Panel6"));
+    choosePicture = [this] {
+        return QFileDialog::getOpenFileName(
+            this, QString(), QString(),
+            QStringLiteral("Pictures (*.jpg *.JPG *.bmp *.BMP *.gif *.GIF);;All (*)"));
+    };
+    openWithDesktop = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 4);
+    Label3 = new QLabel(this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setAlignment(Qt::AlignCenter);
+    QFont small = Label3->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    Label3->setFont(small);
+    Label3->setStyleSheet(QStringLiteral("color: grey"));
+    Image4 = new QLabel(this);
+    Image4->setObjectName(QStringLiteral("Image4"));
+    Image4->setAlignment(Qt::AlignCenter);
+    Image4->setMinimumSize(1, 1);
+    Image4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    Image4->installEventFilter(this);
+    Label7 = new QLabel(QStringLiteral("Comments:"), this);
+    Label7->setObjectName(QStringLiteral("Label7"));
+    setTextKey(Label7, 71);
+    Label7->setFont(small);
+    Label7->setStyleSheet(QStringLiteral("color: grey"));
+    Memo1 = new QTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAcceptRichText(false);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setFixedHeight(80);
+    Memo1->installEventFilter(this);
+    Memo1->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter)); // centred text
+
+    auto* row = new QHBoxLayout;
+    Button2 = button(QStringLiteral("Button2"), QStringLiteral("<< Prev"), 44, this);
+    Button10 = button(QStringLiteral("Button10"), QStringLiteral("All"), 45, this);
+    Button1 = button(QStringLiteral("Button1"), QStringLiteral("Next >>"), 46, this);
+    Label4 = new QLabel(this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Button9 = button(QStringLiteral("Button9"), QStringLiteral("Edit"), 47, this);
+    Button3 = button(QStringLiteral("Button3"), QStringLiteral("Add"), 48, this);
+    Button8 = button(QStringLiteral("Button8"), QStringLiteral("Delete"), 24, this);
+    Button12 = button(QStringLiteral("Button12"), QStringLiteral("Save4web"), 70, this);
+    for (QWidget* w : {static_cast<QWidget*>(Button2), static_cast<QWidget*>(Button10),
+                       static_cast<QWidget*>(Button1), static_cast<QWidget*>(Label4)})
+        row->addWidget(w);
+    row->addStretch(1);
+    auto* right = new QVBoxLayout;
+    auto* rightTop = new QHBoxLayout;
+    for (QPushButton* b : {Button9, Button3, Button8})
+        rightTop->addWidget(b);
+    right->addLayout(rightTop);
+    right->addWidget(Button12, 0, Qt::AlignRight);
+    row->addLayout(right);
+
+    layout->addWidget(Label3);
+    layout->addWidget(Image4, 1);
+    layout->addWidget(Label7);
+    layout->addWidget(Memo1);
+    layout->addLayout(row);
+
+    connect(Button1, &QPushButton::clicked, this, &PhotoPanel::next);
+    connect(Button2, &QPushButton::clicked, this, &PhotoPanel::prev);
+    connect(Button10, &QPushButton::clicked, this, [this] {
+        if (!m_folder.isEmpty())
+            openWithDesktop(m_folder + u'/');
+    });
+    connect(Button9, &QPushButton::clicked, this, [this] {
+        if (m_folder.isEmpty())
+            return;
+        if (!Label3->text().isEmpty() && m_shown && Label3->text() != m_photos.value(m_index - 1))
+            openWithDesktop(Label3->text());
+        else if (m_shown)
+            openWithDesktop(shownPhotoPath());
+    });
+    connect(Button3, &QPushButton::clicked, this, [this] {
+        if (m_folder.isEmpty())
+            return;
+        const QString file = choosePicture();
+        if (!file.isEmpty())
+            addPhoto(file);
+    });
+    connect(Button8, &QPushButton::clicked, this, &PhotoPanel::deletePhoto);
+    setNoPhotos(m_messages.text(QStringLiteral("l1")));
+}
+
+QString PhotoPanel::shownPhotoPath() const
+{
+    return m_shown ? paths::join(m_folder, m_photos.value(m_index - 1)) : QString();
+}
+
+void PhotoPanel::setNoPhotos(const QString& text)
+{
+    m_shown = false;
+    m_image = QImage();
+    Image4->clear();
+    Image4->hide();
+    m_panelText = text;
+    update();
+}
+
+void PhotoPanel::clearLines()
+{
+    const QSignalBlocker quiet(Memo1);
+    Memo1->clear();
+    Label3->clear();
+}
+
+bool PhotoPanel::loadAlbum(const QString& nodeFolder)
+{
+    m_folder = nodeFolder;
+    m_index = 1;
+    m_photos = nodeFolder.isEmpty() ? QStringList() : album::listPhotos(nodeFolder);
+    setNoPhotos(m_messages.text(QStringLiteral("l1")));
+    if (m_photos.isEmpty()) {
+        Label4->setText(m_messages.text(QStringLiteral("l1")));
+        return true;
+    }
+    m_panelText.clear();
+    Image4->show();
+    return showPhoto(1);
+}
+
+bool PhotoPanel::showPhoto(int n)
+{
+    Label4->setText(QStringLiteral("Photo: %1/%2").arg(n).arg(photoCount()));
+    if (m_photos.isEmpty())
+        return true;
+    m_index = n;
+    const QString path = paths::join(m_folder, m_photos.value(n - 1));
+    QString error;
+    // Decoded no larger than the screen can show; the fit rule scales it further.
+    const QImage image = album::loadPhoto(path, QSize(1920, 1200), &error);
+    if (image.isNull()) {
+        m_shown = false;
+        Image4->clear();
+        m_panelText.clear();
+        Image4->setText(error); // told in the panel; the album goes on working
+        Label3->setText(m_photos.value(n - 1));
+        return false;
+    }
+    m_image = image;
+    m_shown = true;
+    Image4->show();
+    fit();
+    album::ensureComment(path);
+    QString comment;
+    const IoStatus read = album::readComment(path, &comment);
+    if (!read.ok()) {
+        m_sink.warning(QStringLiteral("The comment of ") + m_photos.value(n - 1) +
+                       QStringLiteral(" cannot be read: ") + read.text);
+    } else {
+        const QSignalBlocker quiet(Memo1);
+        Memo1->setPlainText(comment);
+        Memo1->moveCursor(QTextCursor::End);
+    }
+    Label3->setText(m_photos.value(n - 1));
+    return true;
+}
+
+void PhotoPanel::next()
+{
+    if (m_photos.isEmpty())
+        return;
+    showPhoto(m_index >= photoCount() ? 1 : m_index + 1);
+}
+
+void PhotoPanel::prev()
+{
+    if (m_photos.isEmpty())
+        return;
+    showPhoto(m_index <= 1 ? photoCount() : m_index - 1);
+}
+
+void PhotoPanel::saveComment()
+{
+    if (!m_shown)
+        return;
+    const IoStatus s = album::writeComment(shownPhotoPath(), Memo1->toPlainText());
+    if (!s.ok())
+        m_sink.warning(QStringLiteral("The comment could not be saved to ") +
+                       album::commentPath(shownPhotoPath()) + QStringLiteral(": ") + s.text +
+                       QStringLiteral("\rIt stays in the box; it is saved with the next key."));
+}
+
+void PhotoPanel::addPhoto(const QString& file)
+{
+    const QString target = paths::join(m_folder, paths::fileNameOf(file));
+    if (paths::exists(target))
+        return; // a photo of that name is there already
+    QFile::copy(file, target);
+    Q_EMIT reselectNode();
+}
+
+void PhotoPanel::deletePhoto()
+{
+    if (m_folder.isEmpty())
+        return;
+    if (!m_sink.question(m_messages.text(QStringLiteral("q2"))))
+        return;
+    const QString line = Label3->text();
+    if (!line.isEmpty() && m_shown && line != m_photos.value(m_index - 1)) {
+        QFile::remove(line); // the web copy noted in the file line
+    } else if (m_shown) {
+        // The comment goes only with its photo.
+        const QString photo = shownPhotoPath();
+        if (QFile::remove(photo))
+            QFile::remove(album::commentPath(photo));
+        else
+            m_sink.warning(QStringLiteral("The photo ") + photo + QStringLiteral(" could not be deleted."));
+    }
+    Q_EMIT reselectNode();
+}
+
+void PhotoPanel::noteWebCopy(const QString& path)
+{
+    Label3->setText(path);
+}
+
+void PhotoPanel::fit()
+{
+    if (m_image.isNull())
+        return;
+    const QSize room = Image4->size();
+    QImage shown = m_image;
+    if (m_image.width() > room.width() || m_image.height() > room.height())
+        shown = m_image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    Image4->setPixmap(QPixmap::fromImage(shown));
+}
+
+void PhotoPanel::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    fit();
+}
+
+bool PhotoPanel::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == Memo1 && e->type() == QEvent::KeyRelease)
+        saveComment();
+    if (watched == Image4 && e->type() == QEvent::MouseButtonDblClick && m_shown)
+        openWithDesktop(shownPhotoPath());
+    if (watched == Image4 && e->type() == QEvent::Resize)
+        fit();
+    return QWidget::eventFilter(watched, e);
+}
+
+void PhotoPanel::paintEvent(QPaintEvent* e)
+{
+    QWidget::paintEvent(e);
+    if (Image4->isVisible() || m_panelText.isEmpty())
+        return;
+    QPainter p(this);
+    QFont f(QStringLiteral("Serif"));
+    f.setStyleHint(QFont::Serif);
+    f.setPixelSize(32);
+    f.setItalic(true);
+    p.setFont(f);
+    p.setPen(QColor(0x80, 0, 0));
+    p.drawText(rect(), Qt::AlignCenter, m_panelText);
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "i18n/messages.h"
+#include "platform/messagesink.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+// The photo page: the node's photos one at a time, each with its comment, and the album commands.
+class PhotoPanel : public QWidget {
+    Q_OBJECT
+public:
+    PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget* parent = nullptr);
+
+    QLabel* Label3 = nullptr; // the file line
+    QLabel* Image4 = nullptr; // the picture
+    QLabel* Label7 = nullptr;
+    QTextEdit* Memo1 = nullptr;      // the comment box
+    QPushButton* Button2 = nullptr;  // << Prev
+    QPushButton* Button10 = nullptr; // All
+    QPushButton* Button1 = nullptr;  // Next >>
+    QLabel* Label4 = nullptr;        // the counter line
+    QPushButton* Button9 = nullptr;  // Edit
+    QPushButton* Button3 = nullptr;  // Add
+    QPushButton* Button8 = nullptr;  // Delete
+    QPushButton* Button12 = nullptr; // Save4web
+
+    // Loads the photos of a node folder and shows the first; empty folder: no node selected.
+    // False when the first photo could not be shown (the message has been given).
+    bool loadAlbum(const QString& nodeFolder);
+    bool showPhoto(int n);
+    void next();
+    void prev();
+    void clearLines(); // the comment box and the file line
+    void addPhoto(const QString& file);
+    void deletePhoto();
+
+    int photoCount() const { return static_cast<int>(m_photos.size()); }
+    int photoIndex() const { return m_index; }
+    const QStringList& photos() const { return m_photos; }
+    QString shownPhotoPath() const;
+    const QImage& shownImage() const { return m_image; }
+    // Notes the saved web copy in the file line; Edit and Delete then act on it.
+    void noteWebCopy(const QString& path);
+
+    // The picture-file dialog and the desktop's default handler (tests replace them).
+    std::function<QString()> choosePicture;
+    std::function<void(const QString&)> openWithDesktop;
+
+Q_SIGNALS:
+    // After Add or Delete the node is selected again, which reloads the album.
+    void reselectNode();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void fit();
+    void saveComment();
+    void setNoPhotos(const QString& text);
+
+    const MessageTable& m_messages;
+    MessageSink& m_sink;
+    QString m_folder;
+    QStringList m_photos;
+    int m_index = 1;
+    bool m_shown = false;
+    QImage m_image;
+    QString m_panelText;
+};

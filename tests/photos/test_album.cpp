@@ -1,0 +1,113 @@
+#include "../support/tempprogramfolder.h"
+#include "photos/album.h"
+#include "platform/jpegcodec.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+
+namespace {
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage filled(int w, int h, QColor c)
+{
+    QImage img(w, h, QImage::Format_RGB888);
+    img.fill(c);
+    return img;
+}
+
+} // namespace
+
+TEST(Album, PhotosAndTheirCommentFiles)
+{
+    TempProgramFolder pf;
+    for (const char* name : {"b.JPG", "a.bmp", "c.jpeg", "d.gif", "notes.txt", "Ä.jpg", "z.jpg"})
+        pf.write(QStringLiteral("node/") + QString::fromUtf8(name), "x");
+    pf.mkdir(QStringLiteral("node/folder.jpg"));
+    const QStringList photos = album::listPhotos(pf.file(QStringLiteral("node")));
+    EXPECT_EQ(photos,
+              QStringList({QStringLiteral("a.bmp"), QString::fromUtf8("Ä.jpg"), QStringLiteral("b.JPG"),
+                           QStringLiteral("d.gif"), QStringLiteral("z.jpg")}))
+        << "case-insensitive, by the locale's collation; folders and other extensions are not photos";
+
+    // The comment file: the whole photo name + .txt, Windows-1251, CR LF between lines, none at the end.
+    const QString rose = pf.file(QStringLiteral("node/rose.jpg"));
+    EXPECT_EQ(album::commentPath(rose), rose + QStringLiteral(".txt"));
+    ASSERT_TRUE(album::ensureComment(rose).ok());
+    EXPECT_TRUE(pf.exists(QStringLiteral("node/rose.jpg.txt")));
+    EXPECT_TRUE(pf.read(QStringLiteral("node/rose.jpg.txt")).isEmpty());
+    ASSERT_TRUE(album::writeComment(rose, QString::fromUtf8("цветёт\nв мае")).ok());
+    EXPECT_EQ(pf.read(QStringLiteral("node/rose.jpg.txt")),
+              QByteArray("\xf6\xe2\xe5\xf2\xb8\xf2\r\n\xe2 \xec\xe0\xe5"));
+    ASSERT_TRUE(album::ensureComment(rose).ok()); // an existing comment stays
+    pf.write(QStringLiteral("node/rose.jpg.txt"), "one\rtwo\nthree\r\nfour");
+    QString text;
+    ASSERT_TRUE(album::readComment(rose, &text).ok());
+    EXPECT_EQ(text, QStringLiteral("one\ntwo\nthree\nfour"));
+    ASSERT_TRUE(album::readComment(pf.file(QStringLiteral("node/none.jpg")), &text).ok());
+    EXPECT_TRUE(text.isEmpty());
+    // A comment that cannot be written says so.
+    pf.mkdir(QStringLiteral("node/blocked.jpg.txt"));
+    EXPECT_FALSE(
+        album::writeComment(pf.file(QStringLiteral("node/blocked.jpg")), QStringLiteral("kept")).ok());
+}
+
+TEST(Album, PhotosThatCannotBeShownSaySoAndLargeOnesAreDecodedSmaller)
+{
+    TempProgramFolder pf;
+    const QByteArray jpeg = jpegcodec::encode(filled(4000, 3000, QColor(30, 160, 60)), 80);
+    pf.write(QStringLiteral("big.jpg"), jpeg);
+    QString error;
+    QSize full;
+    const QImage shown =
+        album::loadPhoto(pf.file(QStringLiteral("big.jpg")), QSize(1920, 1200), &error, &full);
+    EXPECT_EQ(full, QSize(4000, 3000));
+    EXPECT_EQ(shown.size(), QSize(2000, 1500)) << "half scale still covers the panel";
+    EXPECT_EQ(album::loadFullPhoto(pf.file(QStringLiteral("big.jpg")), &error).size(), QSize(4000, 3000));
+
+    pf.write(QStringLiteral("bmp.jpg"), encoded(filled(30, 20, Qt::red), "BMP")); // a bitmap named .jpg
+    EXPECT_EQ(album::loadPhoto(pf.file(QStringLiteral("bmp.jpg")), QSize(), &error).size(), QSize(30, 20));
+
+    struct Bad {
+        const char* name;
+        QByteArray bytes;
+        const char* says;
+    };
+    QByteArray hugeBmp = encoded(filled(4, 4, Qt::green), "BMP");
+    const qint32 side = 100000;
+    memcpy(hugeBmp.data() + 18, &side, 4);
+    memcpy(hugeBmp.data() + 22, &side, 4);
+    for (const Bad& bad : {Bad{"empty.jpg", QByteArray(), "empty"},
+                           Bad{"broken.jpg", QByteArray("\xff\xd8\xff\xe0 no", 7), "cannot be shown"},
+                           Bad{"huge.bmp", hugeBmp, "100000 x 100000"},
+                           Bad{"text.gif", QByteArray("hello"), "cannot be shown"}}) {
+        pf.write(QString::fromLatin1(bad.name), bad.bytes);
+        error.clear();
+        EXPECT_TRUE(
+            album::loadPhoto(pf.file(QString::fromLatin1(bad.name)), QSize(800, 600), &error).isNull())
+            << bad.name;
+        EXPECT_TRUE(error.contains(QString::fromLatin1(bad.says))) << bad.name << ": " << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromLatin1(bad.name))) << "the message names the photo";
+    }
+    // A truncated JPEG shows what it holds.
+    pf.write(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 2));
+    EXPECT_EQ(album::loadPhoto(pf.file(QStringLiteral("cut.jpg")), QSize(), &error).size(),
+              QSize(4000, 3000));
+}
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    QGuiApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
