@@ -1,6 +1,8 @@
 #include "app/cli.h"
 
 #include "editor/pagefile.h"
+#include "photos/album.h"
+#include "photos/webexport.h"
 #include "groups/bmpfile.h"
 #include "groups/grouplist.h"
 #include "groups/smoothresize.h"
@@ -11,6 +13,7 @@
 #include "tree/nodefiles.h"
 #include "tree/treeloader.h"
 
+#include <QTemporaryDir>
 #include <QTextDocument>
 
 #include <QDir>
@@ -28,7 +31,8 @@ void usage(QTextStream& err)
            "       verdarium-cli tree PROGRAM_FOLDER GROUP\n"
            "       verdarium-cli page PROGRAM_FOLDER GROUP NODE [description|care|diary]\n"
            "         (NODE is PLANT, FOLDER or FOLDER/PLANT)\n"
-           "       verdarium-cli resize IN.jpg|IN.bmp WIDTH HEIGHT OUT.bmp\n";
+           "       verdarium-cli resize IN.jpg|IN.bmp WIDTH HEIGHT OUT.bmp\n"
+           "       verdarium-cli export-web PHOTO OUT.jpg\n";
 }
 
 QString colorText(int bgr)
@@ -194,6 +198,32 @@ int resize(const QStringList& args, QTextStream& err)
     return 0;
 }
 
+int exportWeb(const QString& photo, const QString& out, QTextStream& outStream, QTextStream& err)
+{
+    QString error;
+    const QImage image = album::loadFullPhoto(photo, &error);
+    if (image.isNull()) {
+        err << "verdarium-cli: " << error << "\n";
+        return 1;
+    }
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        err << "verdarium-cli: no room for the scratch file: " << scratch.errorString() << "\n";
+        return 1;
+    }
+    const webexport::Result r = webexport::make(image, scratch.filePath(QStringLiteral("1.jpg")));
+    IoStatus s = r.status;
+    if (s.ok())
+        s = atomicfile::write(out, r.jpeg);
+    if (!s.ok()) {
+        err << "verdarium-cli: cannot write " << out << ": " << s.text << "\n";
+        return 1;
+    }
+    outStream << r.picture.width() << "x" << r.picture.height() << " quality " << r.quality << " " << r.jpeg.size()
+              << " bytes after " << r.steps << (r.steps == 1 ? " step\n" : " steps\n");
+    return 0;
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
@@ -210,6 +240,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
     if (command == u"page" && (args.size() == 4 || args.size() == 5))
         return page(QDir(args[1]).absolutePath(), args[2], args[3],
                     args.size() == 5 ? args[4] : QStringLiteral("description"), out, err);
+    if (command == u"export-web" && args.size() == 3)
+        return exportWeb(args[1], args[2], out, err);
     if (command == u"resize" && args.size() == 5)
         return resize(args, err);
     usage(err);

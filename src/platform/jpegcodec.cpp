@@ -96,6 +96,28 @@ QImage decodeToFit(const QByteArray& bytes, QSize fit, QString* error, QSize* fu
 
 QByteArray encode(const QImage& source, int quality, QString* error)
 {
+    return encode(source, quality, {}, error);
+}
+
+namespace {
+
+struct Progress {
+    jpeg_progress_mgr base;
+    const std::function<void(int)>* percent;
+};
+
+void onProgress(j_common_ptr info)
+{
+    auto* p = reinterpret_cast<Progress*>(info->progress);
+    const long total = std::max(1L, p->base.pass_limit) * std::max(1, p->base.total_passes);
+    const long done = p->base.completed_passes * std::max(1L, p->base.pass_limit) + p->base.pass_counter;
+    (*p->percent)(static_cast<int>(std::clamp(done * 100 / total, 0L, 100L)));
+}
+
+} // namespace
+
+QByteArray encode(const QImage& source, int quality, const std::function<void(int)>& percent, QString* error)
+{
     if (source.isNull()) {
         setError(error, "The picture is empty.");
         return QByteArray();
@@ -116,6 +138,12 @@ QByteArray encode(const QImage& source, int quality, QString* error)
         return QByteArray();
     }
     jpeg_create_compress(&info);
+    Progress progress{};
+    if (percent) {
+        progress.base.progress_monitor = onProgress;
+        progress.percent = &percent;
+        info.progress = &progress.base;
+    }
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(image.width());
     info.image_height = static_cast<JDIMENSION>(image.height());

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
+
 // JPEG through libjpeg-turbo. A damaged file gives a null image and the library's own message; it
 // never ends the program.
 namespace jpegcodec {
@@ -17,5 +19,7 @@ QImage decode(const QByteArray& bytes, QString* error = nullptr);
 QImage decodeToFit(const QByteArray& bytes, QSize fit, QString* error = nullptr, QSize* fullSize = nullptr);
 // quality 1..100; 4:2:0 sampling, baseline, as most programs write.
 QByteArray encode(const QImage& image, int quality, QString* error = nullptr);
+// The same, telling progress in percent while it works.
+QByteArray encode(const QImage& image, int quality, const std::function<void(int)>& percent, QString* error = nullptr);
 
 } // namespace jpegcodec

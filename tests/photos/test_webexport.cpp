@@ -1,0 +1,65 @@
+#include "photos/webexport.h"
+#include "../support/tempprogramfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QRandomGenerator>
+
+TEST(WebExport, SizesQualityStepsAndNames)
+{
+    using webexport::targetSize;
+    EXPECT_EQ(targetSize({800, 600}), QSize(400, 300));
+    EXPECT_EQ(targetSize({600, 800}), QSize(300, 400));
+    EXPECT_EQ(targetSize({300, 300}), QSize(400, 400)) << "small photos are enlarged";
+    EXPECT_EQ(targetSize({800, 601}), QSize(400, 300)) << "300.5 goes to the even neighbour";
+    EXPECT_EQ(targetSize({800, 602}), QSize(400, 301));
+    EXPECT_EQ(targetSize({10000, 5}), QSize(400, 1)) << "a very narrow photo keeps a side of 1";
+    EXPECT_EQ(targetSize({1, 3000}), QSize(1, 400));
+
+    TempProgramFolder pf;
+    const QString scratch = pf.file(QStringLiteral("TempFiles/1.jpg"));
+    pf.mkdir(QStringLiteral("TempFiles"));
+    // A plain picture fits at quality 100 in one step; the 400 x 300 photo is not resampled.
+    QImage flat(400, 300, QImage::Format_RGB888);
+    flat.fill(QColor(120, 180, 90));
+    std::vector<int> steps;
+    int rows = 0;
+    webexport::Progress progress;
+    progress.rowDone = [&](int) { ++rows; };
+    progress.stepStarted = [&](int s) { steps.push_back(s); };
+    webexport::Result r = webexport::make(flat, scratch, progress);
+    ASSERT_TRUE(r.status.ok()) << r.status.text.toStdString();
+    EXPECT_EQ(r.steps, 1);
+    EXPECT_EQ(r.quality, 100);
+    EXPECT_EQ(steps, std::vector<int>{1});
+    EXPECT_EQ(rows, 300);
+    EXPECT_EQ(pf.read(QStringLiteral("TempFiles/1.jpg")), r.jpeg);
+    // Noise never gets under the limit: 25 encodings, the last at quality 52.
+    QImage noise(400, 300, QImage::Format_RGB888);
+    QRandomGenerator random(7);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width() * 3; ++x)
+            noise.scanLine(y)[x] = uchar(random.bounded(256));
+    r = webexport::make(noise, scratch);
+    ASSERT_TRUE(r.status.ok());
+    EXPECT_EQ(r.picture.size(), QSize(400, 300));
+    EXPECT_EQ(r.steps, 25);
+    EXPECT_EQ(r.quality, 52);
+    EXPECT_GE(r.jpeg.size(), webexport::kSizeLimit);
+    EXPECT_EQ(pf.read(QStringLiteral("TempFiles/1.jpg")), r.jpeg);
+    // A scratch file that cannot be written is reported.
+    r = webexport::make(flat, pf.file(QStringLiteral("TempFiles")));
+    EXPECT_FALSE(r.status.ok());
+
+    // Names: prefix, "_", 999..9998; the prefix a saved name gives is the part before its first "_".
+    for (int i = 0; i < 200; ++i) {
+        const QString name = webexport::proposedName(QStringLiteral("Your_nick"));
+        ASSERT_TRUE(name.startsWith(QStringLiteral("Your_nick_")));
+        const int n = name.mid(10).toInt();
+        ASSERT_TRUE(n >= 999 && n <= 9998) << n;
+    }
+    EXPECT_EQ(webexport::prefixFrom(QStringLiteral("Your_nick_1234.jpg"), QStringLiteral("Your_nick")), QStringLiteral("Your"));
+    EXPECT_EQ(webexport::prefixFrom(QStringLiteral("rose.jpg"), QStringLiteral("Anna")), QStringLiteral("Anna"));
+}
