@@ -165,8 +165,8 @@ bool PhotoPanel::showPhoto(int n)
     m_index = n;
     const QString path = paths::join(m_folder, m_photos.value(n - 1));
     QString error;
-    // Decoded no larger than the screen can show; the fit rule scales it further.
-    const QImage image = album::loadPhoto(path, QSize(1920, 1200), &error);
+    // A large JPEG is decoded at the smallest scale that still covers the picture area.
+    const QImage image = album::loadPhoto(path, Image4->size().expandedTo(QSize(640, 480)), &error);
     if (image.isNull()) {
         m_shown = false;
         Image4->clear();

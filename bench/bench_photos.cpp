@@ -1,0 +1,44 @@
+// Times the web export and the showing of a photo, in the program's own code.
+//   bench_photos export PHOTO [N]   decode the whole photo, resample, compress (median of N)
+//   bench_photos show PHOTO [N]     decode for a 1280 x 800 panel, as the photo page does
+#include "photos/album.h"
+#include "photos/webexport.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc < 3)
+        return 2;
+    const QByteArray mode = argv[1];
+    const QString photo = QString::fromLocal8Bit(argv[2]);
+    const int n = argc > 3 ? std::max(1, atoi(argv[3])) : 5;
+    QTemporaryDir scratch;
+    std::vector<double> t;
+    QString error;
+    for (int i = 0; i < n; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (mode == "export") {
+            const webexport::Result r =
+                webexport::make(album::loadFullPhoto(photo, &error), scratch.filePath(QStringLiteral("1.jpg")));
+            if (!r.status.ok())
+                return 1;
+        } else {
+            if (album::loadPhoto(photo, QSize(1280, 800), &error).isNull())
+                return 1;
+        }
+        t.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::sort(t.begin(), t.end());
+    std::printf("%.1f\n", t[t.size() / 2]);
+    return 0;
+}
