@@ -28,8 +28,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < n; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         if (mode == "export") {
-            const webexport::Result r =
-                webexport::make(album::loadFullPhoto(photo, &error), scratch.filePath(QStringLiteral("1.jpg")));
+            const webexport::Result r = webexport::make(album::loadFullPhoto(photo, &error),
+                                                        scratch.filePath(QStringLiteral("1.jpg")));
             if (!r.status.ok())
                 return 1;
         } else {

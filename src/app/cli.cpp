@@ -1,11 +1,11 @@
 #include "app/cli.h"
 
 #include "editor/pagefile.h"
-#include "photos/album.h"
-#include "photos/webexport.h"
 #include "groups/bmpfile.h"
 #include "groups/grouplist.h"
 #include "groups/smoothresize.h"
+#include "photos/album.h"
+#include "photos/webexport.h"
 #include "platform/atomicfile.h"
 #include "platform/jpegcodec.h"
 #include "platform/paths.h"
@@ -219,8 +219,8 @@ int exportWeb(const QString& photo, const QString& out, QTextStream& outStream, 
         err << "verdarium-cli: cannot write " << out << ": " << s.text << "\n";
         return 1;
     }
-    outStream << r.picture.width() << "x" << r.picture.height() << " quality " << r.quality << " " << r.jpeg.size()
-              << " bytes after " << r.steps << (r.steps == 1 ? " step\n" : " steps\n");
+    outStream << r.picture.width() << "x" << r.picture.height() << " quality " << r.quality << " "
+              << r.jpeg.size() << " bytes after " << r.steps << (r.steps == 1 ? " step\n" : " steps\n");
     return 0;
 }
 

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QFontDatabase>
@@ -243,6 +244,16 @@ void TMainForm::buildRegions()
     // The photo panel covers the editor area while the Photo page is shown.
     Panel6 = new PhotoPanel(m_messages, *m_sink, Panel1);
     connect(Panel6, &PhotoPanel::reselectNode, this, &TMainForm::TreeView1Click);
+    connect(Panel6->Button12, &QPushButton::clicked, this, &TMainForm::Button12Click);
+    askWebCopyPath = [this](const QString& folder, const QString& proposed) {
+        QFileDialog dialog(this, QString(), folder, QStringLiteral("JPG files (*.jpg)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("jpg"));
+        dialog.selectFile(proposed);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().front()
+                   : QString();
+    };
     Panel6->hide();
     pageLayout->addWidget(Panel6, 1);
 

@@ -140,6 +140,11 @@ public:
     void FileNew();
     void filesDropped(const QStringList& files);
 
+    // Save4web: the shown photo's web copy, under the progress dialog, saved where the user says.
+    void Button12Click();
+    // The save dialog of the web copy (tests answer it): folder and proposed name in, path out.
+    std::function<QString(const QString& folder, const QString& proposed)> askWebCopyPath;
+
     // Templates opened with the desktop's program for rich text.
     void N36Click();
     void N37Click();

@@ -248,6 +248,12 @@ void PhotoPanel::deletePhoto()
     Q_EMIT reselectNode();
 }
 
+void PhotoPanel::showPicture(const QImage& picture)
+{
+    m_image = picture;
+    fit();
+}
+
 void PhotoPanel::noteWebCopy(const QString& path)
 {
     Label3->setText(path);

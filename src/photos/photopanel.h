@@ -46,6 +46,9 @@ public:
     const QStringList& photos() const { return m_photos; }
     QString shownPhotoPath() const;
     const QImage& shownImage() const { return m_image; }
+    bool photoShown() const { return m_shown; }
+    // Shows the web-size picture in place of the photo, until another photo is shown.
+    void showPicture(const QImage& picture);
     // Notes the saved web copy in the file line; Edit and Delete then act on it.
     void noteWebCopy(const QString& path);
 

@@ -22,16 +22,16 @@ inline constexpr int kLastQuality = 52;
 QSize targetSize(QSize photo, int longerSide = kLongerSide);
 
 struct Progress {
-    std::function<void(int row)> rowDone;         // resampling, after each row
-    std::function<void()> compressing;            // the quality loop begins
-    std::function<void(int step)> stepStarted;    // 1, 2, ...
-    std::function<void(int percent)> encoding;    // within one encoding
+    std::function<void(int row)> rowDone;      // resampling, after each row
+    std::function<void()> compressing;         // the quality loop begins
+    std::function<void(int step)> stepStarted; // 1, 2, ...
+    std::function<void(int percent)> encoding; // within one encoding
 };
 
 struct Result {
     IoStatus status;
-    QImage picture;   // the resampled picture
-    QByteArray jpeg;  // the web copy, the same bytes as the scratch file
+    QImage picture;  // the resampled picture
+    QByteArray jpeg; // the web copy, the same bytes as the scratch file
     int steps = 0;
     int quality = 0;
 };

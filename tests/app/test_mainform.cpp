@@ -1,8 +1,8 @@
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
-#include "photos/photopanel.h"
 #include "groups/tframe1.h"
+#include "photos/photopanel.h"
 #include "store/inifile.h"
 
 #include <QApplication>

@@ -82,3 +82,56 @@ TEST(PhotoPage, BrowseCommentAddAndDelete)
     EXPECT_FALSE(photos->isVisible());
     form.close();
 }
+
+TEST(PhotoPage, Save4webMakesTheWebCopyAndRemembersThePrefix)
+{
+    TempProgramFolder pf;
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/Tea/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    QImage img(800, 601, QImage::Format_RGB888);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, qRgb(x % 256, (x * y) % 256, y % 256));
+    pf.write(QStringLiteral("MyPlants/Roses/Tea/a.jpg"), jpegcodec::encode(img, 95));
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    QStringList proposals;
+    QString answer;
+    form.askWebCopyPath = [&](const QString& folder, const QString& proposed) {
+        EXPECT_EQ(folder, pf.file(QStringLiteral("For_web")));
+        proposals << proposed;
+        return answer;
+    };
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    PhotoPanel* photos = form.Panel6;
+    ASSERT_EQ(photos->Label3->text(), QStringLiteral("a.jpg"));
+
+    answer = pf.file(QStringLiteral("For_web/Anna_roses.jpg"));
+    QTest::mouseClick(photos->Button12, Qt::LeftButton);
+    ASSERT_EQ(proposals.size(), 1);
+    EXPECT_TRUE(proposals[0].startsWith(QStringLiteral("Your_nick_")));
+    const QByteArray web = pf.read(QStringLiteral("For_web/Anna_roses.jpg"));
+    EXPECT_EQ(web, pf.read(QStringLiteral("TempFiles/1.jpg"))) << "the same bytes as the scratch file";
+    EXPECT_LT(web.size(), 49500);
+    EXPECT_EQ(jpegcodec::decode(web).size(), QSize(400, 300));
+    EXPECT_EQ(photos->Label3->text(), answer);
+    EXPECT_TRUE(form.isEnabled());
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u' ').toStdString();
+    // The next proposal starts with the prefix of the saved name; a cancel saves nothing.
+    answer.clear();
+    QTest::mouseClick(photos->Button12, Qt::LeftButton);
+    EXPECT_TRUE(proposals[1].startsWith(QStringLiteral("Anna_")));
+    EXPECT_TRUE(photos->Label3->text().isEmpty());
+
+    // Delete after a saved export removes the web copy, not the photo.
+    answer = pf.file(QStringLiteral("For_web/Anna_2.jpg"));
+    QTest::mouseClick(photos->Button12, Qt::LeftButton);
+    sink.answer = true;
+    QTest::mouseClick(photos->Button8, Qt::LeftButton);
+    EXPECT_FALSE(pf.exists(QStringLiteral("For_web/Anna_2.jpg")));
+    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Tea/a.jpg")));
+    form.close();
+    EXPECT_TRUE(pf.read(QStringLiteral("main.ini")).contains("UserNick=Anna"));
+}

@@ -1,5 +1,5 @@
-#include "photos/webexport.h"
 #include "../support/tempprogramfolder.h"
+#include "photos/webexport.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +60,8 @@ TEST(WebExport, SizesQualityStepsAndNames)
         const int n = name.mid(10).toInt();
         ASSERT_TRUE(n >= 999 && n <= 9998) << n;
     }
-    EXPECT_EQ(webexport::prefixFrom(QStringLiteral("Your_nick_1234.jpg"), QStringLiteral("Your_nick")), QStringLiteral("Your"));
-    EXPECT_EQ(webexport::prefixFrom(QStringLiteral("rose.jpg"), QStringLiteral("Anna")), QStringLiteral("Anna"));
+    EXPECT_EQ(webexport::prefixFrom(QStringLiteral("Your_nick_1234.jpg"), QStringLiteral("Your_nick")),
+              QStringLiteral("Your"));
+    EXPECT_EQ(webexport::prefixFrom(QStringLiteral("rose.jpg"), QStringLiteral("Anna")),
+              QStringLiteral("Anna"));
 }

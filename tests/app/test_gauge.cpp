@@ -1,0 +1,65 @@
+#include "app/tgauge.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+TEST(Gauge, RangePercentAndDrawing)
+{
+    TGauge g;
+    EXPECT_EQ(g.size(), QSize(100, 100));
+    QString error;
+    ASSERT_TRUE(g.setMaxValue(0, &error));
+    EXPECT_EQ(g.percentDone(), 0) << "an empty range is 0 %";
+    ASSERT_TRUE(g.setMaxValue(400, &error));
+    g.setProgress(399);
+    EXPECT_EQ(g.percentDone(), 99);
+    g.setProgress(400);
+    EXPECT_EQ(g.percentDone(), 100);
+    ASSERT_TRUE(g.setMaxValue(100));
+    g.setProgress(-5);
+    EXPECT_EQ(g.Progress(), 0);
+    g.setProgress(150);
+    EXPECT_EQ(g.Progress(), 100);
+    g.setProgress(50);
+    ASSERT_TRUE(g.setMaxValue(10));
+    EXPECT_EQ(g.Progress(), 10) << "a lower maximum pulls the progress down";
+    ASSERT_TRUE(g.setMaxValue(100));
+    EXPECT_FALSE(g.setMinValue(200, &error));
+    EXPECT_EQ(error, QStringLiteral("Value must be between -2147483647 and 99"));
+    EXPECT_EQ(g.MinValue(), 0);
+    EXPECT_FALSE(g.setMaxValue(-3, &error));
+    EXPECT_EQ(error, QStringLiteral("Value must be between 1 and 2147483647"));
+    ASSERT_TRUE(g.setMinValue(20));
+    EXPECT_EQ(g.Progress(), 20) << "a higher minimum lifts the progress";
+
+    // Setting the progress for each of 400 rows repaints at most once per whole percent.
+    TGauge rows;
+    ASSERT_TRUE(rows.setMaxValue(400));
+    for (int y = 0; y <= 400; ++y)
+        rows.setProgress(y);
+    EXPECT_LE(rows.repaints(), 101);
+
+    // A bar 42 % full, framed, the text inverted where it crosses the edge.
+    TGauge bar;
+    bar.resize(102, 22);
+    bar.setForeColor(QColor(0, 0, 128));
+    bar.setProgress(42);
+    const QImage img = bar.render();
+    EXPECT_EQ(img.pixelColor(0, 0), QColor(Qt::black)) << "the frame";
+    EXPECT_EQ(img.pixelColor(2, 2), QColor(0, 0, 128)) << "filled part";
+    EXPECT_EQ(img.pixelColor(95, 2), QColor(Qt::white)) << "unfilled part";
+    EXPECT_EQ(img.pixelColor(42, 2), QColor(0, 0, 128)) << "42 of 100 pixels are filled";
+    EXPECT_EQ(img.pixelColor(43, 2), QColor(Qt::white));
+    bool inverted = false; // some text pixel over the white part turned dark, and one over the fill light
+    bool lightOverFill = false;
+    for (int y = 3; y < 19; ++y)
+        for (int x = 30; x < 70; ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (x > 43 && c.lightness() < 128)
+                inverted = true;
+            if (x < 42 && c.lightness() > 128)
+                lightOverFill = true;
+        }
+    EXPECT_TRUE(inverted && lightOverFill) << "\"42%\" reads over both parts";
+}
