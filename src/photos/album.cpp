@@ -40,6 +40,13 @@ QImage load(const QString& path, QSize fit, QString* error, QSize* fullSize)
                  (missing ? QStringLiteral("the file is gone.") : s.text);
         return QImage();
     }
+    return decodePhoto(bytes, name, fit, error, fullSize);
+}
+
+} // namespace
+
+QImage decodePhoto(const QByteArray& bytes, const QString& name, QSize fit, QString* error, QSize* fullSize)
+{
     if (bytes.isEmpty()) {
         *error = QStringLiteral("The photo ") + name + QStringLiteral(" is an empty file.");
         return QImage();
@@ -49,7 +56,8 @@ QImage load(const QString& path, QSize fit, QString* error, QSize* fullSize)
     if (bytes.startsWith("\xff\xd8")) {
         image = jpegcodec::decodeToFit(bytes, fit, &why, fullSize);
     } else {
-        QBuffer buffer(&bytes);
+        QByteArray shared = bytes; // QBuffer wants a writable array; this one is only read
+        QBuffer buffer(&shared);
         QImageReader reader(&buffer);
         QSize size = reader.size();
         if (bytes.startsWith("BM") && bytes.size() >= 26) {
@@ -75,8 +83,6 @@ QImage load(const QString& path, QSize fit, QString* error, QSize* fullSize)
                  (why.isEmpty() ? QStringLiteral("the file is damaged") : why) + u'.';
     return image;
 }
-
-} // namespace
 
 bool isPhotoName(const QString& name)
 {

@@ -27,6 +27,8 @@ IoStatus ensureComment(const QString& photoPath);
 // its own size. A damaged file, an unknown format or a picture too large to hold gives a null image
 // and a message naming the file.
 QImage loadPhoto(const QString& path, QSize fit, QString* error, QSize* fullSize = nullptr);
+// The same from the file's bytes; name is used in the message.
+QImage decodePhoto(const QByteArray& bytes, const QString& name, QSize fit, QString* error, QSize* fullSize = nullptr);
 // The whole picture, for the web export.
 QImage loadFullPhoto(const QString& path, QString* error);
 
