@@ -39,7 +39,9 @@ void TMainForm::Button12Click()
     const QString webFolder = paths::join(m_programFolder, u"For_web");
     webexport::Result r;
     {
-        TForm3 progress(this);
+        // A window of its own, so it stays enabled while this one is disabled.
+        TForm3 progress(nullptr);
+        progress.move(geometry().center() - QPoint(progress.width() / 2, progress.height() / 2));
         progress.setWindowTitle(QStringLiteral("Resizing..."));
         progress.Label6->setText(QStringLiteral("Percent done"));
         progress.Label7->setText(QStringLiteral("---------"));
