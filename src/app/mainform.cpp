@@ -166,7 +166,8 @@ void TMainForm::buildRegions()
     TreeView1->setStatusTip(QStringLiteral("For a call of the menu press the right button of the mouse"));
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView1->setContextMenuPolicy(Qt::PreventContextMenu);
+    // The menu opens from the mouse-down handler; the keyboard's menu key opens it too.
+    TreeView1->setContextMenuPolicy(Qt::DefaultContextMenu);
     TreeView1->setUniformRowHeights(true);
     TreeView1->viewport()->installEventFilter(this);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Change(); });

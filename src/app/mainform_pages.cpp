@@ -14,6 +14,7 @@
 #include "tree/planttree.h"
 #include "tree/treeloader.h"
 
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -192,6 +193,15 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
             }
             return true;
         }
+    }
+    if (watched == TreeView1->viewport() && e->type() == QEvent::ContextMenu) {
+        const auto* ce = static_cast<QContextMenuEvent*>(e);
+        if (ce->reason() != QContextMenuEvent::Mouse) { // the menu key or Shift+F10
+            QTreeWidgetItem* node = TreeView1->currentItem();
+            const QPoint at = node ? TreeView1->visualItemRect(node).center() : QPoint(8, 8);
+            openTreeMenu(node, TreeView1->viewport()->mapToGlobal(at));
+        }
+        return true; // a right click opened it on the press already
     }
     if (watched == TreeView1->viewport() && e->type() == QEvent::MouseButtonPress) {
         const auto* me = static_cast<QMouseEvent*>(e);

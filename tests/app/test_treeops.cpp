@@ -5,6 +5,7 @@
 #include "tree/planttree.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -136,6 +137,13 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     form.openTreeMenu(item(tree, QStringLiteral("Tea")), QPoint(10, 10));
     EXPECT_TRUE(enabled("N7"));
     EXPECT_FALSE(enabled("N1"));
+    form.PopupMenu1->hide();
+
+    // The menu key opens the menu for the selected node too.
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QApplication::sendEvent(tree->viewport(), &key);
+    EXPECT_TRUE(form.PopupMenu1->isVisible());
+    EXPECT_TRUE(enabled("N7"));
     form.PopupMenu1->hide();
 
     // Remove renames the folder and keeps everything in it.
