@@ -28,7 +28,8 @@ IoStatus ensureComment(const QString& photoPath);
 // and a message naming the file.
 QImage loadPhoto(const QString& path, QSize fit, QString* error, QSize* fullSize = nullptr);
 // The same from the file's bytes; name is used in the message.
-QImage decodePhoto(const QByteArray& bytes, const QString& name, QSize fit, QString* error, QSize* fullSize = nullptr);
+QImage decodePhoto(const QByteArray& bytes, const QString& name, QSize fit, QString* error,
+                   QSize* fullSize = nullptr);
 // The whole picture, for the web export.
 QImage loadFullPhoto(const QString& path, QString* error);
 

@@ -164,9 +164,20 @@ bool PhotoPanel::showPhoto(int n)
         return true;
     m_index = n;
     const QString path = paths::join(m_folder, m_photos.value(n - 1));
+    if (!isVisible()) {
+        // Behind the pages the picture is decoded only when the photo page is opened, so moving
+        // from plant to plant does not wait for photos nobody looks at.
+        m_pending = true;
+        m_shown = true;
+        m_image = QImage();
+        Image4->clear();
+        showComment(path);
+        return true;
+    }
+    m_pending = false;
     QString error;
     // A large JPEG is decoded at the smallest scale that still covers the picture area.
-    const QImage image = album::loadPhoto(path, Image4->size().expandedTo(QSize(640, 480)), &error);
+    const QImage image = album::loadPhoto(path, size().expandedTo(QSize(640, 480)), &error);
     if (image.isNull()) {
         m_shown = false;
         Image4->clear();
@@ -179,6 +190,13 @@ bool PhotoPanel::showPhoto(int n)
     m_shown = true;
     Image4->show();
     fit();
+    showComment(path);
+    return true;
+}
+
+void PhotoPanel::showComment(const QString& path)
+{
+    const int n = m_index;
     album::ensureComment(path);
     QString comment;
     const IoStatus read = album::readComment(path, &comment);
@@ -191,7 +209,13 @@ bool PhotoPanel::showPhoto(int n)
         Memo1->moveCursor(QTextCursor::End);
     }
     Label3->setText(m_photos.value(n - 1));
-    return true;
+}
+
+void PhotoPanel::showEvent(QShowEvent* e)
+{
+    QWidget::showEvent(e);
+    if (m_pending)
+        showPhoto(m_index);
 }
 
 void PhotoPanel::next()

@@ -63,12 +63,14 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void fit();
     void saveComment();
     void setNoPhotos(const QString& text);
+    void showComment(const QString& path);
 
     const MessageTable& m_messages;
     MessageSink& m_sink;
@@ -76,6 +78,7 @@ private:
     QStringList m_photos;
     int m_index = 1;
     bool m_shown = false;
+    bool m_pending = false; // a photo waits to be decoded until the page is shown
     QImage m_image;
     QString m_panelText;
 };
