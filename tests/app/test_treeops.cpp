@@ -140,7 +140,7 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     form.PopupMenu1->hide();
 
     // The menu key opens the menu for the selected node too.
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), tree->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(tree->viewport(), &key);
     EXPECT_TRUE(form.PopupMenu1->isVisible());
     EXPECT_TRUE(enabled("N7"));
