@@ -207,7 +207,8 @@ void TMainForm::buildRegions()
     Image1->setMaximumWidth(206);
     // The picture takes the room the buttons leave, up to its own width; it never widens the window.
     Image1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    Image1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // When the bar is short of room the picture loses its right end (the leaves), never the name.
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     buttons->addWidget(Image1, 1);
     pageLayout->addWidget(Panel3);
 

@@ -59,20 +59,23 @@ QImage decodePhoto(const QByteArray& bytes, const QString& name, QSize fit, QStr
         QByteArray shared = bytes; // QBuffer wants a writable array; this one is only read
         QBuffer buffer(&shared);
         QImageReader reader(&buffer);
-        QSize size = reader.size();
+        const QSize size = reader.size();
+        qint64 claimedW = size.width(), claimedH = size.height();
         if (bytes.startsWith("BM") && bytes.size() >= 26) {
-            // The bitmap's own header says how large it claims to be, even where the reader gives up.
+            // The bitmap's own header says how large it claims to be, even where the reader gives up
+            // (a negative height only means the rows are stored top-down).
             qint32 w = 0, h = 0;
             memcpy(&w, bytes.constData() + 18, 4);
             memcpy(&h, bytes.constData() + 22, 4);
-            size = QSize(qFromLittleEndian(w), std::abs(qFromLittleEndian(h)));
+            claimedW = qFromLittleEndian(w);
+            claimedH = std::abs(qint64(qFromLittleEndian(h)));
         }
         if (fullSize)
             *fullSize = size;
-        if (size.isValid() && qint64(size.width()) * size.height() > kMaxPixels)
+        if (claimedW > 0 && claimedH > 0 && claimedW * claimedH > kMaxPixels)
             why = QStringLiteral("its picture is %1 x %2 pixels, more than can be held")
-                      .arg(size.width())
-                      .arg(size.height());
+                      .arg(claimedW)
+                      .arg(claimedH);
         else if (!reader.canRead() || !size.isValid())
             why = QStringLiteral("it is not a picture this program can read");
         else if (!reader.read(&image))
