@@ -3,21 +3,15 @@
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 
-#include <QGuiApplication>
+#include "guiapp.h"
+
 #include <QTextDocument>
 
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static QGuiApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz_rtf";
-        static char* argv[] = {name, nullptr};
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+    ensureGuiApplication("fuzz_rtf");
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QTextDocument doc;
     RtfReader::read(bytes, &doc);
