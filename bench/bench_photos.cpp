@@ -3,6 +3,7 @@
 //   bench_photos show PHOTO [N]     decode for a 1280 x 800 panel, as the photo page does
 #include "photos/album.h"
 #include "photos/webexport.h"
+#include "platform/picturefile.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -28,12 +29,12 @@ int main(int argc, char** argv)
     for (int i = 0; i < n; ++i) {
         const auto t0 = std::chrono::steady_clock::now();
         if (mode == "export") {
-            const webexport::Result r = webexport::make(album::loadFullPhoto(photo, &error),
+            const webexport::Result r = webexport::make(picturefile::read(photo, QSize(), &error),
                                                         scratch.filePath(QStringLiteral("1.jpg")));
             if (!r.status.ok())
                 return 1;
         } else {
-            if (album::loadPhoto(photo, QSize(1280, 800), &error).isNull())
+            if (picturefile::read(photo, QSize(1280, 800), &error).isNull())
                 return 1;
         }
         t.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());

@@ -1,4 +1,5 @@
 #include "app/cli.h"
+#include "platform/picturefile.h"
 
 #include "editor/pagefile.h"
 #include "groups/bmpfile.h"
@@ -7,7 +8,6 @@
 #include "photos/album.h"
 #include "photos/webexport.h"
 #include "platform/atomicfile.h"
-#include "platform/jpegcodec.h"
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "tree/nodefiles.h"
@@ -153,23 +153,21 @@ int page(const QString& programFolder, const QString& group, const QString& node
 }
 
 // Reads a JPEG (through libjpeg-turbo) or a Windows bitmap.
+// Reads a JPEG (through libjpeg-turbo) or a Windows bitmap; other pictures are refused.
 QImage readPicture(const QString& path, QString* error)
 {
     QByteArray bytes;
     bool missing = false;
-    const IoStatus s = atomicfile::readAll(path, &bytes, &missing, qint64(1) << 30);
+    const IoStatus s = atomicfile::readAll(path, &bytes, &missing, picturefile::kMaxFileBytes);
     if (missing || !s.ok()) {
         *error = missing ? QStringLiteral("no file ") + path : s.text;
         return QImage();
     }
-    if (bytes.startsWith("\xff\xd8"))
-        return jpegcodec::decode(bytes, error);
-    QImage image;
-    if (!bytes.startsWith("BM") || !image.loadFromData(bytes, "BMP")) {
+    if (!bytes.startsWith("\xff\xd8") && !bytes.startsWith("BM")) {
         *error = path + QStringLiteral(" is neither a JPEG picture nor a Windows bitmap that can be read");
         return QImage();
     }
-    return image;
+    return picturefile::decode(bytes, paths::fileNameOf(path), QSize(), error);
 }
 
 int resize(const QStringList& args, QTextStream& err)
@@ -201,7 +199,7 @@ int resize(const QStringList& args, QTextStream& err)
 int exportWeb(const QString& photo, const QString& out, QTextStream& outStream, QTextStream& err)
 {
     QString error;
-    const QImage image = album::loadFullPhoto(photo, &error);
+    const QImage image = picturefile::read(photo, QSize(), &error);
     if (image.isNull()) {
         err << "verdarium-cli: " << error << "\n";
         return 1;

@@ -1,5 +1,6 @@
 // The main window's photo page commands that need the window: the web export.
 #include "app/mainform.h"
+#include "platform/picturefile.h"
 
 #include "app/tform3.h"
 #include "photos/album.h"
@@ -30,7 +31,7 @@ void TMainForm::Button12Click()
     };
     QString error;
     // The whole picture, not the reduced one the panel shows.
-    const QImage picture = album::loadFullPhoto(photo, &error);
+    const QImage picture = picturefile::read(photo, QSize(), &error);
     if (picture.isNull()) {
         fail(error);
         return;

@@ -2,9 +2,8 @@
 
 #include "groups/groupops.h"
 #include "groups/smoothresize.h"
-#include "platform/atomicfile.h"
-#include "platform/jpegcodec.h"
 #include "platform/names.h"
+#include "platform/picturefile.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -151,16 +150,8 @@ void TForm2::chooseOwnPicture(const QString& path)
         m_sink.warning(m_messages.text(QStringLiteral("e4")));
         return;
     }
-    QByteArray bytes;
     QString error;
-    const IoStatus read = atomicfile::readAll(path, &bytes, nullptr, qint64(1) << 30);
-    QImage source;
-    if (!read.ok())
-        error = read.text;
-    else if (ext == u"jpg")
-        source = jpegcodec::decode(bytes, &error);
-    else if (!source.loadFromData(bytes, "BMP"))
-        error = QStringLiteral("The file is not a Windows bitmap that can be read.");
+    const QImage source = picturefile::read(path, QSize(), &error);
     const QImage resized = source.isNull() ? QImage() : SmoothResize(source, 70, 65);
     if (resized.isNull()) {
         m_sink.warning(m_messages.text(QStringLiteral("e5")) + u' ' +

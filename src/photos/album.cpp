@@ -2,26 +2,16 @@
 
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
-#include "platform/jpegcodec.h"
 #include "platform/paths.h"
 
-#include <QBuffer>
 #include <QCollator>
 #include <QDir>
-#include <QImageReader>
-
-#include <QtEndian>
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 
 namespace album {
 
 namespace {
-
-constexpr qint64 kMaxPhotoBytes = qint64(1) << 30;
-constexpr qint64 kMaxPixels = jpegcodec::kMaxPixels;
 
 QString suffixOf(const QString& name)
 {
@@ -29,63 +19,7 @@ QString suffixOf(const QString& name)
     return dot < 0 ? QString() : name.mid(dot).toLower();
 }
 
-QImage load(const QString& path, QSize fit, QString* error, QSize* fullSize)
-{
-    QByteArray bytes;
-    bool missing = false;
-    const IoStatus s = atomicfile::readAll(path, &bytes, &missing, kMaxPhotoBytes);
-    const QString name = paths::fileNameOf(path);
-    if (missing || !s.ok()) {
-        *error = QStringLiteral("The photo ") + name + QStringLiteral(" cannot be read: ") +
-                 (missing ? QStringLiteral("the file is gone.") : s.text);
-        return QImage();
-    }
-    return decodePhoto(bytes, name, fit, error, fullSize);
-}
-
 } // namespace
-
-QImage decodePhoto(const QByteArray& bytes, const QString& name, QSize fit, QString* error, QSize* fullSize)
-{
-    if (bytes.isEmpty()) {
-        *error = QStringLiteral("The photo ") + name + QStringLiteral(" is an empty file.");
-        return QImage();
-    }
-    QString why;
-    QImage image;
-    if (bytes.startsWith("\xff\xd8")) {
-        image = jpegcodec::decodeToFit(bytes, fit, &why, fullSize);
-    } else {
-        QByteArray shared = bytes; // QBuffer wants a writable array; this one is only read
-        QBuffer buffer(&shared);
-        QImageReader reader(&buffer);
-        const QSize size = reader.size();
-        qint64 claimedW = size.width(), claimedH = size.height();
-        if (bytes.startsWith("BM") && bytes.size() >= 26) {
-            // The bitmap's own header says how large it claims to be, even where the reader gives up
-            // (a negative height only means the rows are stored top-down).
-            qint32 w = 0, h = 0;
-            memcpy(&w, bytes.constData() + 18, 4);
-            memcpy(&h, bytes.constData() + 22, 4);
-            claimedW = qFromLittleEndian(w);
-            claimedH = std::abs(qint64(qFromLittleEndian(h)));
-        }
-        if (fullSize)
-            *fullSize = size;
-        if (claimedW > 0 && claimedH > 0 && claimedW * claimedH > kMaxPixels)
-            why = QStringLiteral("its picture is %1 x %2 pixels, more than can be held")
-                      .arg(claimedW)
-                      .arg(claimedH);
-        else if (!reader.canRead() || !size.isValid())
-            why = QStringLiteral("it is not a picture this program can read");
-        else if (!reader.read(&image))
-            why = reader.errorString();
-    }
-    if (image.isNull())
-        *error = QStringLiteral("The photo ") + name + QStringLiteral(" cannot be shown: ") +
-                 (why.isEmpty() ? QStringLiteral("the file is damaged") : why) + u'.';
-    return image;
-}
 
 bool isPhotoName(const QString& name)
 {
@@ -141,16 +75,6 @@ IoStatus ensureComment(const QString& photoPath)
     if (paths::exists(commentPath(photoPath)))
         return {};
     return atomicfile::write(commentPath(photoPath), QByteArray());
-}
-
-QImage loadPhoto(const QString& path, QSize fit, QString* error, QSize* fullSize)
-{
-    return load(path, fit, error, fullSize);
-}
-
-QImage loadFullPhoto(const QString& path, QString* error)
-{
-    return load(path, QSize(), error, nullptr);
 }
 
 } // namespace album

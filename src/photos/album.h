@@ -2,7 +2,6 @@
 
 #include "platform/iostatus.h"
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -22,15 +21,5 @@ IoStatus readComment(const QString& photoPath, QString* text);
 IoStatus writeComment(const QString& photoPath, const QString& text);
 // Creates the empty comment file of a photo shown for the first time.
 IoStatus ensureComment(const QString& photoPath);
-
-// Reads a photo for showing within fit (a large JPEG is decoded at a reduced scale); *fullSize gets
-// its own size. A damaged file, an unknown format or a picture too large to hold gives a null image
-// and a message naming the file.
-QImage loadPhoto(const QString& path, QSize fit, QString* error, QSize* fullSize = nullptr);
-// The same from the file's bytes; name is used in the message.
-QImage decodePhoto(const QByteArray& bytes, const QString& name, QSize fit, QString* error,
-                   QSize* fullSize = nullptr);
-// The whole picture, for the web export.
-QImage loadFullPhoto(const QString& path, QString* error);
 
 } // namespace album

@@ -1,4 +1,5 @@
 #include "photos/photopanel.h"
+#include "platform/picturefile.h"
 
 #include "photos/album.h"
 #include "platform/paths.h"
@@ -177,7 +178,7 @@ bool PhotoPanel::showPhoto(int n)
     m_pending = false;
     QString error;
     // A large JPEG is decoded at the smallest scale that still covers the picture area.
-    const QImage image = album::loadPhoto(path, size().expandedTo(QSize(640, 480)), &error);
+    const QImage image = picturefile::read(path, size().expandedTo(QSize(640, 480)), &error);
     if (image.isNull()) {
         m_shown = false;
         Image4->clear();

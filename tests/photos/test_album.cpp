@@ -1,6 +1,7 @@
 #include "../support/tempprogramfolder.h"
 #include "photos/album.h"
 #include "platform/jpegcodec.h"
+#include "platform/picturefile.h"
 
 #include <gtest/gtest.h>
 
@@ -70,13 +71,14 @@ TEST(Album, PhotosThatCannotBeShownSaySoAndLargeOnesAreDecodedSmaller)
     QString error;
     QSize full;
     const QImage shown =
-        album::loadPhoto(pf.file(QStringLiteral("big.jpg")), QSize(1920, 1200), &error, &full);
+        picturefile::read(pf.file(QStringLiteral("big.jpg")), QSize(1920, 1200), &error, &full);
     EXPECT_EQ(full, QSize(4000, 3000));
     EXPECT_EQ(shown.size(), QSize(2000, 1500)) << "half scale still covers the panel";
-    EXPECT_EQ(album::loadFullPhoto(pf.file(QStringLiteral("big.jpg")), &error).size(), QSize(4000, 3000));
+    EXPECT_EQ(picturefile::read(pf.file(QStringLiteral("big.jpg")), QSize(), &error).size(),
+              QSize(4000, 3000));
 
     pf.write(QStringLiteral("bmp.jpg"), encoded(filled(30, 20, Qt::red), "BMP")); // a bitmap named .jpg
-    EXPECT_EQ(album::loadPhoto(pf.file(QStringLiteral("bmp.jpg")), QSize(), &error).size(), QSize(30, 20));
+    EXPECT_EQ(picturefile::read(pf.file(QStringLiteral("bmp.jpg")), QSize(), &error).size(), QSize(30, 20));
 
     struct Bad {
         const char* name;
@@ -94,14 +96,14 @@ TEST(Album, PhotosThatCannotBeShownSaySoAndLargeOnesAreDecodedSmaller)
         pf.write(QString::fromLatin1(bad.name), bad.bytes);
         error.clear();
         EXPECT_TRUE(
-            album::loadPhoto(pf.file(QString::fromLatin1(bad.name)), QSize(800, 600), &error).isNull())
+            picturefile::read(pf.file(QString::fromLatin1(bad.name)), QSize(800, 600), &error).isNull())
             << bad.name;
         EXPECT_TRUE(error.contains(QString::fromLatin1(bad.says))) << bad.name << ": " << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromLatin1(bad.name))) << "the message names the photo";
     }
     // A truncated JPEG shows what it holds.
     pf.write(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 2));
-    EXPECT_EQ(album::loadPhoto(pf.file(QStringLiteral("cut.jpg")), QSize(), &error).size(),
+    EXPECT_EQ(picturefile::read(pf.file(QStringLiteral("cut.jpg")), QSize(), &error).size(),
               QSize(4000, 3000));
 }
 

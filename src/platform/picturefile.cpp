@@ -1,0 +1,78 @@
+#include "platform/picturefile.h"
+
+#include "platform/atomicfile.h"
+#include "platform/jpegcodec.h"
+#include "platform/paths.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QtEndian>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace picturefile {
+
+namespace {
+
+constexpr qint64 kMaxPixels = jpegcodec::kMaxPixels;
+
+} // namespace
+
+QImage decode(const QByteArray& bytes, const QString& name, QSize fit, QString* error, QSize* fullSize)
+{
+    if (bytes.isEmpty()) {
+        *error = QStringLiteral("The picture ") + name + QStringLiteral(" is an empty file.");
+        return QImage();
+    }
+    QString why;
+    QImage image;
+    if (bytes.startsWith("\xff\xd8")) {
+        image = jpegcodec::decodeToFit(bytes, fit, &why, fullSize);
+    } else {
+        QByteArray shared = bytes; // QBuffer wants a writable array; this one is only read
+        QBuffer buffer(&shared);
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        qint64 claimedW = size.width(), claimedH = size.height();
+        if (bytes.startsWith("BM") && bytes.size() >= 26) {
+            // The bitmap's own header says how large it claims to be, even where the reader gives up
+            // (a negative height only means the rows are stored top-down).
+            qint32 w = 0, h = 0;
+            memcpy(&w, bytes.constData() + 18, 4);
+            memcpy(&h, bytes.constData() + 22, 4);
+            claimedW = qFromLittleEndian(w);
+            claimedH = std::abs(qint64(qFromLittleEndian(h)));
+        }
+        if (fullSize)
+            *fullSize = size;
+        if (claimedW > 0 && claimedH > 0 && claimedW * claimedH > kMaxPixels)
+            why = QStringLiteral("its picture is %1 x %2 pixels, more than can be held")
+                      .arg(claimedW)
+                      .arg(claimedH);
+        else if (!reader.canRead() || !size.isValid())
+            why = QStringLiteral("it is not a picture this program can read");
+        else if (!reader.read(&image))
+            why = reader.errorString();
+    }
+    if (image.isNull())
+        *error = QStringLiteral("The picture ") + name + QStringLiteral(" cannot be shown: ") +
+                 (why.isEmpty() ? QStringLiteral("the file is damaged") : why) + u'.';
+    return image;
+}
+
+QImage read(const QString& path, QSize fit, QString* error, QSize* fullSize)
+{
+    QByteArray bytes;
+    bool missing = false;
+    const IoStatus s = atomicfile::readAll(path, &bytes, &missing, kMaxFileBytes);
+    const QString name = paths::fileNameOf(path);
+    if (missing || !s.ok()) {
+        *error = QStringLiteral("The picture ") + name + QStringLiteral(" cannot be read: ") +
+                 (missing ? QStringLiteral("the file is gone.") : s.text);
+        return QImage();
+    }
+    return decode(bytes, name, fit, error, fullSize);
+}
+
+} // namespace picturefile
