@@ -93,6 +93,8 @@ public:
     void loadTree(const QString& group);
     void TreeView1Click(); // node selection
     void TreeView1Change();
+    // Makes node the selected node and runs node selection once (also when it already was).
+    void selectNode(QTreeWidgetItem* node);
     void TreeView1Collapsed(QTreeWidgetItem* node);
     void TreeView1Expanded(QTreeWidgetItem* node);
     void savecond(int mark, int expanded);
@@ -188,6 +190,7 @@ private:
     void buildGroupMenu();
     void buildTreeMenu();
     QString parentFolderOf(const QTreeWidgetItem* node) const;
+    QString nodeFolderOf(const QTreeWidgetItem* node) const;
     bool nameInTree(const QString& name) const;
     QString askNewNodeName(const QString& caption, bool trimEnd);
     void nodeLeft(QTreeWidgetItem* node);
@@ -202,6 +205,8 @@ private:
     void N19Click(); // Help: About
     void printPage();
     void showPage(QPushButton* button, const QString& page);
+    // The page editor with its toolbar, ruler and status bar in place of the photo page.
+    void showEditorArea(QPushButton* button);
     void showError(const QString& text);
     void updateEditCommands();
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -149,12 +149,7 @@ void TMainForm::Image3MouseDown(int slot, Qt::MouseButton)
         return;
     if (slot != selectedSlot || notesMode) {
         currentPageFile = QStringLiteral("description.rtf");
-        highlightPage(Button4);
-        Panel6->hide();
-        Panel2->show();
-        StandardToolBar->show();
-        RulerBar->show();
-        StatusBar->show();
+        showEditorArea(Button4);
         currentSlot = slot;
         const QString name = Frame11->entry(slot).name;
         showGroup(name, name);

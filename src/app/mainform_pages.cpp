@@ -78,10 +78,12 @@ void TMainForm::loadTree(const QString& group)
 QString TMainForm::selectedNodeFolder() const
 {
     const QTreeWidgetItem* node = TreeView1->currentItem();
-    if (!node)
-        return QString();
-    const QString parent = node->parent() ? node->parent()->text(0) : QString();
-    return collection::nodeFolder(m_programFolder, currentGroupName, parent, node->text(0));
+    return node ? nodeFolderOf(node) : QString();
+}
+
+QString TMainForm::nodeFolderOf(const QTreeWidgetItem* node) const
+{
+    return paths::join(parentFolderOf(node), node->text(0));
 }
 
 void TMainForm::TreeView1Change()
@@ -144,12 +146,17 @@ void TMainForm::writeCond(const QString& nodeFolder, int mark, int expanded)
                                                                    collection::plantRecordPath(nodeFolder)));
 }
 
-void TMainForm::TreeView1Collapsed(QTreeWidgetItem* node)
+void TMainForm::selectNode(QTreeWidgetItem* node)
 {
     if (TreeView1->currentItem() != node)
-        TreeView1->setCurrentItem(node); // runs node selection
+        TreeView1->setCurrentItem(node); // the change runs node selection
     else
         TreeView1Click();
+}
+
+void TMainForm::TreeView1Collapsed(QTreeWidgetItem* node)
+{
+    selectNode(node);
     savecond(collection::kFolderMark, 0);
 }
 
@@ -159,14 +166,10 @@ void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
         return;
     if (TreeView1->currentItem() && TreeView1->currentItem()->parent() == node) {
         // Opened to show a plant being selected inside it: the plant stays selected.
-        writeCond(collection::nodeFolder(m_programFolder, currentGroupName, QString(), node->text(0)),
-                  collection::kFolderMark, 1);
+        writeCond(nodeFolderOf(node), collection::kFolderMark, 1);
         return;
     }
-    if (TreeView1->currentItem() != node)
-        TreeView1->setCurrentItem(node);
-    else
-        TreeView1Click();
+    selectNode(node);
     savecond(collection::kFolderMark, 1);
 }
 
@@ -233,6 +236,11 @@ void TMainForm::showPage(QPushButton* button, const QString& page)
     currentPageFile = page;
     editorFileName = pagePath(selectedNodeFolder(), page);
     FileOpen();
+    showEditorArea(button);
+}
+
+void TMainForm::showEditorArea(QPushButton* button)
+{
     highlightPage(button);
     Panel6->hide();
     Panel2->show();

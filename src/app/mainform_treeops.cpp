@@ -301,7 +301,7 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
 
 bool TMainForm::moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine)
 {
-    const QString source = paths::join(parentFolderOf(node), node->text(0));
+    const QString source = nodeFolderOf(node);
     const plantops::MoveResult r = [&] {
         const BusyCursor busy;
         return plantops::moveNode(m_copier, source, target);
