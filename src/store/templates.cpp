@@ -54,14 +54,20 @@ IoStatus ensureTemplates(const QString& programFolder, const QString& group)
     }
     if (group.isEmpty())
         return {};
+    QDir().mkpath(groupFolder(programFolder, group));
+    copyMissingGroupTemplates(programFolder, group);
+    return {};
+}
+
+void copyMissingGroupTemplates(const QString& programFolder, const QString& group)
+{
+    const QString main = mainFolder(programFolder);
     const QString own = groupFolder(programFolder, group);
-    QDir().mkpath(own);
     for (const QStringView page : kPages) {
         const QString path = paths::fixed(own, page);
         if (!paths::exists(path))
             copyFile(paths::fixed(main, page), path); // tried again at the next call when it fails
     }
-    return {};
 }
 
 } // namespace templates

@@ -24,6 +24,9 @@ QString file(const QString& programFolder, const QString& group, QStringView pag
 // never touched.
 IoStatus ensureTemplates(const QString& programFolder, const QString& group);
 
+// Copies the collection-wide templates missing from group's set into it (its folder must exist).
+void copyMissingGroupTemplates(const QString& programFolder, const QString& group);
+
 // Copies a file over destination through a temporary file, so a failed copy leaves no half file.
 IoStatus copyFile(const QString& source, const QString& destination);
 

@@ -32,9 +32,7 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
             r.error = QStringLiteral("Cannot create ") + groupTemplates;
             return r;
         }
-        for (const QStringView page : templates::kPages)
-            templates::copyFile(templates::file(programFolder, QString(), page),
-                                paths::fixed(groupTemplates, page));
+        templates::copyMissingGroupTemplates(programFolder, group);
     }
 
     const bool empty = folder || isNotesGroup(group);
