@@ -507,7 +507,7 @@ void TMainForm::FormShow()
                         QStringLiteral("\rDefault settings are used and the file is left as it is."));
     // 5. The open and save dialogs start in the program folder (they take it as their directory).
     // 6-7. An untitled editor in Times New Roman 12 with the screen's fonts in the font box.
-    editorFileName = QStringLiteral("Untitled");
+    editorFileName = untitled();
     QTextCharFormat initial;
     initial.setFontFamilies({QStringLiteral("Times New Roman")});
     initial.setFontPointSize(12);
@@ -539,7 +539,7 @@ void TMainForm::FormShow()
     m_hintsRouted = true;
     // 17. The selected node's page stays shown: an emptied editor that still named the page would
     // let the next keystroke replace the whole page. With no page there is a new, empty document.
-    if (editorFileName == QStringLiteral("Untitled"))
+    if (editorFileName == untitled())
         FileNew();
     Editor->document()->setModified(false);
     if (Editor->isEnabled())

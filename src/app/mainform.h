@@ -69,7 +69,8 @@ public:
     QString rememberedGroupName;
     QString firstGroupName;
     QString currentPageFile;
-    QString editorFileName;
+    QString editorFileName; // untitled() when no document is loaded
+    static const QString& untitled();
     QString subPath;         // the parent folder's text for a node inside a folder, else empty
     bool folderFlag = false; // the selected node is a folder
     int groupCount = 0;

@@ -248,7 +248,7 @@ void TMainForm::deleteGroup()
     if (!groupops::removeGroup(m_programFolder, currentGroupName, m_messages, *m_sink).isEmpty()) {
         // The removed group's pages are no longer where the editor would write them.
         Editor->document()->setModified(false);
-        editorFileName = QStringLiteral("Untitled");
+        editorFileName = untitled();
     }
     selectedSlot = currentSlot = 1;
     buildGroupBar();

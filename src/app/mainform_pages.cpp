@@ -28,25 +28,11 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-namespace {
-
-const QString& untitled()
+const QString& TMainForm::untitled()
 {
     static const QString text = QStringLiteral("Untitled");
     return text;
 }
-
-QStringList droppedFiles(const QMimeData* data)
-{
-    QStringList files;
-    if (data && data->hasUrls())
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile())
-                files << url.toLocalFile();
-    return files;
-}
-
-} // namespace
 
 void TMainForm::showError(const QString& text)
 {
@@ -339,13 +325,13 @@ void TMainForm::filesDropped(const QStringList& files)
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* e)
 {
-    if (!droppedFiles(e->mimeData()).isEmpty())
+    if (!PageEditor::localFiles(e->mimeData()).isEmpty())
         e->acceptProposedAction();
 }
 
 void TMainForm::dropEvent(QDropEvent* e)
 {
-    const QStringList files = droppedFiles(e->mimeData());
+    const QStringList files = PageEditor::localFiles(e->mimeData());
     if (files.isEmpty())
         return;
     e->acceptProposedAction();

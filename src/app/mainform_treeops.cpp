@@ -221,7 +221,7 @@ void TMainForm::nodeLeft(QTreeWidgetItem* node)
     // The node's unsaved text has no home any more (it was saved when the menu opened).
     Editor->document()->setModified(false);
     showModifiedState(false);
-    editorFileName = QStringLiteral("Untitled");
+    editorFileName = untitled();
     delete node; // the tree selects another node, which runs node selection
     if (!TreeView1->currentItem() && TreeView1->topLevelItemCount() > 0)
         TreeView1->setCurrentItem(TreeView1->topLevelItem(0));

@@ -51,19 +51,15 @@ void PageEditor::newDocument()
     document()->setModified(false);
 }
 
-namespace {
-
-QStringList localFiles(const QMimeData* source)
+QStringList PageEditor::localFiles(const QMimeData* source)
 {
     QStringList files;
-    if (source->hasUrls())
+    if (source && source->hasUrls())
         for (const QUrl& url : source->urls())
             if (url.isLocalFile())
                 files << url.toLocalFile();
     return files;
 }
-
-} // namespace
 
 void PageEditor::dragEnterEvent(QDragEnterEvent* e)
 {

@@ -21,6 +21,8 @@ public:
     IoStatus saveDocument(const QString& path);
     // Empties the content: not modified, editable.
     void newDocument();
+    // The local files a drop carries (they are documents to open, not text to insert).
+    static QStringList localFiles(const QMimeData* source);
 
 Q_SIGNALS:
     // Local files dropped on the editor (they are documents to open, not text to insert).
