@@ -8,6 +8,7 @@
 #include "photos/album.h"
 #include "photos/webexport.h"
 #include "platform/atomicfile.h"
+#include "platform/bgrcolor.h"
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "tree/nodefiles.h"
@@ -37,14 +38,7 @@ void usage(QTextStream& err)
 
 QString colorText(int bgr)
 {
-    const int r = bgr & 0xFF;
-    const int g = (bgr >> 8) & 0xFF;
-    const int b = (bgr >> 16) & 0xFF;
-    return QStringLiteral("#%1%2%3")
-        .arg(r, 2, 16, QLatin1Char('0'))
-        .arg(g, 2, 16, QLatin1Char('0'))
-        .arg(b, 2, 16, QLatin1Char('0'))
-        .toUpper();
+    return bgrcolor::toColor(bgr).name().toUpper();
 }
 
 bool openCollection(const QString& programFolder, QTextStream& err)

@@ -8,6 +8,7 @@
 #include "groups/tform2.h"
 #include "groups/tframe1.h"
 #include "photos/photopanel.h"
+#include "platform/bgrcolor.h"
 #include "platform/messagesink.h"
 #include "platform/names.h"
 #include "platform/paths.h"
@@ -206,9 +207,8 @@ void TMainForm::changeGroup()
     if (p == groupops::kOwnPicture && !own.load(ownPicture))
         p = 1;
     pictureNumbers[static_cast<size_t>(currentSlot - 1)] = p;
-    const QColor base = TreeView1->palette().color(QPalette::Base);
     editor.preset(currentGroupName, p, p == groupops::kOwnPicture ? own : groupops::builtInPicture(p),
-                  base.red() | base.green() << 8 | base.blue() << 16);
+                  bgrcolor::fromColor(TreeView1->palette().color(QPalette::Base)));
     if (!FileSave())
         return;
     if (editor.exec() != QDialog::Accepted)
@@ -232,7 +232,7 @@ void TMainForm::changeGroup()
     reselectCurrentGroup();
     Label2->setText(currentGroupName);
     QPalette pal = TreeView1->palette();
-    pal.setColor(QPalette::Base, planttree::fromBgr(editor.color()));
+    pal.setColor(QPalette::Base, bgrcolor::toColor(editor.color()));
     TreeView1->setPalette(pal);
 }
 

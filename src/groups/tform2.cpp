@@ -2,6 +2,7 @@
 
 #include "groups/groupops.h"
 #include "groups/smoothresize.h"
+#include "platform/bgrcolor.h"
 #include "platform/names.h"
 #include "platform/picturefile.h"
 
@@ -34,11 +35,6 @@ QPushButton* button(const QString& name, const QString& text, int key, QWidget* 
     b->setGeometry(r);
     b->setAutoDefault(false); // Enter closes nothing
     return b;
-}
-
-QColor fromBgr(int c)
-{
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
 } // namespace
@@ -126,7 +122,7 @@ void TForm2::setColor(int color)
 {
     m_color = color & 0xFFFFFF;
     QPalette pal = Shape1->palette();
-    pal.setColor(QPalette::Window, fromBgr(m_color));
+    pal.setColor(QPalette::Window, bgrcolor::toColor(m_color));
     Shape1->setPalette(pal);
 }
 
@@ -165,10 +161,10 @@ void TForm2::chooseOwnPicture(const QString& path)
 
 void TForm2::chooseColor()
 {
-    const QColor c = QColorDialog::getColor(fromBgr(m_dialogColor), this, QString());
+    const QColor c = QColorDialog::getColor(bgrcolor::toColor(m_dialogColor), this, QString());
     if (!c.isValid())
         return;
-    m_dialogColor = c.red() | c.green() << 8 | c.blue() << 16;
+    m_dialogColor = bgrcolor::fromColor(c);
     setColor(m_dialogColor);
 }
 

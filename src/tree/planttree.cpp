@@ -1,5 +1,7 @@
 #include "tree/planttree.h"
 
+#include "platform/bgrcolor.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -130,16 +132,11 @@ int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b)
     return TreeView1Compare(x, y);
 }
 
-QColor fromBgr(int color)
-{
-    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
-}
-
 void fill(QTreeWidget* tree, const LoadedTree& loaded)
 {
     tree->clear();
     QPalette pal = tree->palette();
-    pal.setColor(QPalette::Base, fromBgr(loaded.color));
+    pal.setColor(QPalette::Base, bgrcolor::toColor(loaded.color));
     tree->setPalette(pal);
     QList<QTreeWidgetItem*> top;
     top.reserve(static_cast<qsizetype>(loaded.nodes.size()));

@@ -28,7 +28,4 @@ int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b);
 // the background in the group's colour (0x00BBGGRR).
 void fill(QTreeWidget* tree, const LoadedTree& loaded);
 
-// 0x00BBGGRR to a colour.
-QColor fromBgr(int color);
-
 } // namespace planttree
