@@ -59,10 +59,7 @@ void GroupPicture::mouseMoveEvent(QMouseEvent* e)
 
 void GroupPicture::dragEnterEvent(QDragEnterEvent* e)
 {
-    if (m_accepts && m_accepts(e->mimeData(), e->source()))
-        e->acceptProposedAction();
-    else
-        e->ignore();
+    dragMoveEvent(e); // entering is the first move over the picture
 }
 
 void GroupPicture::dragMoveEvent(QDragMoveEvent* e)

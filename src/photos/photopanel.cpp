@@ -105,8 +105,8 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     connect(Button9, &QPushButton::clicked, this, [this] {
         if (m_folder.isEmpty())
             return;
-        if (!Label3->text().isEmpty() && m_shown && Label3->text() != m_photos.value(m_index - 1))
-            openWithDesktop(Label3->text());
+        if (const QString web = webCopy(); !web.isEmpty())
+            openWithDesktop(web);
         else if (m_shown)
             openWithDesktop(shownPhotoPath());
     });
@@ -259,9 +259,8 @@ void PhotoPanel::deletePhoto()
         return;
     if (!m_sink.question(m_messages.text(QStringLiteral("q2"))))
         return;
-    const QString line = Label3->text();
-    if (!line.isEmpty() && m_shown && line != m_photos.value(m_index - 1)) {
-        QFile::remove(line); // the web copy noted in the file line
+    if (const QString web = webCopy(); !web.isEmpty()) {
+        QFile::remove(web);
     } else if (m_shown) {
         // The comment goes only with its photo.
         const QString photo = shownPhotoPath();
@@ -277,6 +276,12 @@ void PhotoPanel::showPicture(const QImage& picture)
 {
     m_image = picture;
     fit();
+}
+
+QString PhotoPanel::webCopy() const
+{
+    const QString line = Label3->text();
+    return m_shown && !line.isEmpty() && line != m_photos.value(m_index - 1) ? line : QString();
 }
 
 void PhotoPanel::noteWebCopy(const QString& path)

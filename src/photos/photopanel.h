@@ -51,6 +51,8 @@ public:
     void showPicture(const QImage& picture);
     // Notes the saved web copy in the file line; Edit and Delete then act on it.
     void noteWebCopy(const QString& path);
+    // The web copy the file line names, or empty when it names the shown photo.
+    QString webCopy() const;
 
     // The picture-file dialog and the desktop's default handler (tests replace them).
     std::function<QString()> choosePicture;
