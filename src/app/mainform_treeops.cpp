@@ -320,10 +320,10 @@ bool TMainForm::moveNodeTo(QTreeWidgetItem* node, const QString& target, const Q
         return false;
     }
     if (!r.leftBehind.isEmpty())
-        errorlog::WriteErrorLog(m_programFolder,
-                                QStringLiteral("Error msg: files that could not be moved are kept in ") +
-                                    r.leftBehind + QStringLiteral(" ((") + routine +
-                                    QStringLiteral(") args: ") + target + u')');
+        errorlog::WriteErrorLog(
+            m_programFolder,
+            QStringLiteral("Error msg: the node is at its target, and its original also stays in ") +
+                r.leftBehind + QStringLiteral(" ((") + routine + QStringLiteral(") args: ") + target + u')');
     return true;
 }
 

@@ -9,7 +9,7 @@ struct Default {
     const char* text;
 };
 
-// e1..q2, l1, s58 are the program's message keys; p1..p3 are about pages; n1..n7 explain a refused name ("%1"
+// e1..q2, l1, s58 are the program's message keys; p1..p3 are about pages; n1..n8 explain a refused name ("%1"
 // is the name).
 constexpr Default kDefaults[] = {
     {"e1", "Directory with name"},
@@ -35,6 +35,7 @@ constexpr Default kDefaults[] = {
            "common punctuation can)."},
     {"n6", "The name %1 must not contain any of < > : \" | ? *."},
     {"n7", "The name %1 is too long."},
+    {"n8", "The name %1 begins with \"!\"; the collection keeps such names for itself."},
 };
 
 } // namespace

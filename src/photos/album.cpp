@@ -77,4 +77,13 @@ IoStatus ensureComment(const QString& photoPath)
     return atomicfile::write(commentPath(photoPath), QByteArray());
 }
 
+IoStatus addPhoto(const QString& folder, const QString& file, const QString& comment)
+{
+    const QString target = paths::join(folder, paths::fileNameOf(file));
+    IoStatus s = atomicfile::copyNew(file, target);
+    if (s.ok())
+        s = writeComment(target, comment);
+    return s;
+}
+
 } // namespace album

@@ -19,6 +19,10 @@ QString commentPath(const QString& photoPath);
 IoStatus readComment(const QString& photoPath, QString* text);
 // Writes the comment through a temporary file; a failure leaves the old comment whole.
 IoStatus writeComment(const QString& photoPath, const QString& text);
+// Copies the photo file into folder under its own name, never over an existing file, and writes its
+// comment file. A photo that cannot be copied whole is not left behind.
+IoStatus addPhoto(const QString& folder, const QString& file, const QString& comment = QString());
+
 // Creates the empty comment file of a photo shown for the first time.
 IoStatus ensureComment(const QString& photoPath);
 

@@ -249,7 +249,10 @@ void PhotoPanel::addPhoto(const QString& file)
     const QString target = paths::join(m_folder, paths::fileNameOf(file));
     if (paths::exists(target))
         return; // a photo of that name is there already
-    QFile::copy(file, target);
+    const IoStatus s = album::addPhoto(m_folder, file);
+    if (!s.ok())
+        m_sink.warning(QStringLiteral("The photo could not be added as ") + target + QStringLiteral(": ") +
+                       s.text);
     Q_EMIT reselectNode();
 }
 

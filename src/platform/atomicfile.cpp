@@ -1,14 +1,19 @@
 #include "platform/atomicfile.h"
 
+#include "platform/sysio.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 IoStatus IoStatus::fromErrno(int err)
 {
@@ -73,11 +78,39 @@ IoStatus readAll(const QString& path, QByteArray* out, bool* missing, qint64 max
     return IoStatus::success();
 }
 
-IoStatus write(const QString& path, const QByteArray& data)
+QByteArray temporaryPattern(const QString& target)
+{
+    const QString folder = target.left(std::max<qsizetype>(target.lastIndexOf(u'/'), 0));
+    const QString name = target.mid(target.lastIndexOf(u'/') + 1);
+    return QFile::encodeName((folder.isEmpty() ? QString() : folder + u'/') + u'.' + name) + ".vdtmp-XXXXXX";
+}
+
+bool isLeftover(const QString& fileName)
+{
+    static const QRegularExpression ours(QStringLiteral("^\\..+\\.vdtmp-[A-Za-z0-9]{6}$"));
+    // Earlier versions saved through Qt, whose temporary files are the name and six characters.
+    static const QRegularExpression qts(
+        QStringLiteral("^(description\\.rtf|care\\.rtf|diary\\.rtf|plant\\.ini|group\\.ini|main\\.ini|"
+                       "errorlog\\.txt|.+\\.(jpg|bmp|gif)\\.txt)\\.[A-Za-z0-9]{6}$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return ours.match(fileName).hasMatch() || qts.match(fileName).hasMatch();
+}
+
+namespace {
+
+enum class Replace { Yes, No };
+
+// Puts the new content into the open temporary file; 0 or an errno.
+using Producer = std::function<int(int fd)>;
+
+IoStatus writeFile(const QString& path, const Producer& produce, Replace replace)
 {
     const QByteArray native = QFile::encodeName(path);
+    mode_t mode = 0666;
     struct stat st {};
     if (::stat(native.constData(), &st) == 0) {
+        if (replace == Replace::No)
+            return IoStatus::fromErrno(EEXIST);
         if (S_ISDIR(st.st_mode))
             return IoStatus::fromErrno(EISDIR);
         // A read-only file stays as the user made it, as it would on the collection's first home.
@@ -86,18 +119,90 @@ IoStatus write(const QString& path, const QByteArray& data)
             return IoStatus::fromErrno(EACCES);
         if (::access(native.constData(), W_OK) != 0)
             return IoStatus::fromErrno(errno == EROFS ? EROFS : EACCES);
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return IoStatus::failure(EIO, file.errorString());
-    if (file.write(data) != data.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return IoStatus::failure(ENOSPC, why);
+    QByteArray temp = temporaryPattern(path);
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return IoStatus::fromErrno(errno);
+    int err = 0;
+    err = produce(fd);
+    if (err == 0 && (::fchmod(fd, mode) != 0 || sysio::fsync(fd) != 0))
+        err = errno ? errno : EIO;
+    if (::close(fd) != 0 && err == 0)
+        err = errno ? errno : EIO;
+    if (err == 0) {
+        const int r = replace == Replace::Yes ? sysio::rename(temp.constData(), native.constData())
+                                              : sysio::renameNoReplace(temp.constData(), native.constData());
+        if (r != 0)
+            err = errno ? errno : EIO;
     }
-    if (!file.commit())
-        return IoStatus::failure(EIO, file.errorString());
+    if (err != 0) {
+        ::unlink(temp.constData());
+        return IoStatus::fromErrno(err);
+    }
+    // The new name must reach the disk too, or a crash could bring back the old file (or none).
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash > 0 && sysio::fsyncDir(native.left(slash).constData()) != 0)
+        return IoStatus::fromErrno(errno ? errno : EIO);
     return IoStatus::success();
+}
+
+Producer bytesOf(const QByteArray& data)
+{
+    return [&data](int fd) {
+        if (sysio::writeAll(fd, data.constData(), static_cast<size_t>(data.size())) < 0)
+            return errno ? errno : EIO;
+        return 0;
+    };
+}
+
+} // namespace
+
+IoStatus write(const QString& path, const QByteArray& data)
+{
+    return writeFile(path, bytesOf(data), Replace::Yes);
+}
+
+IoStatus writeNew(const QString& path, const QByteArray& data)
+{
+    return writeFile(path, bytesOf(data), Replace::No);
+}
+
+IoStatus copyNew(const QString& source, const QString& target)
+{
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return IoStatus::fromErrno(errno);
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno ? errno : EINVAL;
+        ::close(in);
+        return IoStatus::fromErrno(err);
+    }
+    const IoStatus s = writeFile(
+        target,
+        [in](int fd) {
+            std::vector<char> buffer(64 * 1024);
+            for (;;) {
+                const ssize_t n = ::read(in, buffer.data(), buffer.size());
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0)
+                    return errno;
+                if (n == 0)
+                    return 0;
+                if (sysio::writeAll(fd, buffer.data(), static_cast<size_t>(n)) < 0)
+                    return errno ? errno : EIO;
+            }
+        },
+        Replace::No);
+    ::close(in);
+    return s;
 }
 
 } // namespace atomicfile

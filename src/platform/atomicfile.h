@@ -12,8 +12,21 @@ namespace atomicfile {
 IoStatus readAll(const QString& path, QByteArray* out, bool* missing = nullptr,
                  qint64 maxBytes = 64 * 1024 * 1024);
 
-// Writes data to a temporary file in the same folder, flushes it to disk and renames it over path,
-// so a failed write leaves the old file whole. A read-only file or a folder in the way is refused.
+// Writes data to a temporary file in the same folder with every byte checked, flushes it to disk,
+// renames it over path and flushes the folder, so a failed write leaves the old file byte for byte as
+// it was and reports the system's own text. A read-only file or a folder in the way is refused.
 IoStatus write(const QString& path, const QByteArray& data);
+// The same for a file that must not exist yet: an existing path is refused (EEXIST), never replaced.
+IoStatus writeNew(const QString& path, const QByteArray& data);
+
+// Copies the file source to target, which must not exist yet, the same way: a copy that fails
+// part-way never stands under target's name.
+IoStatus copyNew(const QString& source, const QString& target);
+
+// The temporary name a write uses beside target: hidden, and recognisable as ours when a crash left it.
+QByteArray temporaryPattern(const QString& target);
+// Whether a file name is one of ours left by an interrupted write (ours now, or Qt's save files of
+// the collection's own files written by earlier versions).
+bool isLeftover(const QString& fileName);
 
 } // namespace atomicfile

@@ -1,5 +1,7 @@
 #include "platform/codepage.h"
 
+#include <QStringDecoder>
+
 #include <array>
 
 namespace cp1251 {
@@ -91,6 +93,17 @@ unsigned char byteOf(QChar c)
 {
     const int b = lookup(c.unicode());
     return static_cast<unsigned char>(b < 0 ? '?' : b);
+}
+
+QString utf8OrDecode(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decode(bytes);
 }
 
 } // namespace cp1251

@@ -15,4 +15,8 @@ bool canEncode(QStringView text);
 // The byte a character has in the code page, or '?' when it has none.
 unsigned char byteOf(QChar c);
 
+// Text from outside the collection (files given by the user): valid UTF-8 is UTF-8 (a byte-order
+// mark dropped), anything else is the collection's own code page.
+QString utf8OrDecode(QByteArrayView bytes);
+
 } // namespace cp1251

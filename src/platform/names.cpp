@@ -10,6 +10,9 @@ Problem check(QStringView name)
         return Problem::Empty;
     if (name == u"." || name == u"..")
         return Problem::DotName;
+    // Such a folder would never be listed again: the user's things would vanish with it.
+    if (name.startsWith(u'!'))
+        return Problem::Reserved;
     for (QChar c : name) {
         if (c == u'/' || c == u'\\')
             return Problem::Separator;
@@ -44,6 +47,8 @@ QString messageKey(Problem p)
         return QStringLiteral("n6");
     case Problem::TooLong:
         return QStringLiteral("n7");
+    case Problem::Reserved:
+        return QStringLiteral("n8");
     }
     return QString();
 }

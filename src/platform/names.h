@@ -17,6 +17,7 @@ enum class Problem {
     NotInCodePage, // a character Windows-1251 cannot hold
     ReservedChar,  // one of < > : " | ? * that the collection's other home, Windows, cannot hold
     TooLong,       // more than 255 bytes on disk
+    Reserved,      // begins with "!": the collection keeps such names for templates, notes and removed items
 };
 
 Problem check(QStringView name);

@@ -2,10 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QList>
 
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace paths {
 
@@ -85,6 +89,53 @@ bool exists(const QString& path)
 {
     struct stat st {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+bool isLink(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+namespace {
+
+bool removeNative(const QByteArray& path)
+{
+    struct stat st {};
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(path.constData()) == 0;
+    bool ok = true;
+    if (DIR* d = ::opendir(path.constData())) {
+        QList<QByteArray> names;
+        while (dirent* e = ::readdir(d))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                names << QByteArray(e->d_name);
+        ::closedir(d);
+        for (const QByteArray& n : names)
+            ok = removeNative(path + '/' + n) && ok;
+    }
+    return ::rmdir(path.constData()) == 0 && ok;
+}
+
+} // namespace
+
+bool removeTree(const QString& path)
+{
+    return removeNative(QFile::encodeName(path));
+}
+
+bool leavesRoot(const QString& root, const QString& folder)
+{
+    const QString realRoot = QFileInfo(root).canonicalFilePath();
+    const QString realFolder = QFileInfo(folder).canonicalFilePath();
+    const QString realParent = QFileInfo(parentOf(folder)).canonicalFilePath();
+    if (realRoot.isEmpty() || realFolder.isEmpty())
+        return false; // not there (yet): nothing to follow
+    if (!realFolder.startsWith(realRoot + u'/'))
+        return true;
+    return realParent == realFolder || realParent.startsWith(realFolder + u'/');
 }
 
 } // namespace paths

@@ -36,5 +36,14 @@ QStringList subdirectories(const QString& dir);
 
 bool isDir(const QString& path);
 bool exists(const QString& path);
+bool isLink(const QString& path);
+
+// Deletes path and everything below it without ever following a symbolic link: a link is removed as
+// a link, never what it points to. False (errno) when anything stayed.
+bool removeTree(const QString& path);
+
+// Whether folder, inside root, leads somewhere else through a symbolic link: out of root, or back to
+// one of its own parents (a loop). Such a folder may be shown but is never written into.
+bool leavesRoot(const QString& root, const QString& folder);
 
 } // namespace paths

@@ -1,6 +1,7 @@
 #include "platform/randomname.h"
 
 #include "platform/paths.h"
+#include "platform/sysio.h"
 
 #include <QFile>
 
@@ -14,10 +15,14 @@ namespace removedname {
 
 QString draw(const QString& parentDir, const QString& name)
 {
+    return drawWithStem(parentDir, QStringLiteral("!deleted_") + name + u'_');
+}
+
+QString drawWithStem(const QString& parentDir, const QString& stem)
+{
     std::mt19937 gen(static_cast<std::mt19937::result_type>(
         std::chrono::high_resolution_clock::now().time_since_epoch().count()));
     std::uniform_int_distribution<int> dist(0, 9998);
-    const QString stem = QStringLiteral("!deleted_") + name + u'_';
     // 9,999 draws find a free number unless nearly all are taken; then count up from 0 instead.
     for (int i = 0; i < 9999; ++i) {
         const QString candidate = stem + QString::number(dist(gen));
@@ -40,18 +45,9 @@ QString removeByRenaming(const QString& parentDir, const QString& name)
 
 bool renameNoReplace(const QString& source, const QString& target)
 {
-    const QByteArray from = QFile::encodeName(source);
-    const QByteArray to = QFile::encodeName(target);
     // A plain rename would silently replace an empty folder that appeared since the check.
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    if (paths::exists(target)) {
-        errno = EEXIST;
-        return false;
-    }
-    return std::rename(from.constData(), to.constData()) == 0;
+    return sysio::renameNoReplace(QFile::encodeName(source).constData(),
+                                  QFile::encodeName(target).constData()) == 0;
 }
 
 } // namespace removedname

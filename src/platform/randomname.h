@@ -9,6 +9,9 @@ namespace removedname {
 // The removed name for name inside parentDir, free at the time of the call.
 QString draw(const QString& parentDir, const QString& name);
 
+// stem + N, free in parentDir, N drawn the same way (for the program's own hidden working names).
+QString drawWithStem(const QString& parentDir, const QString& stem);
+
 // Renames parentDir/name to its removed name; returns the new path, or an empty string when the
 // rename failed (errno tells why).
 QString removeByRenaming(const QString& parentDir, const QString& name);

@@ -1,8 +1,10 @@
 #include "store/copyfolder.h"
 
+#include "platform/atomicfile.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 #include "platform/rounding.h"
+#include "platform/sysio.h"
 #include "store/errorlog.h"
 
 #include <QDir>
@@ -88,6 +90,7 @@ bool FileCopier::copyTree(const QString& from, const QString& to, bool deleteSou
     }
     gl_FromPath = src;
     gl_ToPath = dst;
+    copyAbort = false;
     CopyFolder(gl_FromPath, QStringLiteral("*.*"), deleteSource);
     return true;
 }
@@ -123,18 +126,22 @@ void FileCopier::copyFolderRecursive(const QString& folderIn, const QString& mas
             continue;
         const QString path = folder + name;
         // The entry's type comes with the listing on most file systems; ask only when it does not.
-        mode_t type = e->d_type == DT_REG ? S_IFREG : e->d_type == DT_DIR ? S_IFDIR : 0;
+        mode_t type = e->d_type == DT_REG   ? S_IFREG
+                      : e->d_type == DT_DIR ? S_IFDIR
+                      : e->d_type == DT_LNK ? S_IFLNK
+                                            : 0;
         if (type == 0) {
             struct stat st {};
             if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
                 continue;
-            // Follow a link to a file; never walk into a linked folder (it may lead back here).
-            if (S_ISLNK(st.st_mode) &&
-                (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)))
-                continue;
             type = st.st_mode & S_IFMT;
         }
-        if (S_ISREG(type)) {
+        if (S_ISLNK(type)) {
+            // A link stays a link: following it could copy, or delete, what lies outside the folder.
+            const bool copied = copyLink(path, gl_ToPath + relative + name);
+            if (deleteSource && copied)
+                ::unlink(QFile::encodeName(path).constData());
+        } else if (S_ISREG(type)) {
             const qint64 r = FCopyFile(path, gl_ToPath + relative + name);
             if (copyAbort)
                 return;
@@ -187,8 +194,7 @@ qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn
                 return fail(errno ? errno : EACCES);
             m_madeFolder = destFolder;
         }
-        temp = QFile::encodeName(paths::join(destFolder, QString(u'.' + paths::fileNameOf(destination)))) +
-               ".XXXXXX";
+        temp = atomicfile::temporaryPattern(destination);
         out.fd = ::mkostemp(temp.data(), O_CLOEXEC);
         if (out.fd < 0) {
             temp.clear();
@@ -221,11 +227,13 @@ qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
         if (::futimens(out.fd, times) != 0)
             return fail(errno);
+        if (sysio::fsync(out.fd) != 0)
+            return fail(errno);
         const int fd = out.fd;
         out.fd = -1;
         if (::close(fd) != 0)
             return fail(errno);
-        if (::rename(temp.constData(), dst.constData()) != 0)
+        if (sysio::rename(temp.constData(), dst.constData()) != 0)
             return fail(errno);
         temp.clear();
         return true;
@@ -285,18 +293,11 @@ qint64 FileCopier::CopyStream(int src, qint64 count, int* err)
             }
             got += r;
         }
-        qint64 put = 0;
-        while (put < n) {
-            const ssize_t w = ::write(m_dst, buffer + put, static_cast<size_t>(n - put));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0) {
-                *err = w < 0 ? errno : ENOSPC;
-                return result;
-            }
-            put += w;
-            m_written += w;
+        if (sysio::writeAll(m_dst, buffer, static_cast<size_t>(n)) < 0) {
+            *err = errno ? errno : ENOSPC;
+            return result;
         }
+        m_written += n;
         count -= n;
         if (conversion && progress.gaugeProgress)
             progress.gaugeProgress(gaugeMax -
@@ -306,6 +307,23 @@ qint64 FileCopier::CopyStream(int src, qint64 count, int* err)
             count = 0;
     }
     return result;
+}
+
+bool FileCopier::copyLink(const QString& source, const QString& destination)
+{
+    QByteArray target(4096, '\0');
+    const ssize_t n = ::readlink(QFile::encodeName(source).constData(), target.data(), target.size() - 1);
+    int err = 0;
+    if (n < 0)
+        err = errno;
+    else if (!QDir().mkpath(paths::parentOf(destination)))
+        err = errno ? errno : EACCES;
+    else if (::symlink(target.left(n).constData(), QFile::encodeName(destination).constData()) != 0)
+        err = errno;
+    if (err == 0)
+        return true;
+    reportFailure(err, source, destination);
+    return false;
 }
 
 void FileCopier::reportFailure(int err, const QString& source, const QString& destination)

@@ -31,7 +31,8 @@ public:
     // Roots of the current folder copy, each ending with "/"; set by the caller before CopyFolder.
     QString gl_FromPath;
     QString gl_ToPath;
-    // Stops copies at the next check; set here when the disk is full. Never cleared once set.
+    // Stops copies at the next check; set here when the disk is full, cleared when a new copy starts
+    // (the user may have made room since).
     bool copyAbort = false;
     // While set, copies rename the older layout's pages and drive the progress dialog.
     bool conversion = false;
@@ -44,15 +45,16 @@ public:
 
     // Copies every file matching mask in folder and, recursively, its subfolders to the same place
     // under gl_ToPath; with deleteSource each copied file is deleted and each emptied subfolder removed.
-    // The top folder itself is left for the caller.
+    // The top folder itself is left for the caller. A symbolic link is copied as a link (and with
+    // deleteSource removed as a link); what it points to is never copied or deleted.
     void CopyFolder(const QString& folder, const QString& mask, bool deleteSource);
     // Sets the roots and copies from into to. Refuses (false, lastErrorText) a copy into its own
     // source or one started while another copy runs.
     bool copyTree(const QString& from, const QString& to, bool deleteSource);
 
     // Copies one file; the number of bytes copied, or -1. The copy goes to a temporary file beside the
-    // destination and is renamed over it only when complete, so a failed copy never leaves a
-    // truncated destination in place of a good one.
+    // destination, reaches the disk, and is renamed over it only when complete, so a failed copy
+    // never leaves a truncated destination in place of a good one.
     qint64 FCopyFile(const QString& source, const QString& destination);
 
     static int progressDivisor(qint64 count);
@@ -62,6 +64,7 @@ private:
     // Copies count bytes (0: the whole source) from src to the open destination m_dst.
     qint64 CopyStream(int src, qint64 count, int* err);
     void reportFailure(int err, const QString& source, const QString& destination);
+    bool copyLink(const QString& source, const QString& destination);
     void pump();
 
     QString m_programFolder;

@@ -2,9 +2,11 @@
 
 #include "platform/paths.h"
 #include "platform/randomname.h"
+#include "platform/sysio.h"
 #include "store/copyfolder.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cerrno>
 #include <cstring>
@@ -38,32 +40,61 @@ QString removeNode(const QString& parentFolder, const QString& name)
 MoveResult moveNode(FileCopier& copier, const QString& source, const QString& target)
 {
     MoveResult r;
+    auto failWith = [&r](int err) {
+        r.error = QString::fromLocal8Bit(std::strerror(err));
+        return r;
+    };
     if (paths::exists(target)) {
         r.targetExists = true;
-        r.error = QString::fromLocal8Bit(std::strerror(EEXIST));
-        return r;
+        return failWith(EEXIST);
     }
-    if (!copier.copyTree(source, target, true)) {
-        r.error = copier.lastErrorText;
-        return r;
+    const QString sourceParent = paths::parentOf(source);
+    const QString targetParent = paths::parentOf(target);
+    if (!removedname::renameNoReplace(source, target)) {
+        const int err = errno;
+        if (err == EEXIST)
+            r.targetExists = true;
+        if (err != EXDEV)
+            return failWith(err);
+        // Another file system: copy to a hidden working name, then put it in place whole.
+        const QString part = paths::join(
+            targetParent, removedname::drawWithStem(targetParent, QStringLiteral("!vdpart_") +
+                                                                      paths::fileNameOf(target) + u'_'));
+        const int errorsBefore = copier.copyErrors;
+        const bool started = copier.copyTree(source, part, false);
+        QDir().mkpath(part); // a node that holds no file yet must still arrive
+        if (!started || copier.copyErrors != errorsBefore || copier.copyAbort) {
+            r.error = copier.lastErrorText.isEmpty() ? QString::fromLocal8Bit(std::strerror(EIO))
+                                                     : copier.lastErrorText;
+            paths::removeTree(part);
+            return r;
+        }
+        if (!removedname::renameNoReplace(part, target)) {
+            const int e = errno;
+            paths::removeTree(part);
+            r.targetExists = e == EEXIST;
+            return failWith(e);
+        }
+        // The node is whole at the target: now the source goes, hidden first so it never shows half.
+        const QString gone = paths::join(
+            sourceParent, removedname::drawWithStem(sourceParent, QStringLiteral("!vdgone_") +
+                                                                      paths::fileNameOf(source) + u'_'));
+        if (!removedname::renameNoReplace(source, gone)) {
+            r.moved = true;
+            r.leftBehind = source; // a whole copy stays at the source too
+            return r;
+        }
+        paths::removeTree(gone);
     }
-    // Folders that held no file are not made by the copy; the node itself must still arrive.
-    QDir().mkpath(target);
-    for (const QString& sub : paths::subdirectories(source))
-        QDir(source).rmdir(sub); // empty ones only; a folder that still holds files stays
-    if (QDir().rmdir(source)) {
-        r.moved = true;
-        return r;
-    }
-    const QString parent = paths::parentOf(source);
-    const QString hidden = removedname::removeByRenaming(parent, paths::fileNameOf(source));
-    if (hidden.isEmpty()) {
-        r.error = QString::fromLocal8Bit(std::strerror(errno));
-        return r;
-    }
+    sysio::fsyncDir(QFile::encodeName(targetParent).constData());
+    sysio::fsyncDir(QFile::encodeName(sourceParent).constData());
     r.moved = true;
-    r.leftBehind = hidden;
     return r;
+}
+
+bool isMoveLeftover(const QString& name)
+{
+    return name.startsWith(QLatin1String("!vdpart_")) || name.startsWith(QLatin1String("!vdgone_"));
 }
 
 } // namespace plantops

@@ -7,7 +7,7 @@
 class FileCopier;
 
 // What the tree's menu and drags do on disk. Nothing is ever deleted: a removed node's folder gets a
-// removed name; a moved folder is copied file by file and its source taken away only once empty.
+// removed name; a move is whole or nothing as the user sees it.
 namespace plantops {
 
 // The first of name, name + " 1", name + " 2", ... that names nothing in parentFolder.
@@ -26,9 +26,14 @@ struct MoveResult {
     QString error;      // what failed when nothing could be done
 };
 
-// Moves the folder source to target (which must not exist) through the copier with delete source.
-// A source that cannot be emptied is given a removed name. A folder without any file (never
-// selected) is made at the target, so it does not vanish from both places.
+// Moves the folder source to target (which must not exist). On one file system that is a single
+// rename. Across file systems the copier copies it to a hidden working name beside target, which is
+// renamed into place only when every file is there; only then is the source taken away (hidden
+// first, then deleted). A stop at any moment leaves the node whole in at least one place.
 MoveResult moveNode(FileCopier& copier, const QString& source, const QString& target);
+
+// Working names of an interrupted move, found at the next start: a part copy ("!vdpart_") is
+// incomplete and its source still whole; a hidden source ("!vdgone_") was already copied whole.
+bool isMoveLeftover(const QString& name);
 
 } // namespace plantops

@@ -1,6 +1,7 @@
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
+#include "platform/sysio.h"
 #include "store/inifile.h"
 #include "tree/planttree.h"
 
@@ -140,7 +141,8 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     form.PopupMenu1->hide();
 
     // The menu key opens the menu for the selected node too.
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), tree->viewport()->mapToGlobal(QPoint(5, 5)));
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                          tree->viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(tree->viewport(), &key);
     EXPECT_TRUE(form.PopupMenu1->isVisible());
     EXPECT_TRUE(enabled("N7"));
@@ -234,7 +236,7 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
     form.close();
 }
 
-TEST(TreeOps, AMoveThatFailsHalfWayLosesNothing)
+TEST(TreeOps, AMoveThatRunsOutOfRoomIsWholeOrNothing)
 {
     Collection c;
     TempProgramFolder& pf = c.pf;
@@ -243,24 +245,41 @@ TEST(TreeOps, AMoveThatFailsHalfWayLosesNothing)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.TreeView1->setCurrentItem(item(form.TreeView1, QStringLiteral("Tea")));
-    // Files larger than 100 KB cannot be written during the move.
+    const auto before = QDir(pf.file(QStringLiteral("MyPlants/Roses/Tea"))).entryList(QDir::Files);
+    // The target lies on another file system (so the move copies) where files larger than 100 KB
+    // cannot be written.
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     rlimit limit = old;
     limit.rlim_cur = 100000;
+    sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    form.N9Click(QStringLiteral("Cacti"));
+    form.N8->findChild<QAction*>(QStringLiteral("mgr2"))->trigger(); // Send to > Cacti
     setrlimit(RLIMIT_FSIZE, &old);
-    // What copied is in the target; what did not stays whole in the source under a removed name.
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Cacti/Tea/photo1.jpg")).size(), 3000);
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Cacti/Tea/big.jpg")));
-    const QStringList kept = removedEntries(pf, QStringLiteral("MyPlants/Roses"), QStringLiteral("Tea"));
-    ASSERT_EQ(kept.size(), 1);
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/") + kept[0] + QStringLiteral("/big.jpg")),
-              QByteArray(300000, 'b'));
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/") + kept[0] + QStringLiteral("/photo1.jpg")));
-    EXPECT_FALSE(c.sink.warnings.isEmpty()) << "the failing file was reported";
-    EXPECT_TRUE(pf.read(QStringLiteral("errorlog.txt")).contains(QFile::encodeName(kept[0])));
+    sysio::clearFaults();
+    // Nothing arrived, nothing is hidden: the plant is whole where it was, and still in the tree.
+    EXPECT_EQ(QDir(pf.file(QStringLiteral("MyPlants/Cacti")))
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("group.ini")});
+    EXPECT_EQ(QDir(pf.file(QStringLiteral("MyPlants/Roses/Tea"))).entryList(QDir::Files), before);
+    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Tea/big.jpg")), QByteArray(300000, 'b'));
+    EXPECT_TRUE(removedEntries(pf, QStringLiteral("MyPlants/Roses"), QStringLiteral("Tea")).isEmpty());
+    EXPECT_NE(item(form.TreeView1, QStringLiteral("Tea")), nullptr);
+    ASSERT_FALSE(c.sink.warnings.isEmpty()) << "the failing file was reported";
+    EXPECT_TRUE(c.sink.warnings.join(u' ').contains(QStringLiteral("File too large")))
+        << c.sink.warnings.join(u' ').toStdString();
+
+    // With room made, the next move goes through, across file systems too.
+    sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
+    form.TreeView1->setCurrentItem(item(form.TreeView1, QStringLiteral("Tea")));
+    form.N8->findChild<QAction*>(QStringLiteral("mgr2"))->trigger();
+    sysio::clearFaults();
+    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Cacti/Tea/big.jpg")), QByteArray(300000, 'b'));
+    EXPECT_EQ(QDir(pf.file(QStringLiteral("MyPlants/Cacti/Tea"))).entryList(QDir::Files), before);
+    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Tea")));
+    EXPECT_EQ(
+        QDir(pf.file(QStringLiteral("MyPlants/Roses"))).entryList({QStringLiteral("!vd*")}, QDir::AllEntries),
+        QStringList());
     form.close();
 }

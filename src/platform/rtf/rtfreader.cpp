@@ -16,6 +16,7 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -34,13 +35,58 @@ struct CharState {
     bool operator==(const CharState&) const = default;
 };
 
-enum class ListKind { None, Bullet, Decimal };
+enum class ListKind { None, Bullet, Decimal, LowerAlpha, UpperAlpha, LowerRoman, UpperRoman };
+
+QTextListFormat::Style listStyle(ListKind k)
+{
+    switch (k) {
+    case ListKind::Decimal:
+        return QTextListFormat::ListDecimal;
+    case ListKind::LowerAlpha:
+        return QTextListFormat::ListLowerAlpha;
+    case ListKind::UpperAlpha:
+        return QTextListFormat::ListUpperAlpha;
+    case ListKind::LowerRoman:
+        return QTextListFormat::ListLowerRoman;
+    case ListKind::UpperRoman:
+        return QTextListFormat::ListUpperRoman;
+    default:
+        return QTextListFormat::ListDisc;
+    }
+}
+
+// What a marker such as "2.", "b)", "iv." or a bullet character says about its list.
+ListKind markerKind(const QString& marker)
+{
+    if (marker.isEmpty())
+        return ListKind::Bullet;
+    const QChar c = marker[0];
+    if (c.isDigit())
+        return ListKind::Decimal;
+    if (c.isLetter() && c.unicode() < 0x80) {
+        QString letters;
+        for (QChar m : marker) {
+            if (!m.isLetter())
+                break;
+            letters += m;
+        }
+        const bool roman =
+            letters.size() > 1 &&
+            letters.toLower().count(u'i') + letters.toLower().count(u'v') + letters.toLower().count(u'x') ==
+                letters.size();
+        if (c.isLower())
+            return roman || letters == u"i" ? ListKind::LowerRoman : ListKind::LowerAlpha;
+        return roman || letters == u"I" ? ListKind::UpperRoman : ListKind::UpperAlpha;
+    }
+    return ListKind::Bullet;
+}
 
 struct ParState {
     Qt::Alignment align = Qt::AlignLeft;
     int fi = 0, li = 0, ri = 0, sb = 0, sa = 0; // twips
     std::vector<int> tabs;
     ListKind list = ListKind::None;
+    int level = -1; // \ilvl; -1 when the paragraph does not say
     bool inTable = false;
     bool operator==(const ParState&) const = default;
 };
@@ -127,9 +173,13 @@ private:
     QString m_fieldInstruction;
     // list markers read from \pntext or \listtext
     QString m_listText;
-    QTextList* m_list = nullptr;
-    ListKind m_listKind = ListKind::None;
-    int m_listIndent = 0;
+    // The open list of each level, outermost first, so an outer list numbers on after a nested one.
+    struct OpenList {
+        QTextList* list;
+        ListKind kind;
+        int li;
+    };
+    std::vector<OpenList> m_lists;
     // tables
     QTextTable* m_table = nullptr;
     int m_row = -1, m_col = 0;
@@ -303,24 +353,40 @@ void Reader::paragraph()
     enterCellIfNeeded();
     applyBlockFormat();
     ListKind kind = m_s.par.list;
-    if (kind != ListKind::None && m_markerKind != ListKind::None)
-        kind = m_markerKind; // the marker text shows whether the list is numbered
+    // The marker text shows whether the list is numbered; a numbered definition says how.
+    if (kind != ListKind::None && m_markerKind != ListKind::None &&
+        (kind == ListKind::Bullet || m_markerKind == ListKind::Bullet || m_markerKind == ListKind::Decimal))
+        kind = m_markerKind;
     m_markerKind = ListKind::None;
     if (kind != ListKind::None) {
-        const bool sameList = m_list && m_listKind == kind && m_listIndent == m_s.par.li;
-        if (sameList) {
-            m_list->add(m_cursor.block());
+        const int li = m_s.par.li;
+        size_t level = 0;
+        if (m_s.par.level >= 0) {
+            level = static_cast<size_t>(std::min(m_s.par.level, 8));
+        } else {
+            // Without a level the indent tells: deeper than the open list nests, shallower returns.
+            while (level < m_lists.size() && m_lists[level].li < li)
+                ++level;
+        }
+        if (level > m_lists.size())
+            level = m_lists.size();
+        m_lists.resize(std::min(m_lists.size(), level + 1), OpenList{nullptr, ListKind::None, 0});
+        if (level < m_lists.size() && m_lists[level].kind == kind) {
+            m_lists[level].list->add(m_cursor.block());
         } else {
             QTextListFormat lf;
-            lf.setStyle(kind == ListKind::Decimal ? QTextListFormat::ListDecimal : QTextListFormat::ListDisc);
-            m_list = m_cursor.createList(lf);
-            m_listKind = kind;
-            m_listIndent = m_s.par.li;
+            lf.setStyle(listStyle(kind));
+            lf.setIndent(static_cast<int>(level) + 1);
+            const OpenList open{m_cursor.createList(lf), kind, li};
+            if (level < m_lists.size())
+                m_lists[level] = open;
+            else
+                m_lists.push_back(open);
         }
     } else {
         if (QTextList* l = m_cursor.block().textList())
             l->remove(m_cursor.block());
-        m_list = nullptr;
+        m_lists.clear();
     }
     m_cursor.insertBlock(blockFormat(), charFormat());
     m_blockState = m_s.par;
@@ -491,8 +557,16 @@ void Reader::word(const RtfTokenizer::Token& t)
     if (m_s.dest == Dest::Skip)
         return;
     if (m_s.dest == Dest::ListDefinition) {
-        if (w == "pndec" || w == "pnucltr" || w == "pnlcltr" || w == "pnucrm" || w == "pnlcrm")
+        if (w == "pndec")
             m_pnKind = ListKind::Decimal;
+        else if (w == "pnlcltr")
+            m_pnKind = ListKind::LowerAlpha;
+        else if (w == "pnucltr")
+            m_pnKind = ListKind::UpperAlpha;
+        else if (w == "pnlcrm")
+            m_pnKind = ListKind::LowerRoman;
+        else if (w == "pnucrm")
+            m_pnKind = ListKind::UpperRoman;
         else if (w == "pnlvlblt")
             m_pnKind = ListKind::Bullet;
         return;
@@ -728,6 +802,8 @@ void Reader::word(const RtfTokenizer::Token& t)
     else if (w == "tx") {
         if (m_s.par.tabs.size() < 64)
             m_s.par.tabs.push_back(v);
+    } else if (w == "ilvl") {
+        m_s.par.level = std::clamp(v, 0, 8);
     } else if (w == "ls") {
         if (m_s.par.list == ListKind::None)
             m_s.par.list = ListKind::Bullet;
@@ -828,8 +904,7 @@ RtfReader::Result Reader::run()
                 m_s.par.list = m_pnKind;
             if (closed.dest == Dest::ListText && m_s.dest != Dest::ListText) {
                 const QString marker = m_listText.trimmed();
-                m_markerKind =
-                    !marker.isEmpty() && marker[0].isDigit() ? ListKind::Decimal : ListKind::Bullet;
+                m_markerKind = markerKind(marker);
             }
             if (!closed.ch.href.isEmpty() && m_s.ch.href.isEmpty() && closed.dest == Dest::Text)
                 m_fieldInstruction.clear();

@@ -16,6 +16,25 @@
 
 namespace {
 
+// The \pn word of a numbered list's style; empty for bullets.
+QByteArray listKindWord(QTextListFormat::Style style)
+{
+    switch (style) {
+    case QTextListFormat::ListDecimal:
+        return "pndec";
+    case QTextListFormat::ListLowerAlpha:
+        return "pnlcltr";
+    case QTextListFormat::ListUpperAlpha:
+        return "pnucltr";
+    case QTextListFormat::ListLowerRoman:
+        return "pnlcrm";
+    case QTextListFormat::ListUpperRoman:
+        return "pnucrm";
+    default:
+        return QByteArray();
+    }
+}
+
 int toTwips(qreal points)
 {
     return static_cast<int>(std::lround(points * 20));
@@ -150,12 +169,14 @@ void Writer::block(const QTextBlock& b, bool inTable)
     for (const QTextOption::Tab& t : bf.tabPositions())
         m_body += "\\tx" + QByteArray::number(toTwips(t.position));
     if (list) {
-        const bool numbered = list->format().style() == QTextListFormat::ListDecimal;
-        const QByteArray marker =
-            numbered ? QByteArray::number(list->itemNumber(b) + 1) + "." : QByteArray("\\'b7");
+        const QTextListFormat lf = list->format();
+        const QByteArray kind = listKindWord(lf.style());
+        if (lf.indent() > 1)
+            m_body += "\\ilvl" + QByteArray::number(std::min(lf.indent() - 1, 8));
+        const QByteArray marker = kind.isEmpty() ? QByteArray("\\'b7") : list->itemText(b).toLatin1();
         m_body += "{\\pntext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
-        m_body += numbered ? "{\\*\\pn\\pnlvlbody\\pndec\\pnstart1\\pnindent360{\\pntxta.}}"
-                           : "{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}";
+        m_body += kind.isEmpty() ? QByteArray("{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}")
+                                 : "{\\*\\pn\\pnlvlbody\\" + kind + "\\pnstart1\\pnindent360{\\pntxta.}}";
     }
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment frag = it.fragment();

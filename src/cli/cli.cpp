@@ -1,0 +1,182 @@
+#include "cli/cli.h"
+
+#include "cli/clicommon.h"
+#include "platform/singleinstance.h"
+
+#include <QDir>
+
+#include <functional>
+
+namespace {
+
+using Command = std::function<int(const cli::Args&, QTextStream&, QTextStream&)>;
+
+struct CommandInfo {
+    const char* name;
+    const char* synopsis; // the arguments after the name
+    const char* help;
+    const char* example;
+    int minArgs; // positional arguments, the program folder included where it is taken
+    int maxArgs;
+    bool programFolder; // the first argument is the program folder
+    bool writes;        // takes the single-instance lock
+    Command run;
+};
+
+const CommandInfo kCommands[] = {
+    {"groups", "PROGRAM_FOLDER", "Lists every group of the bar: slot, name, picture and colour.",
+     "verdarium-cli groups ~/Verdarium", 1, 1, true, false, cli::groups},
+    {"tree", "PROGRAM_FOLDER GROUP", "Shows a group's tree as the program shows it, with the marks.",
+     "verdarium-cli tree ~/Verdarium Succulents", 2, 2, true, false, cli::tree},
+    {"page", "PROGRAM_FOLDER GROUP NODE [description|care|diary] [--format txt|html|rtf]",
+     "Prints a page. txt (the default) is plain text with list markers, html the page as HTML, rtf\n"
+     "exactly the bytes the program would save for the page now.",
+     "verdarium-cli page ~/Verdarium Succulents Cacti/Opuntia care --format html > care.html", 3, 4, true,
+     false, cli::page},
+    {"resize", "IN.jpg|IN.bmp WIDTH HEIGHT OUT.bmp",
+     "Resamples a picture with the group pictures' resampler into a 24-bit bitmap.",
+     "verdarium-cli resize photo.jpg 70 65 small.bmp", 4, 4, false, false, cli::resize},
+    {"export-web", "PHOTO OUT.jpg", "Makes the web copy of a photo (400 pixels wide, under 49,500 bytes).",
+     "verdarium-cli export-web p1.jpg web.jpg", 2, 2, false, false, cli::exportWeb},
+    {"add", "PROGRAM_FOLDER GROUP NODE [--folder]",
+     "Adds a plant (its pages from the group's templates and its record), or with --folder a folder,\n"
+     "as the tree's menu does. A name the group's tree already has is refused.",
+     "verdarium-cli add ~/Verdarium Succulents Cacti/Opuntia", 3, 3, true, true, cli::add},
+    {"rename", "PROGRAM_FOLDER GROUP NODE NEWNAME",
+     "Renames a plant or folder; prints the name it got (\" 1\", \" 2\" ... is added when the name is "
+     "taken).",
+     "verdarium-cli rename ~/Verdarium Succulents Aloe \"Aloe vera\"", 4, 4, true, true, cli::rename},
+    {"remove", "PROGRAM_FOLDER GROUP NODE",
+     "Removes a plant, or a folder without plants, by giving it a removed name; prints that name.",
+     "verdarium-cli remove ~/Verdarium Succulents Aloe", 3, 3, true, true, cli::remove},
+    {"mark", "PROGRAM_FOLDER GROUP NODE none|ideal|urgent|replace|treat", "Sets a plant's condition mark.",
+     "verdarium-cli mark ~/Verdarium Succulents Aloe treat", 4, 4, true, true, cli::mark},
+    {"import-page", "PROGRAM_FOLDER GROUP NODE description|care|diary FILE",
+     "Replaces a page with a document: RTF, HTML (.html, .htm), Markdown (.md) or plain text (UTF-8 or\n"
+     "Windows-1251). FILE - reads standard input. The page is written as the program saves it.",
+     "verdarium-cli import-page ~/Verdarium Succulents Aloe care care.md", 5, 5, true, true, cli::importPage},
+    {"add-photo", "PROGRAM_FOLDER GROUP NODE FILE [COMMENT]",
+     "Copies a photo (JPEG, BMP or GIF) into a node's album under its own name, with its comment.",
+     "verdarium-cli add-photo ~/Verdarium Succulents Aloe ~/Pictures/aloe.jpg \"First flower\"", 4, 5, true,
+     true, cli::addPhoto},
+    {"move", "PROGRAM_FOLDER GROUP NODE GROUP2|GROUP2/FOLDER",
+     "Sends a plant or folder to another group, or a plant into a folder, as Send to and drops do.",
+     "verdarium-cli move ~/Verdarium Succulents Aloe \"Decoratively blossoming\"", 4, 4, true, true,
+     cli::move},
+    {"add-group", "PROGRAM_FOLDER NAME [--color N] [--picture N]",
+     "Adds a group; N of --color is 0x00BBGGRR in decimal (default 16777215, white), --picture 1..24.",
+     "verdarium-cli add-group ~/Verdarium Orchids --color 13434828 --picture 17", 2, 2, true, true,
+     cli::addGroup},
+};
+
+const CommandInfo* findCommand(const QString& name)
+{
+    for (const CommandInfo& c : kCommands)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+void usage(QTextStream& err)
+{
+    err << "usage: verdarium-cli COMMAND ARGUMENTS   (verdarium-cli COMMAND --help for more)\n";
+    for (const CommandInfo& c : kCommands)
+        err << "       verdarium-cli " << c.name << ' ' << c.synopsis << '\n';
+    err << "NODE is PLANT, FOLDER or FOLDER/PLANT. Writing commands refuse while My Verdarium runs.\n"
+           "Exit codes: 0 done, 1 refused or failed (one line on standard error), 2 wrong usage.\n";
+}
+
+void help(const CommandInfo& c, QTextStream& out)
+{
+    out << "verdarium-cli " << c.name << ' ' << c.synopsis << "\n\n"
+        << c.help << "\n\nExample:\n    " << c.example << '\n';
+    if (c.writes)
+        out << "\nIt refuses while My Verdarium runs (it takes the program's single-instance lock).\n";
+}
+
+int commandUsage(const CommandInfo& c, QTextStream& err, const QString& why = QString())
+{
+    if (!why.isEmpty())
+        err << "verdarium-cli: " << why << '\n';
+    err << "usage: verdarium-cli " << c.name << ' ' << c.synopsis << '\n';
+    return cli::kUsage;
+}
+
+// Reads the words after the command name; false (usage shown) when they do not fit it.
+bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextStream& err)
+{
+    QStringList positional;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& w = words[i];
+        auto value = [&](QString* v) {
+            if (i + 1 >= words.size())
+                return false;
+            *v = words[++i];
+            return true;
+        };
+        auto number = [&](std::optional<int>* n) {
+            QString v;
+            bool ok = false;
+            if (value(&v))
+                *n = v.toInt(&ok);
+            return ok;
+        };
+        const QString name = QLatin1String(c.name);
+        if (w == u"--folder" && name == u"add")
+            a->folder = true;
+        else if (w == u"--format" && name == u"page") {
+            if (!value(&a->format) || (a->format != u"txt" && a->format != u"html" && a->format != u"rtf"))
+                return commandUsage(c, err, QStringLiteral("--format takes txt, html or rtf")), false;
+        } else if (w == u"--color" && name == u"add-group") {
+            if (!number(&a->color) || *a->color < 0 || *a->color > 0xFFFFFF)
+                return commandUsage(c, err,
+                                    QStringLiteral("--color takes a whole number from 0 to 16777215")),
+                       false;
+        } else if (w == u"--picture" && name == u"add-group") {
+            if (!number(&a->picture) || *a->picture < 1 || *a->picture > 24)
+                return commandUsage(c, err, QStringLiteral("--picture takes a whole number from 1 to 24")),
+                       false;
+        } else if (w.startsWith(QLatin1String("--")) && w.size() > 2) {
+            return commandUsage(c, err, QStringLiteral("unknown option ") + w), false;
+        } else {
+            positional << w;
+        }
+    }
+    if (positional.size() < c.minArgs || positional.size() > c.maxArgs)
+        return commandUsage(c, err), false;
+    if (c.programFolder)
+        a->programFolder = QDir(positional.takeFirst()).absolutePath();
+    a->positional = positional;
+    return true;
+}
+
+} // namespace
+
+int runCli(const QStringList& args, QTextStream& out, QTextStream& err, const QString& lockPath)
+{
+    if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h" || args.first() == u"help") {
+        usage(args.isEmpty() ? err : out);
+        return args.isEmpty() ? cli::kUsage : cli::kDone;
+    }
+    const CommandInfo* c = findCommand(args.first());
+    if (!c) {
+        err << "verdarium-cli: no command \"" << args.first() << "\"\n";
+        usage(err);
+        return cli::kUsage;
+    }
+    const QStringList words = args.mid(1);
+    if (words.contains(QStringLiteral("--help")) || words.contains(QStringLiteral("-h"))) {
+        help(*c, out);
+        return cli::kDone;
+    }
+    cli::Args a;
+    if (!parse(*c, words, &a, err))
+        return cli::kUsage;
+    if (!c->writes)
+        return c->run(a, out, err);
+    // The window and a writing command never change the collection at the same time.
+    const SingleInstance lock(lockPath);
+    if (lock.anotherInstance())
+        return cli::fail(err, QStringLiteral("My Verdarium is running; close it first."));
+    return c->run(a, out, err);
+}
