@@ -10,6 +10,7 @@
 #include "store/collection.h"
 #include "store/errorlog.h"
 #include "store/inifile.h"
+#include "store/leftovers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -499,6 +500,8 @@ void TMainForm::FormShow()
     if (!QDir().mkpath(myPlants))
         m_sink->warning(QStringLiteral("Cannot create ") + myPlants +
                         QStringLiteral("\rThe collection cannot be saved until the folder can be written."));
+    // What a crash in the middle of a save or a move left behind goes first.
+    leftovers::clean(m_programFolder);
     // 4. main.ini stays open in memory until the close sequence.
     m_settingsFile = std::make_unique<IniFile>(paths::fixed(m_programFolder, paths::kMainIni));
     if (!m_settingsFile->readStatus().ok())

@@ -5,6 +5,7 @@
 #include "editor/editor.h"
 #include "editor/ruler.h"
 #include "photos/photopanel.h"
+#include "platform/atomicfile.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 #include "store/collection.h"
@@ -95,6 +96,13 @@ void TMainForm::TreeView1Click()
         const NodeFiles files =
             prepareNodeFiles(m_programFolder, currentGroupName, subPath, node->text(0), folderFlag);
         if (!files.ok()) {
+            // The node cannot be written into: nothing typed may seem to go there.
+            if (FileSave()) {
+                Editor->newDocument();
+                Editor->setReadOnly(true);
+                editorFileName = untitled();
+                showModifiedState(false);
+            }
             showError(files.error);
             return;
         }
@@ -264,7 +272,9 @@ void TMainForm::Button6Click()
 
 bool TMainForm::FileSave()
 {
-    if (editorFileName == untitled() || editorFileName.isEmpty() || !Editor->document()->isModified())
+    // A read-only page is one that could not be read or cannot be written: nothing goes over it.
+    if (editorFileName == untitled() || editorFileName.isEmpty() || !Editor->document()->isModified() ||
+        Editor->isReadOnly())
         return true;
     const IoStatus s = Editor->saveDocument(editorFileName);
     if (!s.ok()) {
@@ -279,7 +289,11 @@ bool TMainForm::FileOpen()
 {
     if (!loadDocumentIntoEditor(editorFileName))
         return false;
-    Editor->setReadOnly(false);
+    // Typing that could never be saved is not taken: a read-only file or folder shows read-only.
+    const bool writable = atomicfile::canReplace(editorFileName);
+    Editor->setReadOnly(!writable);
+    if (!writable)
+        StatusBar->showMessage(m_messages.textWithName(QStringLiteral("r1"), editorFileName));
     return true;
 }
 
@@ -292,6 +306,7 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
         // written over a file that could not be read.
         Editor->newDocument();
         Editor->setReadOnly(true);
+        editorFileName = untitled();
         showModifiedState(false);
         showError(s.text);
         return false;

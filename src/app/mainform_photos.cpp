@@ -27,7 +27,7 @@ void TMainForm::Button12Click()
         return;
     }
     auto fail = [this](const QString& why) {
-        m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + why);
+        m_sink->warning(m_messages.text(QStringLiteral("w1")) + u' ' + why);
     };
     QString error;
     // The whole picture, not the reduced one the panel shows.

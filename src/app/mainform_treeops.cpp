@@ -283,8 +283,12 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
     const QString parent = parentFolderOf(node);
     const QString name = plantops::renameNode(parent, from, text);
     if (name.isEmpty()) {
+        // "Probably the name exists" only when it does; anything else says what the system said.
+        const QString why = errno == EEXIST ? m_messages.text(QStringLiteral("e7"))
+                                            : m_messages.text(QStringLiteral("e3")) + u' ' + text +
+                                                  QStringLiteral(": ") + systemText();
         keep();
-        showError(m_messages.text(QStringLiteral("e7")));
+        showError(why);
         return;
     }
     {

@@ -27,6 +27,8 @@ constexpr Default kDefaults[] = {
     {"p2", "The page %1 is damaged; what could be read is shown. Before it is saved, the file as it was is "
            "kept beside it as %1.damaged."},
     {"p3", "The template %1 could not be opened with the desktop's program for rich text."},
+    {"w1", "The web copy could not be made:"},
+    {"r1", "Nothing can be saved in %1, so its pages are shown read-only."},
     {"n1", "The name is empty."},
     {"n2", "The name %1 is not allowed."},
     {"n3", "The name %1 must not contain \"/\" or \"\\\"."},

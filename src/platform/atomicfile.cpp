@@ -163,6 +163,18 @@ Producer bytesOf(const QByteArray& data)
 
 } // namespace
 
+bool canReplace(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? native.left(slash) : QByteArray(".");
+    struct stat st {};
+    if (::stat(native.constData(), &st) == 0 &&
+        ((st.st_mode & 0222) == 0 || ::access(native.constData(), W_OK) != 0))
+        return false;
+    return ::access(folder.constData(), W_OK) == 0;
+}
+
 IoStatus write(const QString& path, const QByteArray& data)
 {
     return writeFile(path, bytesOf(data), Replace::Yes);

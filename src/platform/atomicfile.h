@@ -23,6 +23,9 @@ IoStatus writeNew(const QString& path, const QByteArray& data);
 // part-way never stands under target's name.
 IoStatus copyNew(const QString& source, const QString& target);
 
+// Whether write(path) could replace path: the file (when it exists) and its folder are writable.
+bool canReplace(const QString& path);
+
 // The temporary name a write uses beside target: hidden, and recognisable as ours when a crash left it.
 QByteArray temporaryPattern(const QString& target);
 // Whether a file name is one of ours left by an interrupted write (ours now, or Qt's save files of

@@ -16,10 +16,13 @@ QString plantRecordPath(const QString& nodeFolder);
 QString nodeFolder(const QString& programFolder, const QString& group, const QString& parentFolder,
                    const QString& node);
 
-// A name beginning with "!" is reserved (templates, notes, removed items) and never listed.
+// A name beginning with "!" is reserved (templates, notes, removed items) and never listed; nor is
+// a folder that only bears a record's name.
 inline bool isListed(const QString& name)
 {
-    return !name.isEmpty() && !name.startsWith(u'!') && name != u"." && name != u"..";
+    return !name.isEmpty() && !name.startsWith(u'!') && name != u"." && name != u".." &&
+           name.compare(u"group.ini", Qt::CaseInsensitive) != 0 &&
+           name.compare(u"plant.ini", Qt::CaseInsensitive) != 0;
 }
 
 // Group record group.ini, section Group.

@@ -3,6 +3,8 @@
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // Trimming as the records were always trimmed: every character up to and including blank goes.
@@ -46,6 +48,10 @@ IniFile IniFile::fromBytes(const QString& path, const QByteArray& bytes)
 void IniFile::parse(const QByteArray& bytes)
 {
     const QString text = cp1251::decode(bytes);
+    bool junk = false;
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\r' && c != '\n')
+            junk = true;
     Section* current = nullptr;
     qsizetype start = 0;
     while (start <= text.size()) {
@@ -65,11 +71,14 @@ void IniFile::parse(const QByteArray& bytes)
             }
             continue;
         }
-        if (!current)
-            continue; // lines before the first section are not part of any record
+        if (!current) {
+            junk = true; // lines before the first section are not part of any record
+            continue;
+        }
         const qsizetype eq = line.indexOf(u'=');
         Entry entry;
         if (eq < 0) {
+            junk = true;
             entry.key = line.toString();
         } else {
             entry.key = trimmed(line.left(eq)).toString();
@@ -77,6 +86,8 @@ void IniFile::parse(const QByteArray& bytes)
         }
         current->entries.push_back(std::move(entry));
     }
+    if (junk)
+        m_original = bytes.isNull() ? QByteArray("") : bytes;
 }
 
 const IniFile::Section* IniFile::findSection(QStringView name) const
@@ -243,5 +254,13 @@ IoStatus IniFile::updateFile() const
 {
     if (!m_readStatus.ok())
         return m_readStatus;
+    if (damaged()) {
+        const QString kept = m_path + QStringLiteral(".damaged");
+        if (!QFileInfo::exists(kept)) {
+            const IoStatus s = atomicfile::writeNew(kept, m_original);
+            if (!s.ok())
+                return s;
+        }
+    }
     return atomicfile::write(m_path, serialize());
 }

@@ -19,6 +19,9 @@ public:
     // Why the file could not be read; ok for a file that is missing (it reads as empty).
     const IoStatus& readStatus() const { return m_readStatus; }
     bool existed() const { return m_existed; }
+    // The file held bytes no record holds (NUL bytes, lines that are neither sections, entries nor
+    // comments): the first flush keeps it beside itself as NAME.damaged.
+    bool damaged() const { return !m_original.isNull(); }
 
     QString readString(QStringView section, QStringView key, const QString& def) const;
     // Decimal, or hexadecimal with a leading "$" or "0x"; anything else gives def.
@@ -36,7 +39,8 @@ public:
     // The bytes a flush writes: every section, its entries, one empty line; CR LF line ends.
     QByteArray serialize() const;
     // Writes the file through a temporary file and a rename. A file that could not be read is not
-    // overwritten, so a damaged or unreadable record is never replaced by an empty one.
+    // overwritten, so an unreadable record is never replaced by an empty one; a damaged one is kept
+    // beside itself (once) before it is replaced.
     IoStatus updateFile() const;
 
     static bool parseInteger(QStringView text, int* value);
@@ -59,5 +63,6 @@ private:
     QString m_path;
     IoStatus m_readStatus;
     bool m_existed = false;
+    QByteArray m_original; // the bytes of a damaged file; null when the file was sound
     std::vector<Section> m_sections;
 };

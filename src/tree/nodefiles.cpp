@@ -23,6 +23,13 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
 {
     NodeFiles r;
     r.nodeFolder = collection::nodeFolder(programFolder, group, parent, node);
+    // A node folder that is a link out of its group, or back to one of its own parents, is shown but
+    // never written into: pages made there would land somewhere else.
+    if (paths::leavesRoot(collection::groupFolder(programFolder, group), r.nodeFolder)) {
+        r.error = r.nodeFolder + QStringLiteral(" is a link that leads out of its group or back into it; it "
+                                                "is shown, but nothing is written into it.");
+        return r;
+    }
     templates::ensureTemplates(programFolder, group);
 
     // The group's own templates, made from the collection-wide ones the first time.

@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace plantops {
 
@@ -56,6 +57,16 @@ MoveResult moveNode(FileCopier& copier, const QString& source, const QString& ta
             r.targetExists = true;
         if (err != EXDEV)
             return failWith(err);
+        if (paths::isLink(source)) {
+            // A node that is a link moves as the link; what it points to stays where it is.
+            QByteArray to(4096, '\0');
+            const ssize_t n = ::readlink(QFile::encodeName(source).constData(), to.data(), to.size() - 1);
+            if (n < 0 || ::symlink(to.left(n).constData(), QFile::encodeName(target).constData()) != 0)
+                return failWith(errno);
+            ::unlink(QFile::encodeName(source).constData());
+            r.moved = true;
+            return r;
+        }
         // Another file system: copy to a hidden working name, then put it in place whole.
         const QString part = paths::join(
             targetParent, removedname::drawWithStem(targetParent, QStringLiteral("!vdpart_") +
@@ -90,11 +101,6 @@ MoveResult moveNode(FileCopier& copier, const QString& source, const QString& ta
     sysio::fsyncDir(QFile::encodeName(sourceParent).constData());
     r.moved = true;
     return r;
-}
-
-bool isMoveLeftover(const QString& name)
-{
-    return name.startsWith(QLatin1String("!vdpart_")) || name.startsWith(QLatin1String("!vdgone_"));
 }
 
 } // namespace plantops

@@ -32,8 +32,4 @@ struct MoveResult {
 // first, then deleted). A stop at any moment leaves the node whole in at least one place.
 MoveResult moveNode(FileCopier& copier, const QString& source, const QString& target);
 
-// Working names of an interrupted move, found at the next start: a part copy ("!vdpart_") is
-// incomplete and its source still whole; a hidden source ("!vdgone_") was already copied whole.
-bool isMoveLeftover(const QString& name);
-
 } // namespace plantops
