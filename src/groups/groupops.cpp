@@ -52,7 +52,8 @@ bool createGroupOnDisk(const QString& programFolder, const QString& name, int co
                        const MessageTable& messages, MessageSink& sink)
 {
     const QString folder = collection::groupFolder(programFolder, name);
-    if (!paths::isDir(folder) && !QDir().mkdir(folder)) {
+    const bool made = !paths::isDir(folder);
+    if (made && !QDir().mkdir(folder)) {
         const int err = errno;
         sink.warning(messages.text(QStringLiteral("e8")) + u' ' + folder);
         errorlog::WriteErrorLog(programFolder,
@@ -60,9 +61,16 @@ bool createGroupOnDisk(const QString& programFolder, const QString& name, int co
         return false;
     }
     const IoStatus s = writeRecord(folder, color, picture);
-    if (!s.ok())
+    if (!s.ok()) {
         errorlog::WriteErrorLog(programFolder, errorlog::message(s.text, QStringLiteral("creategroup"),
                                                                  collection::groupRecordPath(folder)));
+        // A group without its record is not what the user asked for (a full disk, most often): say
+        // so, and take back the empty folder this call made.
+        sink.warning(messages.text(QStringLiteral("e8")) + u' ' + folder + QStringLiteral(": ") + s.text);
+        if (made)
+            QDir().rmdir(folder);
+        return false;
+    }
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QFile>
 
 #include <algorithm>
 
@@ -81,8 +82,11 @@ IoStatus addPhoto(const QString& folder, const QString& file, const QString& com
 {
     const QString target = paths::join(folder, paths::fileNameOf(file));
     IoStatus s = atomicfile::copyNew(file, target);
-    if (s.ok())
+    if (s.ok()) {
         s = writeComment(target, comment);
+        if (!s.ok())
+            QFile::remove(target); // a photo is added with its comment, or not at all
+    }
     return s;
 }
 
