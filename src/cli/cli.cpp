@@ -2,6 +2,7 @@
 
 #include "cli/clicommon.h"
 #include "platform/singleinstance.h"
+#include "store/leftovers.h"
 
 #include <QDir>
 
@@ -178,5 +179,8 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err, const QS
     const SingleInstance lock(lockPath);
     if (lock.anotherInstance())
         return cli::fail(err, QStringLiteral("My Verdarium is running; close it first."));
+    // A start like the window's: what a killed save or move left behind goes first.
+    if (c->programFolder)
+        leftovers::clean(a.programFolder);
     return c->run(a, out, err);
 }
