@@ -232,7 +232,7 @@ void TMainForm::buildRegions()
     m_modifiedPanel->setFixedWidth(60);
     m_modifiedPanel->setAlignment(Qt::AlignCenter);
     m_thirdPanel = new QLabel(StatusBar);
-    m_thirdPanel->setFixedWidth(50);
+    m_thirdPanel->setFixedWidth(80);
     for (QLabel* l : {m_caretPanel, m_modifiedPanel, m_thirdPanel}) {
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
@@ -307,6 +307,8 @@ void TMainForm::buildToolBar()
         a->setStatusTip(tip);
         a->setToolTip(tip);
         connect(a, &QAction::triggered, this, [this, apply](bool on) {
+            if (Editor->isReadOnly())
+                return; // a page that could not be read, or cannot be written, is never changed
             QTextCharFormat f;
             apply(f, on);
             Editor->mergeCurrentCharFormat(f);
@@ -339,7 +341,10 @@ void TMainForm::buildToolBar()
         a->setObjectName(name);
         a->setStatusTip(tip);
         a->setToolTip(tip);
-        connect(a, &QAction::triggered, this, [this, al] { Editor->setAlignment(al); });
+        connect(a, &QAction::triggered, this, [this, al] {
+            if (!Editor->isReadOnly())
+                Editor->setAlignment(al);
+        });
         return a;
     };
     alignAction(QStringLiteral("LeftAlign"), QStringLiteral("\u2261L"), QStringLiteral("Align left"),
@@ -352,6 +357,8 @@ void TMainForm::buildToolBar()
                               QStringLiteral("Justify"), Qt::AlignJustify);
 
     connect(m_fontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
+        if (Editor->isReadOnly())
+            return;
         QTextCharFormat f;
         f.setFontFamilies({font.family()});
         Editor->mergeCurrentCharFormat(f);
@@ -359,7 +366,7 @@ void TMainForm::buildToolBar()
     connect(m_fontSize, &QComboBox::textActivated, this, [this](const QString& text) {
         bool ok = false;
         const double size = text.toDouble(&ok);
-        if (ok && size > 0 && size <= 1638) {
+        if (ok && size > 0 && size <= 1638 && !Editor->isReadOnly()) {
             QTextCharFormat f;
             f.setFontPointSize(size);
             Editor->mergeCurrentCharFormat(f);
@@ -542,7 +549,7 @@ void TMainForm::FormShow()
     m_hintsRouted = true;
     // 17. The selected node's page stays shown: an emptied editor that still named the page would
     // let the next keystroke replace the whole page. With no page there is a new, empty document.
-    if (editorFileName == untitled())
+    if (editorFileName == untitled() && !Editor->isReadOnly())
         FileNew();
     Editor->document()->setModified(false);
     if (Editor->isEnabled())

@@ -89,6 +89,8 @@ public:
     static int minimumStartWidth() { return kPageBarContentRight + kPageAreaLeft + 110; }
 
     void showModifiedState(bool modified);
+    // The status bar's third panel says when the page on show cannot be changed.
+    void showReadOnlyState(bool readOnly);
 
     // The plant tree.
     void loadTree(const QString& group);

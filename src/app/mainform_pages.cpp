@@ -102,6 +102,7 @@ void TMainForm::TreeView1Click()
                 Editor->setReadOnly(true);
                 editorFileName = untitled();
                 showModifiedState(false);
+                showReadOnlyState(true);
             }
             showError(files.error);
             return;
@@ -292,9 +293,15 @@ bool TMainForm::FileOpen()
     // Typing that could never be saved is not taken: a read-only file or folder shows read-only.
     const bool writable = atomicfile::canReplace(editorFileName);
     Editor->setReadOnly(!writable);
-    if (!writable)
-        StatusBar->showMessage(m_messages.textWithName(QStringLiteral("r1"), editorFileName));
+    showReadOnlyState(!writable);
     return true;
+}
+
+void TMainForm::showReadOnlyState(bool readOnly)
+{
+    m_thirdPanel->setText(readOnly ? m_messages.text(QStringLiteral("r2")) : QString());
+    m_thirdPanel->setToolTip(readOnly ? m_messages.textWithName(QStringLiteral("r1"), editorFileName)
+                                      : QString());
 }
 
 bool TMainForm::loadDocumentIntoEditor(const QString& path)
@@ -308,6 +315,7 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
         Editor->setReadOnly(true);
         editorFileName = untitled();
         showModifiedState(false);
+        showReadOnlyState(true);
         showError(s.text);
         return false;
     }

@@ -29,6 +29,7 @@ constexpr Default kDefaults[] = {
     {"p3", "The template %1 could not be opened with the desktop's program for rich text."},
     {"w1", "The web copy could not be made:"},
     {"r1", "Nothing can be saved in %1, so its pages are shown read-only."},
+    {"r2", "Read-only"},
     {"n1", "The name is empty."},
     {"n2", "The name %1 is not allowed."},
     {"n3", "The name %1 must not contain \"/\" or \"\\\"."},

@@ -42,3 +42,9 @@ void SmallDisk::fill() const
     }
     ::close(fd);
 }
+
+bool SmallDisk::makeReadOnly() const
+{
+    return m_mounted && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs",
+                                MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}

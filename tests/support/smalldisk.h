@@ -18,6 +18,8 @@ public:
     QString path() const { return m_dir.path() + u'/'; }
     // Fills the disk with one file until nothing more fits.
     void fill() const;
+    // Mounts it again read-only, as a write-protected medium is.
+    bool makeReadOnly() const;
 
 private:
     QTemporaryDir m_dir;
