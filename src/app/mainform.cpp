@@ -200,6 +200,7 @@ void TMainForm::buildRegions()
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button5Click);
     connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
     connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     Image1 = new QLabel(Panel3);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(bannerPixmap());

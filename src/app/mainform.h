@@ -137,6 +137,7 @@ public:
     void Button5Click();
     void Button7Click();
     void Button6Click();
+    void BitBtn1Click(); // the notes group
     // Writes the page back when it is modified and has a file; false (with the error shown) when
     // the write failed, the page then stays modified.
     bool FileSave();

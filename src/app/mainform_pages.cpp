@@ -3,6 +3,7 @@
 #include "app/mainform.h"
 
 #include "editor/editor.h"
+#include "editor/notes.h"
 #include "editor/ruler.h"
 #include "photos/photopanel.h"
 #include "platform/atomicfile.h"
@@ -51,6 +52,9 @@ void TMainForm::loadTree(const QString& group)
     if (loaded.group != group)
         currentGroupName = loaded.group;
     planttree::fill(TreeView1, loaded);
+    planttree::setEmptyHint(
+        TreeView1,
+        m_messages.text(isNotesGroup(currentGroupName) ? QStringLiteral("h2") : QStringLiteral("h1")));
     Label2->setText(loaded.heading);
     if (TreeView1->topLevelItemCount() > 0)
         TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
@@ -242,6 +246,21 @@ void TMainForm::showEditorArea(QPushButton* button)
     StandardToolBar->show();
     RulerBar->show();
     StatusBar->show();
+}
+
+void TMainForm::BitBtn1Click()
+{
+    QString logLine;
+    const QString folder = notes::prepareGroup(m_programFolder, &logLine);
+    if (!logLine.isEmpty())
+        errorlog::WriteErrorLog(m_programFolder, logLine);
+    // The page being left is written first; if it cannot be, the window stays where it is.
+    if (!FileSave())
+        return;
+    currentPageFile = QStringLiteral("description.rtf");
+    showEditorArea(Button4);
+    showGroup(notes::heading(), folder);
+    notesMode = true;
 }
 
 void TMainForm::Button4Click()

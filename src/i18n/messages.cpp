@@ -30,6 +30,8 @@ constexpr Default kDefaults[] = {
     {"w1", "The web copy could not be made:"},
     {"r1", "Nothing can be saved in %1, so its pages are shown read-only."},
     {"r2", "Read-only"},
+    {"h1", "Right-click here to add a plant or a folder"},
+    {"h2", "Right-click here to add a note"},
     {"n1", "The name is empty."},
     {"n2", "The name %1 is not allowed."},
     {"n3", "The name %1 must not contain \"/\" or \"\\\"."},

@@ -2,6 +2,8 @@
 
 #include "platform/bgrcolor.h"
 
+#include <QEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -153,6 +155,52 @@ void fill(QTreeWidget* tree, const LoadedTree& loaded)
     for (qsizetype i = 0; i < top.size(); ++i)
         if (loaded.nodes[static_cast<size_t>(i)].expandedMark)
             top[i]->setExpanded(true);
+}
+
+namespace {
+
+// Follows the tree: shown while it is empty, as large as its viewport.
+class EmptyHint : public QLabel {
+public:
+    explicit EmptyHint(QTreeWidget* tree) : QLabel(tree->viewport()), m_tree(tree)
+    {
+        setObjectName(QStringLiteral("EmptyHint"));
+        setAlignment(Qt::AlignCenter);
+        setWordWrap(true);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setForegroundRole(QPalette::PlaceholderText);
+        tree->viewport()->installEventFilter(this);
+        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            connect(tree->model(), signal, this, &EmptyHint::follow);
+        connect(tree->model(), &QAbstractItemModel::modelReset, this, &EmptyHint::follow);
+    }
+    void follow()
+    {
+        setGeometry(m_tree->viewport()->rect().adjusted(8, 8, -8, -8));
+        setVisible(m_tree->topLevelItemCount() == 0);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (e->type() == QEvent::Resize)
+            follow();
+        return QLabel::eventFilter(watched, e);
+    }
+
+private:
+    QTreeWidget* m_tree;
+};
+
+} // namespace
+
+void setEmptyHint(QTreeWidget* tree, const QString& text)
+{
+    auto* hint = tree->viewport()->findChild<EmptyHint*>(QStringLiteral("EmptyHint"));
+    if (!hint)
+        hint = new EmptyHint(tree);
+    hint->setText(text);
+    hint->follow();
 }
 
 } // namespace planttree

@@ -28,4 +28,8 @@ int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b);
 // the background in the group's colour (0x00BBGGRR).
 void fill(QTreeWidget* tree, const LoadedTree& loaded);
 
+// A line of help in the middle of the tree while it has no item ("EmptyHint"); it lets clicks through
+// to the tree, so the right click it speaks of opens the tree's menu.
+void setEmptyHint(QTreeWidget* tree, const QString& text);
+
 } // namespace planttree

@@ -161,6 +161,12 @@ TEST(CliWrite, EveryCommandChangesTheCollectionAndRefusesBadInput)
     EXPECT_EQ(cli({s("add-group"), p, s("Orchids")}).code, 1);
     EXPECT_EQ(cli({s("add-group"), p, s("!Orchids")}).code, 1);
     EXPECT_EQ(cli({s("add-group"), p, s("X"), s("--picture"), s("25")}).code, 2);
+
+    // The notes group is reached by its folder name; its notes start empty.
+    pf.writeRecord(s("MyPlants/!Notes/group.ini"), s("[Group]\nColor=10484657\n"));
+    EXPECT_EQ(cli({s("add"), p, s("!Notes"), s("Shopping")}).code, 0);
+    EXPECT_EQ(pf.read(s("MyPlants/!Notes/Shopping/description.rtf")), QByteArray());
+    EXPECT_EQ(cli({s("tree"), p, s("!Notes")}).out, s("Shopping\n"));
     EXPECT_EQ(cli({s("add-group"), p}).code, 2);
 }
 

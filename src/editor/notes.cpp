@@ -1,0 +1,33 @@
+#include "editor/notes.h"
+
+#include "platform/paths.h"
+#include "store/collection.h"
+#include "store/inifile.h"
+
+#include <QDir>
+
+namespace notes {
+
+QString heading()
+{
+    return QString::fromUtf8("Заметки");
+}
+
+QString prepareGroup(const QString& programFolder, QString* logLine)
+{
+    const QString folder = paths::fixed(collection::myPlants(programFolder), paths::kNotes);
+    QDir().mkpath(folder);
+    const QString record = collection::groupRecordPath(folder);
+    if (!paths::exists(record)) {
+        IniFile ini(record);
+        ini.writeInteger(u"Group", u"Color", 10484657); // a light green
+        ini.writeInteger(u"Group", u"ImageIndex", 1);
+        const IoStatus s = ini.updateFile();
+        if (!s.ok())
+            *logLine = QStringLiteral("Error msg: ") + s.text + QStringLiteral(" ((BitBtn1Click) args: ") +
+                       record + u')';
+    }
+    return paths::fileNameOf(folder);
+}
+
+} // namespace notes

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The collection's notes group: a reserved group folder "!Notes" that the bar never shows, opened
+// by the Note button. Its items are plants and folders like any other, whose pages start empty.
+namespace notes {
+
+// The heading above the tree while the notes group is shown, in every language.
+QString heading();
+
+// Makes MyPlants/!Notes (with its parents) and, only when it has none, its record (Color 10484657,
+// ImageIndex 1; never ImageOrder, never overwritten). Returns the notes group's folder name as it
+// stands on disk, and in *logLine the error-log line when the record could not be written.
+QString prepareGroup(const QString& programFolder, QString* logLine);
+
+} // namespace notes
