@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "i18n/translate.h"
 
 #include "app/widgetsink.h"
 #include "editor/editor.h"
@@ -152,6 +153,7 @@ void TMainForm::buildRegions()
     treeLayout->setContentsMargins(0, 0, 0, 0);
     treeLayout->setSpacing(2);
     Label2 = new QLabel(Panel4);
+    i18n::markNotTranslated(Label2); // the group's name
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignCenter);
     QFont headingFont = Label2->font();
@@ -228,6 +230,7 @@ void TMainForm::buildRegions()
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(false);
     m_caretPanel = new QLabel(StatusBar);
+    i18n::markNotTranslated(m_caretPanel); // the caret's place
     m_caretPanel->setFixedWidth(120);
     m_modifiedPanel = new QLabel(StatusBar);
     m_modifiedPanel->setFixedWidth(60);
@@ -485,7 +488,7 @@ void TMainForm::FormCreate()
     selectedSlot = 1;
     Frame11->Shape1->move(Frame11->Shape1->x(), 1);
     m_copier.conversion = false;
-    // The Language menu is filled from lang.INI by the translation step.
+    buildLanguageMenu();
 }
 
 void TMainForm::showEvent(QShowEvent* e)
@@ -575,6 +578,7 @@ void TMainForm::applySettings()
     setPanelWidths(groups, list);
     if (m_settings.wstate)
         showMaximized();
+    applyLanguage(m_settings.language);
 }
 
 void TMainForm::setPanelWidths(int groups, int list)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "i18n/langfile.h"
 #include "i18n/messages.h"
 #include "settings/settings.h"
 #include "store/copyfolder.h"
@@ -186,6 +187,9 @@ private:
     void FormActivate();
 
     void applySettings();
+    // The Language menu from lang.INI, and the window, its menus and messages in a language.
+    void buildLanguageMenu();
+    void applyLanguage(const QString& section);
     // Panel widths the user set (or the settings gave); kept when the window is resized.
     void setPanelWidths(int groups, int list);
     void layOutPanels();
@@ -221,6 +225,8 @@ private:
     MessageSink* m_sink;
     FileCopier m_copier;
     MessageTable m_messages;
+    LanguageFile m_language;
+    QString m_caption = QStringLiteral("My Verdarium"); // the window's caption without the build's name
     Settings m_settings;
     std::unique_ptr<IniFile> m_settingsFile;
     PanelSplitter* m_splitter = nullptr;

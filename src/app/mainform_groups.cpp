@@ -1,5 +1,6 @@
 // The main window's group bar: building it from MyPlants, the group click, and the group menu.
 #include "app/mainform.h"
+#include "i18n/translate.h"
 
 #include "editor/editor.h"
 #include "editor/ruler.h"
@@ -106,6 +107,7 @@ void TMainForm::buildGroupBar()
     for (int n = 1; n <= groupCount; ++n) {
         QAction* a = N8->addAction(Frame11->entry(n).name);
         a->setObjectName(QStringLiteral("mgr%1").arg(n));
+        i18n::markNotTranslated(a); // a group's own name
         a->setData(n);
     }
     // The new pictures and captions open the group menu too.

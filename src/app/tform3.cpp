@@ -1,5 +1,7 @@
 #include "app/tform3.h"
 
+#include "i18n/translate.h"
+
 #include "i18n/messages.h"
 
 #include <QLabel>
@@ -32,4 +34,6 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::CustomizeWindow
     layout->addWidget(Label6);
     layout->addWidget(Label7);
     layout->addWidget(Gauge2, 0, Qt::AlignHCenter);
+    i18n::markNotTranslated(Label7);
+    i18n::translateWithCurrent(this);
 }

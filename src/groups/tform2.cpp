@@ -1,5 +1,7 @@
 #include "groups/tform2.h"
 
+#include "i18n/translate.h"
+
 #include "groups/groupops.h"
 #include "groups/smoothresize.h"
 #include "platform/bgrcolor.h"
@@ -102,6 +104,7 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     chooseBuiltIn(1);
     setColor(0xFFFFFF);
+    i18n::translateWithCurrent(this);
 }
 
 void TForm2::preset(const QString& name, int pictureNumber, const QImage& picture, int color)

@@ -1,4 +1,5 @@
 #include "groups/tframe1.h"
+#include "i18n/translate.h"
 
 #include "groups/groupops.h"
 #include "platform/paths.h"
@@ -163,6 +164,7 @@ void TFrame1::makeWidgets()
         }
         auto* cap = new QLabel(Panel5);
         cap->setObjectName(QStringLiteral("dgr%1").arg(n));
+        i18n::markNotTranslated(cap); // a group's own name
         cap->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         cap->setText(wrapped(g.name, cap->fontMetrics()));
         cap->setToolTip(g.name);

@@ -1,6 +1,6 @@
 #include "i18n/messages.h"
 
-#include "store/inifile.h"
+#include "i18n/langfile.h"
 
 namespace {
 
@@ -70,10 +70,10 @@ QString MessageTable::textWithName(const QString& key, const QString& name) cons
     return t.replace(QLatin1String("%1"), name);
 }
 
-void MessageTable::apply(const IniFile& lang, const QString& section)
+void MessageTable::apply(const LanguageFile& lang, const QString& section)
 {
     for (const Default& d : kDefaults) {
         const QString key = QString::fromLatin1(d.key);
-        m_texts.insert(key, lang.readString(section, key, QString::fromUtf8(d.text)));
+        m_texts.insert(key, lang.text(section, key, QString::fromUtf8(d.text)));
     }
 }

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariant>
 
-class IniFile;
+class LanguageFile;
 
 // The message table: every message-box text by its key, with a fixed English default. A language
 // section of lang.INI replaces the texts (keys compared without regard to case).
@@ -16,7 +16,7 @@ public:
     // The text of key with "%1" standing for name (texts without it are shown as they are).
     QString textWithName(const QString& key, const QString& name) const;
     // Fills the table from section of the language file; missing keys take their English default.
-    void apply(const IniFile& lang, const QString& section);
+    void apply(const LanguageFile& lang, const QString& section);
     static QString englishDefault(const QString& key);
 
 private:

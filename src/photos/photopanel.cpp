@@ -1,4 +1,5 @@
 #include "photos/photopanel.h"
+#include "i18n/translate.h"
 #include "platform/picturefile.h"
 
 #include "photos/album.h"
@@ -43,6 +44,7 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 4);
     Label3 = new QLabel(this);
+    i18n::markNotTranslated(Label3); // the photo's file
     Label3->setObjectName(QStringLiteral("Label3"));
     Label3->setAlignment(Qt::AlignCenter);
     QFont small = Label3->font();
@@ -50,6 +52,7 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     Label3->setFont(small);
     Label3->setStyleSheet(QStringLiteral("color: grey"));
     Image4 = new QLabel(this);
+    i18n::markNotTranslated(Image4); // the photo, or why it cannot be shown
     Image4->setObjectName(QStringLiteral("Image4"));
     Image4->setAlignment(Qt::AlignCenter);
     Image4->setMinimumSize(1, 1);
@@ -73,6 +76,7 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     Button10 = button(QStringLiteral("Button10"), QStringLiteral("All"), 45, this);
     Button1 = button(QStringLiteral("Button1"), QStringLiteral("Next >>"), 46, this);
     Label4 = new QLabel(this);
+    i18n::markNotTranslated(Label4); // the counter, or the "No photos" message
     Label4->setObjectName(QStringLiteral("Label4"));
     Button9 = button(QStringLiteral("Button9"), QStringLiteral("Edit"), 47, this);
     Button3 = button(QStringLiteral("Button3"), QStringLiteral("Add"), 48, this);

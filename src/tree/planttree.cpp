@@ -165,6 +165,7 @@ public:
     explicit EmptyHint(QTreeWidget* tree) : QLabel(tree->viewport()), m_tree(tree)
     {
         setObjectName(QStringLiteral("EmptyHint"));
+        setProperty("notTranslated", true); // the text comes from the message table
         setAlignment(Qt::AlignCenter);
         setWordWrap(true);
         setAttribute(Qt::WA_TransparentForMouseEvents);
