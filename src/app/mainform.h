@@ -190,6 +190,8 @@ private:
     // The Language menu from lang.INI, and the window, its menus and messages in a language.
     void buildLanguageMenu();
     void applyLanguage(const QString& section);
+    // How to add to an empty tree, in the language in force.
+    void showEmptyTreeHint();
     // Panel widths the user set (or the settings gave); kept when the window is resized.
     void setPanelWidths(int groups, int list);
     void layOutPanels();

@@ -48,6 +48,7 @@ void TMainForm::applyLanguage(const QString& section)
     QApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
     m_messages.apply(m_language, section);
+    showEmptyTreeHint();
     for (QAction* a : LanguageMenu->actions())
         a->setChecked(a->text() == section);
 }

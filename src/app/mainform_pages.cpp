@@ -52,9 +52,7 @@ void TMainForm::loadTree(const QString& group)
     if (loaded.group != group)
         currentGroupName = loaded.group;
     planttree::fill(TreeView1, loaded);
-    planttree::setEmptyHint(
-        TreeView1,
-        m_messages.text(isNotesGroup(currentGroupName) ? QStringLiteral("h2") : QStringLiteral("h1")));
+    showEmptyTreeHint();
     Label2->setText(loaded.heading);
     if (TreeView1->topLevelItemCount() > 0)
         TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
@@ -64,6 +62,13 @@ void TMainForm::loadTree(const QString& group)
     if (!loaded.unreadable.isEmpty())
         showError(QStringLiteral("These records could not be read and were taken as empty:\r") +
                   loaded.unreadable.join(u'\r'));
+}
+
+void TMainForm::showEmptyTreeHint()
+{
+    planttree::setEmptyHint(
+        TreeView1,
+        m_messages.text(isNotesGroup(currentGroupName) ? QStringLiteral("h2") : QStringLiteral("h1")));
 }
 
 QString TMainForm::selectedNodeFolder() const
