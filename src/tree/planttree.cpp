@@ -2,6 +2,8 @@
 
 #include "platform/bgrcolor.h"
 
+#include <QDrag>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -156,3 +158,18 @@ void fill(QTreeWidget* tree, const LoadedTree& loaded)
 }
 
 } // namespace planttree
+
+void PlantTreeWidget::startDrag(Qt::DropActions supported)
+{
+    const QModelIndexList rows = selectedIndexes();
+    if (rows.isEmpty())
+        return;
+    QMimeData* data = model()->mimeData(rows);
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    if (const QTreeWidgetItem* node = currentItem())
+        drag->setPixmap(node->icon(0).pixmap(iconSize()));
+    drag->exec(supported, Qt::MoveAction);
+}

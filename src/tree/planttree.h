@@ -3,9 +3,7 @@
 #include "tree/treeloader.h"
 
 #include <QIcon>
-
-class QTreeWidget;
-class QTreeWidgetItem;
+#include <QTreeWidget>
 
 // The plant tree widget's side of the tree: items, their icons and order.
 namespace planttree {
@@ -29,3 +27,14 @@ int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b);
 void fill(QTreeWidget* tree, const LoadedTree& loaded);
 
 } // namespace planttree
+
+// The plant tree widget. A drag only carries the node: the window moves it on disk and then
+// changes the tree itself, so the drag never takes rows out of the tree on its own (after a move
+// the selection is already another node, which must stay).
+class PlantTreeWidget : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    void startDrag(Qt::DropActions supported) override;
+};
