@@ -10,6 +10,7 @@
 #include "store/collection.h"
 #include "store/errorlog.h"
 #include "store/inifile.h"
+#include "tree/planttree.h"
 
 #include <QAction>
 #include <QApplication>
@@ -121,7 +122,12 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& args, Mess
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // A caption editor still open is closed by the tree's own destruction, after this window has
+    // stopped being a TMainForm: what it commits then has nowhere to go.
+    TreeView1->disconnect(this);
+}
 
 QPushButton* TMainForm::pageButton(const QString& name, const QString& text, int helpContext)
 {
@@ -157,7 +163,7 @@ void TMainForm::buildRegions()
     headingFont.setBold(true);
     Label2->setFont(headingFont);
     Label2->setMinimumHeight(22);
-    TreeView1 = new QTreeWidget(Panel4);
+    TreeView1 = new PlantTreeWidget(Panel4);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
@@ -258,6 +264,17 @@ void TMainForm::buildRegions()
     };
     Panel6->hide();
     pageLayout->addWidget(Panel6, 1);
+    m_emptyPage = new QLabel(QStringLiteral("This group has no plants yet.\nTo add a plant or a folder, "
+                                            "right-click the empty list at the left."),
+                             Panel1);
+    m_emptyPage->setObjectName(QStringLiteral("EmptyPage"));
+    setTextKey(m_emptyPage, 72);
+    m_emptyPage->setAlignment(Qt::AlignCenter);
+    m_emptyPage->setWordWrap(true);
+    m_emptyPage->setStyleSheet(QStringLiteral("color: grey"));
+    m_emptyPage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_emptyPage->hide();
+    pageLayout->addWidget(m_emptyPage, 1);
 
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 0);

@@ -89,6 +89,8 @@ public:
     static int minimumStartWidth() { return kPageBarContentRight + kPageAreaLeft + 110; }
 
     void showModifiedState(bool modified);
+    // A folder was renamed: the page in the editor and the album follow it when they lie in it.
+    void followFolder(const QString& from, const QString& to);
 
     // The plant tree.
     void loadTree(const QString& group);
@@ -189,6 +191,7 @@ private:
     void saveSettingsNow();
     void selectGroupAtStartUp();
     void buildGroupMenu();
+    void fillSendTo();
     void buildTreeMenu();
     QString parentFolderOf(const QTreeWidgetItem* node) const;
     QString nodeFolderOf(const QTreeWidgetItem* node) const;
@@ -208,6 +211,9 @@ private:
     void showPage(QPushButton* button, const QString& page);
     // The page editor with its toolbar, ruler and status bar in place of the photo page.
     void showEditorArea(QPushButton* button);
+    // A group without nodes has no page: the page area shows only a hint how to add one.
+    void showEmptyPageWhenNoNodes();
+    QPushButton* pageButtonOf(const QString& page) const;
     void showError(const QString& text);
     void updateEditCommands();
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -224,6 +230,7 @@ private:
     QLabel* m_caretPanel = nullptr;
     QLabel* m_modifiedPanel = nullptr;
     QLabel* m_thirdPanel = nullptr;
+    QLabel* m_emptyPage = nullptr;
     QFontComboBox* m_fontName = nullptr;
     QComboBox* m_fontSize = nullptr;
     QAction* m_widealign = nullptr;

@@ -56,6 +56,7 @@ void TMainForm::loadTree(const QString& group)
     TreeView1Click();
     treeLoading = false;
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+    showEmptyPageWhenNoNodes();
     if (!loaded.unreadable.isEmpty())
         showError(QStringLiteral("These records could not be read and were taken as empty:\r") +
                   loaded.unreadable.join(u'\r'));
@@ -77,6 +78,19 @@ void TMainForm::TreeView1Change()
     if (!treeLoading)
         TreeView1Click();
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+    showEmptyPageWhenNoNodes();
+}
+
+void TMainForm::showEmptyPageWhenNoNodes()
+{
+    const bool empty = TreeView1->topLevelItemCount() == 0;
+    m_emptyPage->setVisible(empty);
+    if (empty) {
+        Panel2->hide();
+        Panel6->hide();
+    } else if (Panel2->isHidden() && Panel6->isHidden()) {
+        showEditorArea(pageButtonOf(currentPageFile));
+    }
 }
 
 void TMainForm::TreeView1Click()
@@ -116,6 +130,13 @@ void TMainForm::TreeView1Click()
     }
     // 14.
     TreeView1->setFocus();
+}
+
+void TMainForm::followFolder(const QString& from, const QString& to)
+{
+    if (editorFileName.startsWith(from + u'/'))
+        editorFileName = to + editorFileName.mid(from.size());
+    Panel6->followFolder(from, to);
 }
 
 void TMainForm::savecond(int mark, int expanded)
@@ -229,10 +250,21 @@ void TMainForm::showEditorArea(QPushButton* button)
 {
     highlightPage(button);
     Panel6->hide();
+    if (TreeView1->topLevelItemCount() == 0)
+        return; // the empty page stays
     Panel2->show();
     StandardToolBar->show();
     RulerBar->show();
     StatusBar->show();
+}
+
+QPushButton* TMainForm::pageButtonOf(const QString& page) const
+{
+    if (page == u"care.rtf")
+        return Button5;
+    if (page == u"diary.rtf")
+        return Button7;
+    return Button4;
 }
 
 void TMainForm::Button4Click()
@@ -252,6 +284,8 @@ void TMainForm::Button7Click()
 
 void TMainForm::Button6Click()
 {
+    if (TreeView1->topLevelItemCount() == 0)
+        return; // no node, no photos
     // The editor keeps its page, its modified flag and its file name behind the photo panel.
     highlightPage(Button6);
     StatusBar->hide();
@@ -300,6 +334,7 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
     if (Editor->isEnabled() && Editor->isVisible())
         Editor->setFocus();
     showModifiedState(false);
+    showCursorPosition();
     updateEditCommands();
     if (!problem.isEmpty())
         showError(m_messages.text(QStringLiteral("p2")).arg(path) + QStringLiteral("\r") + problem);
@@ -310,6 +345,7 @@ void TMainForm::FileNew()
 {
     Editor->newDocument();
     showModifiedState(false);
+    showCursorPosition();
     updateEditCommands();
 }
 

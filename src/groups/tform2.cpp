@@ -65,10 +65,12 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     label(QStringLiteral("Image of group:            or   "), 52, upper, 8, 88);
     Button4 = button(QStringLiteral("Button4"), QStringLiteral("Choose your own"), 53, upper,
                      QRect(144, 88, 113, 17));
+    askPicturePath = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Choose your image"), QString(),
+                                            QStringLiteral("All (*.jpg *.bmp *.JPG *.BMP)"));
+    };
     connect(Button4, &QPushButton::clicked, this, [this] {
-        const QString path =
-            QFileDialog::getOpenFileName(this, QStringLiteral("Choose your image"), QString(),
-                                         QStringLiteral("All (*.jpg *.bmp *.JPG *.BMP)"));
+        const QString path = askPicturePath();
         if (!path.isEmpty())
             chooseOwnPicture(path);
     });

@@ -24,6 +24,9 @@ QPushButton* button(const QString& name, const QString& text, int key, QWidget* 
     b->setObjectName(name);
     setTextKey(b, key);
     b->setFocusPolicy(Qt::NoFocus);
+    // As narrow as the caption allows: the row must fit the page area of the narrowest window,
+    // or opening the photo page would squeeze the group bar and the tree.
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(text) + 14);
     return b;
 }
 
@@ -49,11 +52,15 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     small.setPointSizeF(small.pointSizeF() * 0.85);
     Label3->setFont(small);
     Label3->setStyleSheet(QStringLiteral("color: grey"));
+    Label3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long path never widens the page
     Image4 = new QLabel(this);
     Image4->setObjectName(QStringLiteral("Image4"));
     Image4->setAlignment(Qt::AlignCenter);
     Image4->setMinimumSize(1, 1);
-    Image4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    QSizePolicy imagePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // Hidden, the picture keeps its room: the no-photos text is drawn there, above the comments.
+    imagePolicy.setRetainSizeWhenHidden(true);
+    Image4->setSizePolicy(imagePolicy);
     Image4->installEventFilter(this);
     Label7 = new QLabel(QStringLiteral("Comments:"), this);
     Label7->setObjectName(QStringLiteral("Label7"));
@@ -74,6 +81,7 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     Button1 = button(QStringLiteral("Button1"), QStringLiteral("Next >>"), 46, this);
     Label4 = new QLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setMinimumWidth(1);
     Button9 = button(QStringLiteral("Button9"), QStringLiteral("Edit"), 47, this);
     Button3 = button(QStringLiteral("Button3"), QStringLiteral("Add"), 48, this);
     Button8 = button(QStringLiteral("Button8"), QStringLiteral("Delete"), 24, this);
@@ -143,10 +151,19 @@ void PhotoPanel::clearLines()
     Label3->clear();
 }
 
+void PhotoPanel::followFolder(const QString& from, const QString& to)
+{
+    if (m_folder == from)
+        m_folder = to;
+    else if (m_folder.startsWith(from + u'/'))
+        m_folder = to + m_folder.mid(from.size());
+}
+
 bool PhotoPanel::loadAlbum(const QString& nodeFolder)
 {
     m_folder = nodeFolder;
     m_index = 1;
+    m_pending = false;
     m_photos = nodeFolder.isEmpty() ? QStringList() : album::listPhotos(nodeFolder);
     setNoPhotos(m_messages.text(QStringLiteral("l1")));
     if (m_photos.isEmpty()) {
@@ -160,9 +177,11 @@ bool PhotoPanel::loadAlbum(const QString& nodeFolder)
 
 bool PhotoPanel::showPhoto(int n)
 {
-    Label4->setText(QStringLiteral("Photo: %1/%2").arg(n).arg(photoCount()));
-    if (m_photos.isEmpty())
+    if (m_photos.isEmpty()) {
+        Label4->setText(m_messages.text(QStringLiteral("l1")));
         return true;
+    }
+    Label4->setText(QStringLiteral("Photo: %1/%2").arg(n).arg(photoCount()));
     m_index = n;
     const QString path = paths::join(m_folder, m_photos.value(n - 1));
     if (!isVisible()) {
@@ -308,8 +327,14 @@ void PhotoPanel::resizeEvent(QResizeEvent* e)
 
 bool PhotoPanel::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == Memo1 && e->type() == QEvent::KeyRelease)
+    // A key release is saved only after its press in the box: the release of the Enter that
+    // closed a message box lands here too, and must not bring the box straight back.
+    if (watched == Memo1 && e->type() == QEvent::KeyPress)
+        m_keyDown = true;
+    if (watched == Memo1 && e->type() == QEvent::KeyRelease && m_keyDown) {
+        m_keyDown = false;
         saveComment();
+    }
     if (watched == Image4 && e->type() == QEvent::MouseButtonDblClick && m_shown)
         openWithDesktop(shownPhotoPath());
     if (watched == Image4 && e->type() == QEvent::Resize)
@@ -329,5 +354,5 @@ void PhotoPanel::paintEvent(QPaintEvent* e)
     f.setItalic(true);
     p.setFont(f);
     p.setPen(QColor(0x80, 0, 0));
-    p.drawText(rect(), Qt::AlignCenter, m_panelText);
+    p.drawText(Image4->geometry(), Qt::AlignCenter | Qt::TextWordWrap, m_panelText);
 }
