@@ -16,6 +16,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QPushButton* button(const QString& name, const QString& text, int key, QWidget* parent)
@@ -81,7 +83,11 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     Button1 = button(QStringLiteral("Button1"), QStringLiteral("Next >>"), 46, this);
     Label4 = new QLabel(this);
     Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setMinimumWidth(1);
+    // The counter keeps room for its longest text; the buttons give way to it.
+    Label4->setMinimumWidth(
+        std::max(Label4->fontMetrics().horizontalAdvance(QStringLiteral("Photo: 100/100")),
+                 Label4->fontMetrics().horizontalAdvance(m_messages.text(QStringLiteral("l1")))) +
+        4);
     Button9 = button(QStringLiteral("Button9"), QStringLiteral("Edit"), 47, this);
     Button3 = button(QStringLiteral("Button3"), QStringLiteral("Add"), 48, this);
     Button8 = button(QStringLiteral("Button8"), QStringLiteral("Delete"), 24, this);
