@@ -33,9 +33,11 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTextBlock>
@@ -751,7 +753,15 @@ void TMainForm::N19Click()
 void TMainForm::printPage()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(editorFileName); // the print job's title
+    // The job is named after the plant and its page; printed to a file, it goes to the user's
+    // documents, never into the collection.
+    const QFileInfo page(editorFileName);
+    const QString title = page.dir().dirName() + QStringLiteral(" - ") + page.completeBaseName();
+    printer.setDocName(title);
+    if (QPrinterInfo::availablePrinters().isEmpty()) // otherwise printing to a file is the user's choice
+        printer.setOutputFileName(
+            paths::join(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                        QString(title + QStringLiteral(".pdf"))));
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted)
         Editor->print(&printer);

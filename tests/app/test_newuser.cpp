@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -424,4 +425,39 @@ TEST(NewUser, F2RenamesTheSelectedNodeWhereverTheFocusIs)
     typeNewName(form, QStringLiteral("Ficus"));
     EXPECT_TRUE(c.pf.exists(QStringLiteral("MyPlants/Roses/Ficus/photo3.jpg")));
     EXPECT_TRUE(form.Panel6->Memo1->toPlainText().isEmpty()) << "nothing typed into the comment";
+}
+
+TEST(NewUser, SmallerThings)
+{
+    Collection c;
+    TMainForm form(c.pf.path(), {}, &c.sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto caret = [&] {
+        for (QLabel* l : form.StatusBar->findChildren<QLabel*>())
+            if (l->text().startsWith(QStringLiteral("Line:")))
+                return l->text().simplified();
+        return QString();
+    };
+    // The caret panel follows the page shown after a plant is removed.
+    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
+                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
+    QTest::keyClick(form.Editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(form.Editor, QStringLiteral("one"));
+    QTest::keyClick(form.Editor, Qt::Key_Return);
+    QTest::keyClicks(form.Editor, QStringLiteral("second line"));
+    EXPECT_NE(caret(), QStringLiteral("Line: 1 Col: 1"));
+    treeMenu(form, QStringLiteral("Ficus"), "N7");
+    ASSERT_EQ(item(form.TreeView1, QStringLiteral("Ficus")), nullptr);
+    EXPECT_EQ(caret(), QStringLiteral("Line: 1 Col: 1"));
+
+    // The group editor's name box starts after its caption.
+    TForm2 editor(form.messages(), c.sink, &form);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    for (QLabel* l : editor.findChildren<QLabel*>()) {
+        if (textKeyOf(l) == 50) {
+            EXPECT_LT(l->geometry().right(), editor.Edit1->x()) << "the caption is not covered";
+        }
+    }
 }
