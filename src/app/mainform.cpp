@@ -50,6 +50,8 @@
 
 namespace {
 
+constexpr QStringView kLastNodes = u"LastNodes";
+
 // The product's site; the Help menu opens it with the desktop's browser.
 const char* const kWebsite = "https://my-verdarium.example.org/";
 
@@ -574,6 +576,9 @@ void TMainForm::applySettings()
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
     m_settings = loadSettings(*m_settingsFile, screenSize, minimumSize());
     rememberedGroupName = m_settings.lastGroup;
+    // A section the older version does not know; it reads past it.
+    for (const QString& group : m_settingsFile->keys(kLastNodes))
+        m_lastNodes.insert(group, m_settingsFile->readString(kLastNodes, group, QString()));
     resize(m_settings.width, m_settings.height);
     const QRect available = screen ? screen->availableGeometry() : QRect();
     move(placeOnScreen(QRect(m_settings.left, m_settings.top, width(), height()), available).topLeft());
@@ -640,6 +645,8 @@ void TMainForm::saveSettingsNow()
     w.currentGroupName = currentGroupName;
     w.rememberedGroupName = rememberedGroupName;
     saveSettings(*m_settingsFile, m_settings, w);
+    for (auto it = m_lastNodes.cbegin(); it != m_lastNodes.cend(); ++it)
+        m_settingsFile->writeString(kLastNodes, it.key(), it.value());
     const IoStatus st = m_settingsFile->updateFile();
     if (!st.ok()) {
         errorlog::WriteErrorLog(m_programFolder, errorlog::message(st.text, m_settingsFile->fileName()));

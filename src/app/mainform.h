@@ -4,6 +4,7 @@
 #include "settings/settings.h"
 #include "store/copyfolder.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -241,6 +242,9 @@ private:
     bool m_topLevelAdd = false;
     QTreeWidgetItem* m_renaming = nullptr;
     QString m_renamingFrom;
+    // The node shown last in each group (main.ini, section LastNodes), selected when the group is
+    // shown again.
+    QHash<QString, QString> m_lastNodes;
     bool m_started = false;
     bool m_closed = false;
     bool m_hintsRouted = false;

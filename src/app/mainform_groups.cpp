@@ -230,6 +230,8 @@ void TMainForm::changeGroup()
                                     m_messages, *m_sink)) {
         currentGroupName = name;
         rememberedGroupName = name;
+        if (name != before && m_lastNodes.contains(before))
+            m_lastNodes.insert(name, m_lastNodes.take(before));
         if (name != before)
             followFolder(collection::groupFolder(m_programFolder, before),
                          collection::groupFolder(m_programFolder, name));

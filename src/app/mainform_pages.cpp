@@ -51,8 +51,14 @@ void TMainForm::loadTree(const QString& group)
         currentGroupName = loaded.group;
     planttree::fill(TreeView1, loaded);
     Label2->setText(loaded.heading);
-    if (TreeView1->topLevelItemCount() > 0)
-        TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
+    // The node shown last in this group, or else the first one.
+    QTreeWidgetItem* last = planttree::itemAt(TreeView1, m_lastNodes.value(currentGroupName));
+    if (last && last->parent())
+        last->parent()->setExpanded(true);
+    if (!last && TreeView1->topLevelItemCount() > 0)
+        last = TreeView1->topLevelItem(0);
+    if (last)
+        TreeView1->setCurrentItem(last);
     TreeView1Click();
     treeLoading = false;
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
@@ -103,6 +109,7 @@ void TMainForm::TreeView1Click()
         Panel6->loadAlbum(QString()); // an empty group shows no one else's photos
     if (node) {
         // 3-4.
+        m_lastNodes.insert(currentGroupName, planttree::pathOf(node));
         folderFlag = planttree::isFolder(node);
         subPath = node->parent() ? node->parent()->text(0) : QString();
         // 5-10. Folder, pages and record: only what is missing is made.

@@ -306,6 +306,8 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
     const QTreeWidgetItem* current = TreeView1->currentItem();
     if (current && current->parent() == node)
         subPath = name;
+    if (current)
+        m_lastNodes.insert(currentGroupName, planttree::pathOf(current));
 }
 
 bool TMainForm::moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine)

@@ -157,6 +157,29 @@ void fill(QTreeWidget* tree, const LoadedTree& loaded)
             top[i]->setExpanded(true);
 }
 
+QString pathOf(const QTreeWidgetItem* item)
+{
+    return item->parent() ? item->parent()->text(0) + u'\\' + item->text(0) : item->text(0);
+}
+
+QTreeWidgetItem* itemAt(const QTreeWidget* tree, const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    const QString top = path.section(u'\\', 0, 0), child = path.section(u'\\', 1);
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = tree->topLevelItem(i);
+        if (item->text(0) != top)
+            continue;
+        if (child.isEmpty())
+            return item;
+        for (int j = 0; j < item->childCount(); ++j)
+            if (item->child(j)->text(0) == child)
+                return item->child(j);
+    }
+    return nullptr;
+}
+
 } // namespace planttree
 
 void PlantTreeWidget::startDrag(Qt::DropActions supported)

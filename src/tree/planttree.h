@@ -26,6 +26,12 @@ int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b);
 // the background in the group's colour (0x00BBGGRR).
 void fill(QTreeWidget* tree, const LoadedTree& loaded);
 
+// A node's place in the tree as one text: "Folder\\Plant" inside a folder, the node's own text at
+// the top level ("\\" cannot be part of a name).
+QString pathOf(const QTreeWidgetItem* item);
+// The node at such a place; null when there is none any more.
+QTreeWidgetItem* itemAt(const QTreeWidget* tree, const QString& path);
+
 } // namespace planttree
 
 // The plant tree widget. A drag only carries the node: the window moves it on disk and then

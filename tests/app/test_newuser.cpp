@@ -461,3 +461,39 @@ TEST(NewUser, SmallerThings)
         }
     }
 }
+
+TEST(NewUser, EachGroupShowsItsLastNodeAgainAlsoAfterARestart)
+{
+    Collection c;
+    const QByteArray before = c.pf.read(QStringLiteral("main.ini"));
+    {
+        TMainForm form(c.pf.path(), {}, &c.sink);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QTreeWidget* tree = form.TreeView1;
+        auto openPalms = [&] {
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Palms")));
+            QTest::keyClick(tree, Qt::Key_Right);
+            ASSERT_TRUE(item(tree, QStringLiteral("Palms"))->isExpanded());
+        };
+        openPalms();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Kentia")));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Ficus")));
+        QTest::mouseClick(form.Frame11->picture(2), Qt::LeftButton);
+        QTest::mouseClick(form.Frame11->picture(1), Qt::LeftButton);
+        EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Ficus"));
+        if (!item(tree, QStringLiteral("Palms"))->isExpanded())
+            openPalms();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Kentia")));
+        ASSERT_EQ(tree->currentItem()->text(0), QStringLiteral("Kentia"));
+        form.close();
+    }
+    EXPECT_TRUE(c.pf.read(QStringLiteral("main.ini")).contains("[LastNodes]\r\nRoses=Palms\\Kentia\r\n"));
+    TMainForm again(c.pf.path(), {}, &c.sink);
+    again.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    ASSERT_NE(again.TreeView1->currentItem(), nullptr);
+    EXPECT_EQ(planttree::pathOf(again.TreeView1->currentItem()), QStringLiteral("Palms\\Kentia"));
+    EXPECT_TRUE(again.editorFileName.endsWith(QStringLiteral("/Palms/Kentia/description.rtf")));
+    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
+}
