@@ -5,6 +5,7 @@
 #include "editor/editor.h"
 #include "editor/ruler.h"
 #include "photos/photopanel.h"
+#include "platform/desktopopen.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 #include "store/collection.h"
@@ -399,8 +400,25 @@ void TMainForm::editTemplate(const QString& group, QStringView page)
         return;
     }
     const QString path = templates::file(m_programFolder, group, page);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        showError(m_messages.text(QStringLiteral("p3")).arg(path));
+    const bool program = desktopopen::hasProgramFor(QStringLiteral("application/rtf")) ||
+                         desktopopen::hasProgramFor(QStringLiteral("text/rtf"));
+    if (program && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    // No word processor on this desktop: the template can be edited here, like a dropped document.
+    if (!m_sink->question(m_messages.text(QStringLiteral("p3")).arg(path)) || !FileSave())
+        return;
+    if (!loadDocumentIntoEditor(path))
+        return;
+    highlightPage(nullptr); // a template is none of the plant's pages
+    Panel6->hide();
+    m_emptyPage->hide();
+    Panel2->show();
+    StandardToolBar->show();
+    RulerBar->show();
+    StatusBar->show();
+    Editor->setEnabled(true);
+    Editor->setReadOnly(false);
+    Editor->setFocus();
 }
 
 void TMainForm::N36Click()

@@ -26,7 +26,8 @@ constexpr Default kDefaults[] = {
     {"p1", "The page could not be saved. Close anyway and lose the changes on it?"},
     {"p2", "The page %1 is damaged; what could be read is shown. Before it is saved, the file as it was is "
            "kept beside it as %1.damaged."},
-    {"p3", "The template %1 could not be opened with the desktop's program for rich text."},
+    {"p3", "The template %1 cannot be opened: this desktop has no program for rich text (.rtf). Edit it "
+           "here, in the page editor?"},
     {"n1", "The name is empty."},
     {"n2", "The name %1 is not allowed."},
     {"n3", "The name %1 must not contain \"/\" or \"\\\"."},

@@ -15,8 +15,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -496,4 +498,43 @@ TEST(NewUser, EachGroupShowsItsLastNodeAgainAlsoAfterARestart)
     EXPECT_EQ(planttree::pathOf(again.TreeView1->currentItem()), QStringLiteral("Palms\\Kentia"));
     EXPECT_TRUE(again.editorFileName.endsWith(QStringLiteral("/Palms/Kentia/description.rtf")));
     EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
+}
+
+TEST(NewUser, WithoutAWordProcessorATemplateIsEditedInThePageEditor)
+{
+    Collection c;
+    // A desktop without the freedesktop.org tools, so without a program for .rtf files.
+    const QByteArray path = qgetenv("PATH");
+    QTemporaryDir noPrograms;
+    qputenv("PATH", QFile::encodeName(noPrograms.path()));
+    TMainForm form(c.pf.path(), {}, &c.sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
+                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
+    QMenuBar* bar = form.menuBar();
+    auto* file = form.findChild<QMenu*>(QStringLiteral("File1"));
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file->menuAction()).center());
+    ASSERT_TRUE(file->isVisible());
+    auto* patterns = form.findChild<QMenu*>(QStringLiteral("N35"));
+    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(patterns->menuAction()).center());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return patterns->isVisible(); }, 2000)); // a submenu opens a moment later
+    QAction* description = patterns->findChild<QAction*>(QStringLiteral("N36"));
+    if (!description)
+        description = patterns->actions().front();
+    QTest::mouseClick(patterns, Qt::LeftButton, {}, patterns->actionGeometry(description).center());
+    qputenv("PATH", path);
+    ASSERT_EQ(c.sink.questions.size(), 1);
+    EXPECT_TRUE(c.sink.questions.front().contains(QStringLiteral("no program for rich text")));
+    EXPECT_TRUE(form.editorFileName.endsWith(QStringLiteral("/!Shablon_all/description.rtf")))
+        << form.editorFileName.toStdString();
+    ASSERT_TRUE(form.Editor->isVisible());
+    QTest::keyClick(form.Editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(form.Editor, QStringLiteral("Where it came from:"));
+    // Going to a plant writes the template, as it would write a page.
+    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
+                      centreOf(form.TreeView1, QStringLiteral("Palms")));
+    EXPECT_TRUE(
+        c.pf.read(QStringLiteral("MyPlants/!Shablon_all/description.rtf")).contains("Where it came from:"));
 }
