@@ -12,6 +12,7 @@
 #include "store/errorlog.h"
 #include "store/inifile.h"
 #include "store/leftovers.h"
+#include "tree/planttree.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,9 +35,11 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTextBlock>
@@ -48,6 +51,8 @@
 #include <QVBoxLayout>
 
 namespace {
+
+constexpr QStringView kLastNodes = u"LastNodes";
 
 // The product's site; the Help menu opens it with the desktop's browser.
 const char* const kWebsite = "https://my-verdarium.example.org/";
@@ -123,7 +128,12 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& args, Mess
     FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm()
+{
+    // A caption editor still open is closed by the tree's own destruction, after this window has
+    // stopped being a TMainForm: what it commits then has nowhere to go.
+    TreeView1->disconnect(this);
+}
 
 QPushButton* TMainForm::pageButton(const QString& name, const QString& text, int helpContext)
 {
@@ -160,7 +170,7 @@ void TMainForm::buildRegions()
     headingFont.setBold(true);
     Label2->setFont(headingFont);
     Label2->setMinimumHeight(22);
-    TreeView1 = new QTreeWidget(Panel4);
+    TreeView1 = new PlantTreeWidget(Panel4);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
@@ -263,6 +273,15 @@ void TMainForm::buildRegions()
     };
     Panel6->hide();
     pageLayout->addWidget(Panel6, 1);
+    m_emptyPage = new QLabel(Panel1);
+    m_emptyPage->setObjectName(QStringLiteral("EmptyPage"));
+    i18n::markNotTranslated(m_emptyPage); // its text comes from the message table
+    m_emptyPage->setAlignment(Qt::AlignCenter);
+    m_emptyPage->setWordWrap(true);
+    m_emptyPage->setStyleSheet(QStringLiteral("color: grey"));
+    m_emptyPage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    m_emptyPage->hide();
+    pageLayout->addWidget(m_emptyPage, 1);
 
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 0);
@@ -569,6 +588,9 @@ void TMainForm::applySettings()
     const QSize screenSize = screen ? screen->size() : QSize(1024, 768);
     m_settings = loadSettings(*m_settingsFile, screenSize, minimumSize());
     rememberedGroupName = m_settings.lastGroup;
+    // A section the older version does not know; it reads past it.
+    for (const QString& group : m_settingsFile->keys(kLastNodes))
+        m_lastNodes.insert(group, m_settingsFile->readString(kLastNodes, group, QString()));
     resize(m_settings.width, m_settings.height);
     const QRect available = screen ? screen->availableGeometry() : QRect();
     move(placeOnScreen(QRect(m_settings.left, m_settings.top, width(), height()), available).topLeft());
@@ -636,6 +658,8 @@ void TMainForm::saveSettingsNow()
     w.currentGroupName = currentGroupName;
     w.rememberedGroupName = rememberedGroupName;
     saveSettings(*m_settingsFile, m_settings, w);
+    for (auto it = m_lastNodes.cbegin(); it != m_lastNodes.cend(); ++it)
+        m_settingsFile->writeString(kLastNodes, it.key(), it.value());
     const IoStatus st = m_settingsFile->updateFile();
     if (!st.ok()) {
         errorlog::WriteErrorLog(m_programFolder, errorlog::message(st.text, m_settingsFile->fileName()));
@@ -749,7 +773,15 @@ void TMainForm::N19Click()
 void TMainForm::printPage()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(editorFileName); // the print job's title
+    // The job is named after the plant and its page; printed to a file, it goes to the user's
+    // documents, never into the collection.
+    const QFileInfo page(editorFileName);
+    const QString title = page.dir().dirName() + QStringLiteral(" - ") + page.completeBaseName();
+    printer.setDocName(title);
+    if (QPrinterInfo::availablePrinters().isEmpty()) // otherwise printing to a file is the user's choice
+        printer.setOutputFileName(
+            paths::join(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                        QString(title + QStringLiteral(".pdf"))));
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted)
         Editor->print(&printer);

@@ -5,6 +5,7 @@
 #include "settings/settings.h"
 #include "store/copyfolder.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -92,6 +93,8 @@ public:
     void showModifiedState(bool modified);
     // The status bar's third panel says when the page on show cannot be changed.
     void showReadOnlyState(bool readOnly);
+    // A folder was renamed: the page in the editor and the album follow it when they lie in it.
+    void followFolder(const QString& from, const QString& to);
 
     // The plant tree.
     void loadTree(const QString& group);
@@ -198,6 +201,7 @@ private:
     void saveSettingsNow();
     void selectGroupAtStartUp();
     void buildGroupMenu();
+    void fillSendTo();
     void buildTreeMenu();
     QString parentFolderOf(const QTreeWidgetItem* node) const;
     QString nodeFolderOf(const QTreeWidgetItem* node) const;
@@ -217,6 +221,9 @@ private:
     void showPage(QPushButton* button, const QString& page);
     // The page editor with its toolbar, ruler and status bar in place of the photo page.
     void showEditorArea(QPushButton* button);
+    // A group without nodes has no page: the page area shows only a hint how to add one.
+    void showEmptyPageWhenNoNodes();
+    QPushButton* pageButtonOf(const QString& page) const;
     void showError(const QString& text);
     void updateEditCommands();
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -235,6 +242,7 @@ private:
     QLabel* m_caretPanel = nullptr;
     QLabel* m_modifiedPanel = nullptr;
     QLabel* m_thirdPanel = nullptr;
+    QLabel* m_emptyPage = nullptr;
     QFontComboBox* m_fontName = nullptr;
     QComboBox* m_fontSize = nullptr;
     QAction* m_widealign = nullptr;
@@ -245,6 +253,9 @@ private:
     bool m_topLevelAdd = false;
     QTreeWidgetItem* m_renaming = nullptr;
     QString m_renamingFrom;
+    // The node shown last in each group (main.ini, section LastNodes), selected when the group is
+    // shown again.
+    QHash<QString, QString> m_lastNodes;
     bool m_started = false;
     bool m_closed = false;
     bool m_hintsRouted = false;

@@ -102,14 +102,7 @@ void TMainForm::buildGroupBar()
     if (groupCount > 0)
         Frame11->frameSlot(std::clamp(selectedSlot, 1, groupCount));
     m_addGroupFile->setEnabled(true);
-    // "Send to..." lists the groups of this build.
-    N8->clear();
-    for (int n = 1; n <= groupCount; ++n) {
-        QAction* a = N8->addAction(Frame11->entry(n).name);
-        a->setObjectName(QStringLiteral("mgr%1").arg(n));
-        i18n::markNotTranslated(a); // a group's own name
-        a->setData(n);
-    }
+    fillSendTo();
     // The new pictures and captions open the group menu too.
     for (int n = 1; n <= groupCount; ++n)
         for (QWidget* w :
@@ -118,6 +111,18 @@ void TMainForm::buildGroupBar()
             connect(w, &QWidget::customContextMenuRequested, this,
                     [this, w](const QPoint& at) { PopupMenu3->popup(w->mapToGlobal(at)); });
         }
+}
+
+void TMainForm::fillSendTo()
+{
+    // "Send to..." lists the groups in the bar's order.
+    N8->clear();
+    for (int n = 1; n <= groupCount; ++n) {
+        QAction* a = N8->addAction(Frame11->entry(n).name);
+        a->setObjectName(QStringLiteral("mgr%1").arg(n));
+        i18n::markNotTranslated(a); // a group's own name
+        a->setData(n);
+    }
 }
 
 void TMainForm::selectGroupAtStartUp()
@@ -189,9 +194,15 @@ void TMainForm::addGroup()
                 made = false;
             }
         }
-        if (made)
-            groupops::createGroupOnDisk(m_programFolder, name, editor.color(), editor.pictureNumber(),
-                                        m_messages, *m_sink);
+        if (made && groupops::createGroupOnDisk(m_programFolder, name, editor.color(), editor.pictureNumber(),
+                                                m_messages, *m_sink)) {
+            // The new group goes after the last one; the listing position the bar would give it
+            // can be a place another group already holds.
+            int last = 0;
+            for (int n = 1; n <= groupCount; ++n)
+                last = std::max(last, Frame11->entry(n).imageOrder);
+            groupops::writeOrder(m_programFolder, name, std::min(last + 1, groupops::kMaxOrder), 0, 0);
+        }
     }
     buildGroupBar();
     reselectCurrentGroup();
@@ -221,9 +232,11 @@ void TMainForm::changeGroup()
                                     m_messages, *m_sink)) {
         currentGroupName = name;
         rememberedGroupName = name;
+        if (name != before && m_lastNodes.contains(before))
+            m_lastNodes.insert(name, m_lastNodes.take(before));
         if (name != before)
-            editorFileName.replace(collection::groupFolder(m_programFolder, before) + u'/',
-                                   collection::groupFolder(m_programFolder, name) + u'/');
+            followFolder(collection::groupFolder(m_programFolder, before),
+                         collection::groupFolder(m_programFolder, name));
         if (editor.pictureNumber() == groupops::kOwnPicture) {
             const IoStatus s = groupops::saveOwnPicture(m_programFolder, name, editor.picture());
             if (!s.ok())
@@ -272,6 +285,7 @@ void TMainForm::moveGroup(int from, int to)
     std::swap(pictureNumbers[static_cast<size_t>(from - 1)], pictureNumbers[static_cast<size_t>(to - 1)]);
     groupops::writeOrder(m_programFolder, Frame11->entry(from).name, from, from, to);
     groupops::writeOrder(m_programFolder, Frame11->entry(to).name, to, from, to);
+    fillSendTo();
     selectedSlot = currentSlot = to;
     Frame11->frameSlot(to);
     // The tree still shows the group it showed; the moved group is now the framed one.

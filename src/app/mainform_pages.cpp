@@ -7,6 +7,7 @@
 #include "editor/ruler.h"
 #include "photos/photopanel.h"
 #include "platform/atomicfile.h"
+#include "platform/desktopopen.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 #include "store/collection.h"
@@ -54,11 +55,18 @@ void TMainForm::loadTree(const QString& group)
     planttree::fill(TreeView1, loaded);
     showEmptyTreeHint();
     Label2->setText(loaded.heading);
-    if (TreeView1->topLevelItemCount() > 0)
-        TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
+    // The node shown last in this group, or else the first one.
+    QTreeWidgetItem* last = planttree::itemAt(TreeView1, m_lastNodes.value(currentGroupName));
+    if (last && last->parent())
+        last->parent()->setExpanded(true);
+    if (!last && TreeView1->topLevelItemCount() > 0)
+        last = TreeView1->topLevelItem(0);
+    if (last)
+        TreeView1->setCurrentItem(last);
     TreeView1Click();
     treeLoading = false;
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+    showEmptyPageWhenNoNodes();
     if (!loaded.unreadable.isEmpty())
         showError(QStringLiteral("These records could not be read and were taken as empty:\r") +
                   loaded.unreadable.join(u'\r'));
@@ -66,9 +74,9 @@ void TMainForm::loadTree(const QString& group)
 
 void TMainForm::showEmptyTreeHint()
 {
-    planttree::setEmptyHint(
-        TreeView1,
-        m_messages.text(isNotesGroup(currentGroupName) ? QStringLiteral("h2") : QStringLiteral("h1")));
+    const bool notes = isNotesGroup(currentGroupName);
+    planttree::setEmptyHint(TreeView1, m_messages.text(notes ? QStringLiteral("h2") : QStringLiteral("h1")));
+    m_emptyPage->setText(m_messages.text(notes ? QStringLiteral("h4") : QStringLiteral("h3")));
 }
 
 QString TMainForm::selectedNodeFolder() const
@@ -87,6 +95,19 @@ void TMainForm::TreeView1Change()
     if (!treeLoading)
         TreeView1Click();
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+    showEmptyPageWhenNoNodes();
+}
+
+void TMainForm::showEmptyPageWhenNoNodes()
+{
+    const bool empty = TreeView1->topLevelItemCount() == 0;
+    m_emptyPage->setVisible(empty);
+    if (empty) {
+        Panel2->hide();
+        Panel6->hide();
+    } else if (Panel2->isHidden() && Panel6->isHidden()) {
+        showEditorArea(pageButtonOf(currentPageFile));
+    }
 }
 
 void TMainForm::TreeView1Click()
@@ -99,6 +120,7 @@ void TMainForm::TreeView1Click()
         Panel6->loadAlbum(QString()); // an empty group shows no one else's photos
     if (node) {
         // 3-4.
+        m_lastNodes.insert(currentGroupName, planttree::pathOf(node));
         folderFlag = planttree::isFolder(node);
         subPath = node->parent() ? node->parent()->text(0) : QString();
         // 5-10. Folder, pages and record: only what is missing is made.
@@ -134,6 +156,13 @@ void TMainForm::TreeView1Click()
     }
     // 14.
     TreeView1->setFocus();
+}
+
+void TMainForm::followFolder(const QString& from, const QString& to)
+{
+    if (editorFileName.startsWith(from + u'/'))
+        editorFileName = to + editorFileName.mid(from.size());
+    Panel6->followFolder(from, to);
 }
 
 void TMainForm::savecond(int mark, int expanded)
@@ -247,6 +276,8 @@ void TMainForm::showEditorArea(QPushButton* button)
 {
     highlightPage(button);
     Panel6->hide();
+    if (TreeView1->topLevelItemCount() == 0)
+        return; // the empty page stays
     Panel2->show();
     StandardToolBar->show();
     RulerBar->show();
@@ -268,6 +299,15 @@ void TMainForm::BitBtn1Click()
     notesMode = true;
 }
 
+QPushButton* TMainForm::pageButtonOf(const QString& page) const
+{
+    if (page == u"care.rtf")
+        return Button5;
+    if (page == u"diary.rtf")
+        return Button7;
+    return Button4;
+}
+
 void TMainForm::Button4Click()
 {
     showPage(Button4, QStringLiteral("description.rtf"));
@@ -285,6 +325,8 @@ void TMainForm::Button7Click()
 
 void TMainForm::Button6Click()
 {
+    if (TreeView1->topLevelItemCount() == 0)
+        return; // no node, no photos
     // The editor keeps its page, its modified flag and its file name behind the photo panel.
     highlightPage(Button6);
     StatusBar->hide();
@@ -347,6 +389,7 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
     if (Editor->isEnabled() && Editor->isVisible())
         Editor->setFocus();
     showModifiedState(false);
+    showCursorPosition();
     updateEditCommands();
     if (!problem.isEmpty())
         showError(m_messages.text(QStringLiteral("p2")).arg(path) + QStringLiteral("\r") + problem);
@@ -357,6 +400,7 @@ void TMainForm::FileNew()
 {
     Editor->newDocument();
     showModifiedState(false);
+    showCursorPosition();
     updateEditCommands();
 }
 
@@ -403,8 +447,25 @@ void TMainForm::editTemplate(const QString& group, QStringView page)
         return;
     }
     const QString path = templates::file(m_programFolder, group, page);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        showError(m_messages.text(QStringLiteral("p3")).arg(path));
+    const bool program = desktopopen::hasProgramFor(QStringLiteral("application/rtf")) ||
+                         desktopopen::hasProgramFor(QStringLiteral("text/rtf"));
+    if (program && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return;
+    // No word processor on this desktop: the template can be edited here, like a dropped document.
+    if (!m_sink->question(m_messages.text(QStringLiteral("p3")).arg(path)) || !FileSave())
+        return;
+    if (!loadDocumentIntoEditor(path))
+        return;
+    highlightPage(nullptr); // a template is none of the plant's pages
+    Panel6->hide();
+    m_emptyPage->hide();
+    Panel2->show();
+    StandardToolBar->show();
+    RulerBar->show();
+    StatusBar->show();
+    Editor->setEnabled(true);
+    Editor->setReadOnly(false);
+    Editor->setFocus();
 }
 
 void TMainForm::N36Click()

@@ -113,6 +113,13 @@ void TMainForm::buildTreeMenu()
         if (notes)
             marks->menuAction()->setEnabled(false);
     });
+    // F2 renames the selected node wherever the keyboard is in the window.
+    auto* rename = new QAction(this);
+    rename->setObjectName(QStringLiteral("RenameKey"));
+    rename->setShortcut(QKeySequence(Qt::Key_F2));
+    rename->setShortcutContext(Qt::WindowShortcut);
+    addAction(rename);
+    connect(rename, &QAction::triggered, this, &TMainForm::N18Click);
     TreeView1->setDragEnabled(true);
     TreeView1->setDragDropMode(QAbstractItemView::DragDrop);
     TreeView1->setDefaultDropAction(Qt::MoveAction);
@@ -226,6 +233,7 @@ void TMainForm::nodeLeft(QTreeWidgetItem* node)
     if (!TreeView1->currentItem() && TreeView1->topLevelItemCount() > 0)
         TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
+    showEmptyPageWhenNoNodes();
 }
 
 void TMainForm::N7Click()
@@ -257,6 +265,7 @@ void TMainForm::N18Click()
     m_renaming = node;
     m_renamingFrom = node->text(0);
     node->setFlags(node->flags() | Qt::ItemIsEditable);
+    TreeView1->setFocus(); // F2 may come from the page or the comment box: the typing goes to the caption
     TreeView1->editItem(node, 0);
 }
 
@@ -295,12 +304,14 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
         const QSignalBlocker quiet(TreeView1);
         node->setText(0, name);
     }
-    // The page being edited now lives in the renamed folder (the node's own, or its parent's).
+    // The page being edited and the album now live in the renamed folder (the node's own, or its
+    // parent's).
+    followFolder(paths::join(parent, from), paths::join(parent, name));
     const QTreeWidgetItem* current = TreeView1->currentItem();
-    if (current == node)
-        editorFileName = pagePath(paths::join(parent, name), currentPageFile);
-    else if (current && current->parent() == node)
-        editorFileName = pagePath(paths::join(paths::join(parent, name), current->text(0)), currentPageFile);
+    if (current && current->parent() == node)
+        subPath = name;
+    if (current)
+        m_lastNodes.insert(currentGroupName, planttree::pathOf(current));
 }
 
 bool TMainForm::moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine)

@@ -18,6 +18,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 QLabel* label(const QString& text, int key, QWidget* parent, int x, int y)
@@ -49,10 +51,12 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     setFixedSize(447, 438);
     auto* upper = new QWidget(this);
     upper->setGeometry(0, 0, 447, 110);
-    label(QStringLiteral("The name of group:"), 50, upper, 8, 16);
+    QLabel* nameLabel = label(QStringLiteral("The name of group:"), 50, upper, 8, 16);
     Edit1 = new QLineEdit(upper);
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(120, 13, 313, 21);
+    // The box starts after its caption, however wide the caption's font makes it.
+    const int editLeft = std::max(120, nameLabel->geometry().right() + 6);
+    Edit1->setGeometry(editLeft, 13, 433 - editLeft, 21);
     label(QStringLiteral("Background color:"), 51, upper, 8, 40);
     Shape1 = new QFrame(upper);
     Shape1->setObjectName(QStringLiteral("Shape1"));
@@ -67,10 +71,12 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     label(QStringLiteral("Image of group:            or   "), 52, upper, 8, 88);
     Button4 = button(QStringLiteral("Button4"), QStringLiteral("Choose your own"), 53, upper,
                      QRect(144, 88, 113, 17));
+    askPicturePath = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Choose your image"), QString(),
+                                            QStringLiteral("All (*.jpg *.bmp *.JPG *.BMP)"));
+    };
     connect(Button4, &QPushButton::clicked, this, [this] {
-        const QString path =
-            QFileDialog::getOpenFileName(this, QStringLiteral("Choose your image"), QString(),
-                                         QStringLiteral("All (*.jpg *.bmp *.JPG *.BMP)"));
+        const QString path = askPicturePath();
         if (!path.isEmpty())
             chooseOwnPicture(path);
     });

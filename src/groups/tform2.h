@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QImage>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -26,6 +28,8 @@ public:
 
     // Takes a picture file as the own picture, as "Choose your own" does after its file dialog.
     void chooseOwnPicture(const QString& path);
+    // The file dialog of "Choose your own" (tests answer it): the chosen path, empty when cancelled.
+    std::function<QString()> askPicturePath;
     void chooseBuiltIn(int n);
     void setColor(int color);
 

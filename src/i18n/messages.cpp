@@ -26,12 +26,16 @@ constexpr Default kDefaults[] = {
     {"p1", "The page could not be saved. Close anyway and lose the changes on it?"},
     {"p2", "The page %1 is damaged; what could be read is shown. Before it is saved, the file as it was is "
            "kept beside it as %1.damaged."},
-    {"p3", "The template %1 could not be opened with the desktop's program for rich text."},
+    {"p3", "The template %1 cannot be opened: this desktop has no program for rich text (.rtf). Edit it "
+           "here, in the page editor?"},
     {"w1", "The web copy could not be made:"},
     {"r1", "Nothing can be saved in %1, so its pages are shown read-only."},
     {"r2", "Read-only"},
     {"h1", "Right-click here to add a plant or a folder"},
     {"h2", "Right-click here to add a note"},
+    {"h3",
+     "This group has no plants yet. To add a plant or a folder, right-click the empty list at the left."},
+    {"h4", "There are no notes yet. To add one, right-click the empty list at the left."},
     {"n1", "The name is empty."},
     {"n2", "The name %1 is not allowed."},
     {"n3", "The name %1 must not contain \"/\" or \"\\\"."},

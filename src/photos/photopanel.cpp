@@ -17,6 +17,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QPushButton* button(const QString& name, const QString& text, int key, QWidget* parent)
@@ -25,6 +27,9 @@ QPushButton* button(const QString& name, const QString& text, int key, QWidget* 
     b->setObjectName(name);
     setTextKey(b, key);
     b->setFocusPolicy(Qt::NoFocus);
+    // As narrow as the caption allows: the row must fit the page area of the narrowest window,
+    // or opening the photo page would squeeze the group bar and the tree.
+    b->setMinimumWidth(b->fontMetrics().horizontalAdvance(text) + 14);
     return b;
 }
 
@@ -51,12 +56,16 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     small.setPointSizeF(small.pointSizeF() * 0.85);
     Label3->setFont(small);
     Label3->setStyleSheet(QStringLiteral("color: grey"));
+    Label3->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); // a long path never widens the page
     Image4 = new QLabel(this);
     i18n::markNotTranslated(Image4); // the photo, or why it cannot be shown
     Image4->setObjectName(QStringLiteral("Image4"));
     Image4->setAlignment(Qt::AlignCenter);
     Image4->setMinimumSize(1, 1);
-    Image4->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    QSizePolicy imagePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    // Hidden, the picture keeps its room: the no-photos text is drawn there, above the comments.
+    imagePolicy.setRetainSizeWhenHidden(true);
+    Image4->setSizePolicy(imagePolicy);
     Image4->installEventFilter(this);
     Label7 = new QLabel(QStringLiteral("Comments:"), this);
     Label7->setObjectName(QStringLiteral("Label7"));
@@ -78,6 +87,11 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     Label4 = new QLabel(this);
     i18n::markNotTranslated(Label4); // the counter, or the "No photos" message
     Label4->setObjectName(QStringLiteral("Label4"));
+    // The counter keeps room for its longest text; the buttons give way to it.
+    Label4->setMinimumWidth(
+        std::max(Label4->fontMetrics().horizontalAdvance(QStringLiteral("Photo: 100/100")),
+                 Label4->fontMetrics().horizontalAdvance(m_messages.text(QStringLiteral("l1")))) +
+        4);
     Button9 = button(QStringLiteral("Button9"), QStringLiteral("Edit"), 47, this);
     Button3 = button(QStringLiteral("Button3"), QStringLiteral("Add"), 48, this);
     Button8 = button(QStringLiteral("Button8"), QStringLiteral("Delete"), 24, this);
@@ -147,10 +161,19 @@ void PhotoPanel::clearLines()
     Label3->clear();
 }
 
+void PhotoPanel::followFolder(const QString& from, const QString& to)
+{
+    if (m_folder == from)
+        m_folder = to;
+    else if (m_folder.startsWith(from + u'/'))
+        m_folder = to + m_folder.mid(from.size());
+}
+
 bool PhotoPanel::loadAlbum(const QString& nodeFolder)
 {
     m_folder = nodeFolder;
     m_index = 1;
+    m_pending = false;
     m_photos = nodeFolder.isEmpty() ? QStringList() : album::listPhotos(nodeFolder);
     setNoPhotos(m_messages.text(QStringLiteral("l1")));
     if (m_photos.isEmpty()) {
@@ -164,9 +187,11 @@ bool PhotoPanel::loadAlbum(const QString& nodeFolder)
 
 bool PhotoPanel::showPhoto(int n)
 {
-    Label4->setText(QStringLiteral("Photo: %1/%2").arg(n).arg(photoCount()));
-    if (m_photos.isEmpty())
+    if (m_photos.isEmpty()) {
+        Label4->setText(m_messages.text(QStringLiteral("l1")));
         return true;
+    }
+    Label4->setText(QStringLiteral("Photo: %1/%2").arg(n).arg(photoCount()));
     m_index = n;
     const QString path = paths::join(m_folder, m_photos.value(n - 1));
     if (!isVisible()) {
@@ -315,8 +340,14 @@ void PhotoPanel::resizeEvent(QResizeEvent* e)
 
 bool PhotoPanel::eventFilter(QObject* watched, QEvent* e)
 {
-    if (watched == Memo1 && e->type() == QEvent::KeyRelease)
+    // A key release is saved only after its press in the box: the release of the Enter that
+    // closed a message box lands here too, and must not bring the box straight back.
+    if (watched == Memo1 && e->type() == QEvent::KeyPress)
+        m_keyDown = true;
+    if (watched == Memo1 && e->type() == QEvent::KeyRelease && m_keyDown) {
+        m_keyDown = false;
         saveComment();
+    }
     if (watched == Image4 && e->type() == QEvent::MouseButtonDblClick && m_shown)
         openWithDesktop(shownPhotoPath());
     if (watched == Image4 && e->type() == QEvent::Resize)
@@ -336,5 +367,5 @@ void PhotoPanel::paintEvent(QPaintEvent* e)
     f.setItalic(true);
     p.setFont(f);
     p.setPen(QColor(0x80, 0, 0));
-    p.drawText(rect(), Qt::AlignCenter, m_panelText);
+    p.drawText(Image4->geometry(), Qt::AlignCenter | Qt::TextWordWrap, m_panelText);
 }

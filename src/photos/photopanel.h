@@ -38,6 +38,9 @@ public:
     void next();
     void prev();
     void clearLines(); // the comment box and the file line
+    // The node's folder (or a folder holding it) was renamed from one path to another: the album
+    // follows it, so comments go on being saved beside their photos.
+    void followFolder(const QString& from, const QString& to);
     void addPhoto(const QString& file);
     void deletePhoto();
 
@@ -81,6 +84,7 @@ private:
     int m_index = 1;
     bool m_shown = false;
     bool m_pending = false; // a photo waits to be decoded until the page is shown
+    bool m_keyDown = false; // a key went down in the comment box (not in a message box over it)
     QImage m_image;
     QString m_panelText;
 };

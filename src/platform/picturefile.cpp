@@ -1,6 +1,7 @@
 #include "platform/picturefile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/exiforientation.h"
 #include "platform/jpegcodec.h"
 #include "platform/paths.h"
 
@@ -28,7 +29,14 @@ QImage decode(const QByteArray& bytes, const QString& name, QSize fit, QString* 
     QString why;
     QImage image;
     if (bytes.startsWith("\xff\xd8")) {
-        image = jpegcodec::decodeToFit(bytes, fit, &why, fullSize);
+        // A photo taken with the phone on its side is shown upright; the reduced decoding works on
+        // the stored picture, so the room it must cover is turned the same way.
+        const int orientation = exiforientation::read(bytes);
+        const bool sideways = exiforientation::swapsSides(orientation);
+        image = jpegcodec::decodeToFit(bytes, sideways ? fit.transposed() : fit, &why, fullSize);
+        image = exiforientation::upright(image, orientation);
+        if (fullSize && sideways)
+            fullSize->transpose();
     } else {
         QByteArray shared = bytes; // QBuffer wants a writable array; this one is only read
         QBuffer buffer(&shared);

@@ -1,6 +1,8 @@
 #include "platform/singleinstance.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
 
@@ -10,7 +12,13 @@ SingleInstance::SingleInstance(const QString& lockPath)
     m_lock = std::make_unique<QLockFile>(m_path);
     // A live owner keeps the lock for as long as it runs; only a dead owner's lock is stale.
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
+    if (!m_lock->tryLock(0) && m_lock->error() == QLockFile::LockFailedError && abandoned()) {
+        // A process killed while it was making the lock leaves a file without its owner's number,
+        // which would keep every later start out for good.
+        m_lock->removeStaleLockFile();
+        m_lock->tryLock(0);
+    }
+    if (m_lock->error() != QLockFile::NoError) {
         // A lock we cannot even create (unwritable runtime folder) must not keep the program from
         // running at all; only a lock held by a live process counts as another instance.
         m_another = m_lock->error() == QLockFile::LockFailedError;
@@ -18,6 +26,17 @@ SingleInstance::SingleInstance(const QString& lockPath)
 }
 
 SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::abandoned() const
+{
+    qint64 pid = 0;
+    QString host, app;
+    if (m_lock->getLockInfo(&pid, &host, &app))
+        return false; // an owner is named: QLockFile knows whether it still runs
+    // Making the lock takes microseconds: a lock file without an owner a second later is left over.
+    const QFileInfo info(m_path);
+    return info.exists() && info.lastModified().msecsTo(QDateTime::currentDateTime()) > 1000;
+}
 
 QString SingleInstance::defaultLockPath()
 {

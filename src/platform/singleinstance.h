@@ -23,6 +23,7 @@ public:
     static QString defaultLockPath();
 
 private:
+    bool abandoned() const;
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
     bool m_another = false;

@@ -2,8 +2,10 @@
 
 #include "platform/bgrcolor.h"
 
+#include <QDrag>
 #include <QEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
@@ -204,4 +206,42 @@ void setEmptyHint(QTreeWidget* tree, const QString& text)
     hint->follow();
 }
 
+QString pathOf(const QTreeWidgetItem* item)
+{
+    return item->parent() ? item->parent()->text(0) + u'\\' + item->text(0) : item->text(0);
+}
+
+QTreeWidgetItem* itemAt(const QTreeWidget* tree, const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    const QString top = path.section(u'\\', 0, 0), child = path.section(u'\\', 1);
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = tree->topLevelItem(i);
+        if (item->text(0) != top)
+            continue;
+        if (child.isEmpty())
+            return item;
+        for (int j = 0; j < item->childCount(); ++j)
+            if (item->child(j)->text(0) == child)
+                return item->child(j);
+    }
+    return nullptr;
+}
+
 } // namespace planttree
+
+void PlantTreeWidget::startDrag(Qt::DropActions supported)
+{
+    const QModelIndexList rows = selectedIndexes();
+    if (rows.isEmpty())
+        return;
+    QMimeData* data = model()->mimeData(rows);
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    if (const QTreeWidgetItem* node = currentItem())
+        drag->setPixmap(node->icon(0).pixmap(iconSize()));
+    drag->exec(supported, Qt::MoveAction);
+}

@@ -3,9 +3,7 @@
 #include "tree/treeloader.h"
 
 #include <QIcon>
-
-class QTreeWidget;
-class QTreeWidgetItem;
+#include <QTreeWidget>
 
 // The plant tree widget's side of the tree: items, their icons and order.
 namespace planttree {
@@ -31,5 +29,21 @@ void fill(QTreeWidget* tree, const LoadedTree& loaded);
 // A line of help in the middle of the tree while it has no item ("EmptyHint"); it lets clicks through
 // to the tree, so the right click it speaks of opens the tree's menu.
 void setEmptyHint(QTreeWidget* tree, const QString& text);
+// A node's place in the tree as one text: "Folder\\Plant" inside a folder, the node's own text at
+// the top level ("\\" cannot be part of a name).
+QString pathOf(const QTreeWidgetItem* item);
+// The node at such a place; null when there is none any more.
+QTreeWidgetItem* itemAt(const QTreeWidget* tree, const QString& path);
 
 } // namespace planttree
+
+// The plant tree widget. A drag only carries the node: the window moves it on disk and then
+// changes the tree itself, so the drag never takes rows out of the tree on its own (after a move
+// the selection is already another node, which must stay).
+class PlantTreeWidget : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    void startDrag(Qt::DropActions supported) override;
+};

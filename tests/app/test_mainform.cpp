@@ -55,7 +55,7 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     EXPECT_TRUE(QDir(pf.file(QStringLiteral("MyPlants"))).exists());
     for (const char* name :
          {"Frame11", "Panel5", "Panel4", "Label2", "TreeView1", "Panel1", "Panel3", "Button4", "Button5",
-          "Button7", "Button6", "BitBtn1", "Panel2", "StandardToolBar", "Ruler", "Editor", "StatusBar"}) {
+          "Button7", "Button6", "BitBtn1", "EmptyPage"}) {
         auto* w = form.findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(w, nullptr) << name;
         EXPECT_TRUE(w->isVisible()) << name;
@@ -63,6 +63,10 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     }
     ASSERT_NE(form.findChild<QWidget*>(QStringLiteral("Panel6")), nullptr);
     EXPECT_FALSE(form.Panel6->isVisible());
+    // The default groups are empty: in place of a page, the hint how to add a plant.
+    for (const char* name : {"Panel2", "StandardToolBar", "Ruler", "Editor", "StatusBar"})
+        EXPECT_NE(form.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_FALSE(form.Panel2->isVisible());
     // Left to right: group bar, tree panel, page area; the page area is the widest.
     EXPECT_LT(form.Frame11->x(), form.Panel4->x());
     EXPECT_LT(form.Panel4->x(), form.Panel1->x());

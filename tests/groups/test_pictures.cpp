@@ -1,6 +1,9 @@
+#include "../support/exifjpeg.h"
 #include "groups/bmpfile.h"
 #include "groups/smoothresize.h"
+#include "platform/exiforientation.h"
 #include "platform/jpegcodec.h"
+#include "platform/picturefile.h"
 
 #include <gtest/gtest.h>
 
@@ -169,4 +172,34 @@ TEST(Pictures, TwentyFourBitBitmapsAndJpegs)
         else
             EXPECT_EQ(damaged.size(), photo.size()) << "a truncated picture shows what it holds";
     }
+}
+
+TEST(Pictures, PhoneOrientationsAreShownUpright)
+{
+    // Every Exif orientation, in both byte orders, at full size and at the reduced decoding.
+    const QImage upright = exifjpeg::quarters(160, 240);
+    for (int o = 1; o <= 8; ++o)
+        for (bool big : {true, false}) {
+            const QByteArray file =
+                exifjpeg::withOrientation(jpegcodec::encode(exifjpeg::stored(upright, o), 95), o, big);
+            EXPECT_EQ(exiforientation::read(file), o);
+            QString error;
+            QSize full;
+            const QImage whole = picturefile::decode(file, QStringLiteral("p.jpg"), QSize(), &error, &full);
+            EXPECT_EQ(whole.size(), upright.size()) << "orientation " << o;
+            EXPECT_EQ(full, upright.size());
+            EXPECT_TRUE(exifjpeg::showsQuartersUpright(whole)) << "orientation " << o;
+            const QImage small = picturefile::decode(file, QStringLiteral("p.jpg"), QSize(40, 60), &error);
+            EXPECT_EQ(small.size(), QSize(40, 60)) << "a quarter of each side, turned";
+            EXPECT_TRUE(exifjpeg::showsQuartersUpright(small)) << "orientation " << o;
+        }
+    // No Exif block, a damaged one, and one cut short leave the picture as stored.
+    const QByteArray plain = jpegcodec::encode(upright, 90);
+    EXPECT_EQ(exiforientation::read(plain), 1);
+    QByteArray cut = exifjpeg::withOrientation(plain, 6);
+    EXPECT_EQ(exiforientation::read(cut.left(30)), 1);
+    cut[12] = 'X'; // "MM" spoilt
+    EXPECT_EQ(exiforientation::read(cut), 1);
+    EXPECT_EQ(exiforientation::read(exifjpeg::withOrientation(plain, 9)), 1);
+    EXPECT_EQ(exiforientation::read(QByteArray("\xff\xd8\xff\xe1\xff\xff", 6)), 1);
 }

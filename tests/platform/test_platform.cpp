@@ -6,6 +6,7 @@
 #include "platform/randomname.h"
 #include "platform/singleinstance.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QSysInfo>
 
@@ -117,6 +118,23 @@ TEST(SingleInstance, StaleLockAfterACrashIsTakenOver)
     pf.write(QStringLiteral("MyPelmo.lock"), content);
     SingleInstance after(pf.file(QStringLiteral("MyPelmo.lock")));
     EXPECT_FALSE(after.anotherInstance());
+}
+
+TEST(SingleInstance, ALockLeftHalfMadeByAKilledProcessIsTakenOver)
+{
+    TempProgramFolder pf;
+    const QString lock = pf.file(QStringLiteral("MyPelmo.lock"));
+    pf.write(QStringLiteral("MyPelmo.lock"), QByteArray());
+    {
+        const SingleInstance justNow(lock);
+        EXPECT_TRUE(justNow.anotherInstance()) << "it may be being made this very moment";
+    }
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime));
+    f.close();
+    const SingleInstance later(lock);
+    EXPECT_FALSE(later.anotherInstance());
 }
 
 TEST(RemovedName, ANumberAlreadyTakenIsDrawnAgain)
