@@ -18,9 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -504,7 +502,7 @@ void TMainForm::FormShow()
     highlightPage(Button4);
     // 2-3. The collection lives beside the program.
     const QString myPlants = collection::myPlants(m_programFolder);
-    if (!QDir().mkpath(myPlants))
+    if (!paths::makePath(myPlants))
         m_sink->warning(QStringLiteral("Cannot create ") + myPlants +
                         QStringLiteral("\rThe collection cannot be saved until the folder can be written."));
     // What a crash in the middle of a save or a move left behind goes first.
@@ -555,7 +553,7 @@ void TMainForm::FormShow()
     if (Editor->isEnabled())
         Editor->setFocus();
     // Then the document named on the command line, if it exists.
-    if (!m_args.isEmpty() && QFileInfo(m_args.front()).isFile())
+    if (!m_args.isEmpty() && paths::isFile(m_args.front()))
         loadDocumentIntoEditor(m_args.front());
 }
 

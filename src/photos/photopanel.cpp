@@ -5,7 +5,6 @@
 #include "platform/paths.h"
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -263,12 +262,12 @@ void PhotoPanel::deletePhoto()
     if (!m_sink.question(m_messages.text(QStringLiteral("q2"))))
         return;
     if (const QString web = webCopy(); !web.isEmpty()) {
-        QFile::remove(web);
+        paths::removeFile(web);
     } else if (m_shown) {
         // The comment goes only with its photo.
         const QString photo = shownPhotoPath();
-        if (QFile::remove(photo))
-            QFile::remove(album::commentPath(photo));
+        if (paths::removeFile(photo))
+            paths::removeFile(album::commentPath(photo));
         else
             m_sink.warning(QStringLiteral("The photo ") + photo + QStringLiteral(" could not be deleted."));
     }
