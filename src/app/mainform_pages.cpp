@@ -379,7 +379,7 @@ void TMainForm::editTemplate(const QString& group, QStringView page)
         return;
     }
     const QString path = templates::file(m_programFolder, group, page);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (!QDesktopServices::openUrl(paths::fileUrl(path)))
         showError(m_messages.text(QStringLiteral("p3")).arg(path));
 }
 

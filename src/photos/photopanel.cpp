@@ -37,7 +37,7 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
             this, QString(), QString(),
             QStringLiteral("Pictures (*.jpg *.JPG *.bmp *.BMP *.gif *.GIF);;All (*)"));
     };
-    openWithDesktop = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    openWithDesktop = [](const QString& path) { QDesktopServices::openUrl(paths::fileUrl(path)); };
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 4);

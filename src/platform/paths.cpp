@@ -116,6 +116,11 @@ QByteArray native(const QString& path)
     return fsname::encodePath(path);
 }
 
+QUrl fileUrl(const QString& path)
+{
+    return QUrl::fromEncoded(QByteArray("file://" + native(path).toPercentEncoding("/")), QUrl::StrictMode);
+}
+
 bool isDir(const QString& path)
 {
     struct stat st {};

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QUrl>
 
 // Collection paths are formed from the program folder and fixed pieces, with '/' on disk. Every
 // function here takes names as they are shown and reaches the entries by their bytes on disk
@@ -54,6 +55,8 @@ QStringList files(const QString& dir);
 
 // The bytes of path on disk (fsname::encodePath).
 QByteArray native(const QString& path);
+// A file: address of path that names its bytes on disk, for opening it with another program.
+QUrl fileUrl(const QString& path);
 
 bool isDir(const QString& path);
 bool isFile(const QString& path);

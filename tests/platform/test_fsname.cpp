@@ -68,6 +68,8 @@ TEST(FsName, PathsReachTheBytesOnDisk)
     EXPECT_TRUE(paths::isDir(rose + u("/Роза")));
     EXPECT_TRUE(paths::isFile(rose + u("/Фото.jpg")));
     EXPECT_EQ(paths::fileSize(rose + u("/Фото.jpg")), 4);
+    // Another program is given the address of the very bytes.
+    EXPECT_TRUE(paths::fileUrl(rose).toEncoded().endsWith("/MyPlants/%D0%EE%E7%E0"));
 
     // Writes go to the very file: a record in an 8-bit folder, a comment beside an 8-bit photo.
     ASSERT_TRUE(atomicfile::write(rose + u("/plant.ini"), "[Main]\r\nCond=0").ok());
