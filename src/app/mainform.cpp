@@ -20,9 +20,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -527,7 +525,7 @@ void TMainForm::FormShow()
     highlightPage(Button4);
     // 2-3. The collection lives beside the program.
     const QString myPlants = collection::myPlants(m_programFolder);
-    if (!QDir().mkpath(myPlants))
+    if (!paths::makePath(myPlants))
         m_sink->warning(QStringLiteral("Cannot create ") + myPlants +
                         QStringLiteral("\rThe collection cannot be saved until the folder can be written."));
     // What a crash in the middle of a save or a move left behind goes first.
@@ -578,7 +576,7 @@ void TMainForm::FormShow()
     if (Editor->isEnabled())
         Editor->setFocus();
     // Then the document named on the command line, if it exists.
-    if (!m_args.isEmpty() && QFileInfo(m_args.front()).isFile())
+    if (!m_args.isEmpty() && paths::isFile(m_args.front()))
         loadDocumentIntoEditor(m_args.front());
 }
 
@@ -754,7 +752,7 @@ void TMainForm::highlightPage(QPushButton* current)
 void TMainForm::N16Click()
 {
     // A missing help file or viewer is not reported.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(m_programFolder + QStringLiteral("help.chm")));
+    QDesktopServices::openUrl(paths::fileUrl(m_programFolder + QStringLiteral("help.chm")));
 }
 
 void TMainForm::N17Click()

@@ -13,6 +13,7 @@
 #include "platform/messagesink.h"
 #include "platform/names.h"
 #include "platform/paths.h"
+#include "platform/picturefile.h"
 #include "store/collection.h"
 #include "store/errorlog.h"
 #include "store/templates.h"
@@ -217,7 +218,8 @@ void TMainForm::changeGroup()
     const QString ownPicture =
         paths::fixed(collection::groupFolder(m_programFolder, currentGroupName), paths::kGroupImage);
     QImage own;
-    if (p == groupops::kOwnPicture && !own.load(ownPicture))
+    QString why;
+    if (p == groupops::kOwnPicture && (own = picturefile::read(ownPicture, QSize(), &why)).isNull())
         p = 1;
     pictureNumbers[static_cast<size_t>(currentSlot - 1)] = p;
     editor.preset(currentGroupName, p, p == groupops::kOwnPicture ? own : groupops::builtInPicture(p),

@@ -449,7 +449,7 @@ void TMainForm::editTemplate(const QString& group, QStringView page)
     const QString path = templates::file(m_programFolder, group, page);
     const bool program = desktopopen::hasProgramFor(QStringLiteral("application/rtf")) ||
                          desktopopen::hasProgramFor(QStringLiteral("text/rtf"));
-    if (program && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+    if (program && QDesktopServices::openUrl(paths::fileUrl(path)))
         return;
     // No word processor on this desktop: the template can be edited here, like a dropped document.
     if (!m_sink->question(m_messages.text(QStringLiteral("p3")).arg(path)) || !FileSave())

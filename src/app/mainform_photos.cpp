@@ -11,8 +11,8 @@
 #include "platform/paths.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -70,7 +70,7 @@ void TMainForm::Button12Click()
             progress.Gauge2->setProgress(percent);
             pump();
         };
-        if (!QDir().mkpath(scratchFolder) || !QDir().mkpath(webFolder)) {
+        if (!paths::makePath(scratchFolder) || !paths::makePath(webFolder)) {
             setEnabled(true);
             fail(QStringLiteral("Cannot create ") + scratchFolder);
             return;

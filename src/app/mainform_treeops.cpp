@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -214,7 +213,7 @@ void TMainForm::N15Click()
     if (name.isEmpty())
         return;
     const QString folder = paths::join(collection::groupFolder(m_programFolder, currentGroupName), name);
-    if (!QDir().mkdir(folder)) {
+    if (!paths::makeDir(folder)) {
         showError(m_messages.text(QStringLiteral("e8")) + u' ' + folder);
         return;
     }

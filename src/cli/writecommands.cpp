@@ -17,7 +17,6 @@
 #include "tree/plantops.h"
 #include "tree/treeloader.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTextDocument>
 
@@ -115,7 +114,7 @@ int add(const Args& a, QTextStream&, QTextStream& err)
             err, folder + QStringLiteral(" exists already (not as a node of the tree); nothing was added"));
     if (a.folder) {
         // A folder gets its record and pages when it is first selected, as in the window.
-        if (!QDir().mkdir(folder))
+        if (!paths::makeDir(folder))
             return fail(err, MessageTable().text(QStringLiteral("e8")) + u' ' + folder +
                                  QStringLiteral(": ") + systemText());
         return kDone;

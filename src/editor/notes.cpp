@@ -4,8 +4,6 @@
 #include "store/collection.h"
 #include "store/inifile.h"
 
-#include <QDir>
-
 namespace notes {
 
 QString heading()
@@ -16,7 +14,7 @@ QString heading()
 QString prepareGroup(const QString& programFolder, QString* logLine)
 {
     const QString folder = paths::fixed(collection::myPlants(programFolder), paths::kNotes);
-    QDir().mkpath(folder);
+    paths::makePath(folder);
     const QString record = collection::groupRecordPath(folder);
     if (!paths::exists(record)) {
         IniFile ini(record);

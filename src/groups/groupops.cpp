@@ -7,8 +7,6 @@
 #include "store/errorlog.h"
 #include "store/inifile.h"
 
-#include <QDir>
-
 #include <cerrno>
 #include <cstring>
 
@@ -53,7 +51,7 @@ bool createGroupOnDisk(const QString& programFolder, const QString& name, int co
 {
     const QString folder = collection::groupFolder(programFolder, name);
     const bool made = !paths::isDir(folder);
-    if (made && !QDir().mkdir(folder)) {
+    if (made && !paths::makeDir(folder)) {
         const int err = errno;
         sink.warning(messages.text(QStringLiteral("e8")) + u' ' + folder);
         errorlog::WriteErrorLog(programFolder,
@@ -68,7 +66,7 @@ bool createGroupOnDisk(const QString& programFolder, const QString& name, int co
         // so, and take back the empty folder this call made.
         sink.warning(messages.text(QStringLiteral("e8")) + u' ' + folder + QStringLiteral(": ") + s.text);
         if (made)
-            QDir().rmdir(folder);
+            paths::removeDir(folder);
         return false;
     }
     return true;
@@ -106,9 +104,18 @@ bool changeGroupOnDisk(const QString& programFolder, const QString& from, const 
 QString removeGroup(const QString& programFolder, const QString& name, const MessageTable& messages,
                     MessageSink& sink)
 {
-    // The removed name is drawn again until it is free, so no earlier removal is ever replaced.
-    const QString removed = removedname::draw(collection::myPlants(programFolder), name);
-    return changeGroupOnDisk(programFolder, name, removed, -1, -1, messages, sink) ? removed : QString();
+    // The removed name is drawn again until it is free, so no earlier removal is ever replaced; it
+    // keeps the bytes the group's name has on disk.
+    const QString removed = removedname::removeByRenaming(collection::myPlants(programFolder), name);
+    if (removed.isEmpty()) {
+        const int err = errno;
+        const QString folder = collection::groupFolder(programFolder, name);
+        sink.warning(messages.text(QStringLiteral("e3")) + u' ' + folder);
+        errorlog::WriteErrorLog(programFolder,
+                                errorlog::message(systemText(err), QStringLiteral("changegroup"), folder));
+        return QString();
+    }
+    return paths::fileNameOf(removed);
 }
 
 void writeOrder(const QString& programFolder, const QString& group, int order, int from, int to)
@@ -127,7 +134,7 @@ void writeOrder(const QString& programFolder, const QString& group, int order, i
 IoStatus saveOwnPicture(const QString& programFolder, const QString& group, const QImage& picture)
 {
     const QString folder = collection::groupFolder(programFolder, group);
-    QDir().mkpath(folder);
+    paths::makePath(folder);
     return bmpfile::write24(paths::fixed(folder, paths::kGroupImage), picture);
 }
 

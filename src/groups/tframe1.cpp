@@ -3,6 +3,7 @@
 
 #include "groups/groupops.h"
 #include "platform/paths.h"
+#include "platform/picturefile.h"
 #include "platform/rounding.h"
 #include "store/collection.h"
 
@@ -147,9 +148,12 @@ void TFrame1::makeWidgets()
         pic->setToolTip(g.name);
         pic->move(centred(panelWidth, kPictureSide), 0);
         QPixmap pm;
-        if (g.picture == groupops::kOwnPicture)
-            pm.load(paths::fixed(collection::groupFolder(m_programFolder, g.name), paths::kGroupImage));
-        else if (g.picture >= 1 && g.picture <= groupops::kBuiltInPictures)
+        if (g.picture == groupops::kOwnPicture) {
+            QString why;
+            pm = QPixmap::fromImage(picturefile::read(
+                paths::fixed(collection::groupFolder(m_programFolder, g.name), paths::kGroupImage), QSize(),
+                &why));
+        } else if (g.picture >= 1 && g.picture <= groupops::kBuiltInPictures)
             pm = QPixmap::fromImage(groupops::builtInPicture(g.picture));
         else if (g.picture > 0) // a number that names no picture shows the first one
             pm = QPixmap::fromImage(groupops::builtInPicture(1));

@@ -5,8 +5,6 @@
 #include "platform/paths.h"
 
 #include <QCollator>
-#include <QDir>
-#include <QFile>
 
 #include <algorithm>
 
@@ -31,8 +29,7 @@ bool isPhotoName(const QString& name)
 QStringList listPhotos(const QString& folder)
 {
     QStringList photos;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+    for (const QString& name : paths::files(folder))
         if (isPhotoName(name))
             photos << name;
     // Without a language of its own (the C locale) the desktop sorts as in English.
@@ -85,7 +82,7 @@ IoStatus addPhoto(const QString& folder, const QString& file, const QString& com
     if (s.ok()) {
         s = writeComment(target, comment);
         if (!s.ok())
-            QFile::remove(target); // a photo is added with its comment, or not at all
+            paths::removeFile(target); // a photo is added with its comment, or not at all
     }
     return s;
 }

@@ -6,7 +6,6 @@
 #include "platform/paths.h"
 
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -44,7 +43,7 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
             this, QString(), QString(),
             QStringLiteral("Pictures (*.jpg *.JPG *.bmp *.BMP *.gif *.GIF);;All (*)"));
     };
-    openWithDesktop = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    openWithDesktop = [](const QString& path) { QDesktopServices::openUrl(paths::fileUrl(path)); };
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 2, 4, 4);
@@ -292,12 +291,12 @@ void PhotoPanel::deletePhoto()
     if (!m_sink.question(m_messages.text(QStringLiteral("q2"))))
         return;
     if (const QString web = webCopy(); !web.isEmpty()) {
-        QFile::remove(web);
+        paths::removeFile(web);
     } else if (m_shown) {
         // The comment goes only with its photo.
         const QString photo = shownPhotoPath();
-        if (QFile::remove(photo))
-            QFile::remove(album::commentPath(photo));
+        if (paths::removeFile(photo))
+            paths::removeFile(album::commentPath(photo));
         else
             m_sink.warning(QStringLiteral("The photo ") + photo + QStringLiteral(" could not be deleted."));
     }

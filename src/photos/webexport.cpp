@@ -5,7 +5,7 @@
 #include "platform/jpegcodec.h"
 #include "platform/rounding.h"
 
-#include <QFileInfo>
+#include "platform/paths.h"
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -52,7 +52,7 @@ Result make(const QImage& photo, const QString& scratchFile, const Progress& pro
             return r;
         r.steps = step;
         r.quality = q;
-        if (QFileInfo(scratchFile).size() < kSizeLimit)
+        if (paths::fileSize(scratchFile) < kSizeLimit)
             break;
     }
     return r;

@@ -1,9 +1,8 @@
 #include "platform/atomicfile.h"
 
+#include "platform/fsname.h"
 #include "platform/sysio.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -27,7 +26,7 @@ IoStatus readAll(const QString& path, QByteArray* out, bool* missing, qint64 max
     out->clear();
     if (missing)
         *missing = false;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = fsname::encodePath(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
@@ -78,11 +77,10 @@ IoStatus readAll(const QString& path, QByteArray* out, bool* missing, qint64 max
     return IoStatus::success();
 }
 
-QByteArray temporaryPattern(const QString& target)
+QByteArray temporaryPattern(const QByteArray& target)
 {
-    const QString folder = target.left(std::max<qsizetype>(target.lastIndexOf(u'/'), 0));
-    const QString name = target.mid(target.lastIndexOf(u'/') + 1);
-    return QFile::encodeName((folder.isEmpty() ? QString() : folder + u'/') + u'.' + name) + ".vdtmp-XXXXXX";
+    const qsizetype slash = target.lastIndexOf('/');
+    return target.left(slash + 1) + '.' + target.mid(slash + 1) + ".vdtmp-XXXXXX";
 }
 
 bool isLeftover(const QString& fileName)
@@ -105,7 +103,7 @@ using Producer = std::function<int(int fd)>;
 
 IoStatus writeFile(const QString& path, const Producer& produce, Replace replace)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = fsname::encodePath(path);
     mode_t mode = 0666;
     struct stat st {};
     if (::stat(native.constData(), &st) == 0) {
@@ -125,7 +123,7 @@ IoStatus writeFile(const QString& path, const Producer& produce, Replace replace
         ::umask(mask);
         mode &= ~mask;
     }
-    QByteArray temp = temporaryPattern(path);
+    QByteArray temp = temporaryPattern(native);
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return IoStatus::fromErrno(errno);
@@ -165,7 +163,7 @@ Producer bytesOf(const QByteArray& data)
 
 bool canReplace(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = fsname::encodePath(path);
     const qsizetype slash = native.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? native.left(slash) : QByteArray(".");
     struct stat st {};
@@ -187,7 +185,7 @@ IoStatus writeNew(const QString& path, const QByteArray& data)
 
 IoStatus copyNew(const QString& source, const QString& target)
 {
-    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_CLOEXEC);
+    const int in = ::open(fsname::encodePath(source).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return IoStatus::fromErrno(errno);
     struct stat st {};

@@ -26,8 +26,9 @@ IoStatus copyNew(const QString& source, const QString& target);
 // Whether write(path) could replace path: the file (when it exists) and its folder are writable.
 bool canReplace(const QString& path);
 
-// The temporary name a write uses beside target: hidden, and recognisable as ours when a crash left it.
-QByteArray temporaryPattern(const QString& target);
+// The temporary name a write uses beside target (its bytes on disk): hidden, and recognisable as ours
+// when a crash left it.
+QByteArray temporaryPattern(const QByteArray& target);
 // Whether a file name is one of ours left by an interrupted write (ours now, or Qt's save files of
 // the collection's own files written by earlier versions).
 bool isLeftover(const QString& fileName);

@@ -1,11 +1,12 @@
 #include "platform/paths.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "platform/fsname.h"
+
 #include <QList>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -28,11 +29,13 @@ QString fixed(const QString& dir, QStringView fixedName)
     if (exists(exact))
         return exact;
     QString found;
-    const QStringList entries =
-        QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString& e : entries) {
-        if (e.compare(fixedName, Qt::CaseInsensitive) == 0 && (found.isEmpty() || e < found))
-            found = e;
+    QByteArray foundBytes;
+    for (const Entry& e : entries(dir)) {
+        if (e.name.compare(fixedName, Qt::CaseInsensitive) == 0 &&
+            (found.isEmpty() || e.bytes < foundBytes)) {
+            found = e.name;
+            foundBytes = e.bytes;
+        }
     }
     return found.isEmpty() ? exact : join(dir, found);
 }
@@ -56,50 +59,143 @@ QString fileNameOf(const QString& path)
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
-QStringList subdirectories(const QString& dir)
+QList<Entry> entries(const QString& dir)
 {
-    QStringList out;
-    const QByteArray native = QFile::encodeName(dir);
-    DIR* d = ::opendir(native.constData());
+    QList<Entry> out;
+    QByteArray folder = native(dir);
+    DIR* d = ::opendir(folder.isEmpty() ? "." : folder.constData());
     if (!d)
         return out;
+    if (!folder.isEmpty() && !folder.endsWith('/'))
+        folder += '/';
     while (dirent* e = ::readdir(d)) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
             continue;
-        bool directory = e->d_type == DT_DIR;
+        Entry entry;
+        entry.bytes = QByteArray(e->d_name);
+        entry.name = fsname::decodeName(entry.bytes);
+        entry.isLink = e->d_type == DT_LNK;
+        entry.isDir = e->d_type == DT_DIR;
+        entry.isFile = e->d_type == DT_REG;
         if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
             struct stat st {};
-            const QByteArray full = native + '/' + e->d_name;
-            directory = ::stat(full.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+            const QByteArray full = folder + entry.bytes;
+            if (e->d_type == DT_UNKNOWN && ::lstat(full.constData(), &st) == 0)
+                entry.isLink = S_ISLNK(st.st_mode);
+            if (::stat(full.constData(), &st) == 0) {
+                entry.isDir = S_ISDIR(st.st_mode);
+                entry.isFile = S_ISREG(st.st_mode);
+            }
         }
-        if (directory)
-            out << QFile::decodeName(e->d_name);
+        out << entry;
     }
     ::closedir(d);
     return out;
 }
 
+QStringList subdirectories(const QString& dir)
+{
+    QStringList out;
+    for (const Entry& e : entries(dir))
+        if (e.isDir)
+            out << e.name;
+    return out;
+}
+
+QStringList files(const QString& dir)
+{
+    QStringList out;
+    for (const Entry& e : entries(dir))
+        if (e.isFile)
+            out << e.name;
+    return out;
+}
+
+QByteArray native(const QString& path)
+{
+    return fsname::encodePath(path);
+}
+
+QUrl fileUrl(const QString& path)
+{
+    return QUrl::fromEncoded(QByteArray("file://" + native(path).toPercentEncoding("/")), QUrl::StrictMode);
+}
+
 bool isDir(const QString& path)
 {
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(native(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool isFile(const QString& path)
+{
+    struct stat st {};
+    return ::stat(native(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool exists(const QString& path)
 {
     struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    return ::lstat(native(path).constData(), &st) == 0;
 }
 
 bool isLink(const QString& path)
 {
     struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+    return ::lstat(native(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+qint64 fileSize(const QString& path)
+{
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return st.st_size;
+}
+
+bool makeDir(const QString& path)
+{
+    return ::mkdir(native(path).constData(), 0777) == 0;
+}
+
+bool makePathNative(const QByteArray& path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(path.constData(), &st) == 0) {
+        if (!path.isEmpty() && !S_ISDIR(st.st_mode)) {
+            errno = ENOTDIR;
+            return false;
+        }
+        return true;
+    }
+    qsizetype slash = path.size();
+    while (slash > 1 && path[slash - 1] == '/')
+        --slash;
+    const QByteArray trimmed = path.left(slash);
+    const qsizetype parent = trimmed.lastIndexOf('/');
+    if (parent > 0 && !makePathNative(trimmed.left(parent)))
+        return false;
+    return ::mkdir(trimmed.constData(), 0777) == 0 || errno == EEXIST;
+}
+
+bool makePath(const QString& path)
+{
+    return makePathNative(native(path));
+}
+
+bool removeFile(const QString& path)
+{
+    return ::unlink(native(path).constData()) == 0;
+}
+
+bool removeDir(const QString& path)
+{
+    return ::rmdir(native(path).constData()) == 0;
 }
 
 namespace {
 
-bool removeNative(const QByteArray& path)
+bool removeRecursive(const QByteArray& path)
 {
     struct stat st {};
     if (::lstat(path.constData(), &st) != 0)
@@ -114,7 +210,7 @@ bool removeNative(const QByteArray& path)
                 names << QByteArray(e->d_name);
         ::closedir(d);
         for (const QByteArray& n : names)
-            ok = removeNative(path + '/' + n) && ok;
+            ok = removeRecursive(path + '/' + n) && ok;
     }
     return ::rmdir(path.constData()) == 0 && ok;
 }
@@ -123,19 +219,37 @@ bool removeNative(const QByteArray& path)
 
 bool removeTree(const QString& path)
 {
-    return removeNative(QFile::encodeName(path));
+    return removeRecursive(native(path));
 }
+
+bool removeTreeNative(const QByteArray& path)
+{
+    return removeRecursive(path);
+}
+
+namespace {
+
+// The path with every link resolved, as bytes; empty when it is not there.
+QByteArray canonical(const QString& path)
+{
+    char buffer[PATH_MAX];
+    if (!::realpath(native(path).constData(), buffer))
+        return QByteArray();
+    return QByteArray(buffer);
+}
+
+} // namespace
 
 bool leavesRoot(const QString& root, const QString& folder)
 {
-    const QString realRoot = QFileInfo(root).canonicalFilePath();
-    const QString realFolder = QFileInfo(folder).canonicalFilePath();
-    const QString realParent = QFileInfo(parentOf(folder)).canonicalFilePath();
+    const QByteArray realRoot = canonical(root);
+    const QByteArray realFolder = canonical(folder);
+    const QByteArray realParent = canonical(parentOf(folder));
     if (realRoot.isEmpty() || realFolder.isEmpty())
         return false; // not there (yet): nothing to follow
-    if (!realFolder.startsWith(realRoot + u'/'))
+    if (!realFolder.startsWith(QByteArray(realRoot + '/')))
         return true;
-    return realParent == realFolder || realParent.startsWith(realFolder + u'/');
+    return realParent == realFolder || realParent.startsWith(QByteArray(realFolder + '/'));
 }
 
 } // namespace paths

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QUrl>
 
-// Collection paths are formed from the program folder and fixed pieces, with '/' on disk.
+// Collection paths are formed from the program folder and fixed pieces, with '/' on disk. Every
+// function here takes names as they are shown and reaches the entries by their bytes on disk
+// (fsname::encodePath), so an 8-bit name from Windows is found, never made a second time.
 namespace paths {
 
 // Fixed names of the collection; on disk they may stand in any letter case.
@@ -34,13 +39,44 @@ QString fileNameOf(const QString& path);
 // without "." and "..".
 QStringList subdirectories(const QString& dir);
 
+// One entry of a folder: its name as shown and its bytes on disk.
+struct Entry {
+    QString name;
+    QByteArray bytes;
+    bool isLink = false;
+    bool isDir = false;  // a folder, or a link to one
+    bool isFile = false; // a regular file, or a link to one
+};
+
+// The entries of dir (hidden ones too) in the order the file system returns them, without "." and "..".
+QList<Entry> entries(const QString& dir);
+// The regular files directly in dir (links to files too), as shown.
+QStringList files(const QString& dir);
+
+// The bytes of path on disk (fsname::encodePath).
+QByteArray native(const QString& path);
+// A file: address of path that names its bytes on disk, for opening it with another program.
+QUrl fileUrl(const QString& path);
+
 bool isDir(const QString& path);
+bool isFile(const QString& path);
 bool exists(const QString& path);
 bool isLink(const QString& path);
+// The size of a file, -1 when there is none.
+qint64 fileSize(const QString& path);
+
+// False (errno) on failure; makePath also makes the missing parents and accepts a folder that exists.
+bool makeDir(const QString& path);
+bool makePath(const QString& path);
+bool makePathNative(const QByteArray& native);
+bool removeFile(const QString& path);
+// Removes an empty folder.
+bool removeDir(const QString& path);
 
 // Deletes path and everything below it without ever following a symbolic link: a link is removed as
 // a link, never what it points to. False (errno) when anything stayed.
 bool removeTree(const QString& path);
+bool removeTreeNative(const QByteArray& path);
 
 // Whether folder, inside root, leads somewhere else through a symbolic link: out of root, or back to
 // one of its own parents (a loop). Such a folder may be shown but is never written into.

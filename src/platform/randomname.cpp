@@ -1,17 +1,38 @@
 #include "platform/randomname.h"
 
+#include "platform/fsname.h"
 #include "platform/paths.h"
 #include "platform/sysio.h"
-
-#include <QFile>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 
 namespace removedname {
+
+namespace {
+
+// A number for a free name, drawn from a clock-seeded generator.
+template <class Taken> int drawNumber(const Taken& taken)
+{
+    std::mt19937 gen(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<int> dist(0, 9998);
+    // 9,999 draws find a free number unless nearly all are taken; then count up from 0 instead.
+    for (int i = 0; i < 9999; ++i) {
+        const int n = dist(gen);
+        if (!taken(n))
+            return n;
+    }
+    for (int n = 0;; ++n)
+        if (!taken(n))
+            return n;
+}
+
+} // namespace
 
 QString draw(const QString& parentDir, const QString& name)
 {
@@ -20,34 +41,35 @@ QString draw(const QString& parentDir, const QString& name)
 
 QString drawWithStem(const QString& parentDir, const QString& stem)
 {
-    std::mt19937 gen(static_cast<std::mt19937::result_type>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
-    std::uniform_int_distribution<int> dist(0, 9998);
-    // 9,999 draws find a free number unless nearly all are taken; then count up from 0 instead.
-    for (int i = 0; i < 9999; ++i) {
-        const QString candidate = stem + QString::number(dist(gen));
-        if (!paths::exists(paths::join(parentDir, candidate)))
-            return candidate;
-    }
-    for (int n = 0;; ++n) {
-        const QString candidate = stem + QString::number(n);
-        if (!paths::exists(paths::join(parentDir, candidate)))
-            return candidate;
-    }
+    const int n = drawNumber(
+        [&](int n) { return paths::exists(paths::join(parentDir, QString(stem + QString::number(n)))); });
+    return stem + QString::number(n);
+}
+
+QByteArray drawNative(const QByteArray& folder, const QByteArray& stem)
+{
+    const int n = drawNumber([&](int n) {
+        struct stat st {};
+        return ::lstat(QByteArray(folder + stem + QByteArray::number(n)).constData(), &st) == 0;
+    });
+    return stem + QByteArray::number(n);
 }
 
 QString removeByRenaming(const QString& parentDir, const QString& name)
 {
-    const QString target = paths::join(parentDir, draw(parentDir, name));
-    const QString source = paths::join(parentDir, name);
-    return renameNoReplace(source, target) ? target : QString();
+    const QByteArray source = fsname::encodePath(paths::join(parentDir, name));
+    const QByteArray folder = source.left(source.lastIndexOf('/') + 1);
+    const QByteArray removed = drawNative(folder, "!deleted_" + fsname::leafOf(source) + '_');
+    if (sysio::renameNoReplace(source.constData(), QByteArray(folder + removed).constData()) != 0)
+        return QString();
+    return paths::join(parentDir, fsname::decodeName(removed));
 }
 
 bool renameNoReplace(const QString& source, const QString& target)
 {
     // A plain rename would silently replace an empty folder that appeared since the check.
-    return sysio::renameNoReplace(QFile::encodeName(source).constData(),
-                                  QFile::encodeName(target).constData()) == 0;
+    return sysio::renameNoReplace(fsname::encodePath(source).constData(),
+                                  fsname::encodePath(target).constData()) == 0;
 }
 
 } // namespace removedname

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 // Removal never deletes: a folder gets the name "!deleted_" + old name + "_" + N in place, N drawn
@@ -12,8 +13,11 @@ QString draw(const QString& parentDir, const QString& name);
 // stem + N, free in parentDir, N drawn the same way (for the program's own hidden working names).
 QString drawWithStem(const QString& parentDir, const QString& stem);
 
-// Renames parentDir/name to its removed name; returns the new path, or an empty string when the
-// rename failed (errno tells why).
+// stem + N as bytes, free in the folder whose bytes on disk are folder (empty, or ending with '/').
+QByteArray drawNative(const QByteArray& folder, const QByteArray& stem);
+
+// Renames parentDir/name to its removed name, which keeps the bytes the name has on disk; returns the
+// new path, or an empty string when the rename failed (errno tells why).
 QString removeByRenaming(const QString& parentDir, const QString& name);
 
 // Renames source to target unless target exists (errno EEXIST then); never replaces anything.

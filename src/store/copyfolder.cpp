@@ -1,6 +1,7 @@
 #include "store/copyfolder.h"
 
 #include "platform/atomicfile.h"
+#include "platform/fsname.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 #include "platform/rounding.h"
@@ -8,7 +9,6 @@
 #include "store/errorlog.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -26,6 +26,19 @@ QString withSlash(QString p)
     if (!p.endsWith(u'/'))
         p += u'/';
     return p;
+}
+
+QByteArray withSlashBytes(QByteArray p)
+{
+    if (!p.endsWith('/'))
+        p += '/';
+    return p;
+}
+
+QByteArray parentBytes(const QByteArray& native)
+{
+    const qsizetype slash = native.lastIndexOf('/');
+    return slash <= 0 ? native.left(slash + 1) : native.left(slash);
 }
 
 bool matchesMask(const QString& name, const QString& mask)
@@ -101,30 +114,35 @@ void FileCopier::CopyFolder(const QString& folder, const QString& mask, bool del
         return; // one copy at a time: the globals above belong to the running one
     m_busy = true;
     m_madeFolder.clear();
-    copyFolderRecursive(folder, mask, deleteSource);
+    const QString target = gl_ToPath + withSlash(folder).mid(gl_FromPath.size());
+    copyFolderRecursive(withSlash(folder), withSlashBytes(fsname::encodePath(folder)),
+                        withSlashBytes(fsname::encodePath(target)), mask, deleteSource);
     m_madeFolder.clear();
     m_busy = false;
 }
 
-void FileCopier::copyFolderRecursive(const QString& folderIn, const QString& mask, bool deleteSource)
+void FileCopier::copyFolderRecursive(const QString& folder, const QByteArray& src, const QByteArray& dst,
+                                     const QString& mask, bool deleteSource)
 {
     if (copyAbort)
         return;
     pump();
-    const QString folder = withSlash(folderIn);
     const QString relative = folder.mid(gl_FromPath.size());
 
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR* dir = ::opendir(src.constData());
     if (!dir)
         return;
     std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, ::closedir);
     while (dirent* e = ::readdir(dir)) {
-        const QString name = QFile::decodeName(e->d_name);
-        if (name == u"." || name == u"..")
+        const QByteArray bytes(e->d_name);
+        if (bytes == "." || bytes == "..")
             continue;
+        const QString name = fsname::decodeName(bytes);
         if (!matchesMask(name, mask))
             continue;
         const QString path = folder + name;
+        const QByteArray from = src + bytes;
+        const QByteArray to = dst + bytes;
         // The entry's type comes with the listing on most file systems; ask only when it does not.
         mode_t type = e->d_type == DT_REG   ? S_IFREG
                       : e->d_type == DT_DIR ? S_IFDIR
@@ -132,47 +150,53 @@ void FileCopier::copyFolderRecursive(const QString& folderIn, const QString& mas
                                             : 0;
         if (type == 0) {
             struct stat st {};
-            if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+            if (::lstat(from.constData(), &st) != 0)
                 continue;
             type = st.st_mode & S_IFMT;
         }
         if (S_ISLNK(type)) {
             // A link stays a link: following it could copy, or delete, what lies outside the folder.
-            const bool copied = copyLink(path, gl_ToPath + relative + name);
+            const bool copied = copyLink(path, gl_ToPath + relative + name, from, to);
             if (deleteSource && copied)
-                ::unlink(QFile::encodeName(path).constData());
+                ::unlink(from.constData());
         } else if (S_ISREG(type)) {
-            const qint64 r = FCopyFile(path, gl_ToPath + relative + name);
+            const qint64 r = copyFile(path, gl_ToPath + relative + name, from, to);
             if (copyAbort)
                 return;
             if (deleteSource && r >= 0)
-                ::unlink(QFile::encodeName(path).constData());
+                ::unlink(from.constData());
         } else if (S_ISDIR(type)) {
-            copyFolderRecursive(path + u'/', mask, deleteSource);
+            copyFolderRecursive(path + u'/', from + '/', to + '/', mask, deleteSource);
             if (copyAbort)
                 return;
             if (deleteSource)
-                ::rmdir(QFile::encodeName(path).constData()); // stays when not empty
+                ::rmdir(from.constData()); // stays when not empty
         }
     }
 }
 
-qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn)
+qint64 FileCopier::FCopyFile(const QString& source, const QString& destination)
+{
+    return copyFile(source, destination, fsname::encodePath(source), fsname::encodePath(destination));
+}
+
+qint64 FileCopier::copyFile(const QString& source, const QString& destinationIn, const QByteArray& src,
+                            QByteArray dst)
 {
     qint64 result = -1;
     QString destination = destinationIn;
     const QString destFolder = paths::parentOf(destination);
+    const QByteArray destFolderBytes = parentBytes(dst);
     if (conversion) {
         // The older layout named these pages so.
         const QString lower = paths::fileNameOf(source).toLower();
-        if (lower == u"kultura.rtf")
-            destination = paths::join(destFolder, u"diary.rtf");
-        else if (lower == u"uhod.rtf")
-            destination = paths::join(destFolder, u"care.rtf");
+        if (lower == u"kultura.rtf" || lower == u"uhod.rtf") {
+            const QStringView page = lower == u"kultura.rtf" ? u"diary.rtf" : u"care.rtf";
+            destination = paths::join(destFolder, page);
+            dst = destFolderBytes + '/' + page.toUtf8();
+        }
     }
 
-    const QByteArray src = QFile::encodeName(source);
-    const QByteArray dst = QFile::encodeName(destination);
     QByteArray temp;
     Fd in;
     Fd out;
@@ -189,12 +213,12 @@ qint64 FileCopier::FCopyFile(const QString& source, const QString& destinationIn
             return fail(errno);
         if (::fstat(in.fd, &st) != 0)
             return fail(errno);
-        if (!m_busy || destFolder != m_madeFolder) {
-            if (!QDir().mkpath(destFolder))
+        if (!m_busy || destFolderBytes != m_madeFolder) {
+            if (!paths::makePathNative(destFolderBytes))
                 return fail(errno ? errno : EACCES);
-            m_madeFolder = destFolder;
+            m_madeFolder = destFolderBytes;
         }
-        temp = atomicfile::temporaryPattern(destination);
+        temp = atomicfile::temporaryPattern(dst);
         out.fd = ::mkostemp(temp.data(), O_CLOEXEC);
         if (out.fd < 0) {
             temp.clear();
@@ -309,16 +333,17 @@ qint64 FileCopier::CopyStream(int src, qint64 count, int* err)
     return result;
 }
 
-bool FileCopier::copyLink(const QString& source, const QString& destination)
+bool FileCopier::copyLink(const QString& source, const QString& destination, const QByteArray& src,
+                          const QByteArray& dst)
 {
     QByteArray target(4096, '\0');
-    const ssize_t n = ::readlink(QFile::encodeName(source).constData(), target.data(), target.size() - 1);
+    const ssize_t n = ::readlink(src.constData(), target.data(), target.size() - 1);
     int err = 0;
     if (n < 0)
         err = errno;
-    else if (!QDir().mkpath(paths::parentOf(destination)))
+    else if (!paths::makePathNative(parentBytes(dst)))
         err = errno ? errno : EACCES;
-    else if (::symlink(target.left(n).constData(), QFile::encodeName(destination).constData()) != 0)
+    else if (::symlink(target.left(n).constData(), dst.constData()) != 0)
         err = errno;
     if (err == 0)
         return true;

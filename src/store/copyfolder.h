@@ -60,11 +60,16 @@ public:
     static int progressDivisor(qint64 count);
 
 private:
-    void copyFolderRecursive(const QString& folder, const QString& mask, bool deleteSource);
+    // Folders and files are reached by their bytes on disk (src, dst: ending with '/'), so a copy gives
+    // every entry the very bytes of its source's name.
+    void copyFolderRecursive(const QString& folder, const QByteArray& src, const QByteArray& dst,
+                             const QString& mask, bool deleteSource);
+    qint64 copyFile(const QString& source, const QString& destination, const QByteArray& src, QByteArray dst);
     // Copies count bytes (0: the whole source) from src to the open destination m_dst.
     qint64 CopyStream(int src, qint64 count, int* err);
     void reportFailure(int err, const QString& source, const QString& destination);
-    bool copyLink(const QString& source, const QString& destination);
+    bool copyLink(const QString& source, const QString& destination, const QByteArray& src,
+                  const QByteArray& dst);
     void pump();
 
     QString m_programFolder;
@@ -73,6 +78,6 @@ private:
     qint64 m_written = 0; // bytes the last CopyStream wrote
     bool m_busy = false;
     // The destination folder made last, so a folder's files do not each ask for it again.
-    QString m_madeFolder;
+    QByteArray m_madeFolder;
     std::unique_ptr<char[]> m_buffer;
 };

@@ -5,7 +5,6 @@
 #include "platform/paths.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QLocale>
 
 #include <cerrno>
@@ -53,8 +52,7 @@ IoStatus WriteErrorLog(const QString& programFolder, const QString& msg)
 
 IoStatus CreateEmptyFile(const QString& path)
 {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(paths::native(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return IoStatus::fromErrno(errno);
     ::close(fd);

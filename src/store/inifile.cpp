@@ -3,7 +3,7 @@
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 
-#include <QFileInfo>
+#include "platform/paths.h"
 
 namespace {
 
@@ -256,7 +256,7 @@ IoStatus IniFile::updateFile() const
         return m_readStatus;
     if (damaged()) {
         const QString kept = m_path + QStringLiteral(".damaged");
-        if (!QFileInfo::exists(kept)) {
+        if (!paths::exists(kept)) {
             const IoStatus s = atomicfile::writeNew(kept, m_original);
             if (!s.ok())
                 return s;

@@ -4,8 +4,7 @@
 #include "platform/paths.h"
 #include "store/collection.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <unistd.h>
 
 namespace leftovers {
 
@@ -21,19 +20,18 @@ bool isMoveLeftover(const QString& name)
 int cleanFolder(const QString& folder, int depth)
 {
     int removed = 0;
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo& e : entries) {
-        const QString name = e.fileName();
-        if (e.isSymLink())
+    for (const paths::Entry& e : paths::entries(folder)) {
+        if (e.isLink)
             continue;
-        if (e.isDir()) {
-            if (isMoveLeftover(name)) {
-                removed += paths::removeTree(e.filePath()) ? 1 : 0;
-            } else if (depth > 0 && !name.startsWith(QLatin1String("!deleted_"))) {
-                removed += cleanFolder(e.filePath(), depth - 1);
+        const QString path = paths::join(folder, e.name);
+        if (e.isDir) {
+            if (isMoveLeftover(e.name)) {
+                removed += paths::removeTreeNative(paths::native(folder) + '/' + e.bytes) ? 1 : 0;
+            } else if (depth > 0 && !e.name.startsWith(QLatin1String("!deleted_"))) {
+                removed += cleanFolder(path, depth - 1);
             }
-        } else if (atomicfile::isLeftover(name) && QFile::remove(e.filePath())) {
+        } else if (atomicfile::isLeftover(e.name) &&
+                   ::unlink(QByteArray(paths::native(folder) + '/' + e.bytes).constData()) == 0) {
             ++removed;
         }
     }
@@ -46,9 +44,9 @@ int clean(const QString& programFolder)
 {
     // The program folder's own files, then MyPlants down to the files of a plant inside a folder.
     int removed = 0;
-    for (const QFileInfo& e :
-         QDir(programFolder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks))
-        if (atomicfile::isLeftover(e.fileName()) && QFile::remove(e.filePath()))
+    for (const paths::Entry& e : paths::entries(programFolder))
+        if (e.isFile && !e.isLink && atomicfile::isLeftover(e.name) &&
+            ::unlink(QByteArray(paths::native(programFolder) + '/' + e.bytes).constData()) == 0)
             ++removed;
     return removed + cleanFolder(collection::myPlants(programFolder), 3);
 }

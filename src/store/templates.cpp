@@ -5,8 +5,6 @@
 #include "store/collection.h"
 #include "store/errorlog.h"
 
-#include <QDir>
-
 #include <cerrno>
 
 namespace templates {
@@ -43,7 +41,7 @@ IoStatus copyFile(const QString& source, const QString& destination)
 IoStatus ensureTemplates(const QString& programFolder, const QString& group)
 {
     const QString main = mainFolder(programFolder);
-    QDir().mkpath(main);
+    paths::makePath(main);
     for (const QStringView page : kPages) {
         const QString path = paths::fixed(main, page);
         if (!paths::exists(path)) {
@@ -54,7 +52,7 @@ IoStatus ensureTemplates(const QString& programFolder, const QString& group)
     }
     if (group.isEmpty())
         return {};
-    QDir().mkpath(groupFolder(programFolder, group));
+    paths::makePath(groupFolder(programFolder, group));
     copyMissingGroupTemplates(programFolder, group);
     return {};
 }

@@ -6,8 +6,6 @@
 #include "store/inifile.h"
 #include "store/templates.h"
 
-#include <QDir>
-
 bool isNotesGroup(const QString& group)
 {
     return group.compare(paths::kNotes, Qt::CaseInsensitive) == 0;
@@ -35,7 +33,7 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
     // The group's own templates, made from the collection-wide ones the first time.
     const QString groupTemplates = templates::groupFolder(programFolder, group);
     if (!paths::isDir(groupTemplates)) {
-        if (!QDir().mkdir(groupTemplates)) {
+        if (!paths::makeDir(groupTemplates)) {
             r.error = QStringLiteral("Cannot create ") + groupTemplates;
             return r;
         }
@@ -47,7 +45,7 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
         const QString path = pagePath(r.nodeFolder, page);
         if (paths::exists(path))
             continue;
-        if (!paths::isDir(r.nodeFolder) && !QDir().mkdir(r.nodeFolder)) {
+        if (!paths::isDir(r.nodeFolder) && !paths::makeDir(r.nodeFolder)) {
             r.error = QStringLiteral("Cannot create ") + r.nodeFolder;
             return r;
         }

@@ -1,15 +1,14 @@
 #include "tree/plantops.h"
 
+#include "platform/fsname.h"
 #include "platform/paths.h"
 #include "platform/randomname.h"
 #include "platform/sysio.h"
 #include "store/copyfolder.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace plantops {
@@ -45,13 +44,21 @@ MoveResult moveNode(FileCopier& copier, const QString& source, const QString& ta
         r.error = QString::fromLocal8Bit(std::strerror(err));
         return r;
     };
-    if (paths::exists(target)) {
+    const QString sourceParent = paths::parentOf(source);
+    const QString targetParent = paths::parentOf(target);
+    // A node keeps the bytes its name has on disk wherever it goes: an 8-bit name stays 8-bit.
+    const QByteArray from = paths::native(source);
+    const QByteArray leaf = paths::fileNameOf(target) == paths::fileNameOf(source)
+                                ? fsname::leafOf(from)
+                                : fsname::leafOf(paths::native(target));
+    const QByteArray toFolder = paths::native(targetParent) + '/';
+    const QByteArray to = toFolder + leaf;
+    struct stat st {};
+    if (paths::exists(target) || ::lstat(to.constData(), &st) == 0) {
         r.targetExists = true;
         return failWith(EEXIST);
     }
-    const QString sourceParent = paths::parentOf(source);
-    const QString targetParent = paths::parentOf(target);
-    if (!removedname::renameNoReplace(source, target)) {
+    if (sysio::renameNoReplace(from.constData(), to.constData()) != 0) {
         const int err = errno;
         if (err == EEXIST)
             r.targetExists = true;
@@ -59,46 +66,46 @@ MoveResult moveNode(FileCopier& copier, const QString& source, const QString& ta
             return failWith(err);
         if (paths::isLink(source)) {
             // A node that is a link moves as the link; what it points to stays where it is.
-            QByteArray to(4096, '\0');
-            const ssize_t n = ::readlink(QFile::encodeName(source).constData(), to.data(), to.size() - 1);
-            if (n < 0 || ::symlink(to.left(n).constData(), QFile::encodeName(target).constData()) != 0)
+            QByteArray link(4096, '\0');
+            const ssize_t n = ::readlink(from.constData(), link.data(), link.size() - 1);
+            if (n < 0 || ::symlink(link.left(n).constData(), to.constData()) != 0)
                 return failWith(errno);
-            ::unlink(QFile::encodeName(source).constData());
+            ::unlink(from.constData());
             r.moved = true;
             return r;
         }
         // Another file system: copy to a hidden working name, then put it in place whole.
-        const QString part = paths::join(
-            targetParent, removedname::drawWithStem(targetParent, QStringLiteral("!vdpart_") +
-                                                                      paths::fileNameOf(target) + u'_'));
+        const QByteArray partBytes = toFolder + removedname::drawNative(toFolder, "!vdpart_" + leaf + '_');
+        const QString part = paths::join(targetParent, fsname::decodeName(fsname::leafOf(partBytes)));
         const int errorsBefore = copier.copyErrors;
+        // Made first, so the copy finds it by its bytes; a node that holds no file must still arrive.
+        paths::makePathNative(partBytes);
         const bool started = copier.copyTree(source, part, false);
-        QDir().mkpath(part); // a node that holds no file yet must still arrive
         if (!started || copier.copyErrors != errorsBefore || copier.copyAbort) {
             r.error = copier.lastErrorText.isEmpty() ? QString::fromLocal8Bit(std::strerror(EIO))
                                                      : copier.lastErrorText;
-            paths::removeTree(part);
+            paths::removeTreeNative(partBytes);
             return r;
         }
-        if (!removedname::renameNoReplace(part, target)) {
+        if (sysio::renameNoReplace(partBytes.constData(), to.constData()) != 0) {
             const int e = errno;
-            paths::removeTree(part);
+            paths::removeTreeNative(partBytes);
             r.targetExists = e == EEXIST;
             return failWith(e);
         }
         // The node is whole at the target: now the source goes, hidden first so it never shows half.
-        const QString gone = paths::join(
-            sourceParent, removedname::drawWithStem(sourceParent, QStringLiteral("!vdgone_") +
-                                                                      paths::fileNameOf(source) + u'_'));
-        if (!removedname::renameNoReplace(source, gone)) {
+        const QByteArray fromFolder = from.left(from.lastIndexOf('/') + 1);
+        const QByteArray gone =
+            fromFolder + removedname::drawNative(fromFolder, "!vdgone_" + fsname::leafOf(from) + '_');
+        if (sysio::renameNoReplace(from.constData(), gone.constData()) != 0) {
             r.moved = true;
             r.leftBehind = source; // a whole copy stays at the source too
             return r;
         }
-        paths::removeTree(gone);
+        paths::removeTreeNative(gone);
     }
-    sysio::fsyncDir(QFile::encodeName(targetParent).constData());
-    sysio::fsyncDir(QFile::encodeName(sourceParent).constData());
+    sysio::fsyncDir(toFolder.constData());
+    sysio::fsyncDir(paths::native(sourceParent).constData());
     r.moved = true;
     return r;
 }

@@ -3,6 +3,8 @@
 #include "platform/messagesink.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -11,6 +13,8 @@
 class TempProgramFolder {
 public:
     TempProgramFolder();
+    // Qt cannot reach names that are not UTF-8, so the folder is taken away by its bytes.
+    ~TempProgramFolder();
     QString path() const { return m_dir.path() + u'/'; }
     QString file(const QString& relative) const { return path() + relative; }
 
@@ -21,6 +25,16 @@ public:
     QByteArray read(const QString& relative) const;
     void mkdir(const QString& relative) const;
     bool exists(const QString& relative) const;
+
+    // The same with names given as bytes, made and read with plain system calls, for collections
+    // copied from Windows whose names are Windows-1251 bytes. Folders on the way are made.
+    QByteArray native(const QByteArray& relative) const { return QFile::encodeName(path()) + relative; }
+    void writeBytes(const QByteArray& relative, const QByteArray& bytes) const;
+    void mkdirBytes(const QByteArray& relative) const;
+    bool existsBytes(const QByteArray& relative) const;
+    QByteArray readBytes(const QByteArray& relative) const;
+    // The names in a folder as bytes, sorted.
+    QList<QByteArray> listBytes(const QByteArray& relative) const;
 
 private:
     QTemporaryDir m_dir;
