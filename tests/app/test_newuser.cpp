@@ -1,4 +1,5 @@
 // What a new user does with the mouse and the keyboard, through the events those make.
+#include "../support/drag.h"
 #include "../support/exifjpeg.h"
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
@@ -147,31 +148,6 @@ TEST(NewUser, CommentsFollowARenamedPlantAndAFailedSaveDoesNotComeBack)
     EXPECT_EQ(c.sink.warnings.size(), 1);
     EXPECT_EQ(photos->Memo1->toPlainText(), QStringLiteral("new leaf, and one more!")) << "the text stays";
 }
-
-namespace {
-
-// A real drag: the button goes down on from, the pointer moves far enough to start the drag, and
-// inside the drag's own loop it moves over to and lets go. The offscreen platform carries no drags,
-// so these run under the minimal one (see tests/CMakeLists.txt).
-void dragWithMouse(QWidget* from, QPoint fromAt, QWidget* to, QPoint toAt)
-{
-    QTest::mousePress(from, Qt::LeftButton, {}, fromAt);
-    QTimer::singleShot(0, to, [to, toAt] {
-        QTest::mouseMove(to, toAt - QPoint(2, 0));
-        QTest::mouseMove(to, toAt);
-        QTest::mouseRelease(to, Qt::LeftButton, {}, toAt);
-    });
-    QTest::mouseMove(from, fromAt + QPoint(0, 1)); // the view arms its drag
-    QTest::mouseMove(from, fromAt + QPoint(0, QApplication::startDragDistance() + 6));
-    QApplication::processEvents();
-}
-
-bool platformCarriesDrags()
-{
-    return QGuiApplication::platformName() != u"offscreen";
-}
-
-} // namespace
 
 TEST(NewUserDrags, OnlyTheMovedNodeLeavesTheTree)
 {

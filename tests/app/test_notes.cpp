@@ -1,3 +1,4 @@
+#include "../support/drag.h"
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
@@ -111,5 +112,30 @@ TEST(Notes, AChangedNotesRecordIsNeverOverwritten)
         QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
     EXPECT_EQ(pf.read(u8("MyPlants/!Notes/group.ini")), "[Group]\r\nColor=255\r\n\r\n");
     EXPECT_EQ(form.TreeView1->palette().color(QPalette::Base), QColor(255, 0, 0));
+    form.close();
+}
+
+TEST(NewUserDrags, ANoteIsNeverDroppedOnAGroupPicture)
+{
+    if (!platformCarriesDrags())
+        GTEST_SKIP() << "run by the app_drags test under the minimal platform";
+    TempProgramFolder pf;
+    layOut(pf);
+    pf.writeRecord(u8("MyPlants/!Notes/group.ini"), u8("[Group]\nColor=10484657\nImageIndex=1\n"));
+    pf.writeRecord(u8("MyPlants/!Notes/Orders/plant.ini"), u8("[Main]\nCond=0\n"));
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.move(0, 0); // the drag finds its target by the pointer's place on the screen
+    QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+    QTreeWidget* tree = form.TreeView1;
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QWidget* cacti = form.Frame11->picture(2);
+    dragWithMouse(tree->viewport(), tree->visualItemRect(tree->topLevelItem(0)).center(), cacti,
+                  cacti->rect().center());
+    EXPECT_TRUE(pf.exists(u8("MyPlants/!Notes/Orders/plant.ini")));
+    EXPECT_FALSE(pf.exists(u8("MyPlants/Cacti/Orders")));
+    EXPECT_EQ(tree->topLevelItemCount(), 1);
     form.close();
 }
