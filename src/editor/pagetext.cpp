@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/rtf/rtfreader.h"
 
+#include <QFont>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextList>
@@ -64,6 +65,8 @@ IoStatus read(const QByteArray& bytes, Format format, QTextDocument* document)
     if (bytes.contains('\0'))
         return IoStatus::failure(EINVAL, QStringLiteral("it is not a text document"));
     const QString text = cp1251::utf8OrDecode(bytes);
+    // Text without fonts of its own takes the font a page typed in the window has.
+    document->setDefaultFont(QFont(QStringLiteral("Times New Roman"), 12));
     switch (format) {
     case Format::Html:
         document->setHtml(text);
