@@ -30,8 +30,9 @@ void TMainForm::Button12Click()
         m_sink->warning(m_messages.text(QStringLiteral("w1")) + u' ' + why);
     };
     QString error;
-    // The whole picture, not the reduced one the panel shows.
-    const QImage picture = picturefile::read(photo, QSize(), &error);
+    // Decoded just large enough for the web copy (a JPEG at a reduced scale), not as the panel shows it.
+    QSize full;
+    const QImage picture = webexport::readPhoto(photo, &error, &full);
     if (picture.isNull()) {
         fail(error);
         return;
@@ -46,7 +47,7 @@ void TMainForm::Button12Click()
         progress.setWindowTitle(QStringLiteral("Resizing..."));
         progress.Label6->setText(QStringLiteral("Percent done"));
         progress.Label7->setText(QStringLiteral("---------"));
-        progress.Gauge2->setMaxValue(webexport::targetSize(picture.size()).height());
+        progress.Gauge2->setMaxValue(webexport::targetSize(full).height());
         progress.show();
         QApplication::processEvents();
         setEnabled(false);
@@ -75,7 +76,7 @@ void TMainForm::Button12Click()
             fail(QStringLiteral("Cannot create ") + scratchFolder);
             return;
         }
-        r = webexport::make(picture, paths::join(scratchFolder, u"1.jpg"), steps);
+        r = webexport::make(picture, paths::join(scratchFolder, u"1.jpg"), steps, full);
         if (!r.picture.isNull())
             Panel6->showPicture(r.picture);
         setEnabled(true);

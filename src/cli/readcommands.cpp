@@ -165,7 +165,8 @@ int exportWeb(const Args& a, QTextStream& outStream, QTextStream& err)
     const QString& photo = a.positional[0];
     const QString& out = a.positional[1];
     QString error;
-    const QImage image = picturefile::read(photo, QSize(), &error);
+    QSize full;
+    const QImage image = webexport::readPhoto(photo, &error, &full);
     if (image.isNull()) {
         err << "verdarium-cli: " << error << "\n";
         return 1;
@@ -175,7 +176,7 @@ int exportWeb(const Args& a, QTextStream& outStream, QTextStream& err)
         err << "verdarium-cli: no room for the scratch file: " << scratch.errorString() << "\n";
         return 1;
     }
-    const webexport::Result r = webexport::make(image, scratch.filePath(QStringLiteral("1.jpg")));
+    const webexport::Result r = webexport::make(image, scratch.filePath(QStringLiteral("1.jpg")), {}, full);
     IoStatus s = r.status;
     if (s.ok())
         s = atomicfile::write(out, r.jpeg);

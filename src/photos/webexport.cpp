@@ -5,11 +5,12 @@
 #include "platform/jpegcodec.h"
 #include "platform/rounding.h"
 
-#include "platform/paths.h"
+#include "platform/picturefile.h"
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 
 namespace webexport {
 
@@ -22,14 +23,19 @@ QSize targetSize(QSize photo, int longerSide)
     return QSize(std::max(1, static_cast<int>(roundHalfEven(double(w) * longerSide / h))), longerSide);
 }
 
-Result make(const QImage& photo, const QString& scratchFile, const Progress& progress)
+QImage readPhoto(const QString& path, QString* error, QSize* fullSize)
+{
+    return picturefile::read(path, QSize(kLongerSide, 0), error, fullSize);
+}
+
+Result make(const QImage& photo, const QString& scratchFile, const Progress& progress, QSize photoSize)
 {
     Result r;
     if (photo.isNull()) {
         r.status = IoStatus::failure(EINVAL, QStringLiteral("There is no picture to export."));
         return r;
     }
-    const QSize size = targetSize(photo.size());
+    const QSize size = targetSize(photoSize.isValid() ? photoSize : photo.size());
     r.picture = SmoothResize(photo, size.width(), size.height(), progress.rowDone);
     if (r.picture.isNull()) {
         r.status = IoStatus::failure(ENOMEM, QStringLiteral("The picture cannot be held in memory."));
@@ -38,23 +44,57 @@ Result make(const QImage& photo, const QString& scratchFile, const Progress& pro
     if (progress.compressing)
         progress.compressing();
     const std::function<void(int)> none;
-    for (int q = kFirstQuality, step = 1; q >= kLastQuality; q -= 2, ++step) {
+    // The size falls with the quality, so the first quality from the top that fits is found by
+    // halving: lo fits (or is the last quality), everything above hi does not.
+    std::map<int, QByteArray> encoded;
+    auto encodeAt = [&](int q) -> const QByteArray* {
+        if (auto it = encoded.find(q); it != encoded.end())
+            return &it->second;
         if (progress.stepStarted)
-            progress.stepStarted(step);
+            progress.stepStarted(++r.steps);
         QString error;
-        r.jpeg = jpegcodec::encode(r.picture, q, progress.encoding ? progress.encoding : none, &error);
-        if (r.jpeg.isEmpty()) {
+        QByteArray jpeg =
+            jpegcodec::encode(r.picture, q, progress.encoding ? progress.encoding : none, &error);
+        if (jpeg.isEmpty()) {
             r.status = IoStatus::failure(EIO, error);
-            return r;
+            return nullptr;
         }
-        r.status = atomicfile::write(scratchFile, r.jpeg);
-        if (!r.status.ok())
+        return &encoded.emplace(q, std::move(jpeg)).first->second;
+    };
+    auto fits = [](const QByteArray& jpeg) { return jpeg.size() < kSizeLimit; };
+    int lo = kLastQuality, hi = kFirstQuality;
+    // Small and plain pictures fit at once.
+    const QByteArray* top = encodeAt(kFirstQuality);
+    if (!top)
+        return r;
+    if (fits(*top))
+        lo = kFirstQuality;
+    else
+        hi = kFirstQuality - 2;
+    while (lo < hi) {
+        const int mid = lo + ((hi - lo) / 4 + 1) * 2; // the upper middle, on the even steps
+        const QByteArray* j = encodeAt(mid);
+        if (!j)
             return r;
-        r.steps = step;
-        r.quality = q;
-        if (paths::fileSize(scratchFile) < kSizeLimit)
+        if (fits(*j))
+            lo = mid;
+        else
+            hi = mid - 2;
+    }
+    // Where the size does not fall evenly, the neighbour above may fit too: then go on up.
+    for (; lo < kFirstQuality; lo += 2) {
+        const QByteArray* above = encodeAt(lo + 2);
+        if (!above)
+            return r;
+        if (!fits(*above))
             break;
     }
+    const QByteArray* chosen = encodeAt(lo);
+    if (!chosen)
+        return r;
+    r.jpeg = *chosen;
+    r.quality = lo;
+    r.status = atomicfile::write(scratchFile, r.jpeg);
     return r;
 }
 

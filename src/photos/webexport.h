@@ -36,8 +36,15 @@ struct Result {
     int quality = 0;
 };
 
-// Makes the web copy of photo; every encoding is written to scratchFile and its size read back.
-Result make(const QImage& photo, const QString& scratchFile, const Progress& progress = {});
+// The photo as the web copy needs it: a JPEG decoded at the smallest scale whose longer side still
+// covers 400 pixels; *fullSize gets the photo's own size.
+QImage readPhoto(const QString& path, QString* error, QSize* fullSize);
+
+// Makes the web copy of photo (whose own size is photoSize when it was read reduced): the highest
+// quality of 100, 98, ... 52 whose file is smaller than the limit, found by halving the range and
+// checking the neighbour above, and written to scratchFile.
+Result make(const QImage& photo, const QString& scratchFile, const Progress& progress = {},
+            QSize photoSize = QSize());
 
 // "prefix_N" with N a random whole number from 999 to 9998.
 QString proposedName(const QString& prefix);

@@ -64,10 +64,16 @@ QImage decodeToFit(const QByteArray& bytes, QSize fit, QString* error, QSize* fu
     info.out_color_space = JCS_RGB;
     if (fullSize)
         *fullSize = QSize(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
-    if (fit.isValid() && fit.width() > 0 && fit.height() > 0) {
+    if (fit.isValid() && fit.width() > 0) {
+        // A height of 0 asks only that the longer side cover the width.
+        const bool longerSide = fit.height() == 0;
+        const unsigned w = info.image_width, h = info.image_height;
+        auto covers = [&](unsigned d) {
+            return longerSide ? std::max(w, h) / d >= unsigned(fit.width())
+                              : w / d >= unsigned(fit.width()) && h / d >= unsigned(fit.height());
+        };
         unsigned denom = 1;
-        while (denom < 8 && info.image_width / (denom * 2) >= unsigned(fit.width()) &&
-               info.image_height / (denom * 2) >= unsigned(fit.height()))
+        while (denom < 8 && covers(denom * 2))
             denom *= 2;
         info.scale_num = 1;
         info.scale_denom = denom;

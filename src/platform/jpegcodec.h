@@ -15,7 +15,8 @@ inline constexpr qint64 kMaxPixels = qint64(200) * 1000 * 1000;
 
 QImage decode(const QByteArray& bytes, QString* error = nullptr);
 // Decodes at 1/2, 1/4 or 1/8 of the size (the library's DCT scaling) when the picture would still
-// cover fit; for showing a large photo in a small panel. *fullSize (when given) gets the picture's own size.
+// cover fit (with a height of 0: whose longer side covers fit's width); for showing a large photo
+// in a small panel. *fullSize (when given) gets the picture's own size.
 QImage decodeToFit(const QByteArray& bytes, QSize fit, QString* error = nullptr, QSize* fullSize = nullptr);
 // quality 1..100; 4:2:0 sampling, baseline, as most programs write.
 QByteArray encode(const QImage& image, int quality, QString* error = nullptr);

@@ -33,7 +33,8 @@ QImage decode(const QByteArray& bytes, const QString& name, QSize fit, QString* 
         // the stored picture, so the room it must cover is turned the same way.
         const int orientation = exiforientation::read(bytes);
         const bool sideways = exiforientation::swapsSides(orientation);
-        image = jpegcodec::decodeToFit(bytes, sideways ? fit.transposed() : fit, &why, fullSize);
+        image = jpegcodec::decodeToFit(bytes, sideways && fit.height() > 0 ? fit.transposed() : fit, &why,
+                                       fullSize);
         image = exiforientation::upright(image, orientation);
         if (fullSize && sideways)
             fullSize->transpose();

@@ -11,7 +11,7 @@ namespace picturefile {
 inline constexpr qint64 kMaxFileBytes = qint64(1) << 30;
 
 // fit: a large JPEG is decoded at a reduced scale that still covers it (an invalid size: the whole
-// picture). *fullSize gets the picture's own size. name is used in the message.
+// picture; a height of 0: the longer side covers the width). *fullSize gets the picture's own size. name is used in the message.
 QImage decode(const QByteArray& bytes, const QString& name, QSize fit, QString* error,
               QSize* fullSize = nullptr);
 QImage read(const QString& path, QSize fit, QString* error, QSize* fullSize = nullptr);
