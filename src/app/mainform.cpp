@@ -1,7 +1,9 @@
 #include "app/mainform.h"
 #include "i18n/translate.h"
 
+#include "app/tform3.h"
 #include "app/widgetsink.h"
+#include "convert/convert.h"
 #include "editor/editor.h"
 #include "editor/ruler.h"
 #include "groups/grouplist.h"
@@ -552,10 +554,11 @@ void TMainForm::FormShow()
     // 10. Files dropped on the window are opened as documents.
     setAcceptDrops(true);
     showModifiedState(Editor->document()->isModified());
-    // 12. The previous version's layout (group1.ini) is converted by the conversion step; until it
-    // exists group1.ini is left untouched, so that collection is still offered for conversion later.
+    // 12. A collection kept by the previous version is converted before anything is loaded.
+    if (convert::pending(m_programFolder))
+        convertOlderLayout();
     if (m_copier.copyAbort) {
-        QApplication::exit(0);
+        endAtStart();
         return;
     }
     // 13.
@@ -578,6 +581,56 @@ void TMainForm::FormShow()
     // Then the document named on the command line, if it exists.
     if (!m_args.isEmpty() && paths::isFile(m_args.front()))
         loadDocumentIntoEditor(m_args.front());
+}
+
+void TMainForm::convertOlderLayout()
+{
+    if (!m_sink->question(convert::question())) {
+        m_copier.copyAbort = true;
+        return;
+    }
+    std::unique_ptr<TForm3> progress;
+    convert::Hooks hooks;
+    hooks.started = [&] {
+        // A window of its own, so it stays enabled while this one is disabled.
+        progress = std::make_unique<TForm3>(nullptr);
+        setEnabled(false);
+        progress->show();
+        progress->raise();
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    const CopyProgress plain = m_copier.progress;
+    m_copier.progress.counter = [&](int files) { progress->Label7->setText(QString::number(files)); };
+    m_copier.progress.gaugeMax = [&](int max) {
+        progress->Gauge2->setProgress(0);
+        progress->Gauge2->setMaxValue(max);
+    };
+    m_copier.progress.gaugeProgress = [&](int value) { progress->Gauge2->setProgress(value); };
+    const convert::Outcome outcome =
+        convert::convertOlderLayout(m_programFolder, *m_settingsFile, m_copier, hooks);
+    m_copier.progress = plain;
+    progress.reset();
+    setEnabled(true);
+    if (!outcome.done)
+        return;
+    // A failed rename (group1.bak is there already) only means the conversion is offered again.
+    convert::setAside(m_programFolder);
+    raise();
+    activateWindow();
+    if (const QString report = outcome.report(); !report.isEmpty())
+        m_sink->warning(report);
+}
+
+void TMainForm::endAtStart()
+{
+    // Declined or stopped: nothing more is loaded, and nothing is written at the close either (main.ini
+    // still belongs to the older layout). The window is shown before the event loop runs, so the
+    // quit waits for it.
+    m_endedAtStart = true;
+    m_closed = true;
+    m_settingsFile.reset();
+    hide();
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void TMainForm::applySettings()

@@ -81,6 +81,8 @@ public:
     bool treeLoading = false;
     bool notesMode = false;
     bool startupDone() const { return m_started; }
+    // The conversion of the older layout was declined or stopped: the program ends at its start.
+    bool endedAtStart() const { return m_endedAtStart; }
     FileCopier& copier() { return m_copier; }
     const Settings& settings() const { return m_settings; }
     const MessageTable& messages() const { return m_messages; }
@@ -184,6 +186,8 @@ private:
 
     void FormCreate();
     void FormShow();
+    void convertOlderLayout(); // start-up step 12
+    void endAtStart();
     void FormCloseQuery();
     void FormResize();
     void Timer8Timer();
@@ -257,6 +261,7 @@ private:
     // shown again.
     QHash<QString, QString> m_lastNodes;
     bool m_started = false;
+    bool m_endedAtStart = false;
     bool m_closed = false;
     bool m_hintsRouted = false;
     int m_groupsWidth = 102;

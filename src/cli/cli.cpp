@@ -68,6 +68,13 @@ const CommandInfo kCommands[] = {
      "Adds a group; N of --color is 0x00BBGGRR in decimal (default 16777215, white), --picture 1..24.",
      "verdarium-cli add-group ~/Verdarium Orchids --color 13434828 --picture 17", 2, 2, true, true,
      cli::addGroup},
+    {"convert", "PROGRAM_FOLDER",
+     "Converts a collection kept by the previous version (plants, group1.ini ... group10.ini and the\n"
+     "groups in main.ini) into MyPlants, as the program offers at its start; running the command is the\n"
+     "answer Yes. The older layout is only read; group1.ini is renamed to group1.bak when it is done.\n"
+     "A full disk or a group without a readable list gives exit code 1 and keeps group1.ini, so it can\n"
+     "be run again. Progress goes to standard error.",
+     "verdarium-cli convert ~/Verdarium", 1, 1, true, true, cli::convertOlder},
 };
 
 const CommandInfo* findCommand(const QString& name)

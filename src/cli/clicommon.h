@@ -61,5 +61,6 @@ int importPage(const Args& a, QTextStream& out, QTextStream& err);
 int addPhoto(const Args& a, QTextStream& out, QTextStream& err);
 int move(const Args& a, QTextStream& out, QTextStream& err);
 int addGroup(const Args& a, QTextStream& out, QTextStream& err);
+int convertOlder(const Args& a, QTextStream& out, QTextStream& err);
 
 } // namespace cli

@@ -58,6 +58,8 @@ public:
     qint64 FCopyFile(const QString& source, const QString& destination);
 
     static int progressDivisor(qint64 count);
+    // Where the copy's warnings go; the conversion tells a full disk met by its own writes there too.
+    MessageSink& sink() const { return m_sink; }
 
 private:
     // Folders and files are reached by their bytes on disk (src, dst: ending with '/'), so a copy gives
