@@ -139,7 +139,7 @@ QPushButton* TMainForm::pageButton(const QString& name, const QString& text, int
 {
     auto* b = new QPushButton(text, Panel3);
     b->setObjectName(name);
-    b->setFocusPolicy(Qt::NoFocus);
+    b->setFocusPolicy(Qt::TabFocus); // the keyboard reaches it; a click leaves the focus where it was
     setTextKey(b, helpContext);
     // As wide as the caption needs, so the bar ends with its picture within 524 pixels.
     b->setMinimumWidth(0);
@@ -213,6 +213,17 @@ void TMainForm::buildRegions()
     connect(Button7, &QPushButton::clicked, this, &TMainForm::Button7Click);
     connect(Button6, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+    // Alt+1 .. Alt+5 show the pages in the order of their buttons, whatever the captions say.
+    int number = 1;
+    for (QPushButton* b : {Button4, Button5, Button7, Button6, BitBtn1}) {
+        auto* key = new QAction(this);
+        key->setObjectName(QStringLiteral("PageKey%1").arg(number));
+        key->setShortcut(QKeySequence(Qt::AltModifier | Qt::Key(Qt::Key_0 + number)));
+        key->setShortcutContext(Qt::WindowShortcut);
+        addAction(key);
+        connect(key, &QAction::triggered, b, &QPushButton::click);
+        ++number;
+    }
     Image1 = new QLabel(Panel3);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(bannerPixmap());
@@ -481,10 +492,10 @@ void TMainForm::buildMenus()
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TMainForm::updateEditCommands);
     connect(Editor, &QTextEdit::selectionChanged, this, &TMainForm::updateEditCommands);
 
-    LanguageMenu = menuBar()->addMenu(QStringLiteral("Language"));
+    LanguageMenu = menuBar()->addMenu(QStringLiteral("&Language"));
     LanguageMenu->setObjectName(QStringLiteral("Language1"));
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
     setTextKey(help->menuAction(), 15);
     QAction* helpFile = action(help, QStringLiteral("N16"), QStringLiteral("Verdarium help"), 16);
@@ -578,9 +589,10 @@ void TMainForm::FormShow()
     Editor->document()->setModified(false);
     if (Editor->isEnabled())
         Editor->setFocus();
-    // Then the document named on the command line, if it exists.
+    // Then the document named on the command line, if it exists, once the window is on the screen:
+    // a warning about it belongs over the window, not over an empty screen.
     if (!m_args.isEmpty() && paths::isFile(m_args.front()))
-        loadDocumentIntoEditor(m_args.front());
+        QTimer::singleShot(0, this, [this] { loadDocumentIntoEditor(m_args.front()); });
 }
 
 void TMainForm::convertOlderLayout()
@@ -719,14 +731,16 @@ void TMainForm::saveSettingsNow()
     }
 }
 
+// The widths the user set: the photo page or a small window may squeeze the panels for a while, and
+// that is no setting.
 int TMainForm::listWidth() const
 {
-    return Panel4->width();
+    return m_listWidth;
 }
 
 int TMainForm::groupsWidth() const
 {
-    return Frame11->width();
+    return m_groupsWidth;
 }
 
 void TMainForm::resizeEvent(QResizeEvent* e)

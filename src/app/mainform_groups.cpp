@@ -104,6 +104,14 @@ void TMainForm::buildGroupBar()
         Frame11->frameSlot(std::clamp(selectedSlot, 1, groupCount));
     m_addGroupFile->setEnabled(true);
     fillSendTo();
+    // Tab goes along the bar, then to the tree, the page buttons and the page.
+    QWidget* previous = groupCount > 0 ? Frame11->picture(groupCount) : nullptr;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{TreeView1, Button4, Button5, Button7, Button6, BitBtn1, Editor}) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
     // The new pictures and captions open the group menu too.
     for (int n = 1; n <= groupCount; ++n)
         for (QWidget* w :
@@ -230,8 +238,10 @@ void TMainForm::changeGroup()
         return;
     const QString name = editor.groupName();
     const QString before = currentGroupName;
-    if (groupops::changeGroupOnDisk(m_programFolder, before, name, editor.color(), editor.pictureNumber(),
-                                    m_messages, *m_sink)) {
+    // Disk first: a refused change leaves the tree in the colour the record still holds.
+    const bool changed = groupops::changeGroupOnDisk(m_programFolder, before, name, editor.color(),
+                                                     editor.pictureNumber(), m_messages, *m_sink);
+    if (changed) {
         currentGroupName = name;
         rememberedGroupName = name;
         if (name != before && m_lastNodes.contains(before))
@@ -248,6 +258,8 @@ void TMainForm::changeGroup()
     buildGroupBar();
     reselectCurrentGroup();
     Label2->setText(currentGroupName);
+    if (!changed)
+        return;
     QPalette pal = TreeView1->palette();
     pal.setColor(QPalette::Base, bgrcolor::toColor(editor.color()));
     TreeView1->setPalette(pal);

@@ -119,6 +119,23 @@ void TMainForm::buildTreeMenu()
     rename->setShortcutContext(Qt::WindowShortcut);
     addAction(rename);
     connect(rename, &QAction::triggered, this, &TMainForm::N18Click);
+    // Delete asks to remove the selected node, and Shift+F10 opens the tree's menu, as the Menu key does.
+    auto* remove = new QAction(TreeView1);
+    remove->setObjectName(QStringLiteral("DeleteKey"));
+    remove->setShortcut(QKeySequence(Qt::Key_Delete));
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    TreeView1->addAction(remove);
+    connect(remove, &QAction::triggered, this, &TMainForm::N7Click);
+    auto* menuKey = new QAction(TreeView1);
+    menuKey->setObjectName(QStringLiteral("MenuKey"));
+    menuKey->setShortcuts({QKeySequence(Qt::ShiftModifier | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
+    menuKey->setShortcutContext(Qt::WidgetShortcut);
+    TreeView1->addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this, [this] {
+        QTreeWidgetItem* node = TreeView1->currentItem();
+        const QPoint at = node ? TreeView1->visualItemRect(node).center() : QPoint(8, 8);
+        openTreeMenu(node, TreeView1->viewport()->mapToGlobal(at));
+    });
     TreeView1->setDragEnabled(true);
     TreeView1->setDragDropMode(QAbstractItemView::DragDrop);
     TreeView1->setDefaultDropAction(Qt::MoveAction);

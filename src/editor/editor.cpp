@@ -2,6 +2,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QUrl>
@@ -21,6 +22,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     if (!r.ok())
         return r.status;
     m_keepOriginal = !r.problem.isEmpty();
+    m_form = {r.kind, r.crlf, r.bom};
     if (problem)
         *problem = r.problem;
     setReadOnly(false);
@@ -31,7 +33,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
 
 IoStatus PageEditor::saveDocument(const QString& path)
 {
-    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal);
+    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal, m_form);
     if (s.ok()) {
         m_keepOriginal = false;
         document()->setModified(false);
@@ -86,4 +88,16 @@ void PageEditor::dropEvent(QDropEvent* e)
     }
     e->acceptProposedAction();
     Q_EMIT filesDropped(files);
+}
+
+void PageEditor::keyPressEvent(QKeyEvent* e)
+{
+    // Tab is typed into the page; Ctrl+Tab leaves it, as in other rich-text editors.
+    if ((e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) && (e->modifiers() & Qt::ControlModifier)) {
+        // QTextEdit itself refuses to hand the focus on while editable.
+        QWidget::focusNextPrevChild(e->key() == Qt::Key_Tab && !(e->modifiers() & Qt::ShiftModifier));
+        e->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(e);
 }

@@ -19,6 +19,8 @@ public:
     IoStatus loadDocument(const QString& path, QString* problem = nullptr);
     // Writes the content to path (atomically); the modified flag is cleared only on success.
     IoStatus saveDocument(const QString& path);
+    // Whether the document in the editor came from a plain-text file (and goes back as one).
+    bool isPlainText() const { return m_form.kind != pagefile::Kind::Rtf; }
     // Empties the content: not modified, editable.
     void newDocument();
     // The local files a drop carries (they are documents to open, not text to insert).
@@ -32,9 +34,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     bool m_updating = false;
     // The page in the editor was damaged when read; its original is kept before the first save.
     bool m_keepOriginal = false;
+    // The form the file had when read; it goes back in the same form.
+    pagefile::Form m_form;
 };

@@ -1,6 +1,7 @@
 #include "editor/pagefile.h"
 
 #include "platform/atomicfile.h"
+#include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
@@ -20,6 +21,24 @@ bool looksBinary(const QByteArray& bytes)
     while (!v.isEmpty() && (v.front() == ' ' || v.front() == '\t' || v.front() == '\r' || v.front() == '\n'))
         v = v.sliced(1);
     return !v.startsWith("{\\rtf") && v.first(std::min<qsizetype>(v.size(), 65536)).contains('\0');
+}
+
+bool isRtf(const QByteArray& bytes, const QString& path)
+{
+    const QByteArray trimmed = bytes.trimmed();
+    if (trimmed.isEmpty())
+        return path.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive);
+    return trimmed.startsWith("{\\rtf");
+}
+
+QByteArray textBytes(const QTextDocument& document, Form form)
+{
+    QString text = plainText(document);
+    if (form.crlf)
+        text.replace(u'\n', QStringLiteral("\r\n"));
+    if (form.kind == Kind::Cp1251Text && cp1251::canEncode(text))
+        return cp1251::encode(text);
+    return (form.bom ? QByteArray("\xEF\xBB\xBF") : QByteArray()) + text.toUtf8();
 }
 
 } // namespace
@@ -46,6 +65,16 @@ LoadResult load(const QString& path, QTextDocument* document)
                                           QStringLiteral("\" is not a text document and was not opened."));
         return r;
     }
+    if (!isRtf(bytes, path)) {
+        r.bom = bytes.startsWith("\xEF\xBB\xBF");
+        r.kind = cp1251::isUtf8(bytes) ? Kind::Utf8Text : Kind::Cp1251Text;
+        r.crlf = bytes.contains("\r\n");
+        QString text = cp1251::utf8OrDecode(bytes);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        document->setPlainText(text);
+        document->setModified(false);
+        return r;
+    }
     const RtfReader::Result read = RtfReader::read(bytes, document);
     if (!read.ok)
         r.problem = read.problem;
@@ -53,7 +82,7 @@ LoadResult load(const QString& path, QTextDocument* document)
     return r;
 }
 
-IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal)
+IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal, Form form)
 {
     if (keepOriginal && paths::exists(path) && !paths::exists(path + QStringLiteral(".damaged"))) {
         QByteArray old;
@@ -63,6 +92,8 @@ IoStatus save(const QString& path, const QTextDocument& document, bool keepOrigi
         if (!s.ok())
             return s;
     }
+    if (form.kind != Kind::Rtf)
+        return atomicfile::write(path, textBytes(document, form));
     return atomicfile::write(path, RtfWriter::write(document));
 }
 

@@ -12,20 +12,37 @@ namespace pagefile {
 // Pages with pictures can be large, but not larger than this.
 inline constexpr qint64 kMaxPageBytes = qint64(512) * 1024 * 1024;
 
+// What a file held when it was read: a page is written back in the same form, so a plain-text file
+// given to the editor stays plain text in its own encoding.
+enum class Kind { Rtf, Utf8Text, Cp1251Text };
+
 struct LoadResult {
     IoStatus status; // the file could not be read (missing, unreadable, not a document)
     QString problem; // it was read, but damaged: what could be read is in the document
+    Kind kind = Kind::Rtf;
+    bool crlf = false; // text whose lines ended in CR LF
+    bool bom = false;  // UTF-8 text that began with a byte-order mark
     bool ok() const { return status.ok(); }
 };
 
+// How a document goes back to its file.
+struct Form {
+    Kind kind = Kind::Rtf;
+    bool crlf = false;
+    bool bom = false;
+};
+
 // Reads path into document. A file that is neither RTF nor text (a picture, a program) is refused,
-// so it can never be saved over as a page.
+// so it can never be saved over as a page. Text that is not RTF is read as plain text: UTF-8 when it
+// is valid UTF-8, else Windows-1251; an empty file is an RTF page when its name ends in ".rtf".
 LoadResult load(const QString& path, QTextDocument* document);
 
 // Writes document as RTF through a temporary file renamed over path: a failed save leaves the old
 // page whole. When keepOriginal is set and path exists, the file as it was is first kept beside it as
 // path + ".damaged" (once), for a page whose reading had to leave something out.
-IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal = false);
+// A plain-text form writes the text in its own encoding and line ends; characters Windows-1251 cannot
+// hold make such a file UTF-8 rather than lose them.
+IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal = false, Form form = {});
 
 // The page's text as plain text, lines ending in "\n".
 QString plainText(const QTextDocument& document);

@@ -19,6 +19,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -67,8 +68,9 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     Shape1->installEventFilter(this);
     Button3 =
         button(QStringLiteral("Button3"), QStringLiteral("Choose color"), 54, upper, QRect(264, 40, 97, 33));
-    Button3->installEventFilter(this); // only a mouse press opens the colour dialog
-    label(QStringLiteral("Image of group:            or   "), 52, upper, 8, 88);
+    Button3->installEventFilter(this); // a mouse press opens the colour dialog at once
+    connect(Button3, &QPushButton::clicked, this, &TForm2::chooseColor); // Space from the keyboard
+    QLabel* imageLabel = label(QStringLiteral("Image of group:            or   "), 52, upper, 8, 88);
     Button4 = button(QStringLiteral("Button4"), QStringLiteral("Choose your own"), 53, upper,
                      QRect(144, 88, 113, 17));
     askPicturePath = [this] {
@@ -100,8 +102,10 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
         im->setPixmap(QPixmap::fromImage(groupops::builtInPicture(n)));
         im->setProperty("pictureNumber", n);
         im->setCursor(Qt::PointingHandCursor);
+        im->setFocusPolicy(Qt::StrongFocus); // arrow keys go among the pictures, Enter or Space chooses
         im->installEventFilter(this);
     }
+    pictures->setStyleSheet(QStringLiteral("QLabel:focus { border: 2px dotted palette(highlight); }"));
     auto* bar = new QWidget(this);
     bar->setGeometry(0, 397, 447, 41);
     Button1 = button(QStringLiteral("Button1"), QStringLiteral("Cancel"), 55, bar, QRect(280, 8, 75, 25));
@@ -111,6 +115,9 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     chooseBuiltIn(1);
     setColor(0xFFFFFF);
     i18n::translateWithCurrent(this);
+    // The "or" at the end of the caption stays in sight, however wide the font makes it.
+    imageLabel->adjustSize();
+    Button4->move(std::max(Button4->x(), imageLabel->geometry().right() + 4), Button4->y());
 }
 
 void TForm2::preset(const QString& name, int pictureNumber, const QImage& picture, int color)
@@ -204,7 +211,52 @@ bool TForm2::eventFilter(QObject* watched, QEvent* e)
             return true;
         }
     }
+    if (e->type() == QEvent::KeyPress && watched->property("pictureNumber").isValid()) {
+        auto* im = static_cast<QWidget*>(watched);
+        switch (static_cast<QKeyEvent*>(e)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            chooseBuiltIn(im->property("pictureNumber").toInt());
+            return true;
+        case Qt::Key_Left:
+            return stepAmongPictures(im, QPoint(-1, 0));
+        case Qt::Key_Right:
+            return stepAmongPictures(im, QPoint(1, 0));
+        case Qt::Key_Up:
+            return stepAmongPictures(im, QPoint(0, -1));
+        case Qt::Key_Down:
+            return stepAmongPictures(im, QPoint(0, 1));
+        default:
+            break;
+        }
+    }
     return QDialog::eventFilter(watched, e);
+}
+
+bool TForm2::stepAmongPictures(QWidget* from, QPoint direction)
+{
+    // The nearest picture that way, straight lines first.
+    QWidget* best = nullptr;
+    int bestScore = 0;
+    const QPoint c = from->geometry().center();
+    for (QWidget* im : from->parentWidget()->findChildren<QWidget*>()) {
+        if (!im->property("pictureNumber").isValid() || im == from)
+            continue;
+        const QPoint d = im->geometry().center() - c;
+        const int along = d.x() * direction.x() + d.y() * direction.y();
+        if (along <= 0)
+            continue;
+        const int across = std::abs(d.x() * direction.y()) + std::abs(d.y() * direction.x());
+        const int score = along + 4 * across;
+        if (!best || score < bestScore) {
+            best = im;
+            bestScore = score;
+        }
+    }
+    if (best)
+        best->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 void TForm2::keyPressEvent(QKeyEvent* e)

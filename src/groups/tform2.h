@@ -49,6 +49,7 @@ private:
     void chooseColor();
     void Button2Click();
     void showChosen();
+    bool stepAmongPictures(QWidget* from, QPoint direction);
 
     const MessageTable& m_messages;
     MessageSink& m_sink;

@@ -11,10 +11,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QResizeEvent>
+#include <QScrollBar>
 
 namespace {
 
@@ -35,6 +38,52 @@ GroupPicture::GroupPicture(int slot, QWidget* parent) : QLabel(parent), m_slot(s
     setFixedSize(kPictureSide, kPictureSide);
     setAlignment(Qt::AlignLeft | Qt::AlignTop); // drawn at its own size from the corner, clipped
     setAcceptDrops(true);
+    // The keyboard reaches the groups too: arrow keys go along the bar, Enter or Space selects.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void GroupPicture::keyPressEvent(QKeyEvent* e)
+{
+    switch (e->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        Q_EMIT stepped(m_slot, -1);
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        Q_EMIT stepped(m_slot, 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        Q_EMIT pressed(m_slot, Qt::NoButton);
+        break;
+    default:
+        QLabel::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+}
+
+void GroupPicture::focusInEvent(QFocusEvent* e)
+{
+    QLabel::focusInEvent(e);
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* area = qobject_cast<QScrollArea*>(w)) {
+            area->ensureWidgetVisible(this, 0, 0);
+            break;
+        }
+}
+
+void GroupPicture::paintEvent(QPaintEvent* e)
+{
+    QLabel::paintEvent(e);
+    if (!hasFocus())
+        return;
+    QPainter p(this);
+    QPen pen(palette().color(QPalette::Highlight), 2, Qt::DotLine);
+    p.setPen(pen);
+    p.drawRect(rect().adjusted(1, 1, -1, -1));
 }
 
 void GroupPicture::mousePressEvent(QMouseEvent* e)
@@ -90,6 +139,7 @@ TFrame1::TFrame1(QWidget* parent) : QScrollArea(parent)
     setWidgetResizable(false);
     setFrameShape(QFrame::StyledPanel);
     setMinimumWidth(kMinimumWidth);
+    setFocusPolicy(Qt::NoFocus); // the pictures take the keyboard, not the frame around them
 
     Panel5 = new QWidget;
     Panel5->setObjectName(QStringLiteral("Panel5"));
@@ -129,7 +179,7 @@ QLabel* TFrame1::caption(int slot) const
 void TFrame1::build(const std::vector<GroupEntry>& slots, const QString& programFolder)
 {
     m_programFolder = programFolder;
-    m_slots.assign(slots.begin(), slots.begin() + std::min<qsizetype>(slots.size(), groupops::kMaxGroups));
+    m_slots = slots; // every group on disk is shown; only adding stops at the limit
     makeWidgets();
 }
 
@@ -163,6 +213,7 @@ void TFrame1::makeWidgets()
         if (g.picture > 0) {
             connect(pic, &GroupPicture::pressed, this, &TFrame1::groupPressed);
             connect(pic, &GroupPicture::dropped, this, &TFrame1::groupDropped);
+            connect(pic, &GroupPicture::stepped, this, &TFrame1::step);
         } else {
             pic->setAcceptDrops(false);
         }
@@ -194,6 +245,26 @@ void TFrame1::layOut()
         cap->raise();
     }
     Panel5->resize(Panel5->width(), top);
+    fitScrollBar();
+}
+
+void TFrame1::fitScrollBar()
+{
+    // The bar widens by its scroll bar rather than let the bar cover the pictures.
+    const bool scrolls = Panel5->height() > height() - 2 * frameWidth();
+    const int least = kMinimumWidth + (scrolls ? verticalScrollBar()->sizeHint().width() : 0);
+    if (minimumWidth() != least)
+        setMinimumWidth(least);
+}
+
+void TFrame1::step(int slot, int by)
+{
+    // Hidden groups are passed over.
+    for (int n = slot + by; n >= 1 && n <= count(); n += by)
+        if (picture(n)->isVisibleTo(Panel5)) {
+            picture(n)->setFocus(Qt::TabFocusReason);
+            return;
+        }
 }
 
 void TFrame1::exchange(int a, int b)
@@ -219,6 +290,7 @@ void TFrame1::frameSlot(int slot)
 void TFrame1::resizeEvent(QResizeEvent* e)
 {
     QScrollArea::resizeEvent(e);
+    fitScrollBar();
     FrameResize();
 }
 

@@ -23,8 +23,13 @@ public:
 Q_SIGNALS:
     void pressed(int slot, Qt::MouseButton button);
     void dropped(int slot, const QMimeData* data, QObject* source);
+    // Up or Down with the keyboard on this picture: the bar moves the focus by `by` pictures.
+    void stepped(int slot, int by);
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -49,7 +54,8 @@ public:
     QWidget* Panel5 = nullptr;
     QFrame* Shape1 = nullptr;
 
-    // The narrowest the bar may be: a 71-pixel content panel plus its frame.
+    // The narrowest the bar may be: a 71-pixel content panel plus its frame (and its scroll bar
+    // when it shows one).
     static constexpr int kMinimumWidth = 73;
 
     // Makes the pictures and captions of slots 1..n from the ordered groups, and lays them out.
@@ -79,6 +85,8 @@ private:
     void FrameResize();
     void makeWidgets();
     void layOut();
+    void fitScrollBar();
+    void step(int slot, int by);
 
     QString m_programFolder;
     std::vector<GroupEntry> m_slots;

@@ -25,7 +25,7 @@ QPushButton* button(const QString& name, const QString& text, int key, QWidget* 
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     setTextKey(b, key);
-    b->setFocusPolicy(Qt::NoFocus);
+    b->setFocusPolicy(Qt::TabFocus);
     // As narrow as the caption allows: the row must fit the page area of the narrowest window,
     // or opening the photo page would squeeze the group bar and the tree.
     b->setMinimumWidth(b->fontMetrics().horizontalAdvance(text) + 14);
@@ -60,7 +60,8 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     i18n::markNotTranslated(Image4); // the photo, or why it cannot be shown
     Image4->setObjectName(QStringLiteral("Image4"));
     Image4->setAlignment(Qt::AlignCenter);
-    Image4->setMinimumSize(1, 1);
+    // Room for the no-photos text even at the window's smallest.
+    Image4->setMinimumSize(1, 2 * Image4->fontMetrics().height());
     QSizePolicy imagePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     // Hidden, the picture keeps its room: the no-photos text is drawn there, above the comments.
     imagePolicy.setRetainSizeWhenHidden(true);
@@ -109,7 +110,9 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
 
     layout->addWidget(Label3);
     layout->addWidget(Image4, 1);
-    layout->addWidget(Label7);
+    // The caption sits on its box: all room to spare goes to the photo.
+    Label7->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    layout->addWidget(Label7, 0, Qt::AlignBottom);
     layout->addWidget(Memo1);
     layout->addLayout(row);
 

@@ -95,6 +95,15 @@ unsigned char byteOf(QChar c)
     return static_cast<unsigned char>(b < 0 ? '?' : b);
 }
 
+bool isUtf8(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+    const QString text = utf8.decode(bytes); // the decoder works only when its result is taken
+    return !utf8.hasError();
+}
+
 QString utf8OrDecode(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);

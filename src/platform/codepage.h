@@ -18,5 +18,7 @@ unsigned char byteOf(QChar c);
 // Text from outside the collection (files given by the user): valid UTF-8 is UTF-8 (a byte-order
 // mark dropped), anything else is the collection's own code page.
 QString utf8OrDecode(QByteArrayView bytes);
+// Whether the bytes (a byte-order mark aside) are valid UTF-8.
+bool isUtf8(QByteArrayView bytes);
 
 } // namespace cp1251

@@ -3,6 +3,7 @@
 #include "platform/fsname.h"
 
 #include <QList>
+#include <algorithm>
 
 #include <cerrno>
 #include <climits>
@@ -90,6 +91,12 @@ QList<Entry> entries(const QString& dir)
         out << entry;
     }
     ::closedir(d);
+    // Name order without regard to case, as the file systems the collections came from listed
+    // folders, so whatever is numbered in listing order comes out the same everywhere.
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+        const int c = a.name.compare(b.name, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.bytes < b.bytes;
+    });
     return out;
 }
 

@@ -35,7 +35,7 @@ QString fixed(const QString& dir, QStringView fixedName);
 QString parentOf(const QString& path);
 QString fileNameOf(const QString& path);
 
-// The directories directly in dir (hidden ones too), in the order the file system returns them,
+// The directories directly in dir (hidden ones too), in name order without regard to letter case,
 // without "." and "..".
 QStringList subdirectories(const QString& dir);
 
@@ -48,7 +48,8 @@ struct Entry {
     bool isFile = false; // a regular file, or a link to one
 };
 
-// The entries of dir (hidden ones too) in the order the file system returns them, without "." and "..".
+// The entries of dir (hidden ones too) in name order without regard to letter case (the order the
+// older file systems listed them in, whatever this one does), without "." and "..".
 QList<Entry> entries(const QString& dir);
 // The regular files directly in dir (links to files too), as shown.
 QStringList files(const QString& dir);

@@ -80,7 +80,7 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     for (QAction* a : form.menuBar()->actions())
         menus << a->text();
     EXPECT_EQ(menus, QStringList({QStringLiteral("&File"), QStringLiteral("&Edit"),
-                                  QStringLiteral("Language"), QStringLiteral("Help")}));
+                                  QStringLiteral("&Language"), QStringLiteral("&Help")}));
     // Every translated control carries its text key.
     EXPECT_EQ(textKeyOf(form.Button6), 42);
     EXPECT_EQ(textKeyOf(form.findChild<QAction*>(QStringLiteral("FileExitItem"))), 8);

@@ -1,0 +1,448 @@
+// A second look as a new user: files given from outside, many groups, the keyboard alone.
+#include "../support/tempprogramfolder.h"
+#include "app/mainform.h"
+#include "editor/editor.h"
+#include "groups/tform2.h"
+#include "groups/tframe1.h"
+#include "photos/photopanel.h"
+#include "platform/bgrcolor.h"
+#include "platform/codepage.h"
+#include "store/inifile.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+
+namespace {
+
+void layOutGroup(const TempProgramFolder& pf)
+{
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/Abc/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.write(QStringLiteral("MyPlants/Roses/Abc/description.rtf"), "{\\rtf1 Abc page\\par}");
+    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\n"));
+}
+
+// Types text as key presses, letters outside ASCII too.
+void typeText(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+// Drops local files on a widget as a file manager would.
+void dropFiles(QWidget* target, const QStringList& files)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& f : files)
+        urls << QUrl::fromLocalFile(f);
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+}
+
+// Acts on the next modal window of type T as soon as it is open.
+template <class T> void whenModal(const std::function<void(T*)>& act)
+{
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(w);
+        }
+    });
+    poll->start(5);
+}
+
+// A right click on a group picture, then a click on the group menu's item.
+void groupMenu(TMainForm& form, int slot, const char* itemName)
+{
+    QWidget* picture = form.Frame11->picture(slot);
+    QContextMenuEvent press(QContextMenuEvent::Mouse, picture->rect().center(),
+                            picture->mapToGlobal(picture->rect().center()));
+    QApplication::sendEvent(picture, &press);
+    ASSERT_TRUE(form.PopupMenu3->isVisible());
+    QAction* a = form.PopupMenu3->findChild<QAction*>(QString::fromLatin1(itemName));
+    QTest::mouseClick(form.PopupMenu3, Qt::LeftButton, {}, form.PopupMenu3->actionGeometry(a).center());
+}
+
+// Walks a menu with the arrow keys to the item and takes it with Enter.
+void chooseByKeys(QMenu* menu, QAction* target)
+{
+    ASSERT_TRUE(menu->isVisible());
+    for (int i = 0; i < 20 && menu->activeAction() != target; ++i)
+        QTest::keyClick(menu, Qt::Key_Down);
+    ASSERT_EQ(menu->activeAction(), target);
+    QTest::keyClick(menu, Qt::Key_Return);
+}
+
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+{
+    QWidget* w = QApplication::focusWidget();
+    ASSERT_NE(w, nullptr);
+    QTest::keyClick(w, key, modifiers);
+    QApplication::processEvents();
+}
+
+void typeHere(const QString& text)
+{
+    QWidget* w = QApplication::focusWidget();
+    ASSERT_NE(w, nullptr);
+    QTest::keyClicks(w, text);
+}
+
+int groupValue(const TempProgramFolder& pf, const QString& group, QStringView key)
+{
+    IniFile ini(pf.file(QStringLiteral("MyPlants/") + group + QStringLiteral("/group.ini")));
+    return ini.readInteger(u"Group", key, -99);
+}
+
+} // namespace
+
+// A text file given on the command line or dropped stays a text file in its own encoding.
+TEST(SecondLook, PlainTextFilesStayPlainText)
+{
+    TempProgramFolder pf;
+    layOutGroup(pf);
+    const QString list = QString::fromUtf8("Список\nрастений\n");
+    pf.write(QStringLiteral("notes.txt"), list.toUtf8());
+    pf.write(QStringLiteral("old.txt"), cp1251::encode(QString::fromUtf8("Старый\r\nсписок\r\n")));
+    RecordingSink sink;
+    TMainForm form(pf.path(), {pf.file(QStringLiteral("notes.txt"))}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::processEvents();
+
+    ASSERT_EQ(form.editorFileName, pf.file(QStringLiteral("notes.txt")));
+    EXPECT_EQ(form.Editor->toPlainText(), QString::fromUtf8("Список\nрастений\n"));
+    form.Editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(form.Editor, QStringLiteral("Rosa"));
+    QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(pf.read(QStringLiteral("notes.txt")), (list + QStringLiteral("Rosa")).toUtf8());
+
+    // A dropped Windows-1251 file with CR LF lines goes back in the same bytes it came in.
+    QTest::keyClicks(form.Editor, QStringLiteral("!"));
+    dropFiles(form.Editor, {pf.file(QStringLiteral("old.txt"))});
+    EXPECT_EQ(pf.read(QStringLiteral("notes.txt")), (list + QStringLiteral("Rosa!")).toUtf8());
+    EXPECT_EQ(form.Editor->toPlainText(), QString::fromUtf8("Старый\nсписок\n"));
+    form.Editor->moveCursor(QTextCursor::Start);
+    typeText(form.Editor, QString::fromUtf8("Я"));
+    QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(pf.read(QStringLiteral("old.txt")), cp1251::encode(QString::fromUtf8("ЯСтарый\r\nсписок\r\n")));
+    // A character the code page cannot hold makes the file UTF-8 rather than a '?'.
+    typeText(form.Editor, QString::fromUtf8("✿"));
+    form.close();
+    EXPECT_EQ(pf.read(QStringLiteral("old.txt")), QString::fromUtf8("Я✿Старый\r\nсписок\r\n").toUtf8());
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
+}
+
+// Sixty groups copied in by hand, without ImageOrder: all of them show, in name order, wherever the
+// file system lists them.
+TEST(SecondLook, SixtyGroupsShowAllInNameOrder)
+{
+    TempProgramFolder pf;
+    QStringList names;
+    for (int n = 1; n <= 60; ++n)
+        names << QStringLiteral("g%1").arg(n, 2, 10, QLatin1Char('0'));
+    names[6] = QStringLiteral("G07"); // letter case takes no part in the order
+    QStringList made = names;
+    std::shuffle(made.begin(), made.end(), std::mt19937(23));
+    for (const QString& name : made)
+        pf.mkdir(QStringLiteral("MyPlants/") + name);
+    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=g60\n"));
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    ASSERT_EQ(form.groupCount, 60);
+    QStringList bar;
+    for (int n = 1; n <= form.groupCount; ++n)
+        bar << form.Frame11->entry(n).name;
+    EXPECT_EQ(bar, names);
+    EXPECT_EQ(groupValue(pf, QStringLiteral("G07"), u"ImageOrder"), 7);
+    EXPECT_EQ(groupValue(pf, QStringLiteral("g60"), u"ImageOrder"), 60);
+    EXPECT_EQ(form.N8->actions().size(), 60);
+    // The last group is the remembered one: framed, shown, and reachable by a click.
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("g60"));
+    EXPECT_EQ(form.selectedSlot, 60);
+    form.Frame11->verticalScrollBar()->setValue(form.Frame11->verticalScrollBar()->maximum());
+    QApplication::processEvents();
+    QWidget* last = form.Frame11->picture(59);
+    ASSERT_TRUE(last->visibleRegion().boundingRect().contains(last->rect().center()));
+    QTest::mouseClick(last, Qt::LeftButton, {}, last->rect().center());
+    QApplication::processEvents();
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("g59"));
+    EXPECT_EQ(form.currentGroupName, QStringLiteral("g59"));
+    form.close();
+}
+
+// The group editor: a refused name changes nothing, not on disk and not on screen.
+TEST(SecondLook, ARefusedChangeChangesNothing)
+{
+    TempProgramFolder pf;
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"),
+                   QStringLiteral("[Group]\nColor=14745568\nImageOrder=1\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/Abc/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\n"));
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const QColor before = form.TreeView1->palette().color(QPalette::Base);
+    ASSERT_EQ(bgrcolor::fromColor(before), 14745568);
+
+    // Yellow, then a name another group has, then a name the collection keeps for itself.
+    whenModal<TForm2>([&](TForm2* editor) {
+        whenModal<QColorDialog>([](QColorDialog* colours) {
+            colours->setCurrentColor(QColor(255, 255, 0));
+            colours->accept();
+        });
+        QTest::mouseClick(editor->Shape1, Qt::LeftButton);
+        EXPECT_EQ(editor->color(), bgrcolor::fromColor(QColor(255, 255, 0)));
+        editor->Edit1->selectAll();
+        QTest::keyClicks(editor->Edit1, QStringLiteral("Cacti"));
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
+        // The name exists: the dialog closes with a warning, the change is refused on disk.
+    });
+    groupMenu(form, 1, "N23");
+    QApplication::processEvents();
+    EXPECT_EQ(sink.warnings.size(), 1);
+    EXPECT_EQ(groupValue(pf, QStringLiteral("Roses"), u"Color"), 14745568);
+    EXPECT_EQ(form.TreeView1->palette().color(QPalette::Base), before);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("Roses"));
+
+    sink.warnings.clear();
+    whenModal<TForm2>([&](TForm2* editor) {
+        EXPECT_EQ(editor->color(), 14745568) << "the next Change starts from the colour on disk";
+        editor->Edit1->selectAll();
+        QTest::keyClicks(editor->Edit1, QStringLiteral("!Hidden"));
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
+        EXPECT_TRUE(editor->isVisible()) << "a reserved name keeps the editor open";
+        QTest::mouseClick(editor->Button1, Qt::LeftButton);
+    });
+    groupMenu(form, 1, "N23");
+    QApplication::processEvents();
+    ASSERT_EQ(sink.warnings.size(), 1);
+    EXPECT_TRUE(sink.warnings[0].contains(QStringLiteral("!Hidden")));
+    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Abc/plant.ini")));
+    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/!Hidden")));
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("Roses"));
+    EXPECT_EQ(form.Frame11->entry(form.selectedSlot).name, QStringLiteral("Roses"));
+    form.close();
+}
+
+// The photo page at the smallest window squeezes the side panels only while it shows.
+TEST(SecondLook, ClosingOnThePhotoPageKeepsThePanelWidths)
+{
+    TempProgramFolder pf;
+    layOutGroup(pf);
+    pf.writeRecord(QStringLiteral("main.ini"),
+                   QStringLiteral("[Options]\nLastGroup=Roses\nGroupsWidth=150\nListWidth=260\n"));
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.resize(form.minimumSize());
+    QApplication::processEvents();
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    QApplication::processEvents();
+    form.close();
+    IniFile ini(pf.file(QStringLiteral("main.ini")));
+    EXPECT_EQ(ini.readInteger(u"Options", u"GroupsWidth", 0), 150);
+    EXPECT_EQ(ini.readInteger(u"Options", u"ListWidth", 0), 260);
+}
+
+// The keyboard alone: a folder and a plant added, renamed, marked, every page typed on, group and
+// page switched, a plant removed, and never a mouse event.
+TEST(SecondLook, TheKeyboardReachesEveryCommand)
+{
+    TempProgramFolder pf;
+    layOutGroup(pf);
+    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Cacti/Opuntia/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), form.Editor);
+
+    // Ctrl+Tab leaves the page (Tab is typed into it); Shift+Tab goes back through the page buttons.
+    pressKey(Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form.BitBtn1)
+        << QApplication::focusWidget()->metaObject()->className() << " "
+        << QApplication::focusWidget()->objectName().toStdString();
+    for (QPushButton* b : {form.Button6, form.Button7, form.Button5, form.Button4}) {
+        pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), b);
+    }
+    pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(QApplication::focusWidget(), form.TreeView1);
+
+    // A folder by Shift+F10, a plant in it by the Menu key.
+    whenModal<QDialog>([](QDialog*) {
+        typeHere(QStringLiteral("Shrubs"));
+        pressKey(Qt::Key_Return);
+    });
+    pressKey(Qt::Key_F10, Qt::ShiftModifier);
+    chooseByKeys(form.PopupMenu1, form.PopupMenu1->findChild<QAction*>(QStringLiteral("N15")));
+    QApplication::processEvents();
+    ASSERT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs")));
+    form.TreeView1->setFocus();
+    QList<QTreeWidgetItem*> found = form.TreeView1->findItems(QStringLiteral("Shrubs"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    QApplication::setActiveWindow(&form); // the name dialog has closed
+    form.TreeView1->setFocus();
+    for (int i = 0; i < 10 && form.TreeView1->currentItem() != found[0]; ++i)
+        pressKey(Qt::Key_Down);
+    whenModal<QDialog>([](QDialog*) {
+        typeHere(QStringLiteral("Rugosa"));
+        pressKey(Qt::Key_Return);
+    });
+    pressKey(Qt::Key_Menu);
+    chooseByKeys(form.PopupMenu1, form.PopupMenu1->findChild<QAction*>(QStringLiteral("N1")));
+    QApplication::processEvents();
+    ASSERT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini")));
+    ASSERT_EQ(form.TreeView1->currentItem()->text(0), QStringLiteral("Rugosa"));
+
+    // F2 renames, the Note submenu marks.
+    QApplication::setActiveWindow(&form);
+    form.TreeView1->setFocus();
+    pressKey(Qt::Key_F2);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    typeHere(QStringLiteral("Rosa"));
+    pressKey(Qt::Key_Return);
+    ASSERT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Rosa/plant.ini")));
+    pressKey(Qt::Key_F10, Qt::ShiftModifier);
+    auto* marks = form.PopupMenu1->findChild<QMenu*>(QStringLiteral("N12"));
+    chooseByKeys(form.PopupMenu1, marks->menuAction());
+    chooseByKeys(marks, marks->findChild<QAction*>(QStringLiteral("N21")));
+    QApplication::processEvents();
+    IniFile plant(pf.file(QStringLiteral("MyPlants/Roses/Shrubs/Rosa/plant.ini")));
+    EXPECT_EQ(plant.readInteger(u"Main", u"Cond", 0), 2);
+
+    // Alt+1 .. Alt+4: the pages and the photo comment box take the typing.
+    for (int page = 1; page <= 3; ++page) {
+        pressKey(Qt::Key(Qt::Key_0 + page), Qt::AltModifier);
+        ASSERT_EQ(QApplication::focusWidget(), form.Editor) << page;
+        typeHere(QStringLiteral("page%1 ").arg(page));
+    }
+    pressKey(Qt::Key_4, Qt::AltModifier);
+    EXPECT_TRUE(form.Panel6->isVisible());
+    pressKey(Qt::Key_1, Qt::AltModifier);
+    const QString rosa = QStringLiteral("MyPlants/Roses/Shrubs/Rosa/");
+    EXPECT_TRUE(pf.read(rosa + QStringLiteral("description.rtf")).contains("page1"));
+    EXPECT_TRUE(pf.read(rosa + QStringLiteral("care.rtf")).contains("page2"));
+    EXPECT_TRUE(pf.read(rosa + QStringLiteral("diary.rtf")).contains("page3"));
+
+    // Delete asks, and removes the plant by its removed name.
+    form.TreeView1->setFocus();
+    pressKey(Qt::Key_Delete);
+    ASSERT_EQ(sink.questions.size(), 1);
+    EXPECT_TRUE(sink.questions[0].contains(QStringLiteral("Rosa")));
+    EXPECT_FALSE(pf.exists(rosa));
+
+    // Shift+Tab from the tree reaches the bar; arrow keys go along it, Enter shows the group.
+    form.TreeView1->setFocus();
+    pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form.Frame11->picture(2));
+    pressKey(Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), form.Frame11->picture(1));
+    pressKey(Qt::Key_Down);
+    pressKey(Qt::Key_Return);
+    EXPECT_EQ(form.Label2->text(), QStringLiteral("Cacti"));
+    ASSERT_EQ(form.TreeView1->topLevelItemCount(), 1);
+    EXPECT_EQ(form.TreeView1->topLevelItem(0)->text(0), QStringLiteral("Opuntia"));
+
+    // Alt+5: the notes page.
+    pressKey(Qt::Key_5, Qt::AltModifier);
+    EXPECT_TRUE(form.notesMode);
+    form.close();
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
+}
+
+// The group editor from the keyboard: a picture by arrow keys and Enter, the colour by Space.
+TEST(SecondLook, TheGroupEditorFromTheKeyboard)
+{
+    TempProgramFolder pf;
+    layOutGroup(pf);
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    TForm2 editor(form.messages(), sink, &form);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    auto* first = editor.findChild<QWidget*>(QStringLiteral("Im1"));
+    first->setFocus();
+    QTest::keyClick(first, Qt::Key_Right);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("Im6"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(editor.pictureNumber(), 6);
+    EXPECT_TRUE(editor.isVisible()) << "Enter on a picture chooses it and closes nothing";
+
+    whenModal<QColorDialog>([](QColorDialog* colours) {
+        colours->setCurrentColor(QColor(0, 128, 255));
+        colours->accept();
+    });
+    editor.Button3->setFocus();
+    QTest::keyClick(editor.Button3, Qt::Key_Space);
+    EXPECT_EQ(editor.color(), bgrcolor::fromColor(QColor(0, 128, 255)));
+}
+
+// A document on the command line that is refused is reported over the window, once it is shown.
+TEST(SecondLook, ARefusedCommandLineDocumentIsReportedOverTheWindow)
+{
+    struct WhenSink : RecordingSink {
+        QWidget* window = nullptr;
+        bool shownFirst = true;
+        void warning(const QString& text) override
+        {
+            shownFirst =
+                shownFirst && window && window->windowHandle() && window->windowHandle()->isVisible();
+            RecordingSink::warning(text);
+        }
+    };
+    TempProgramFolder pf;
+    layOutGroup(pf);
+    pf.write(QStringLiteral("photo.jpg"), QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0", 11));
+    WhenSink sink;
+    TMainForm form(pf.path(), {pf.file(QStringLiteral("photo.jpg"))}, &sink);
+    sink.window = &form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::processEvents();
+    ASSERT_EQ(sink.warnings.size(), 1);
+    EXPECT_TRUE(sink.shownFirst);
+    EXPECT_EQ(pf.read(QStringLiteral("photo.jpg")).size(), 11);
+    form.close();
+}
