@@ -133,6 +133,8 @@ TMainForm::~TMainForm()
     // A caption editor still open is closed by the tree's own destruction, after this window has
     // stopped being a TMainForm: what it commits then has nowhere to go.
     TreeView1->disconnect(this);
+    // Dialogs made after this window must not read its language file.
+    i18n::setCurrent(nullptr, QString());
 }
 
 QPushButton* TMainForm::pageButton(const QString& name, const QString& text, int helpContext)
