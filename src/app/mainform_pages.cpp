@@ -287,7 +287,7 @@ void TMainForm::showEditorArea(QPushButton* button)
 void TMainForm::BitBtn1Click()
 {
     QString logLine;
-    const QString folder = notes::prepareGroup(m_programFolder, &logLine);
+    const QString folder = paths::fileNameOf(notes::prepareGroup(m_programFolder, &logLine));
     if (!logLine.isEmpty())
         errorlog::WriteErrorLog(m_programFolder, logLine);
     // The page being left is written first; if it cannot be, the window stays where it is.

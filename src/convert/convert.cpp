@@ -1,5 +1,7 @@
 #include "convert/convert.h"
 
+#include "editor/notes.h"
+
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/fsname.h"
@@ -204,24 +206,18 @@ private:
 
     bool notes()
     {
-        const QString notesFolder = paths::fixed(m_myPlants, paths::kNotes);
+        // The notes group as the Note button makes it, with the one note the older version had.
+        QString logLine;
+        IoStatus s;
+        const QString notesFolder = notes::prepareGroup(m_pf, &logLine, &s);
+        if (!s.ok())
+            recordFailed(s, logLine);
         const QString main = paths::join(notesFolder, u"Main");
         paths::makePath(main);
-        const QString groupRecord = collection::groupRecordPath(notesFolder);
-        if (!paths::exists(groupRecord)) {
-            IniFile ini(groupRecord);
-            ini.writeInteger(u"Group", u"Color", 10484657);
-            ini.writeInteger(u"Group", u"ImageIndex", 1);
-            if (const IoStatus s = ini.updateFile(); !s.ok())
-                recordFailed(s, errorlog::message(s.text, QStringLiteral("BitBtn1Click"), groupRecord));
-        }
         const QString plantRecord = collection::plantRecordPath(main);
         if (!paths::exists(plantRecord)) {
-            IniFile ini(plantRecord);
-            ini.writeInteger(u"Main", u"Cond", 0);
-            ini.writeInteger(u"Main", u"Expanded", 0);
-            if (const IoStatus s = ini.updateFile(); !s.ok())
-                recordFailed(s, errorlog::message(s.text, QStringLiteral("BitBtn1Click"), plantRecord));
+            if (const IoStatus p = collection::writePlantRecord(main, 0, 0); !p.ok())
+                recordFailed(p, errorlog::message(p.text, QStringLiteral("BitBtn1Click"), plantRecord));
         }
         if (m_copier.copyAbort)
             return false;

@@ -11,7 +11,7 @@ QString heading()
     return QString::fromUtf8("Заметки");
 }
 
-QString prepareGroup(const QString& programFolder, QString* logLine)
+QString prepareGroup(const QString& programFolder, QString* logLine, IoStatus* status)
 {
     const QString folder = paths::fixed(collection::myPlants(programFolder), paths::kNotes);
     paths::makePath(folder);
@@ -24,8 +24,10 @@ QString prepareGroup(const QString& programFolder, QString* logLine)
         if (!s.ok())
             *logLine = QStringLiteral("Error msg: ") + s.text + QStringLiteral(" ((BitBtn1Click) args: ") +
                        record + u')';
+        if (status)
+            *status = s;
     }
-    return paths::fileNameOf(folder);
+    return folder;
 }
 
 } // namespace notes

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/iostatus.h"
+
 #include <QString>
 
 // The collection's notes group: a reserved group folder "!Notes" that the bar never shows, opened
@@ -10,8 +12,9 @@ namespace notes {
 QString heading();
 
 // Makes MyPlants/!Notes (with its parents) and, only when it has none, its record (Color 10484657,
-// ImageIndex 1; never ImageOrder, never overwritten). Returns the notes group's folder name as it
-// stands on disk, and in *logLine the error-log line when the record could not be written.
-QString prepareGroup(const QString& programFolder, QString* logLine);
+// ImageIndex 1; never ImageOrder, never overwritten). Returns the notes group's folder as it stands
+// on disk; *logLine gets the error-log line and *status the failure when the record could not be
+// written.
+QString prepareGroup(const QString& programFolder, QString* logLine, IoStatus* status = nullptr);
 
 } // namespace notes
