@@ -50,8 +50,9 @@ Result make(const QImage& photo, const QString& scratchFile, const Progress& pro
     auto encodeAt = [&](int q) -> const QByteArray* {
         if (auto it = encoded.find(q); it != encoded.end())
             return &it->second;
+        ++r.steps;
         if (progress.stepStarted)
-            progress.stepStarted(++r.steps);
+            progress.stepStarted(r.steps);
         QString error;
         QByteArray jpeg =
             jpegcodec::encode(r.picture, q, progress.encoding ? progress.encoding : none, &error);
