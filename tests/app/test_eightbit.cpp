@@ -1,4 +1,5 @@
 #include "../support/tempprogramfolder.h"
+#include "../support/treeitems.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "photos/photopanel.h"
@@ -24,20 +25,6 @@ QString u(const char* utf8)
 QByteArray cat(const QByteArray& a, const QByteArray& b)
 {
     return a + b;
-}
-
-QTreeWidgetItem* item(QTreeWidget* tree, const QString& text)
-{
-    const QList<QTreeWidgetItem*> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.front();
-}
-
-QStringList topNames(QTreeWidget* tree)
-{
-    QStringList names;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        names << tree->topLevelItem(i)->text(0);
-    return names;
 }
 
 void clickNode(TMainForm& form, const QString& text)

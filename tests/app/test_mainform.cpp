@@ -53,9 +53,8 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     QApplication::processEvents();
     EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("My Verdarium - Special build for ")));
     EXPECT_TRUE(QDir(pf.file(QStringLiteral("MyPlants"))).exists());
-    for (const char* name :
-         {"Frame11", "Panel5", "Panel4", "Label2", "TreeView1", "Panel1", "Panel3", "Button4", "Button5",
-          "Button7", "Button6", "BitBtn1", "EmptyPage"}) {
+    for (const char* name : {"Frame11", "Panel5", "Panel4", "Label2", "TreeView1", "Panel1", "Panel3",
+                             "Button4", "Button5", "Button7", "Button6", "BitBtn1", "EmptyPage"}) {
         auto* w = form.findChild<QWidget*>(QString::fromLatin1(name));
         ASSERT_NE(w, nullptr) << name;
         EXPECT_TRUE(w->isVisible()) << name;

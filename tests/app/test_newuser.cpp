@@ -2,6 +2,7 @@
 #include "../support/drag.h"
 #include "../support/exifjpeg.h"
 #include "../support/tempprogramfolder.h"
+#include "../support/treeitems.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "groups/tform2.h"
@@ -30,12 +31,6 @@
 #include <functional>
 
 namespace {
-
-QTreeWidgetItem* item(QTreeWidget* tree, const QString& text)
-{
-    const QList<QTreeWidgetItem*> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.front();
-}
 
 QPoint centreOf(QTreeWidget* tree, const QString& text)
 {

@@ -1,4 +1,5 @@
 #include "../support/tempprogramfolder.h"
+#include "../support/treeitems.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "photos/photopanel.h"
@@ -35,12 +36,6 @@ QString pageText(const TempProgramFolder& pf, const QString& relative)
     QTextDocument d;
     RtfReader::read(pf.read(relative), &d);
     return d.toPlainText();
-}
-
-QTreeWidgetItem* item(QTreeWidget* tree, const QString& text)
-{
-    const QList<QTreeWidgetItem*> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.front();
 }
 
 void clickNode(TMainForm& form, const QString& text)

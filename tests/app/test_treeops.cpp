@@ -1,4 +1,5 @@
 #include "../support/tempprogramfolder.h"
+#include "../support/treeitems.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "platform/sysio.h"
@@ -19,20 +20,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-QTreeWidgetItem* item(QTreeWidget* tree, const QString& text)
-{
-    const QList<QTreeWidgetItem*> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.front();
-}
-
-QStringList topNames(QTreeWidget* tree)
-{
-    QStringList names;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        names << tree->topLevelItem(i)->text(0);
-    return names;
-}
 
 QStringList removedEntries(const TempProgramFolder& pf, const QString& folder, const QString& name)
 {

@@ -1,3 +1,4 @@
+#include "../support/companion.h"
 #include "../support/tempprogramfolder.h"
 #include "cli/cli.h"
 #include "groups/bmpfile.h"
@@ -13,22 +14,10 @@
 
 namespace {
 
-struct CliRun {
-    int code;
-    QString out;
-    QString err;
-};
-
-CliRun cli(const QStringList& args)
+CliOutcome cli(const QStringList& args)
 {
-    QString out;
-    QString err;
-    QTextStream o(&out);
-    QTextStream e(&err);
-    const int code = runCli(args, o, e);
-    o.flush();
-    e.flush();
-    return {code, out, err};
+    static const Companion companion;
+    return companion(args);
 }
 
 // A collection as it comes from a case-blind file system: fixed names in other letter cases,
@@ -62,11 +51,11 @@ TEST(Cli, ReadsACollectionWithFixedNamesInOtherLetterCases)
 {
     TempProgramFolder pf;
     layOutMixedCaseCollection(pf);
-    const CliRun groups = cli({QStringLiteral("groups"), pf.path()});
+    const CliOutcome groups = cli({QStringLiteral("groups"), pf.path()});
     EXPECT_EQ(groups.code, 0) << groups.err.toStdString();
     EXPECT_EQ(groups.out, QString::fromUtf8("1\tRoses\tpicture 17\t#000000\n"
                                             "2\tСуккуленты\tpicture 2\t#9EC9FC\n"));
-    const CliRun tree = cli({QStringLiteral("tree"), pf.path(), QString::fromUtf8("Суккуленты")});
+    const CliOutcome tree = cli({QStringLiteral("tree"), pf.path(), QString::fromUtf8("Суккуленты")});
     EXPECT_EQ(tree.code, 0) << tree.err.toStdString();
     EXPECT_EQ(tree.out, QString::fromUtf8("Кактусы/\n"
                                           "  Опунция  [Urgently to replace!]\n"
@@ -81,7 +70,7 @@ TEST(Cli, ReadsOnlyAndSaysWhatIsWrong)
     EXPECT_EQ(cli({QStringLiteral("groups"), pf.path()}).code, 1); // no MyPlants
     EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants")));
     pf.mkdir(QStringLiteral("MyPlants/Roses"));
-    const CliRun missing = cli({QStringLiteral("tree"), pf.path(), QStringLiteral("Tulips")});
+    const CliOutcome missing = cli({QStringLiteral("tree"), pf.path(), QStringLiteral("Tulips")});
     EXPECT_EQ(missing.code, 1);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("no group named")));
     EXPECT_EQ(cli({QStringLiteral("tree"), pf.path(), QStringLiteral("..")}).code, 1);
@@ -100,16 +89,16 @@ TEST(Cli, PrintsAPageAsTextWithTheProgramsReader)
     const QString node = QString::fromUtf8("MyPlants/Розы/Кусты/Чайная");
     pf.write(node + QStringLiteral("/diary.rtf"), fixture.readAll());
     pf.write(node + QStringLiteral("/care.rtf"), "plain \xe2\xee\xe4\xe0");
-    const CliRun diary = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"),
-                              QString::fromUtf8("Кусты/Чайная"), QStringLiteral("diary")});
+    const CliOutcome diary = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"),
+                                  QString::fromUtf8("Кусты/Чайная"), QStringLiteral("diary")});
     EXPECT_EQ(diary.code, 0) << diary.err.toStdString();
     EXPECT_TRUE(diary.out.startsWith(QString::fromUtf8("Роза Rose\n")));
     EXPECT_TRUE(diary.out.endsWith(u'\n'));
-    const CliRun care = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"),
-                             QString::fromUtf8("Кусты/Чайная"), QStringLiteral("care")});
+    const CliOutcome care = cli({QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"),
+                                 QString::fromUtf8("Кусты/Чайная"), QStringLiteral("care")});
     EXPECT_EQ(care.out, QString::fromUtf8("plain вода\n")) << "a page that is not RTF is 1251 text";
     // A page that is not there, and names that would lead out of the collection.
-    const CliRun none = cli(
+    const CliOutcome none = cli(
         {QStringLiteral("page"), pf.path(), QString::fromUtf8("Розы"), QString::fromUtf8("Кусты/Чайная")});
     EXPECT_EQ(none.code, 1);
     EXPECT_TRUE(none.err.contains(QStringLiteral("description.rtf")));
@@ -134,18 +123,20 @@ TEST(Cli, ResizeWritesTheResamplersBitmap)
             photo.setPixel(x, y, qRgb(x, y, (x * y) & 255));
     pf.write(QStringLiteral("in.bmp"), bmpfile::encode24(photo));
     pf.write(QStringLiteral("in.jpg"), jpegcodec::encode(photo, 90));
-    const CliRun bmp = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("70"),
-                            QStringLiteral("65"), pf.file(QStringLiteral("out.bmp"))});
+    const CliOutcome bmp =
+        cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("70"),
+             QStringLiteral("65"), pf.file(QStringLiteral("out.bmp"))});
     ASSERT_EQ(bmp.code, 0) << bmp.err.toStdString();
     EXPECT_EQ(pf.read(QStringLiteral("out.bmp")), bmpfile::encode24(SmoothResize(photo, 70, 65)));
-    const CliRun jpg = cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.jpg")), QStringLiteral("7"),
-                            QStringLiteral("3"), pf.file(QStringLiteral("small.bmp"))});
+    const CliOutcome jpg =
+        cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.jpg")), QStringLiteral("7"),
+             QStringLiteral("3"), pf.file(QStringLiteral("small.bmp"))});
     ASSERT_EQ(jpg.code, 0) << jpg.err.toStdString();
     EXPECT_EQ(pf.read(QStringLiteral("small.bmp")).size(), 54 + 24 * 3);
     // Damaged input, a bad size and an unwritable target are reported; nothing is written.
     pf.write(QStringLiteral("bad.jpg"), QByteArray("\xff\xd8\xff\xe0 not really", 15));
-    const CliRun bad = cli({QStringLiteral("resize"), pf.file(QStringLiteral("bad.jpg")), QStringLiteral("7"),
-                            QStringLiteral("3"), pf.file(QStringLiteral("x.bmp"))});
+    const CliOutcome bad = cli({QStringLiteral("resize"), pf.file(QStringLiteral("bad.jpg")),
+                                QStringLiteral("7"), QStringLiteral("3"), pf.file(QStringLiteral("x.bmp"))});
     EXPECT_EQ(bad.code, 1);
     EXPECT_FALSE(bad.err.isEmpty());
     EXPECT_EQ(cli({QStringLiteral("resize"), pf.file(QStringLiteral("in.bmp")), QStringLiteral("0"),

@@ -1,3 +1,4 @@
+#include "../support/companion.h"
 #include "../support/tempprogramfolder.h"
 #include "cli/cli.h"
 #include "platform/jpegcodec.h"
@@ -12,26 +13,6 @@ QString u(const char* utf8)
 {
     return QString::fromUtf8(utf8);
 }
-
-struct Outcome {
-    int code;
-    QString out;
-    QString err;
-};
-
-// The companion with a lock of its own, so that a window running on the machine does not matter.
-struct Companion {
-    TempProgramFolder runtime;
-    Outcome operator()(const QStringList& args) const
-    {
-        QString out, err;
-        QTextStream o(&out), e(&err);
-        const int code = runCli(args, o, e, runtime.file(QStringLiteral("MyPelmo.lock")));
-        o.flush();
-        e.flush();
-        return {code, out, err};
-    }
-};
 
 // Розы, Кусты, Чайная, Дикая as Windows wrote them, and a name valid in neither code page.
 const QByteArray kGroup("\xD0\xEE\xE7\xFB");
@@ -60,17 +41,17 @@ TEST(CliEightBit, TreePageAddPhotoAndMoveUseTheNamesOnDisk)
     const QString p = pf.path();
     Companion cli;
 
-    const Outcome tree = cli({u("tree"), p, u("Розы")});
+    const CliOutcome tree = cli({u("tree"), p, u("Розы")});
     EXPECT_EQ(tree.code, 0) << tree.err.toStdString();
     EXPECT_EQ(tree.out, u("Кусты/\n  Дикая  [Urgently to replace!]\nbad\xEF\xBF\xBDname\nЧайная\n"));
 
-    const Outcome page = cli({u("page"), p, u("Розы"), u("Чайная"), u("care")});
+    const CliOutcome page = cli({u("page"), p, u("Розы"), u("Чайная"), u("care")});
     EXPECT_EQ(page.code, 0) << page.err.toStdString();
     EXPECT_EQ(page.out, u("Tea care\n"));
     pf.writeBytes(g + kShrubs + "/" + kWild + "/description.rtf", "{\\rtf1 Wild\\par}");
     EXPECT_EQ(cli({u("page"), p, u("Розы"), u("Кусты/Дикая")}).out, u("Wild\n"));
 
-    const Outcome add =
+    const CliOutcome add =
         cli({u("add-photo"), p, u("Розы"), u("Чайная"), pf.file(u("in/flower.jpg")), u("Цветок")});
     EXPECT_EQ(add.code, 0) << add.err.toStdString();
     EXPECT_EQ(pf.readBytes(g + kTea + "/flower.jpg"), photo);
@@ -82,13 +63,13 @@ TEST(CliEightBit, TreePageAddPhotoAndMoveUseTheNamesOnDisk)
     EXPECT_EQ(names, QList<QByteArray>({kBad, "group.ini", kShrubs, kTea}));
 
     // move keeps the bytes; the name valid in neither code page is renamed to a proper one.
-    const Outcome move = cli({u("move"), p, u("Розы"), u("Чайная"), u("Cacti")});
+    const CliOutcome move = cli({u("move"), p, u("Розы"), u("Чайная"), u("Cacti")});
     EXPECT_EQ(move.code, 0) << move.err.toStdString();
     EXPECT_EQ(pf.readBytes("MyPlants/Cacti/" + kTea + "/flower.jpg"), photo);
     EXPECT_FALSE(pf.existsBytes(g + kTea));
     EXPECT_EQ(cli({u("move"), p, u("Розы"), u("Кусты/Дикая"), u("Розы")}).code, 0);
     EXPECT_TRUE(pf.existsBytes(g + kWild + "/plant.ini"));
-    const Outcome rename = cli({u("rename"), p, u("Розы"), u("bad\xEF\xBF\xBDname"), u("Хорошая")});
+    const CliOutcome rename = cli({u("rename"), p, u("Розы"), u("bad\xEF\xBF\xBDname"), u("Хорошая")});
     EXPECT_EQ(rename.code, 0) << rename.err.toStdString();
     EXPECT_FALSE(pf.existsBytes(g + kBad));
     EXPECT_TRUE(pf.existsBytes(g + u("Хорошая/plant.ini").toUtf8()));

@@ -1,3 +1,4 @@
+#include "../support/companion.h"
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "cli/cli.h"
@@ -18,26 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliResult {
-    int code;
-    QString out;
-    QString err;
-};
-
-// The companion with a lock of its own, so that a window running on the machine does not matter.
-struct Companion {
-    TempProgramFolder runtime;
-    CliResult operator()(const QStringList& args) const
-    {
-        QString out, err;
-        QTextStream o(&out), e(&err);
-        const int code = runCli(args, o, e, runtime.file(QStringLiteral("MyPelmo.lock")));
-        o.flush();
-        e.flush();
-        return {code, out, err};
-    }
-};
 
 QString s(const char* utf8)
 {
@@ -105,14 +86,14 @@ TEST(CliWrite, EveryCommandChangesTheCollectionAndRefusesBadInput)
           QStringList{s("Roses"), s("Nowhere/x")}, QStringList{s("Tulips"), s("x")},
           QStringList{s("Roses"), s("名前")}}) {
         const auto before = snapshot(pf.file(s("MyPlants")));
-        const CliResult r = cli(QStringList{s("add"), p} << bad);
+        const CliOutcome r = cli(QStringList{s("add"), p} << bad);
         EXPECT_EQ(r.code, 1) << bad.join(u' ').toStdString();
         EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
         EXPECT_EQ(snapshot(pf.file(s("MyPlants"))), before) << bad.join(u' ').toStdString();
     }
 
     // rename prints the name it got; mark writes the record; marks on folders are refused.
-    CliResult r = cli({s("rename"), p, s("Roses"), s("Alba"), s("Rugosa")});
+    CliOutcome r = cli({s("rename"), p, s("Roses"), s("Alba"), s("Rugosa")});
     EXPECT_EQ(r.out, s("Rugosa\n")) << "a name taken in another folder is fine at the top";
     r = cli({s("rename"), p, s("Roses"), s("Shrubs/Канина"), s("Rugosa")});
     EXPECT_EQ(r.out, s("Rugosa 1\n"));
@@ -180,7 +161,7 @@ TEST(CliWrite, PagesGoInAndOutInEveryFormat)
     pf.write(s("in/care.md"), "Water\n\n1. Spring\n   - twice a week\n   - in the morning\n2. Winter\n\n"
                               "- soil\n- pot\n");
     ASSERT_EQ(cli({s("import-page"), p, s("Roses"), s("Tea"), s("care"), pf.file(s("in/care.md"))}).code, 0);
-    CliResult r = cli({s("page"), p, s("Roses"), s("Tea"), s("care")});
+    CliOutcome r = cli({s("page"), p, s("Roses"), s("Tea"), s("care")});
     EXPECT_EQ(r.out,
               s("Water\n1. Spring\n    • twice a week\n    • in the morning\n2. Winter\n• soil\n• pot\n"))
         << r.out.toStdString();
@@ -325,12 +306,12 @@ TEST(CliWrite, AWritingCommandRefusesWhileTheWindowRuns)
 TEST(CliWrite, HelpAndUsage)
 {
     Companion cli;
-    const CliResult all = cli({s("--help")});
+    const CliOutcome all = cli({s("--help")});
     EXPECT_EQ(all.code, 0);
     for (const char* c :
          {"add", "rename", "remove", "mark", "import-page", "add-photo", "move", "add-group"}) {
         EXPECT_TRUE(all.out.contains(s("verdarium-cli ") + s(c) + u' ')) << c;
-        const CliResult one = cli({s(c), s("--help")});
+        const CliOutcome one = cli({s(c), s("--help")});
         EXPECT_EQ(one.code, 0);
         EXPECT_TRUE(one.out.contains(s("Example:"))) << c;
     }

@@ -1,3 +1,4 @@
+#include "../support/companion.h"
 #include "../support/smalldisk.h"
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
@@ -91,20 +92,6 @@ void layOut(const QString& root)
     put(root, u8("errorlog.txt"), "old line\r\n");
 }
 
-struct Companion {
-    TempProgramFolder runtime;
-    int operator()(const QStringList& args, QString* err = nullptr) const
-    {
-        QString out, e;
-        QTextStream o(&out), es(&e);
-        const int code = runCli(args, o, es, runtime.file(u8("MyPelmo.lock")));
-        es.flush();
-        if (err)
-            *err = e;
-        return code;
-    }
-};
-
 } // namespace
 
 TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
@@ -130,8 +117,9 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
           QStringList{u8("mark"), pf, u8("Roses"), u8("Tea"), u8("treat")},
           QStringList{u8("add-photo"), pf, u8("Roses"), u8("Tea"), outside.file(u8("flower.jpg")), u8("c")},
           QStringList{u8("add-group"), pf, u8("Orchids")}}) {
-        QString err;
-        EXPECT_EQ(cli(args, &err), 1) << args.join(u' ').toStdString();
+        const CliOutcome run = cli(args);
+        const QString& err = run.err;
+        EXPECT_EQ(run.code, 1) << args.join(u' ').toStdString();
         EXPECT_TRUE(err.contains(full) || err.contains(u8("Cannot create"))) << err.toStdString();
         EXPECT_EQ(err.count(u'\n'), 1);
         EXPECT_EQ(files(pf + u8("MyPlants")), before) << args.join(u' ').toStdString();
@@ -366,11 +354,11 @@ TEST(Faults, LinksAreNeverFollowedOutOfTheCollection)
     // Send to moves the link as a link, across file systems too; remove renames the link.
     Companion cli;
     sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
-    EXPECT_EQ(cli({u8("move"), pf.path(), u8("Roses"), u8("Out"), u8("Cacti")}), 0);
+    EXPECT_EQ(cli({u8("move"), pf.path(), u8("Roses"), u8("Out"), u8("Cacti")}).code, 0);
     sysio::clearFaults();
     EXPECT_TRUE(QFileInfo(pf.file(u8("MyPlants/Cacti/Out"))).isSymLink());
-    EXPECT_EQ(cli({u8("remove"), pf.path(), u8("Cacti"), u8("Out")}), 0);
-    EXPECT_EQ(cli({u8("move"), pf.path(), u8("Roses"), u8("Zloop"), u8("Cacti")}), 0);
+    EXPECT_EQ(cli({u8("remove"), pf.path(), u8("Cacti"), u8("Out")}).code, 0);
+    EXPECT_EQ(cli({u8("move"), pf.path(), u8("Roses"), u8("Zloop"), u8("Cacti")}).code, 0);
     EXPECT_EQ(files(outside.path()), theirs);
     EXPECT_EQ(pf.read(u8("MyPlants/Roses/group.ini")), groupRecord);
     // A copied folder keeps its links as links.
