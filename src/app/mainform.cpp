@@ -17,6 +17,7 @@
 #include "tree/planttree.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -371,10 +372,14 @@ void TMainForm::buildToolBar()
     under->setFont(uf);
     StandardToolBar->addSeparator();
 
-    auto alignAction = [this](const QString& name, const QString& text, const QString& tip,
-                              Qt::Alignment al) {
+    auto* alignments = new QActionGroup(StandardToolBar);
+    auto alignAction = [this, alignments](const QString& name, const QString& text, const QString& tip,
+                                          Qt::Alignment al) {
         QAction* a = StandardToolBar->addAction(text);
         a->setObjectName(name);
+        a->setCheckable(true);
+        a->setData(int(al));
+        alignments->addAction(a);
         a->setStatusTip(tip);
         a->setToolTip(tip);
         connect(a, &QAction::triggered, this, [this, al] {
@@ -392,6 +397,24 @@ void TMainForm::buildToolBar()
     m_widealign = alignAction(QStringLiteral("Widealign"), QStringLiteral("\u2261J"),
                               QStringLiteral("Justify"), Qt::AlignJustify);
 
+    // The controls tell the truth about the text at the caret (or the selection's start).
+    connect(Editor, &QTextEdit::currentCharFormatChanged, this, [=, this](const QTextCharFormat& f) {
+        bold->setChecked(f.fontWeight() >= QFont::DemiBold);
+        italic->setChecked(f.fontItalic());
+        under->setChecked(f.fontUnderline());
+        const QSignalBlocker quietName(m_fontName), quietSize(m_fontSize);
+        const QStringList families = f.fontFamilies().toStringList();
+        if (!families.isEmpty())
+            m_fontName->setCurrentFont(QFont(families.front()));
+        if (f.fontPointSize() > 0)
+            m_fontSize->setCurrentText(QString::number(f.fontPointSize()));
+    });
+    connect(Editor, &QTextEdit::cursorPositionChanged, this, [this, alignments] {
+        const Qt::Alignment now = Editor->alignment() & Qt::AlignHorizontal_Mask;
+        for (QAction* a : alignments->actions())
+            a->setChecked(Qt::Alignment(a->data().toInt()) == now ||
+                          (now == Qt::AlignLeading && a->data().toInt() == int(Qt::AlignLeft)));
+    });
     connect(m_fontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
         if (Editor->isReadOnly())
             return;

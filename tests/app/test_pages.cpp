@@ -18,6 +18,11 @@
 #include <QTextDocument>
 #include <QTreeWidget>
 
+#include <QAction>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QToolBar>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -340,4 +345,45 @@ TEST(Pages, AGroupOfTwoThousandPlants)
     const QString saved = pageText(pf, QString::fromUtf8("MyPlants/Big/Folder 00/Роза 1/description.rtf"));
     EXPECT_TRUE(saved.endsWith(QString::fromUtf8(" конец")));
     EXPECT_TRUE(saved.startsWith(QString::fromUtf8("Роза Rose")));
+}
+
+TEST(Pages, TheToolbarTellsTheTruthAboutTheTextAtTheCaret)
+{
+    TempProgramFolder pf;
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/Abc/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.write(QStringLiteral("MyPlants/Roses/Abc/description.rtf"),
+             "{\\rtf1{\\fonttbl{\\f0 Times New Roman;}}\\pard\\qc\\f0\\fs24\\b Bold centred\\par"
+             "\\pard\\ql\\b0 Plain left\\par}");
+    RecordingSink sink;
+    TMainForm form(pf.path(), {}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto action = [&](const char* name) {
+        return form.StandardToolBar->findChild<QAction*>(QString::fromLatin1(name));
+    };
+    auto clickText = [&](int block) {
+        const QTextBlock b = form.Editor->document()->findBlockByNumber(block);
+        QTextCursor c(b);
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, 3);
+        const QPoint at = form.Editor->cursorRect(c).center();
+        QTest::mouseClick(form.Editor->viewport(), Qt::LeftButton, {}, at);
+    };
+    clickText(0);
+    EXPECT_TRUE(action("BoldButton")->isChecked());
+    EXPECT_TRUE(action("CenterAlign")->isChecked());
+    clickText(1);
+    EXPECT_FALSE(action("BoldButton")->isChecked()) << "a plain line shows B up";
+    EXPECT_TRUE(action("LeftAlign")->isChecked());
+    EXPECT_FALSE(action("CenterAlign")->isChecked());
+    // So the first press of B on plain text makes the next typed text bold.
+    QTest::keyClick(form.Editor, Qt::Key_End);
+    QWidget* b = form.StandardToolBar->widgetForAction(action("BoldButton"));
+    QTest::mouseClick(b, Qt::LeftButton);
+    QTest::keyClicks(form.Editor, QStringLiteral(" more"));
+    QTextCursor last(form.Editor->document()->lastBlock());
+    last.movePosition(QTextCursor::EndOfBlock);
+    EXPECT_GE(last.charFormat().fontWeight(), QFont::Bold);
+    EXPECT_EQ(form.Editor->document()->lastBlock().text(), QStringLiteral("Plain left more"));
+    form.close();
 }
