@@ -3,6 +3,7 @@
 #include "../support/exifjpeg.h"
 #include "../support/tempprogramfolder.h"
 #include "../support/treeitems.h"
+#include "../support/windowevents.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "groups/tform2.h"
@@ -65,20 +66,6 @@ void typeNewName(TMainForm& form, const QString& name)
     QTest::keyClicks(edit, name);
     QTest::keyClick(edit, Qt::Key_Return);
     QApplication::processEvents(); // the caption is committed from the event loop
-}
-
-// Acts on the next modal window (a message box, a dialog) as soon as it is open.
-void whenModal(const std::function<void(QWidget*)>& act)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            poll->stop();
-            poll->deleteLater();
-            act(w);
-        }
-    });
-    poll->start(5);
 }
 
 QImage photo(int w, int h, QColor colour)
@@ -302,22 +289,13 @@ TEST(NewUser, NewGroupsGoLastAndSendToFollowsTheBar)
     TMainForm form(c.pf.path(), {}, &c.sink);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    auto groupMenu = [&](int slot, const char* itemName) {
-        QWidget* picture = form.Frame11->picture(slot);
-        QContextMenuEvent press(QContextMenuEvent::Mouse, picture->rect().center(),
-                                picture->mapToGlobal(picture->rect().center()));
-        QApplication::sendEvent(picture, &press);
-        ASSERT_TRUE(form.PopupMenu3->isVisible());
-        QAction* a = form.PopupMenu3->findChild<QAction*>(QString::fromLatin1(itemName));
-        QTest::mouseClick(form.PopupMenu3, Qt::LeftButton, {}, form.PopupMenu3->actionGeometry(a).center());
-    };
-    whenModal([](QWidget* w) {
+    whenModal<QWidget>([](QWidget* w) {
         auto* editor = qobject_cast<TForm2*>(w);
         ASSERT_NE(editor, nullptr);
         QTest::keyClicks(editor->Edit1, QStringLiteral("Aroids"));
         QTest::mouseClick(editor->Button2, Qt::LeftButton);
     });
-    groupMenu(1, "N22");
+    groupMenu(form, 1, "N22");
     ASSERT_EQ(form.groupCount, 3);
     auto bar = [&] {
         QStringList names;
@@ -342,7 +320,7 @@ TEST(NewUser, NewGroupsGoLastAndSendToFollowsTheBar)
     EXPECT_EQ(orders, QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
     EXPECT_EQ(sendTo(), bar());
     QTest::mouseClick(form.Frame11->picture(3), Qt::LeftButton);
-    groupMenu(3, "N26"); // Move UP
+    groupMenu(form, 3, "N26"); // Move UP
     EXPECT_EQ(bar(),
               QStringList({QStringLiteral("Roses"), QStringLiteral("Aroids"), QStringLiteral("Cacti")}));
     EXPECT_EQ(sendTo(), bar());
@@ -356,7 +334,7 @@ TEST(NewUser, EnterAtADestructiveQuestionKeepsEverything)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QString asked;
     auto pressEnterOnTheBox = [&] {
-        whenModal([&](QWidget* box) {
+        whenModal<QWidget>([&](QWidget* box) {
             asked = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
             QTest::keyClick(box, Qt::Key_Return);
         });

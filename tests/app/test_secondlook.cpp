@@ -1,5 +1,6 @@
 // A second look as a new user: files given from outside, many groups, the keyboard alone.
 #include "../support/tempprogramfolder.h"
+#include "../support/windowevents.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "groups/tform2.h"
@@ -66,32 +67,6 @@ void dropFiles(QWidget* target, const QStringList& files)
     QApplication::sendEvent(target, &enter);
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
     QApplication::sendEvent(target, &drop);
-}
-
-// Acts on the next modal window of type T as soon as it is open.
-template <class T> void whenModal(const std::function<void(T*)>& act)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            act(w);
-        }
-    });
-    poll->start(5);
-}
-
-// A right click on a group picture, then a click on the group menu's item.
-void groupMenu(TMainForm& form, int slot, const char* itemName)
-{
-    QWidget* picture = form.Frame11->picture(slot);
-    QContextMenuEvent press(QContextMenuEvent::Mouse, picture->rect().center(),
-                            picture->mapToGlobal(picture->rect().center()));
-    QApplication::sendEvent(picture, &press);
-    ASSERT_TRUE(form.PopupMenu3->isVisible());
-    QAction* a = form.PopupMenu3->findChild<QAction*>(QString::fromLatin1(itemName));
-    QTest::mouseClick(form.PopupMenu3, Qt::LeftButton, {}, form.PopupMenu3->actionGeometry(a).center());
 }
 
 // Walks a menu with the arrow keys to the item and takes it with Enter.
