@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 #include "app/signalclose.h"
+#include "platform/programfolder.h"
 #include "platform/singleinstance.h"
 
 #include <QApplication>
@@ -19,9 +20,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("My Verdarium"));
     QApplication::setApplicationDisplayName(QStringLiteral("My Verdarium"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    // The menu entry the desktop shows for this window, with its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.myverdarium.Verdarium"));
     QStringList args = QApplication::arguments();
     args.removeFirst();
-    TMainForm form(QApplication::applicationDirPath(), args);
+    TMainForm form(programfolder::choose(QApplication::applicationDirPath()), args);
     closeOnTerminationSignals(&form);
     form.show();
     return QApplication::exec();

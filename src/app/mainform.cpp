@@ -561,7 +561,7 @@ void TMainForm::FormShow()
     showModifiedState(false);
     currentPageFile = QStringLiteral("description.rtf");
     highlightPage(Button4);
-    // 2-3. The collection lives beside the program.
+    // 2-3. The collection lives in the program folder (main.cpp chose it).
     const QString myPlants = collection::myPlants(m_programFolder);
     if (!paths::makePath(myPlants))
         m_sink->warning(QStringLiteral("Cannot create ") + myPlants +

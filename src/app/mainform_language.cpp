@@ -3,6 +3,7 @@
 
 #include "i18n/translate.h"
 #include "platform/paths.h"
+#include "platform/programfolder.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -19,7 +20,7 @@ const char* const kBuildSuffix = " - Special build for myverdarium.org";
 
 void TMainForm::buildLanguageMenu()
 {
-    m_language = LanguageFile::load(paths::fixed(m_programFolder, paths::kLangIni));
+    m_language = LanguageFile::load(programfolder::langFile(m_programFolder, QApplication::applicationDirPath()));
     auto* group = new QActionGroup(LanguageMenu);
     int n = 0;
     for (const QString& name : m_language.sections()) {

@@ -1,9 +1,11 @@
 #include "cli/cli.h"
 
 #include "cli/clicommon.h"
+#include "platform/programfolder.h"
 #include "platform/singleinstance.h"
 #include "store/leftovers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <functional>
@@ -25,11 +27,11 @@ struct CommandInfo {
 };
 
 const CommandInfo kCommands[] = {
-    {"groups", "PROGRAM_FOLDER", "Lists every group of the bar: slot, name, picture and colour.",
+    {"groups", "[PROGRAM_FOLDER]", "Lists every group of the bar: slot, name, picture and colour.",
      "verdarium-cli groups ~/Verdarium", 1, 1, true, false, cli::groups},
-    {"tree", "PROGRAM_FOLDER GROUP", "Shows a group's tree as the program shows it, with the marks.",
+    {"tree", "[PROGRAM_FOLDER] GROUP", "Shows a group's tree as the program shows it, with the marks.",
      "verdarium-cli tree ~/Verdarium Succulents", 2, 2, true, false, cli::tree},
-    {"page", "PROGRAM_FOLDER GROUP NODE [description|care|diary] [--format txt|html|rtf]",
+    {"page", "[PROGRAM_FOLDER] GROUP NODE [description|care|diary] [--format txt|html|rtf]",
      "Prints a page. txt (the default) is plain text with list markers, html the page as HTML, rtf\n"
      "exactly the bytes the program would save for the page now.",
      "verdarium-cli page ~/Verdarium Succulents Cacti/Opuntia care --format html > care.html", 3, 4, true,
@@ -39,36 +41,36 @@ const CommandInfo kCommands[] = {
      "verdarium-cli resize photo.jpg 70 65 small.bmp", 4, 4, false, false, cli::resize},
     {"export-web", "PHOTO OUT.jpg", "Makes the web copy of a photo (400 pixels wide, under 49,500 bytes).",
      "verdarium-cli export-web p1.jpg web.jpg", 2, 2, false, false, cli::exportWeb},
-    {"add", "PROGRAM_FOLDER GROUP NODE [--folder]",
+    {"add", "[PROGRAM_FOLDER] GROUP NODE [--folder]",
      "Adds a plant (its pages from the group's templates and its record), or with --folder a folder,\n"
      "as the tree's menu does. A name the group's tree already has is refused.",
      "verdarium-cli add ~/Verdarium Succulents Cacti/Opuntia", 3, 3, true, true, cli::add},
-    {"rename", "PROGRAM_FOLDER GROUP NODE NEWNAME",
+    {"rename", "[PROGRAM_FOLDER] GROUP NODE NEWNAME",
      "Renames a plant or folder; prints the name it got (\" 1\", \" 2\" ... is added when the name is "
      "taken).",
      "verdarium-cli rename ~/Verdarium Succulents Aloe \"Aloe vera\"", 4, 4, true, true, cli::rename},
-    {"remove", "PROGRAM_FOLDER GROUP NODE",
+    {"remove", "[PROGRAM_FOLDER] GROUP NODE",
      "Removes a plant, or a folder without plants, by giving it a removed name; prints that name.",
      "verdarium-cli remove ~/Verdarium Succulents Aloe", 3, 3, true, true, cli::remove},
-    {"mark", "PROGRAM_FOLDER GROUP NODE none|ideal|urgent|replace|treat", "Sets a plant's condition mark.",
+    {"mark", "[PROGRAM_FOLDER] GROUP NODE none|ideal|urgent|replace|treat", "Sets a plant's condition mark.",
      "verdarium-cli mark ~/Verdarium Succulents Aloe treat", 4, 4, true, true, cli::mark},
-    {"import-page", "PROGRAM_FOLDER GROUP NODE description|care|diary FILE",
+    {"import-page", "[PROGRAM_FOLDER] GROUP NODE description|care|diary FILE",
      "Replaces a page with a document: RTF, HTML (.html, .htm), Markdown (.md) or plain text (UTF-8 or\n"
      "Windows-1251). FILE - reads standard input. The page is written as the program saves it.",
      "verdarium-cli import-page ~/Verdarium Succulents Aloe care care.md", 5, 5, true, true, cli::importPage},
-    {"add-photo", "PROGRAM_FOLDER GROUP NODE FILE [COMMENT]",
+    {"add-photo", "[PROGRAM_FOLDER] GROUP NODE FILE [COMMENT]",
      "Copies a photo (JPEG, BMP or GIF) into a node's album under its own name, with its comment.",
      "verdarium-cli add-photo ~/Verdarium Succulents Aloe ~/Pictures/aloe.jpg \"First flower\"", 4, 5, true,
      true, cli::addPhoto},
-    {"move", "PROGRAM_FOLDER GROUP NODE GROUP2|GROUP2/FOLDER",
+    {"move", "[PROGRAM_FOLDER] GROUP NODE GROUP2|GROUP2/FOLDER",
      "Sends a plant or folder to another group, or a plant into a folder, as Send to and drops do.",
      "verdarium-cli move ~/Verdarium Succulents Aloe \"Decoratively blossoming\"", 4, 4, true, true,
      cli::move},
-    {"add-group", "PROGRAM_FOLDER NAME [--color N] [--picture N]",
+    {"add-group", "[PROGRAM_FOLDER] NAME [--color N] [--picture N]",
      "Adds a group; N of --color is 0x00BBGGRR in decimal (default 16777215, white), --picture 1..24.",
      "verdarium-cli add-group ~/Verdarium Orchids --color 13434828 --picture 17", 2, 2, true, true,
      cli::addGroup},
-    {"convert", "PROGRAM_FOLDER",
+    {"convert", "[PROGRAM_FOLDER]",
      "Converts a collection kept by the previous version (plants, group1.ini ... group10.ini and the\n"
      "groups in main.ini) into MyPlants, as the program offers at its start; running the command is the\n"
      "answer Yes. The older layout is only read; group1.ini is renamed to group1.bak when it is done.\n"
@@ -91,6 +93,9 @@ void usage(QTextStream& err)
     for (const CommandInfo& c : kCommands)
         err << "       verdarium-cli " << c.name << ' ' << c.synopsis << '\n';
     err << "NODE is PLANT, FOLDER or FOLDER/PLANT. Writing commands refuse while My Verdarium runs.\n"
+           "Without PROGRAM_FOLDER the collection is the program's: the folder of verdarium-cli when it\n"
+           "holds one (MyPlants or main.ini) or is a writable portable copy, else\n"
+           "$XDG_DATA_HOME/my-verdarium (~/.local/share/my-verdarium), as My Verdarium itself does.\n"
            "Exit codes: 0 done, 1 refused or failed (one line on standard error), 2 wrong usage.\n";
 }
 
@@ -150,10 +155,21 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
             positional << w;
         }
     }
-    if (positional.size() < c.minArgs || positional.size() > c.maxArgs)
+    const qsizetype n = positional.size();
+    const bool withFolder = n >= c.minArgs && n <= c.maxArgs;
+    // The program folder may be left out; when the words fit both ways, a first word naming a folder
+    // that holds a collection is the program folder.
+    const bool withoutFolder = c.programFolder && n >= c.minArgs - 1 && n <= c.maxArgs - 1;
+    if (!withFolder && !withoutFolder)
         return commandUsage(c, err), false;
-    if (c.programFolder)
-        a->programFolder = QDir(positional.takeFirst()).absolutePath();
+    if (c.programFolder) {
+        const QString first = positional.isEmpty() ? QString() : QDir(positional.first()).absolutePath();
+        if (withFolder && (!withoutFolder || programfolder::holdsCollection(first)))
+            a->programFolder = QDir(positional.takeFirst()).absolutePath();
+        else
+            a->programFolder =
+                QDir(programfolder::choose(QCoreApplication::applicationDirPath())).absolutePath();
+    }
     a->positional = positional;
     return true;
 }

@@ -148,7 +148,7 @@ TEST(CliWrite, EveryCommandChangesTheCollectionAndRefusesBadInput)
     EXPECT_EQ(cli({s("add"), p, s("!Notes"), s("Shopping")}).code, 0);
     EXPECT_EQ(pf.read(s("MyPlants/!Notes/Shopping/description.rtf")), QByteArray());
     EXPECT_EQ(cli({s("tree"), p, s("!Notes")}).out, s("Shopping\n"));
-    EXPECT_EQ(cli({s("add-group"), p}).code, 2);
+    EXPECT_EQ(cli({s("add-group")}).code, 2);
 }
 
 TEST(CliWrite, PagesGoInAndOutInEveryFormat)

@@ -346,7 +346,7 @@ TEST(ConvertCommand, StopsOnAMissingListOrAFullDiskAndKeepsGroup1)
         return code;
     };
     QString err;
-    EXPECT_EQ(run({s("convert")}, &err), 2);
+    EXPECT_EQ(run({s("convert"), s("a"), s("b")}, &err), 2);
     QString help;
     {
         QString out;
