@@ -4,6 +4,7 @@
 #include "platform/singleinstance.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <csignal>
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
     // The menu entry the desktop shows for this window, with its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.myverdarium.Verdarium"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.myverdarium.Verdarium")));
     QStringList args = QApplication::arguments();
     args.removeFirst();
     TMainForm form(programfolder::choose(QApplication::applicationDirPath()), args);
