@@ -95,7 +95,8 @@ void usage(QTextStream& err)
     err << "NODE is PLANT, FOLDER or FOLDER/PLANT. Writing commands refuse while My Verdarium runs.\n"
            "Without PROGRAM_FOLDER the collection is the program's: the folder of verdarium-cli when it\n"
            "holds one (MyPlants or main.ini) or is a writable portable copy, else\n"
-           "$XDG_DATA_HOME/my-verdarium (~/.local/share/my-verdarium), as My Verdarium itself does.\n"
+           "$XDG_DATA_HOME/my-verdarium (~/.local/share/my-verdarium), as My Verdarium itself does. Where\n"
+           "the words fit both ways, the first is the program folder when it holds a collection.\n"
            "Exit codes: 0 done, 1 refused or failed (one line on standard error), 2 wrong usage.\n";
 }
 
