@@ -82,27 +82,16 @@ TEST(CopyFolder, CopiesEveryFileWithItsModeAndTimeAndOverwritesReadOnlyTargets)
     // No temporary files are left beside the copies.
     for (const QString& name : entriesBelow(pf.file(u"dst"_s)))
         EXPECT_FALSE(name.contains(u".XXXXXX"_s) || name.contains(u"rtf."_s));
-}
 
-TEST(CopyFolder, AMoveEmptiesTheSourceAndRemovesItsSubfoldersButNotTheTop)
-{
-    TempProgramFolder pf;
-    RecordingSink sink;
-    pf.write(u"g1/Cacti/plant.ini"_s, "[Main]\r\nCond=1\r\n");
-    pf.write(u"g1/Cacti/Opuntia/plant.ini"_s, "[Main]\r\nCond=2\r\n");
-    pf.write(u"g1/Cacti/Opuntia/deeper/x.jpg"_s, "x");
-    pf.write(u"g1/Cacti/empty.rtf"_s, "");
-    FileCopier copier(pf.path(), sink);
-    ASSERT_TRUE(copier.copyTree(pf.file(u"g1/Cacti"_s), pf.file(u"g2/Cacti"_s), true));
-    EXPECT_TRUE(pf.exists(u"g1/Cacti"_s));
-    EXPECT_TRUE(entriesBelow(pf.file(u"g1/Cacti"_s)).isEmpty());
-    EXPECT_EQ(pf.read(u"g2/Cacti/Opuntia/deeper/x.jpg"_s), QByteArray("x"));
-    EXPECT_TRUE(pf.exists(u"g2/Cacti/empty.rtf"_s));
-
-    // A copy into its own source is refused before anything happens.
-    pf.write(u"g3/A/a.txt"_s, "a");
-    EXPECT_FALSE(copier.copyTree(pf.file(u"g3/A"_s), pf.file(u"g3/A/inner"_s), true));
-    EXPECT_EQ(pf.read(u"g3/A/a.txt"_s), QByteArray("a"));
+    // A move empties the source and removes its subfolders, but not the top; a copy into its own
+    // source is refused before anything happens.
+    ASSERT_TRUE(copier.copyTree(pf.file(u"src"_s), pf.file(u"moved"_s), true));
+    EXPECT_TRUE(pf.exists(u"src"_s));
+    EXPECT_TRUE(entriesBelow(pf.file(u"src"_s)).isEmpty());
+    EXPECT_EQ(pf.read(u"moved/Rose/photos/rose.jpg"_s), QByteArray(200000, 'j'));
+    EXPECT_TRUE(pf.exists(u"moved/Rose/empty.txt"_s));
+    EXPECT_FALSE(copier.copyTree(pf.file(u"dst/Rose"_s), pf.file(u"dst/Rose/inner"_s), true));
+    EXPECT_EQ(pf.read(u"dst/Rose/description.rtf"_s), QByteArray("{\\rtf1 Rose}"));
 }
 
 TEST(CopyFolder, ConversionDrivesTheGaugeInBlocksAndRenamesOldPages)
