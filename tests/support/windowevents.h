@@ -76,12 +76,14 @@ inline void typeNewName(TMainForm& form, const QString& name)
     QApplication::processEvents(); // the caption is committed from the event loop
 }
 
-// Acts on the next modal window of type T (a message box, a dialog) as soon as it is open.
+// Acts on the next modal window of type T (a message box, a dialog) as soon as it is open and active.
 template <class T> void whenModal(const std::function<void(T*)>& act)
 {
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+        // Once it has the keyboard: keys sent before then would go to the window beneath.
+        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (w && w->isActiveWindow()) {
             poll->stop();
             poll->deleteLater();
             act(w);
