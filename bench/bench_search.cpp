@@ -67,6 +67,10 @@ int searchAfterStart(const QString& pf, const QStringList& words)
         times.push_back(ms(t));
     }
     std::sort(times.begin(), times.end());
+    QElapsedTimer w;
+    w.start();
+    const size_t nodes = search::walkCollection(pf).size();
+    std::printf("  of which the walk over %zu nodes alone: %.1f ms\n", nodes, ms(w));
     std::printf("search after start-up (open, check 2,000 nodes by size and time, query) \"%s\": %.1f ms median "
                 "(min %.1f, max %.1f), %zu nodes\n",
                 qPrintable(words.join(u' ')), times[4], times[0], times[8], hits);
@@ -82,6 +86,10 @@ int touch(const QString& pf)
     int changed = 0;
     for (size_t i = 0; i < nodes.size() && changed < 10; i += nodes.size() / 10) {
         const QByteArray path = nodes[i].pages[0];
+        if (path.isEmpty()) {
+            ++i;
+            continue;
+        }
         QFile f(QString::fromUtf8(path));
         if (!f.open(QIODevice::ReadOnly))
             continue;
@@ -156,7 +164,7 @@ int engines(const QString& pf)
     }
 #ifdef HAVE_XAPIAN
     {
-        const std::string path = (dir.path() + QStringLiteral("/xapian")).toStdString();
+        const std::string path = QString(dir.path() + QStringLiteral("/xapian")).toStdString();
         t.restart();
         {
             Xapian::WritableDatabase db(path, Xapian::DB_CREATE_OR_OVERWRITE);

@@ -9,6 +9,8 @@
 #include "store/collection.h"
 #include "tree/treeloader.h"
 
+#include <QtConcurrent/QtConcurrentMap>
+
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -32,14 +34,28 @@ struct DirEntry {
     QString name;
     bool dir = false;
     bool file = false;
+    QByteArray stamp; // size and modification time, for the files asked for
 };
 
-std::vector<DirEntry> listDir(const QByteArray& native)
+// A file a node's signature covers: its record, its pages, its photos' comments.
+bool signedFile(const QString& name)
+{
+    const QString lower = name.toLower();
+    return lower == u"plant.ini" || lower == u"description.rtf" || lower == u"care.rtf" || lower == u"diary.rtf" ||
+           (lower.endsWith(u".txt") && album::isPhotoName(name.chopped(4)));
+}
+
+// The entries of the folder open as fd (which this closes).
+std::vector<DirEntry> listDirFd(int fd, bool stampFiles)
 {
     std::vector<DirEntry> out;
-    DIR* d = ::opendir(native.constData());
-    if (!d)
+    if (fd < 0)
         return out;
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return out;
+    }
     while (const dirent* e = ::readdir(d)) {
         const QByteArray bytes(e->d_name);
         if (bytes == "." || bytes == "..")
@@ -57,6 +73,10 @@ std::vector<DirEntry> listDir(const QByteArray& native)
             }
         }
         entry.name = fsname::decodeName(bytes);
+        struct stat st {};
+        if (stampFiles && entry.file && signedFile(entry.name) && ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0)
+            entry.stamp = QByteArray::number(qint64(st.st_size)) + '\0' +
+                          QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
         out.push_back(std::move(entry));
     }
     ::closedir(d);
@@ -64,14 +84,13 @@ std::vector<DirEntry> listDir(const QByteArray& native)
     return out;
 }
 
-void addStat(const QByteArray& path, const QByteArray& name, QByteArray* signature)
+// A folder opened by its name inside the folder open as at (no path walked again), or by its path.
+int openDir(int at, const QByteArray& nameOrPath)
 {
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0)
-        return;
-    *signature += name + '\0' + QByteArray::number(qint64(st.st_size)) + '\0' +
-                  QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec) + '\n';
+    return at >= 0 ? ::openat(at, nameOrPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                   : ::open(nameOrPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
+
 
 } // namespace
 
@@ -79,9 +98,12 @@ void addStat(const QByteArray& path, const QByteArray& name, QByteArray* signatu
 struct Scanned {
     NodeOnDisk node;
     std::vector<DirEntry> subdirs;
+    int fd = -1; // the node folder, kept open for its plants when asked
 };
 
-Scanned scanNode(const QByteArray& folder, const QString& group, const QString& parent, const QString& name)
+// at: the open parent folder (or -1: folder is opened by its path).
+Scanned scanNode(int at, const QByteArray& folder, const QString& group, const QString& parent, const QString& name,
+                 bool keepOpen = false)
 {
     Scanned s;
     s.node.group = group;
@@ -90,7 +112,10 @@ Scanned scanNode(const QByteArray& folder, const QString& group, const QString& 
     s.node.folder = folder;
     static const QString kPages[3] = {QStringLiteral("description.rtf"), QStringLiteral("care.rtf"),
                                       QStringLiteral("diary.rtf")};
-    for (DirEntry& e : listDir(folder)) {
+    const int fd = openDir(at, at >= 0 ? fsname::leafOf(folder) : folder);
+    if (keepOpen && fd >= 0)
+        s.fd = ::dup(fd);
+    for (DirEntry& e : listDirFd(fd, true)) {
         if (e.dir) {
             s.subdirs.push_back(std::move(e));
             continue;
@@ -109,8 +134,8 @@ Scanned scanNode(const QByteArray& folder, const QString& group, const QString& 
             s.node.comments.emplace_back(e.name.chopped(4), path);
             relevant = true;
         }
-        if (relevant)
-            addStat(path, e.bytes, &s.node.signature);
+        if (relevant && !e.stamp.isEmpty())
+            s.node.signature += e.bytes + '\0' + e.stamp + '\n';
     }
     return s;
 }
@@ -130,23 +155,28 @@ void walkGroup(const QString& groupShown, const QString& group, qint64 base, con
                std::vector<NodeOnDisk>* out)
 {
     const QByteArray groupNative = paths::native(groupShown);
-    std::vector<TreeNode> tree;
-    QHash<QString, NodeOnDisk> found; // by parent + '\x1f' + name
-    for (const DirEntry& e : listDir(groupNative)) {
-        if (!e.dir || !collection::isListed(e.name))
-            continue;
-        Scanned top = scanNode(groupNative + '/' + e.bytes, group, QString(), e.name);
+    const int groupFd = openDir(-1, groupNative);
+    std::vector<DirEntry> tops = listDirFd(groupFd >= 0 ? ::dup(groupFd) : -1, false);
+    std::erase_if(tops, [](const DirEntry& e) { return !e.dir || !collection::isListed(e.name); });
+    // A top-level node with its plants, read on every core: most of the time goes to the file system.
+    struct Top {
+        TreeNode tree;
+        std::vector<NodeOnDisk> nodes; // the node, then its plants
+    };
+    const QList<Top> read = QtConcurrent::blockingMapped<QList<Top>>(tops, [&](const DirEntry& e) {
+        Top r;
+        Scanned top = scanNode(groupFd, groupNative + '/' + e.bytes, group, QString(), e.name, true);
         const QString topShown = paths::join(groupShown, e.name);
         const int cond = condOf(top.node, topShown, known);
-        TreeNode t;
-        t.text = e.name;
-        t.image = collection::isPlantAtTop(cond) ? cond : collection::kFolderMark;
+        r.tree.text = e.name;
+        r.tree.image = collection::isPlantAtTop(cond) ? cond : collection::kFolderMark;
         top.node.cond = cond;
+        r.nodes.push_back(std::move(top.node));
         if (!collection::isPlantAtTop(cond) && collection::folderHasChildren(cond)) {
             for (const DirEntry& c : top.subdirs) {
                 if (!collection::isListed(c.name))
                     continue;
-                Scanned child = scanNode(top.node.folder + '/' + c.bytes, group, e.name, c.name);
+                Scanned child = scanNode(top.fd, r.nodes.front().folder + '/' + c.bytes, group, e.name, c.name);
                 const int childCond = condOf(child.node, paths::join(topShown, c.name), known);
                 if (!collection::shownInFolder(childCond))
                     continue;
@@ -154,12 +184,22 @@ void walkGroup(const QString& groupShown, const QString& group, qint64 base, con
                 TreeNode ct;
                 ct.text = c.name;
                 ct.image = childCond;
-                t.children.push_back(ct);
-                found.insert(e.name + u'\x1f' + c.name, std::move(child.node));
+                r.tree.children.push_back(ct);
+                r.nodes.push_back(std::move(child.node));
             }
         }
-        tree.push_back(std::move(t));
-        found.insert(u'\x1f' + e.name, std::move(top.node));
+        if (top.fd >= 0)
+            ::close(top.fd);
+        return r;
+    });
+    if (groupFd >= 0)
+        ::close(groupFd);
+    std::vector<TreeNode> tree;
+    QHash<QString, NodeOnDisk> found; // by parent + '\x1f' + name
+    for (const Top& t : read) {
+        tree.push_back(t.tree);
+        for (const NodeOnDisk& n : t.nodes)
+            found.insert(n.parent + u'\x1f' + n.name, n);
     }
     sortTree(tree);
     qint64 order = base;
@@ -278,7 +318,7 @@ NodeOnDisk nodeAt(const QString& programFolder, const QString& group, const QStr
     QString folder = groupFolderOf(programFolder, group);
     if (!parent.isEmpty())
         folder = paths::join(folder, parent);
-    return scanNode(paths::native(paths::join(folder, name)), group, parent, name).node;
+    return scanNode(-1, paths::native(paths::join(folder, name)), group, parent, name).node;
 }
 
 } // namespace search

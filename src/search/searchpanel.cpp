@@ -3,6 +3,8 @@
 #include "i18n/messages.h"
 #include "i18n/translate.h"
 #include "search/searchservice.h"
+#include "editor/notes.h"
+#include "tree/nodefiles.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QComboBox>
@@ -102,8 +104,8 @@ SearchPanel::SearchPanel(SearchService& service, const MessageTable& messages, Q
     m_results->setItemDelegateForColumn(3, new SnippetDelegate(m_results));
     m_results->header()->setStretchLastSection(true);
     m_results->setColumnWidth(0, 150);
-    m_results->setColumnWidth(1, 190);
-    m_results->setColumnWidth(2, 110);
+    m_results->setColumnWidth(1, 170);
+    m_results->setColumnWidth(2, 150);
     grid->addWidget(wordsLabel, 0, 0);
     grid->addWidget(m_words, 0, 1);
     grid->addWidget(marksLabel, 0, 2);
@@ -192,7 +194,9 @@ void SearchPanel::showHits(int id, const std::vector<Hit>& hits, const QStringLi
         for (int f = 0; f < FieldCount; ++f)
             if (h.fields & (1u << f))
                 where << fieldName(f);
-        auto* item = new QTreeWidgetItem({h.group, h.node(), where.join(QStringLiteral(", ")), h.snippet.text});
+        const QString group = isNotesGroup(h.group) ? notes::heading() : h.group;
+        auto* item = new QTreeWidgetItem({group, h.node(), where.join(QStringLiteral(", ")), h.snippet.text});
+        item->setToolTip(2, item->text(2));
         item->setData(0, kHitRole, qulonglong(i));
         QVariantList marks;
         for (const searchtext::Span& s : h.snippet.marks)

@@ -2,6 +2,7 @@
 
 #include "app/mainform.h"
 #include "editor/editor.h"
+#include "editor/notes.h"
 #include "photos/photopanel.h"
 #include "search/findbar.h"
 #include "search/searchpanel.h"
@@ -91,7 +92,7 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     // A word split by bold in the notes group; the editor gets the whole word selected.
     panel->words()->clear();
     typeText(panel->words(), u8("поливать"));
-    expectResults({u8("Roses/Tea"), u8("!Notes/Main")});
+    expectResults({u8("Roses/Tea"), notes::heading() + u8("/Main")});
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
     EXPECT_EQ(form.currentGroupName, u8("Roses"));
     EXPECT_EQ(form.currentPageFile, u8("description.rtf"));
@@ -114,7 +115,7 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     ASSERT_TRUE(panel->isVisible());
     panel->words()->clear();
     typeText(panel->words(), u8("гортенз"));
-    expectResults({u8("!Notes/Main")});
+    expectResults({notes::heading() + u8("/Main")});
 
     // Find in the page and replace every place, one undo step.
     QTest::keyClick(panel->words(), Qt::Key_Escape);
