@@ -1,4 +1,5 @@
 #include "../support/companion.h"
+#include "../support/smalldisk.h"
 #include "searchcollection.h"
 #include "search/searchindex.h"
 
@@ -129,6 +130,48 @@ TEST_F(Search, FollowsChangesMadeOutsideAndSurvivesALostOrDamagedCache)
     EXPECT_FALSE(nowhere.usable());
     EXPECT_FALSE(nowhere.update());
     EXPECT_EQ(lines(nowhere, "подкорм"), QStringList({u8("Cacti\tAgave\tdiary"), u8("Cacti\tAloe\tcare")}));
+}
+
+TEST_F(Search, AFullOrReadOnlyCacheFolderLeavesTheSearchToTheFiles)
+{
+    SmallDisk disk(160);
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why().toStdString();
+    // Pages large enough that their words do not fit the disk's room.
+    for (int i = 0; i < 40; ++i) {
+        QByteArray words;
+        for (int w = 0; w < 400; ++w)
+            words += "word" + QByteArray::number(i * 1000 + w) + ' ';
+        pf.write(u8("MyPlants/Cacti/Big %1/description.rtf").arg(i), "{\\rtf1 " + words + "\\par}");
+        pf.writeRecord(u8("MyPlants/Cacti/Big %1/plant.ini").arg(i), u8("[Main]\nCond=0\n"));
+    }
+    {
+        SearchIndex full(pf.path(), disk.path() + u8("cache.sqlite"));
+        full.update();
+        EXPECT_FALSE(full.usable());
+        EXPECT_EQ(lines(full, "word39399"), QStringList({u8("Cacti\tBig 39\tdescription")}));
+        EXPECT_EQ(lines(full, "полив").size(), 3);
+    }
+    ASSERT_TRUE(disk.makeReadOnly());
+    SearchIndex readOnly(pf.path(), disk.path() + u8("other.sqlite"));
+    EXPECT_FALSE(readOnly.update());
+    EXPECT_EQ(lines(readOnly, "word0 word1"), QStringList({u8("Cacti\tBig 0\tdescription")}));
+}
+
+TEST(SearchText, PagesInOtherCodePagesDamagedOrWithHiddenParts)
+{
+    using searchtext::fromPage;
+    // Unicode escapes with their fallback skipped, a font in another code page, hidden destinations.
+    EXPECT_EQ(fromPage("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset161 Greek;}}"
+                       "{\\*\\generator Riched20;}{\\info{\\title Secret}}Caf\\'e9 \\uc2\\u1105\\'b8\\'b8lka "
+                       "{\\f1 \\'e1\\'e2}{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}}\\par}"),
+              u8("Café ёlka αβlink\n"));
+    // Damaged: cut short, a broken escape, unbalanced groups; what can be read is there.
+    EXPECT_EQ(fromPage("{\\rtf1 Aloe \\'zz}} vera {\\b plant"), u8("Aloe zz vera plant"));
+    // Not RTF at all: UTF-8 text, else Windows-1251.
+    EXPECT_EQ(fromPage("Ёлка"), u8("Ёлка"));
+    EXPECT_EQ(fromPage("\xa8\xeb\xea\xe0"), u8("Ёлка"));
+    EXPECT_EQ(searchtext::queryWords(u8("  \"ЁЛКА\" OR палк* (ёлка)")), QStringList({u8("елка"), u8("or"), u8("палк")}));
 }
 
 TEST_F(Search, CompanionPrintsOneLinePerNode)
