@@ -40,9 +40,10 @@ public:
             return;
         }
         m_changed = false;
+        if (m_pending.empty())
+            m_done = 0; // a new round; otherwise the count goes on
         m_pending = m_index->changedNodes();
         m_checked.start();
-        m_done = 0;
         if (m_pending.size() <= kIndexBeforeAnswer) {
             m_index->index(m_pending);
             m_pending.clear();
