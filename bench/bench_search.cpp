@@ -6,6 +6,7 @@
 #include "search/searchindex.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -92,21 +93,18 @@ int touch(const QString& pf)
 {
     search::SearchIndex index(pf);
     index.update();
-    // Ten pages rewritten as another program would, each with a new word.
+    // Ten pages rewritten as another program would, each with a word no page had before.
+    const QByteArray word = "touched" + QByteArray::number(QDateTime::currentMSecsSinceEpoch());
     std::vector<search::NodeOnDisk> nodes = search::walkCollection(pf);
+    std::erase_if(nodes, [](const search::NodeOnDisk& n) { return n.pages[0].isEmpty(); });
     int changed = 0;
     for (size_t i = 0; i < nodes.size() && changed < 10; i += nodes.size() / 10) {
-        const QByteArray path = nodes[i].pages[0];
-        if (path.isEmpty()) {
-            ++i;
-            continue;
-        }
-        QFile f(QString::fromUtf8(path));
+        QFile f(QString::fromUtf8(nodes[i].pages[0]));
         if (!f.open(QIODevice::ReadOnly))
             continue;
         QByteArray bytes = f.readAll();
         f.close();
-        bytes.insert(bytes.lastIndexOf('}'), " \\'e3\\'ee\\'f0\\'f2\\'e5\\'ed\\'e7\\'e8\\'ff\\par ");
+        bytes.insert(bytes.lastIndexOf('}'), " " + word + "\\par ");
         if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size())
             ++changed;
     }
@@ -114,7 +112,7 @@ int touch(const QString& pf)
     t.start();
     index.update();
     search::Query q;
-    q.words = searchtext::queryWords(QString::fromUtf8("гортенз"));
+    q.words = searchtext::queryWords(QString::fromLatin1(word));
     const size_t hits = index.search(q).size();
     std::printf("update after %d pages changed outside, then search: %.1f ms, %zu nodes\n", changed, ms(t), hits);
     return 0;
