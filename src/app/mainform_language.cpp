@@ -6,6 +6,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeWidget>
@@ -48,6 +49,8 @@ void TMainForm::applyLanguage(const QString& section)
     QApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
     m_messages.apply(m_language, section);
+    if (auto* field = findChild<QLineEdit*>(QStringLiteral("TreeSearch")))
+        field->setPlaceholderText(m_messages.text(QStringLiteral("f1")));
     showEmptyTreeHint();
     for (QAction* a : LanguageMenu->actions())
         a->setChecked(a->text() == section);

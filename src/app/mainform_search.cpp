@@ -4,6 +4,7 @@
 
 #include "editor/editor.h"
 #include "groups/tframe1.h"
+#include "i18n/translate.h"
 #include "photos/photopanel.h"
 #include "platform/changenotice.h"
 #include "platform/paths.h"
@@ -13,6 +14,7 @@
 #include "store/collection.h"
 #include "tree/nodefiles.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -24,6 +26,15 @@ void TMainForm::buildSearch()
     m_findBar = new search::FindBar(Editor, m_messages, Panel2);
     auto* editorLayout = qobject_cast<QVBoxLayout*>(Panel2->layout());
     editorLayout->insertWidget(editorLayout->indexOf(Editor), m_findBar);
+
+    // A field above the tree: Enter searches the collection for its words.
+    auto* field = new QLineEdit(Panel4);
+    field->setObjectName(QStringLiteral("TreeSearch"));
+    field->setPlaceholderText(m_messages.text(QStringLiteral("f1")));
+    field->setClearButtonEnabled(true);
+    i18n::markNotTranslated(field); // the user's words; its hint is a message
+    qobject_cast<QVBoxLayout*>(Panel4->layout())->insertWidget(1, field);
+    connect(field, &QLineEdit::returnPressed, this, [this, field] { openSearchPanel(field->text()); });
 
     QMenu* edit = menuBar()->findChild<QMenu*>(QStringLiteral("Edit1"));
     edit->addSeparator();

@@ -131,6 +131,15 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     EXPECT_TRUE(form.Editor->toPlainText().contains(u8("опрыскивать реже")));
     QTest::keyClick(bar->findField(), Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
+
+    // The field above the tree: words and Enter open the panel with them.
+    panel->hide();
+    auto* field = form.findChild<QLineEdit*>(u8("TreeSearch"));
+    QTest::mouseClick(field, Qt::LeftButton);
+    typeText(field, u8("пятна"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(panel->isVisible());
+    expectResults({u8("Roses/Climbers/Rambler")});
 }
 
 int main(int argc, char** argv)
