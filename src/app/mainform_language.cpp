@@ -3,6 +3,7 @@
 
 #include "i18n/translate.h"
 #include "platform/paths.h"
+#include "search/searchpanel.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -51,6 +52,8 @@ void TMainForm::applyLanguage(const QString& section)
     m_messages.apply(m_language, section);
     if (auto* field = findChild<QLineEdit*>(QStringLiteral("TreeSearch")))
         field->setPlaceholderText(m_messages.text(QStringLiteral("f1")));
+    if (m_searchPanel)
+        m_searchPanel->retranslate();
     showEmptyTreeHint();
     for (QAction* a : LanguageMenu->actions())
         a->setChecked(a->text() == section);

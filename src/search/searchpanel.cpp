@@ -72,7 +72,6 @@ SearchPanel::SearchPanel(SearchService& service, const MessageTable& messages, Q
     : QDialog(parent), m_service(service), m_messages(messages)
 {
     setObjectName(QStringLiteral("SearchPanel"));
-    setWindowTitle(messages.text(QStringLiteral("f1")));
     auto* grid = new QGridLayout(this);
     auto* wordsLabel = new QLabel(QStringLiteral("Words:"), this);
     wordsLabel->setObjectName(QStringLiteral("Label223"));
@@ -87,9 +86,8 @@ SearchPanel::SearchPanel(SearchService& service, const MessageTable& messages, Q
     m_marks = new QComboBox(this);
     m_marks->setObjectName(QStringLiteral("SearchMarks"));
     // The marks by their numbers in the plant record.
-    const std::pair<const char*, int> kMarks[] = {{"f2", -1}, {"f3", 0}, {"f20", 2}, {"f21", 3}, {"f22", 4}, {"f23", 5}};
-    for (const auto& [key, mark] : kMarks)
-        m_marks->addItem(messages.text(QString::fromLatin1(key)), mark);
+    for (const int mark : {-1, 0, 2, 3, 4, 5})
+        m_marks->addItem(QString(), mark);
     marksLabel->setBuddy(m_marks);
     m_state = new QLabel(this);
     m_state->setObjectName(QStringLiteral("SearchState"));
@@ -99,8 +97,6 @@ SearchPanel::SearchPanel(SearchService& service, const MessageTable& messages, Q
     m_results->setRootIsDecorated(false);
     m_results->setUniformRowHeights(true);
     m_results->setAllColumnsShowFocus(true);
-    m_results->setHeaderLabels({messages.text(QStringLiteral("f4")), messages.text(QStringLiteral("f5")),
-                                messages.text(QStringLiteral("f6")), messages.text(QStringLiteral("f7"))});
     m_results->setItemDelegateForColumn(3, new SnippetDelegate(m_results));
     m_results->header()->setStretchLastSection(true);
     m_results->setColumnWidth(0, 150);
@@ -137,6 +133,18 @@ SearchPanel::SearchPanel(SearchService& service, const MessageTable& messages, Q
         m_reading = m_messages.textWithName(QStringLiteral("f16"), problem);
         m_state->setText(m_reading);
     });
+    retranslate();
+}
+
+void SearchPanel::retranslate()
+{
+    setWindowTitle(m_messages.text(QStringLiteral("f1")));
+    // The marks by their numbers in the plant record.
+    static const char* const kMarkKeys[] = {"f2", "f3", "f20", "f21", "f22", "f23"};
+    for (int i = 0; i < m_marks->count(); ++i)
+        m_marks->setItemText(i, m_messages.text(QString::fromLatin1(kMarkKeys[i])));
+    m_results->setHeaderLabels({m_messages.text(QStringLiteral("f4")), m_messages.text(QStringLiteral("f5")),
+                                m_messages.text(QStringLiteral("f6")), m_messages.text(QStringLiteral("f7"))});
     i18n::translateWithCurrent(this);
 }
 

@@ -30,6 +30,8 @@ public:
     QLabel* state() const { return m_state; }
     // Shows the panel with the words field focused (and given text, when not empty).
     void openWith(const QString& text = QString());
+    // The texts again, in the language now in force.
+    void retranslate();
 
 Q_SIGNALS:
     void chosen(const search::Hit& hit, const QStringList& words);
