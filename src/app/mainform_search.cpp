@@ -27,13 +27,13 @@ void TMainForm::buildSearch()
     auto* editorLayout = qobject_cast<QVBoxLayout*>(Panel2->layout());
     editorLayout->insertWidget(editorLayout->indexOf(Editor), m_findBar);
 
-    // A field above the tree: Enter searches the collection for its words.
+    // A field under the tree (the tree's rows keep their places): Enter searches the collection.
     auto* field = new QLineEdit(Panel4);
     field->setObjectName(QStringLiteral("TreeSearch"));
     field->setPlaceholderText(m_messages.text(QStringLiteral("f1")));
     field->setClearButtonEnabled(true);
     i18n::markNotTranslated(field); // the user's words; its hint is a message
-    qobject_cast<QVBoxLayout*>(Panel4->layout())->insertWidget(1, field);
+    Panel4->layout()->addWidget(field);
     connect(field, &QLineEdit::returnPressed, this, [this, field] { openSearchPanel(field->text()); });
 
     QMenu* edit = menuBar()->findChild<QMenu*>(QStringLiteral("Edit1"));
