@@ -77,6 +77,12 @@ const CommandInfo kCommands[] = {
      "A full disk or a group without a readable list gives exit code 1 and keeps group1.ini, so it can\n"
      "be run again. Progress goes to standard error.",
      "verdarium-cli convert ~/Verdarium", 1, 1, true, true, cli::convertOlder},
+    {"search", "[PROGRAM_FOLDER] WORD...",
+     "Prints one line per node holding every word (as the start of a word, without regard to case, \"ё\"\n"
+     "as \"е\"): group, node and where it matched (name, description, care, diary, comments), tab-\n"
+     "separated, in group order then tree order. Exit code 1 when nothing matched. The index is kept\n"
+     "in $XDG_CACHE_HOME/my-verdarium/ and brought up to date first.",
+     "verdarium-cli search ~/Verdarium полив фунгицид", 2, 1000, true, false, cli::search},
 };
 
 const CommandInfo* findCommand(const QString& name)
@@ -95,8 +101,8 @@ void usage(QTextStream& err)
     err << "NODE is PLANT, FOLDER or FOLDER/PLANT. Writing commands refuse while My Verdarium runs.\n"
            "Without PROGRAM_FOLDER the collection is the program's: the folder of verdarium-cli when it\n"
            "holds one (MyPlants or main.ini) or is a writable portable copy, else\n"
-           "$XDG_DATA_HOME/my-verdarium (~/.local/share/my-verdarium), as My Verdarium itself does. Where\n"
-           "the words fit both ways, the first is the program folder when it holds a collection.\n"
+           "$XDG_DATA_HOME/my-verdarium (~/.local/share/my-verdarium), as My Verdarium itself does. A first\n"
+           "word naming a folder that holds a collection is always the program folder.\n"
            "Exit codes: 0 done, 1 refused or failed (one line on standard error), 2 wrong usage.\n";
 }
 
@@ -158,14 +164,15 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
     }
     const qsizetype n = positional.size();
     const bool withFolder = n >= c.minArgs && n <= c.maxArgs;
-    // The program folder may be left out; when the words fit both ways, a first word naming a folder
-    // that holds a collection is the program folder.
+    // The program folder may be left out. A first word naming a folder that holds a collection is
+    // the program folder; any other is one only when the words do not fit without it.
     const bool withoutFolder = c.programFolder && n >= c.minArgs - 1 && n <= c.maxArgs - 1;
-    if (!withFolder && !withoutFolder)
+    const bool firstHoldsCollection =
+        c.programFolder && n > 0 && programfolder::holdsCollection(QDir(positional.first()).absolutePath());
+    if (firstHoldsCollection ? !withFolder : !withFolder && !withoutFolder)
         return commandUsage(c, err), false;
     if (c.programFolder) {
-        const QString first = positional.isEmpty() ? QString() : QDir(positional.first()).absolutePath();
-        if (withFolder && (!withoutFolder || programfolder::holdsCollection(first)))
+        if (firstHoldsCollection || !withoutFolder)
             a->programFolder = QDir(positional.takeFirst()).absolutePath();
         else
             a->programFolder =
