@@ -22,6 +22,14 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     if (!r.ok())
         return r.status;
     m_keepOriginal = !r.problem.isEmpty();
+    m_keptOriginalFor.clear();
+    if (!r.lossy.isEmpty()) {
+        IoStatus kept;
+        if (pagefile::keepOriginal(path, &kept))
+            m_keptOriginalFor = r.lossy;
+        else if (!kept.ok())
+            m_keepOriginal = true; // kept as .damaged before the first save instead
+    }
     m_form = {r.kind, r.crlf, r.bom};
     if (problem)
         *problem = r.problem;

@@ -19,6 +19,10 @@ public:
     IoStatus loadDocument(const QString& path, QString* problem = nullptr);
     // Writes the content to path (atomically); the modified flag is cleared only on success.
     IoStatus saveDocument(const QString& path);
+    // The parts of the page just loaded that show as text only ("fields", "objects", "shapes",
+    // "tables"), when its original was kept beside it as path + ".original" on this load; the user is
+    // told once, when the copy is made.
+    const QStringList& keptOriginalFor() const { return m_keptOriginalFor; }
     // Whether the document in the editor came from a plain-text file (and goes back as one).
     bool isPlainText() const { return m_form.kind != pagefile::Kind::Rtf; }
     // Empties the content: not modified, editable.
@@ -42,4 +46,5 @@ private:
     bool m_keepOriginal = false;
     // The form the file had when read; it goes back in the same form.
     pagefile::Form m_form;
+    QStringList m_keptOriginalFor;
 };

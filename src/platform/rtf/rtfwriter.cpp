@@ -1,6 +1,7 @@
 #include "platform/rtf/rtfwriter.h"
 
 #include "platform/codepage.h"
+#include "platform/rtf/rtfkept.h"
 #include "platform/rtf/rtfreader.h"
 
 #include <QBuffer>
@@ -49,8 +50,9 @@ private:
     int fontIndex(const QTextCharFormat& f);
     int colorIndex(const QColor& c);
     void frame(QTextFrame* frame);
-    void block(const QTextBlock& b, bool inTable);
-    void table(QTextTable* t);
+    void block(const QTextBlock& b, int depth);
+    void table(QTextTable* t, int depth);
+    void cell(const QTextTableCell& c, int depth);
     void text(const QString& s);
     void picture(const QTextImageFormat& f);
 
@@ -138,12 +140,14 @@ void Writer::picture(const QTextImageFormat& f)
     m_body += '}';
 }
 
-void Writer::block(const QTextBlock& b, bool inTable)
+void Writer::block(const QTextBlock& b, int depth)
 {
     const QTextBlockFormat bf = b.blockFormat();
     m_body += "\\pard";
-    if (inTable)
+    if (depth > 0)
         m_body += "\\intbl";
+    if (depth > 1)
+        m_body += "\\itap" + QByteArray::number(depth);
     const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
     if (a & Qt::AlignHCenter)
         m_body += "\\qc";
@@ -175,8 +179,21 @@ void Writer::block(const QTextBlock& b, bool inTable)
             m_body += "\\ilvl" + QByteArray::number(std::min(lf.indent() - 1, 8));
         const QByteArray marker = kind.isEmpty() ? QByteArray("\\'b7") : list->itemText(b).toLatin1();
         m_body += "{\\pntext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
-        m_body += kind.isEmpty() ? QByteArray("{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}")
-                                 : "{\\*\\pn\\pnlvlbody\\" + kind + "\\pnstart1\\pnindent360{\\pntxta.}}";
+        if (kind.isEmpty()) {
+            m_body += "{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}";
+        } else {
+            const int start = lf.hasProperty(rtfprop::kListStart) ? lf.intProperty(rtfprop::kListStart) : 1;
+            m_body +=
+                "{\\*\\pn\\pnlvlbody\\" + kind + "\\pnstart" + QByteArray::number(start) + "\\pnindent360";
+            if (!lf.numberPrefix().isEmpty()) {
+                m_body += "{\\pntxtb ";
+                text(lf.numberPrefix());
+                m_body += '}';
+            }
+            m_body += "{\\pntxta ";
+            text(lf.numberSuffix());
+            m_body += "}}";
+        }
     }
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment frag = it.fragment();
@@ -215,6 +232,9 @@ void Writer::block(const QTextBlock& b, bool inTable)
         if (f.isImageFormat()) {
             for (qsizetype i = 0; i < s.size(); ++i)
                 picture(f.toImageFormat());
+        } else if (f.objectType() == rtfkept::kObjectType) {
+            for (qsizetype i = 0; i < s.size(); ++i)
+                m_body += f.property(rtfprop::kKeptGroup).toByteArray();
         } else {
             text(s);
         }
@@ -222,27 +242,59 @@ void Writer::block(const QTextBlock& b, bool inTable)
     }
 }
 
-void Writer::table(QTextTable* t)
+// Borders and column widths go back as they came, so other programs show the table as it was.
+void Writer::table(QTextTable* t, int depth)
 {
+    const QTextTableFormat tf = t->format();
+    const QList<QTextLength> widths = tf.columnWidthConstraints();
+    const QByteArray side = "\\brdrs\\brdrw10";
+    QByteArray row = "\\trowd\\trgaph108";
+    if (tf.border() > 0)
+        for (const char* s : {"t", "l", "b", "r", "h", "v"})
+            row += "\\trbrdr" + QByteArray(s) + side;
+    int x = 0;
+    for (int c = 0; c < t->columns(); ++c) {
+        const QTextLength w = widths.value(c);
+        x += w.type() == QTextLength::FixedLength && w.rawValue() > 0 ? toTwips(w.rawValue())
+             : w.type() == QTextLength::PercentageLength ? static_cast<int>(9360 * w.rawValue() / 100)
+                                                         : 2880;
+        if (tf.border() > 0)
+            for (const char* s : {"t", "l", "b", "r"})
+                row += "\\clbrdr" + QByteArray(s) + side;
+        row += "\\cellx" + QByteArray::number(x);
+    }
     for (int r = 0; r < t->rows(); ++r) {
-        m_body += "\\trowd\\trgaph108";
-        for (int c = 0; c < t->columns(); ++c)
-            m_body += "\\cellx" + QByteArray::number((c + 1) * 2880);
-        m_body += "\r\n";
+        if (depth == 1)
+            m_body += row + "\r\n";
         for (int c = 0; c < t->columns(); ++c) {
-            const QTextTableCell cell = t->cellAt(r, c);
-            bool firstBlock = true;
-            for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
-                if (!it.currentBlock().isValid())
-                    continue;
-                if (!firstBlock)
-                    m_body += "\\par\r\n";
-                block(it.currentBlock(), true);
-                firstBlock = false;
-            }
-            m_body += "\\cell ";
+            cell(t->cellAt(r, c), depth);
+            m_body += depth == 1 ? "\\cell " : "\\nestcell ";
         }
-        m_body += "\\row\r\n";
+        if (depth == 1)
+            m_body += "\\row\r\n";
+        else
+            m_body += "{\\*\\nesttableprops" + row + "\\nestrow}{\\nonesttables\\par}\r\n";
+    }
+}
+
+// A cell's paragraphs, and tables nested in it, each starting a paragraph of its own.
+void Writer::cell(const QTextTableCell& c, int depth)
+{
+    bool first = true;
+    for (QTextFrame::iterator it = c.begin(); !it.atEnd(); ++it) {
+        if (auto* nested = qobject_cast<QTextTable*>(it.currentFrame())) {
+            if (!first)
+                m_body += "\\par\r\n";
+            table(nested, depth + 1);
+            first = true;
+            continue;
+        }
+        if (!it.currentBlock().isValid())
+            continue;
+        if (!first)
+            m_body += "\\par\r\n";
+        block(it.currentBlock(), depth);
+        first = false;
     }
 }
 
@@ -251,8 +303,10 @@ void Writer::frame(QTextFrame* f)
     bool first = true;
     for (QTextFrame::iterator it = f->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* child = it.currentFrame()) {
+            if (!first)
+                m_body += "\\par\r\n"; // the paragraph above a table ends before it
             if (auto* t = qobject_cast<QTextTable*>(child))
-                table(t);
+                table(t, 1);
             else
                 frame(child);
             first = true;
@@ -261,7 +315,7 @@ void Writer::frame(QTextFrame* f)
         const QTextBlock b = it.currentBlock();
         if (!first)
             m_body += "\\par\r\n";
-        block(b, false);
+        block(b, 0);
         first = false;
     }
 }
@@ -279,6 +333,7 @@ QByteArray Writer::run()
         out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
                QByteArray::number(c.blue()) + ';';
     out += "}\r\n\\viewkind4\\uc1";
+    out += m_doc.rootFrame()->frameFormat().property(rtfprop::kPageGroups).toByteArray();
     out += m_body;
     out += "\\par\r\n}\r\n";
     return out;
