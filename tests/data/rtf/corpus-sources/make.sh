@@ -1,6 +1,6 @@
 #!/bin/bash
 # Remakes the generated part of tests/data/rtf/corpus with the Debian 12 programs named in its README:
-#   apt-get install libreoffice-writer-nogui abiword pandoc latex2rtf enscript librtf-writer-perl troffcvt docbook-utils
+#   apt-get install libreoffice-writer-nogui libreoffice-math abiword pandoc latex2rtf enscript librtf-writer-perl troffcvt docbook-utils
 # Output goes to OUT (default: a new temporary folder); copy what you want into the corpus by hand.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -23,6 +23,7 @@ done
 for n in en-table-nested ru-nested en-lists image; do
     pandoc -f html -t docx --resource-path=src -o "mid/$n-h.docx" "src/$n.html"
 done
+pandoc -f markdown -t docx -o mid/objects-math-comment.docx "$here/md/objects.md"   # needs libreoffice-math too
 soffice --headless --convert-to rtf --outdir lodocx mid/*.docx
 cp src/notes-ru-1251.txt mid/ru-1251.txt && cp src/notes.txt mid/notes-en.txt
 soffice --headless --infilter="Text (encoded):MS_1251,LF,,," --convert-to rtf --outdir lotxt mid/ru-1251.txt
