@@ -139,6 +139,8 @@ void dumpFrame(QTextFrame* frame, int depth, QString* out)
                 line += QStringLiteral("[%1: %2]")
                             .arg(cf.property(rtfprop::kKeptMark).toString(),
                                  keptText(cf.property(rtfprop::kKeptGroup).toByteArray()));
+            else if (cf.hasProperty(rtfprop::kField))
+                line += u'{' + cf.stringProperty(rtfprop::kField) + QStringLiteral(": ") + text + u'}';
             else if (cf.fontWeight() >= QFont::Bold)
                 line += u'*' + text + u'*';
             else

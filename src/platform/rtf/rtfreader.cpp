@@ -83,7 +83,7 @@ enum ParProp {
     PListOverride,
     PLevel
 };
-enum Special { SPar, SPage, SUnicode, SUc, SAnsiCpg, SMac, SDeff, SFootnoteMark, SCommentMark };
+enum Special { SFieldLock, SPar, SPage, SUnicode, SUc, SAnsiCpg, SMac, SDeff, SFootnoteMark, SCommentMark };
 enum TableProp { TRowDefaults, TCellX, TCell, TRow, TNestCell, TNestRow, TBorderSide, TBorderStyle };
 enum ListProp {
     LList,
@@ -214,7 +214,8 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"mac", SMac},
                            {"deff", SDeff},
                            {"chftn", SFootnoteMark},
-                           {"chatn", SCommentMark}});
+                           {"chatn", SCommentMark},
+                           {"fldlock", SFieldLock}});
         rows(Kw::Table, {{"trowd", TRowDefaults},
                          {"cellx", TCellX},
                          {"cell", TCell},
@@ -269,6 +270,8 @@ struct CharState {
     int fg = 0, bg = 0; // colour table indexes, 0 = automatic
     int vertical = 0;   // 1 super, -1 sub
     QString href;
+    QString field;            // the instruction of a field other than a link, kept with its result
+    bool fieldLocked = false; // \fldlock: other programs must not compute the result again
     bool operator==(const CharState&) const = default;
 };
 
@@ -485,6 +488,7 @@ private:
     QByteArray m_pageGroups;
     // field
     QString m_fieldInstruction;
+    bool m_fieldLocked = false;
     // list markers read from \pntext or \listtext
     QString m_listText;
     // Word lists: definitions by \listid and overrides by \ls
@@ -575,6 +579,9 @@ QTextCharFormat Reader::makeCharFormat() const
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (m_s.ch.vertical < 0)
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (!m_s.ch.field.isEmpty())
+        f.setProperty(rtfprop::kField,
+                      m_s.ch.fieldLocked ? QStringLiteral("\\fldlock ") + m_s.ch.field : m_s.ch.field);
     if (!m_s.ch.href.isEmpty()) {
         f.setAnchor(true);
         f.setAnchorHref(m_s.ch.href);
@@ -1044,7 +1051,8 @@ void Reader::openDestination(Dest d)
             const qsizetype q2 = q1 >= 0 ? inst.indexOf(u'"', q1 + 1) : -1;
             m_s.ch.href = q2 > q1 ? inst.mid(q1 + 1, q2 - q1 - 1) : inst.section(u' ', 0, 0);
         } else if (!inst.isEmpty()) {
-            noteLossy(QStringLiteral("fields"));
+            m_s.ch.field = inst;
+            m_s.ch.fieldLocked = m_fieldLocked;
         }
         return;
     }
@@ -1092,6 +1100,8 @@ void Reader::word(const RtfTokenizer::Token& t)
     const Keyword k = found->second;
     const int v = t.param;
     if (k.kind == Kw::Dest) {
+        if (t.word == "field")
+            m_fieldLocked = false;
         if (t.word == "object" || t.word == "shp")
             noteLossy(t.word == "shp" ? QStringLiteral("shapes") : QStringLiteral("objects"));
         openDestination(static_cast<Dest>(k.id));
@@ -1172,9 +1182,12 @@ void Reader::charProperty(int id, int v, bool on, bool hasParam)
     CharState& c = m_s.ch;
     switch (id) {
     case CPlain: {
-        const QString href = c.href;
+        const QString href = c.href, field = c.field;
+        const bool locked = c.fieldLocked;
         c = CharState();
         c.href = href;
+        c.field = field;
+        c.fieldLocked = locked;
         c.font = m_defaultFont;
         break;
     }
@@ -1314,6 +1327,9 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
         break;
     case SDeff:
         m_defaultFont = v;
+        break;
+    case SFieldLock:
+        m_fieldLocked = true;
         break;
     case SFootnoteMark:
         flushText();
@@ -1587,8 +1603,11 @@ RtfReader::Result Reader::run()
             word(t);
             break;
         case Kind::Symbol:
-            if (m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner ||
-                t.symbol == '*')
+            if (m_s.dest == Dest::FieldInstruction &&
+                (t.symbol == '\\' || t.symbol == '{' || t.symbol == '}'))
+                m_fieldInstruction += QLatin1Char(t.symbol); // a field's switches: DATE \\@ "d.M.yyyy"
+            else if (m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner ||
+                     t.symbol == '*')
                 symbol(t.symbol);
             break;
         case Kind::Text:

@@ -9,7 +9,8 @@ class QTextDocument;
 // Reads a page's RTF bytes into a document: text in the code pages the file names (double-byte ones
 // too), character and paragraph formats, Word and older lists, links, pictures and tables, nested
 // ones too. Pictures it cannot show (metafiles) are kept as they came, and so are footnotes, comments,
-// headers and footers, so a save writes them back. Fields, objects and text boxes keep their text. A 0-byte
+// headers and footers, so a save writes them back, and so are fields with their results. Objects
+// and text boxes keep their text. A 0-byte
 // file is an empty page; bytes that are not RTF are read as plain text in code page 1251. Damaged input never
 // crashes or hangs the reader: it keeps what it could read and says what went wrong.
 class RtfReader {
@@ -17,9 +18,8 @@ public:
     struct Result {
         bool ok = true;
         QString problem; // why reading stopped early or what was skipped
-        // Parts kept as their text only, so a save loses their frame or code: "fields" (other than
-        // links), "objects" (embedded from other programs), "shapes" (text boxes), "tables" (nested
-        // deeper than the page can show).
+        // Parts kept as their text only, so a save loses their frame or code: "objects" (embedded
+        // from other programs), "shapes" (text boxes), "tables" (nested deeper than the page can show).
         QStringList lossy;
     };
 
@@ -42,6 +42,9 @@ inline constexpr int kKeptGroup = 0x100000 + 4;
 inline constexpr int kKeptMark = 0x100000 + 5;
 // Groups of the whole page (headers, footers), on the root frame.
 inline constexpr int kPageGroups = 0x100000 + 6;
+// The instruction of a field other than a link ("PAGE", "DATE \\@ ..."), on its result text; it begins
+// with "\fldlock " when other programs must not compute the result again.
+inline constexpr int kField = 0x100000 + 8;
 // A list's first number, when it is not 1.
 inline constexpr int kListStart = 0x100000 + 7;
 } // namespace rtfprop

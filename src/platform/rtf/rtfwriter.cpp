@@ -54,6 +54,7 @@ private:
     void table(QTextTable* t, int depth);
     void cell(const QTextTableCell& c, int depth);
     void text(const QString& s);
+    QByteArray escaped(const QString& s);
     void picture(const QTextImageFormat& f);
 
     const QTextDocument& m_doc;
@@ -109,6 +110,15 @@ void Writer::text(const QString& s)
             m_body += "\\u" + QByteArray::number(static_cast<short>(u)) + '?';
         }
     }
+}
+
+QByteArray Writer::escaped(const QString& s)
+{
+    QByteArray out;
+    std::swap(out, m_body);
+    text(s);
+    std::swap(out, m_body);
+    return out;
 }
 
 void Writer::picture(const QTextImageFormat& f)
@@ -195,6 +205,8 @@ void Writer::block(const QTextBlock& b, int depth)
             m_body += "}}";
         }
     }
+    // Fragments of one link or field share one \\field group, whatever their formats.
+    QByteArray openField;
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment frag = it.fragment();
         if (!frag.isValid())
@@ -220,14 +232,22 @@ void Writer::block(const QTextBlock& b, int depth)
         if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
             fmt += "\\sub";
         const bool link = f.isAnchor() && !f.anchorHref().isEmpty();
-        if (link) {
-            m_body += "{\\field{\\*\\fldinst{HYPERLINK \"";
-            text(f.anchorHref());
-            m_body += "\"}}{\\fldrslt{";
-        } else {
-            m_body += '{';
+        const QString instruction = f.property(rtfprop::kField).toString();
+        const bool locked = instruction.startsWith(QLatin1String("\\fldlock "));
+        QByteArray field;
+        if (link)
+            field = "{\\*\\fldinst{HYPERLINK \"" + escaped(f.anchorHref()) + "\"}}";
+        else if (!instruction.isEmpty())
+            field = QByteArray(locked ? "\\fldlock" : "") + "{\\*\\fldinst{" +
+                    escaped(instruction.mid(locked ? 9 : 0)) + "}}";
+        if (field != openField) {
+            if (!openField.isEmpty())
+                m_body += "}}}";
+            if (!field.isEmpty())
+                m_body += "{\\field" + field + "{\\fldrslt{";
+            openField = field;
         }
-        m_body += fmt + ' ';
+        m_body += '{' + fmt + ' ';
         const QString s = frag.text();
         if (f.isImageFormat()) {
             for (qsizetype i = 0; i < s.size(); ++i)
@@ -238,8 +258,10 @@ void Writer::block(const QTextBlock& b, int depth)
         } else {
             text(s);
         }
-        m_body += link ? "}}}" : "}";
+        m_body += '}';
     }
+    if (!openField.isEmpty())
+        m_body += "}}}";
 }
 
 // Borders and column widths go back as they came, so other programs show the table as it was.
