@@ -15,6 +15,8 @@ public:
     bool updating() const { return m_updating; }
 
     // Loads path, replacing the content. A file that cannot be read leaves the content as it was.
+    // The page is read into a document no view lays out and then shown, so a large page opens at
+    // once and is laid out a part at a time after its first screen is painted.
     // problem (when given) says what a damaged page lost on reading.
     IoStatus loadDocument(const QString& path, QString* problem = nullptr);
     // Writes the content to path (atomically); the modified flag is cleared only on success.
@@ -33,6 +35,9 @@ public:
 Q_SIGNALS:
     // Local files dropped on the editor (they are documents to open, not text to insert).
     void filesDropped(const QStringList& paths);
+    // The modified flag of the page changed. A page is read into a document of its own that then
+    // takes the place of the one shown, so this follows whichever document the editor holds.
+    void modificationChanged(bool modified);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -41,6 +46,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void adoptDocument(QTextDocument* document);
     bool m_updating = false;
     // The page in the editor was damaged when read; its original is kept before the first save.
     bool m_keepOriginal = false;

@@ -485,6 +485,7 @@ private:
     int m_keptCodePage = 1252;
     QByteArray m_keptPrefix; // the mark in the text before a footnote or comment
     int m_footnotes = 0;
+    int m_keptObjects = 0;
     QByteArray m_pageGroups;
     // field
     QString m_fieldInstruction;
@@ -944,6 +945,7 @@ void Reader::finishKept(const State& closed)
         f.setProperty(rtfprop::kKeptMark, QStringLiteral("\u270e"));
     m_keptPrefix.clear();
     m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), f);
+    ++m_keptObjects;
     m_blockHasContent = true;
 }
 
@@ -1544,7 +1546,6 @@ void Reader::groupClosed(const State& closed)
 
 RtfReader::Result Reader::run()
 {
-    rtfkept::registerHandler(m_doc);
     m_cursor.movePosition(QTextCursor::Start);
     m_cursor.beginEditBlock();
     int depthOverflow = 0;
@@ -1640,6 +1641,9 @@ RtfReader::Result Reader::run()
     } else {
         applyBlockFormat();
     }
+    // Asking for the layout makes one; a page without kept groups leaves that to its view.
+    if (m_keptObjects > 0)
+        rtfkept::registerHandler(m_doc);
     m_cursor.endEditBlock();
     if (!m_pageGroups.isEmpty()) {
         QTextFrameFormat ff = m_doc->rootFrame()->frameFormat();
@@ -1671,11 +1675,16 @@ RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* docume
         document->setPlainText(text);
         return {};
     }
-    // Reading is one edit: no undo steps and no layout work until the whole page is in.
+    // Reading is one edit with no undo steps. A document shown in an editor lays itself out as it
+    // changes; with no page size it does not, and getting its size back lays the whole page out
+    // lazily, a part at a time after the first paint, as a document given to an editor is.
     const bool undo = document->isUndoRedoEnabled();
+    const QSizeF page = document->pageSize();
     document->setUndoRedoEnabled(false);
+    document->setPageSize(QSizeF(0, 0));
     Reader reader(bytes, document);
     const Result r = reader.run();
+    document->setPageSize(page);
     document->setUndoRedoEnabled(undo);
     return r;
 }
