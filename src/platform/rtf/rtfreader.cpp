@@ -449,7 +449,8 @@ private:
     void setCodePage(int codePage);
     const QTextCharFormat& charFormat();
     QTextCharFormat makeCharFormat() const;
-    QTextBlockFormat blockFormat() const;
+    const QTextBlockFormat& blockFormat();
+    QTextBlockFormat makeBlockFormat() const;
     void applyBlockFormat();
     int codePageOfFont(int f) const;
     void noteLossy(const QString& what);
@@ -522,6 +523,9 @@ private:
     std::vector<MadeFormat> m_formats;
     ParState m_blockState;
     bool m_blockStateKnown = false;
+    QTextBlockFormat m_madeBlock;
+    ParState m_madeBlockState;
+    bool m_madeBlockKnown = false;
 };
 
 void Reader::noteLossy(const QString& what)
@@ -600,7 +604,17 @@ void Reader::applyBlockFormat()
     m_blockStateKnown = true;
 }
 
-QTextBlockFormat Reader::blockFormat() const
+const QTextBlockFormat& Reader::blockFormat()
+{
+    if (!m_madeBlockKnown || !(m_madeBlockState == m_s.par)) {
+        m_madeBlock = makeBlockFormat();
+        m_madeBlockState = m_s.par;
+        m_madeBlockKnown = true;
+    }
+    return m_madeBlock;
+}
+
+QTextBlockFormat Reader::makeBlockFormat() const
 {
     QTextBlockFormat b;
     b.setAlignment(m_s.par.align);
@@ -791,6 +805,8 @@ void Reader::applyList()
     m_markerSuffix.clear();
     m_markerPrefix.clear();
     if (kind == ListKind::None) {
+        if (m_lists.empty())
+            return; // the block was made outside any list
         if (QTextList* l = m_cursor.block().textList())
             l->remove(m_cursor.block());
         m_lists.clear();
