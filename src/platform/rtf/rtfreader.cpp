@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -506,6 +507,7 @@ private:
         int ls;
     };
     std::vector<OpenList> m_lists;
+    QHash<int, QPointer<QTextList>> m_wordLists; // by \ls and level
     // tables, outermost first
     std::vector<OpenTable> m_tables;
     RowDefinition m_rowDefinitions[kMaxTableDepth + 1];
@@ -827,6 +829,17 @@ void Reader::applyList()
         m_lists[depth].list->add(m_cursor.block());
         return;
     }
+    // A Word list numbers on across the paragraphs between its items, as word processors show it.
+    const int key = m_s.par.ls * 16 + static_cast<int>(depth);
+    if (defined) {
+        const QPointer<QTextList> earlier = m_wordLists.value(key);
+        if (earlier && earlier->format().style() == listStyle(kind)) {
+            earlier->add(m_cursor.block());
+            m_lists.resize(depth + 1, OpenList{nullptr, ListKind::None, 0, 0});
+            m_lists[depth] = OpenList{earlier, kind, li, m_s.par.ls};
+            return;
+        }
+    }
     QTextListFormat lf;
     lf.setStyle(listStyle(kind));
     lf.setIndent(static_cast<int>(depth) + 1);
@@ -837,6 +850,8 @@ void Reader::applyList()
             lf.setProperty(rtfprop::kListStart, start);
     }
     const OpenList open{m_cursor.createList(lf), kind, li, m_s.par.ls};
+    if (defined)
+        m_wordLists.insert(key, open.list);
     if (depth < m_lists.size())
         m_lists[depth] = open;
     else

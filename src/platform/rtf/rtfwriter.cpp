@@ -17,23 +17,28 @@
 
 namespace {
 
-// The \pn word of a numbered list's style; empty for bullets.
-QByteArray listKindWord(QTextListFormat::Style style)
+// Word's number format (\levelnfc) of a list style.
+int levelNfc(QTextListFormat::Style style)
 {
     switch (style) {
     case QTextListFormat::ListDecimal:
-        return "pndec";
-    case QTextListFormat::ListLowerAlpha:
-        return "pnlcltr";
-    case QTextListFormat::ListUpperAlpha:
-        return "pnucltr";
-    case QTextListFormat::ListLowerRoman:
-        return "pnlcrm";
+        return 0;
     case QTextListFormat::ListUpperRoman:
-        return "pnucrm";
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
     default:
-        return QByteArray();
+        return 23;
     }
+}
+
+QByteArray hexByte(int b)
+{
+    return "\\'" + QByteArray::number(b, 16).rightJustified(2, '0');
 }
 
 int toTwips(qreal points)
@@ -60,6 +65,7 @@ private:
     const QTextDocument& m_doc;
     QStringList m_fonts;
     QList<QColor> m_colors;
+    QList<QTextList*> m_lists; // \ls N is m_lists[N - 1]
     QByteArray m_body;
 };
 
@@ -183,27 +189,18 @@ void Writer::block(const QTextBlock& b, int depth)
     for (const QTextOption::Tab& t : bf.tabPositions())
         m_body += "\\tx" + QByteArray::number(toTwips(t.position));
     if (list) {
+        // A Word list (\\ls, \\ilvl) with its marker as text for readers that know no lists.
         const QTextListFormat lf = list->format();
-        const QByteArray kind = listKindWord(lf.style());
-        if (lf.indent() > 1)
-            m_body += "\\ilvl" + QByteArray::number(std::min(lf.indent() - 1, 8));
-        const QByteArray marker = kind.isEmpty() ? QByteArray("\\'b7") : list->itemText(b).toLatin1();
-        m_body += "{\\pntext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
-        if (kind.isEmpty()) {
-            m_body += "{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}";
-        } else {
-            const int start = lf.hasProperty(rtfprop::kListStart) ? lf.intProperty(rtfprop::kListStart) : 1;
-            m_body +=
-                "{\\*\\pn\\pnlvlbody\\" + kind + "\\pnstart" + QByteArray::number(start) + "\\pnindent360";
-            if (!lf.numberPrefix().isEmpty()) {
-                m_body += "{\\pntxtb ";
-                text(lf.numberPrefix());
-                m_body += '}';
-            }
-            m_body += "{\\pntxta ";
-            text(lf.numberSuffix());
-            m_body += "}}";
+        qsizetype ls = m_lists.indexOf(list);
+        if (ls < 0) {
+            m_lists << list;
+            ls = m_lists.size() - 1;
         }
+        m_body += "\\ls" + QByteArray::number(ls + 1) + "\\ilvl" +
+                  QByteArray::number(std::clamp(lf.indent() - 1, 0, 8));
+        const QByteArray marker =
+            levelNfc(lf.style()) == 23 ? QByteArray("\\u8226 ?") : escaped(list->itemText(b));
+        m_body += "{\\listtext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
     }
     // Fragments of one link or field share one \\field group, whatever their formats.
     QByteArray openField;
@@ -354,7 +351,36 @@ QByteArray Writer::run()
     for (const QColor& c : m_colors)
         out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
                QByteArray::number(c.blue()) + ';';
-    out += "}\r\n\\viewkind4\\uc1";
+    out += "}\r\n";
+    if (!m_lists.isEmpty()) {
+        // One Word list for each list of the page, every level of it numbered alike.
+        QByteArray overrides;
+        out += "{\\*\\listtable";
+        for (qsizetype n = 0; n < m_lists.size(); ++n) {
+            const QTextListFormat lf = m_lists[n]->format();
+            const int nfc = levelNfc(lf.style());
+            const int start = lf.hasProperty(rtfprop::kListStart) ? lf.intProperty(rtfprop::kListStart) : 1;
+            out += "{\\list\\listtemplateid" + QByteArray::number(n + 1);
+            for (int level = 0; level < 9; ++level) {
+                out += "{\\listlevel\\levelnfc" + QByteArray::number(nfc) + "\\levelstartat" +
+                       QByteArray::number(start);
+                if (nfc == 23) {
+                    out += "{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}";
+                } else {
+                    const QString prefix = lf.numberPrefix().left(8), suffix = lf.numberSuffix().left(8);
+                    out += "{\\leveltext" + hexByte(static_cast<int>(prefix.size() + 1 + suffix.size())) +
+                           escaped(prefix) + hexByte(level) + escaped(suffix) + ";}{\\levelnumbers" +
+                           hexByte(static_cast<int>(prefix.size() + 1)) + ";}";
+                }
+                out += "\\fi-360\\li" + QByteArray::number(360 * (level + 1)) + '}';
+            }
+            out += "\\listid" + QByteArray::number(n + 1) + "}\r\n";
+            overrides += "{\\listoverride\\listid" + QByteArray::number(n + 1) + "\\listoverridecount0\\ls" +
+                         QByteArray::number(n + 1) + '}';
+        }
+        out += "}\r\n{\\listoverridetable" + overrides + "}\r\n";
+    }
+    out += "\\viewkind4\\uc1";
     out += m_doc.rootFrame()->frameFormat().property(rtfprop::kPageGroups).toByteArray();
     out += m_body;
     out += "\\par\r\n}\r\n";
