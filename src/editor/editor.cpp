@@ -2,10 +2,14 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QUrl>
+
+#include <memory>
 
 PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
 {
@@ -31,9 +35,9 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     return {};
 }
 
-IoStatus PageEditor::saveDocument(const QString& path)
+IoStatus PageEditor::saveDocument(const QString& path, QString* note)
 {
-    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal, m_form);
+    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal, m_form, note);
     if (s.ok()) {
         m_keepOriginal = false;
         document()->setModified(false);
@@ -100,4 +104,14 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         return;
     }
     QTextEdit::keyPressEvent(e);
+}
+
+void PageEditor::contextMenuEvent(QContextMenuEvent* e)
+{
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(e->pos()));
+    menu->setObjectName(QStringLiteral("PopupMenu2"));
+    if (!actions().isEmpty())
+        menu->addSeparator();
+    menu->addActions(actions());
+    menu->exec(e->globalPos());
 }

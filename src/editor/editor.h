@@ -17,8 +17,9 @@ public:
     // Loads path, replacing the content. A file that cannot be read leaves the content as it was.
     // problem (when given) says what a damaged page lost on reading.
     IoStatus loadDocument(const QString& path, QString* problem = nullptr);
-    // Writes the content to path (atomically); the modified flag is cleared only on success.
-    IoStatus saveDocument(const QString& path);
+    // Writes the content to path (atomically); the modified flag is cleared only on success. note
+    // (when given) says why no version of the page as it was could be kept.
+    IoStatus saveDocument(const QString& path, QString* note = nullptr);
     // Whether the document in the editor came from a plain-text file (and goes back as one).
     bool isPlainText() const { return m_form.kind != pagefile::Kind::Rtf; }
     // Empties the content: not modified, editable.
@@ -35,6 +36,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // The editor's own menu, then the actions other parts of the program put on the editor.
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     bool m_updating = false;

@@ -45,6 +45,30 @@ constexpr Default kDefaults[] = {
     {"n6", "The name %1 must not contain any of < > : \" | ? *."},
     {"n7", "The name %1 is too long."},
     {"n8", "The name %1 begins with \"!\"; the collection keeps such names for itself."},
+    // k1.. are about page history, removed items and the trash.
+    {"k1", "Page history"},
+    {"k2", "Removed items"},
+    {"k3", "Date"},
+    {"k4", "Time"},
+    {"k5", "Size"},
+    {"k6", "This page has no earlier versions yet. A version is kept each time the page is saved with "
+           "changes."},
+    {"k7", "This version cannot be read: %1"},
+    {"k8", "Name"},
+    {"k9", "Kind"},
+    {"k10", "Where"},
+    {"k11", "Removed"},
+    {"k12", "Plant"},
+    {"k13", "Folder"},
+    {"k14", "Group"},
+    {"k15", "Nothing has been removed."},
+    {"k16", "%1 could not be restored:"},
+    {"k17", "This photo cannot go to the trash here. It will be deleted permanently. Delete it?"},
+    {"k18", "The photo %1 could not be deleted:"},
+    {"k19", "The page was saved, but no earlier version of it could be kept:"},
+    {"k20", "The page could not be restored:"},
+    {"k21", "bytes"},
+    {"k22", "Notes"},
 };
 
 } // namespace
