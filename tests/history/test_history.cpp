@@ -296,6 +296,7 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     TMainForm form(pf.path(), {}, &sink);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QApplication::setActiveWindow(&form);
     clickItem(form.TreeView1, item(form.TreeView1, QStringLiteral("Old rose")));
     // Removed from the tree's menu, as the user does it.
     form.N7Click();
