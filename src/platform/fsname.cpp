@@ -133,7 +133,7 @@ QByteArray leafOf(const QByteArray& native)
 QString decodePath(QByteArrayView bytes)
 {
     QStringList parts;
-    for (const QByteArray& part : QByteArray(bytes).split('/'))
+    for (const QByteArray& part : bytes.toByteArray().split('/'))
         parts << decodeName(part);
     return parts.join(u'/');
 }

@@ -344,6 +344,33 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
 }
 
+// Names no code page can show: a group is still remembered, and a document outside the collection with
+// an 8-bit name given as an argument is still reached.
+TEST(ByteNames, RememberedGroupAndDocumentArgument)
+{
+    TempProgramFolder pf;
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
+    pf.writeBytes("MyPlants/Gr\x98up/group.ini", "[Group]\r\nImageOrder=2\r\n");
+    pf.writeBytes("MyPlants/Gr\x98up/Aloe/plant.ini", "[Main]\r\nCond=0\r\n");
+    pf.writeBytes("\xE7\xE0\xEC\xE5\xF2\xEA\xE0.txt", "a note from elsewhere");
+    const QString shown = fsname::decodeName("Gr\x98up");
+    RecordingSink sink;
+    {
+        TMainForm form(pf.path(), {}, &sink);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QTest::mouseClick(form.Frame11->picture(2), Qt::LeftButton);
+        ASSERT_EQ(form.currentGroupName, shown);
+        form.close();
+    }
+    TMainForm form(pf.path(), {fsname::decodePath(pf.native("\xE7\xE0\xEC\xE5\xF2\xEA\xE0.txt"))}, &sink);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.currentGroupName, shown);
+    EXPECT_EQ(form.Editor->toPlainText(), QStringLiteral("a note from elsewhere"));
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
+}
+
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
