@@ -100,8 +100,12 @@ QByteArray trashFor(const QString& path)
     const QByteArray home = homeTrash();
     struct stat st {};
     const QByteArray homeBase = home.isEmpty() ? QByteArray() : existingAncestor(home, &st);
-    if (!homeBase.isEmpty() && st.st_dev == file.st_dev && ::access(homeBase.constData(), W_OK) == 0)
-        return home;
+    if (!homeBase.isEmpty() && st.st_dev == file.st_dev) {
+        // The home trash takes every file of its own file system, or none when it cannot be used.
+        const bool usable = homeBase == home ? S_ISDIR(st.st_mode) && ::access(home.constData(), W_OK) == 0
+                                             : S_ISDIR(st.st_mode) && ::access(homeBase.constData(), W_OK) == 0;
+        return usable ? home : QByteArray();
+    }
     // Another file system: its own .Trash-UID at its top, made when missing.
     const QByteArray top = topOf(native, file.st_dev);
     const QByteArray own = (top == "/" ? QByteArray() : top) + "/.Trash-" + QByteArray::number(::getuid());

@@ -287,6 +287,7 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     bloom.fill(Qt::red);
     const QByteArray jpeg = jpegcodec::encode(bloom, 90);
     pf.write(QStringLiteral("MyPlants/Roses/Tea/bloom.jpg"), jpeg);
+    pf.write(QStringLiteral("MyPlants/Roses/Tea/leaf.jpg"), jpeg);
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Old rose/plant.ini"), QStringLiteral("[Main]\nCond=2\n"));
     pf.write(QStringLiteral("MyPlants/Roses/Old rose/description.rtf"), "{\\rtf1 Damask, very fragrant\\par}");
     pf.write(QStringLiteral("MyPlants/Roses/Banksia/description.rtf"), "{\\rtf1 Yellow climber\\par}");
@@ -341,6 +342,14 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     const QByteArray info = pf.read(QStringLiteral("xdg/Trash/info/bloom.jpg.txt.trashinfo"));
     EXPECT_TRUE(info.startsWith("[Trash Info]\nPath=/")) << info.constData();
     EXPECT_TRUE(info.contains("/MyPlants/Roses/Tea/bloom.jpg.txt\nDeletionDate=")) << info.constData();
+
+    // Where no trash can take a photo, the question says so, and Yes deletes it for good.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(pf.file(QStringLiteral("xdg2"))));
+    pf.write(QStringLiteral("xdg2/Trash"), "not a trash folder");
+    QTest::mouseClick(form.Panel6->Button8, Qt::LeftButton);
+    EXPECT_TRUE(sink.questions.back().contains(QStringLiteral("deleted permanently")));
+    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Tea/leaf.jpg")));
+    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Tea/leaf.jpg.txt")));
     EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
 }
 
