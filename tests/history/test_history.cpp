@@ -293,6 +293,11 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     pf.write(QStringLiteral("MyPlants/Roses/Banksia/description.rtf"), "{\\rtf1 Yellow climber\\par}");
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Banksia/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     setModified(pf.file(QStringLiteral("MyPlants/Roses/Tea/description.rtf")), 1'700'000'000);
+    // Removed earlier: a folder with its plant, and a whole group.
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/!deleted_Climbers_311/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/!deleted_Climbers_311/Rambler/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/!deleted_Herbs_12/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/!deleted_Herbs_12/Basil/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     RecordingSink sink;
     TMainForm form(pf.path(), {}, &sink);
     form.show();
@@ -319,7 +324,7 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     EXPECT_EQ(versions::list(pf.file(QStringLiteral("MyPlants/Roses/Tea/description.rtf"))).size(), 2);
 
     whenModal<RemovedItemsDialog>([](RemovedItemsDialog* d) {
-        ASSERT_EQ(d->RemovedList->topLevelItemCount(), 1);
+        ASSERT_EQ(d->RemovedList->topLevelItemCount(), 3);
         EXPECT_EQ(d->RemovedList->topLevelItem(0)->text(0), QStringLiteral("Old rose"));
         EXPECT_TRUE(d->DescriptionPreview->toPlainText().contains(QStringLiteral("Damask")));
         shoot(d, "removed-items.png");
