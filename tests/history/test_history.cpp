@@ -14,6 +14,7 @@
 #include "platform/fsname.h"
 #include "platform/jpegcodec.h"
 #include "platform/paths.h"
+#include "platform/sysio.h"
 #include "store/copyfolder.h"
 #include "tree/plantops.h"
 
@@ -273,6 +274,18 @@ TEST(History, PageVersionsAreBoundedRestoredAndTravel)
     ASSERT_TRUE(pagefile::save(pf.file(QStringLiteral("MyPlants/Cacti/Aloe/care.rtf")), doc, false, {}, &note).ok());
     EXPECT_FALSE(note.isEmpty());
     EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Cacti/Aloe/care.rtf")).contains("typing"));
+    // A full disk met by the version alone: the page is saved all the same, without a version.
+    const QString tea = pf.file(QStringLiteral("MyPlants/Cacti/Tea/description.rtf"));
+    const qsizetype before = versions::list(tea).size();
+    sysio::failEvery(sysio::Op::Write, 1, ENOSPC, true);
+    doc.setPlainText(QStringLiteral("after a full disk"));
+    note.clear();
+    const IoStatus saved = pagefile::save(tea, doc, false, {}, &note);
+    sysio::clearFaults();
+    ASSERT_TRUE(saved.ok()) << saved.text.toStdString();
+    EXPECT_FALSE(note.isEmpty());
+    EXPECT_EQ(versions::list(tea).size(), before);
+    EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Cacti/Tea/description.rtf")).contains("after a full disk"));
 }
 
 TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
