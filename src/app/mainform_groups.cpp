@@ -1,7 +1,7 @@
 // The main window's group bar: building it from MyPlants, the group click, and the group menu.
 #include "app/mainform.h"
-#include "platform/codepage.h"
 #include "i18n/translate.h"
+#include "platform/codepage.h"
 
 #include "editor/editor.h"
 #include "editor/ruler.h"

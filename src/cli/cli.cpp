@@ -84,7 +84,8 @@ const CommandInfo kCommands[] = {
      "Brings back a removed item (PATH as removed lists it) under its original name in its place, or\n"
      "\"NAME 1\", \"NAME 2\" ... when that is taken; prints the name it got. A plant of a removed folder\n"
      "brings its folder back too.",
-     "verdarium-cli restore ~/Verdarium \"Succulents/!deleted_Aloe_4711\"", 2, 2, true, true, cli::restoreItem},
+     "verdarium-cli restore ~/Verdarium \"Succulents/!deleted_Aloe_4711\"", 2, 2, true, true,
+     cli::restoreItem},
     {"history", "PROGRAM_FOLDER GROUP NODE description|care|diary",
      "Lists the kept versions of a page, newest first: version id, date and time, bytes.",
      "verdarium-cli history ~/Verdarium Succulents Aloe care", 4, 4, true, false, cli::history},

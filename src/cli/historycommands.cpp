@@ -18,10 +18,12 @@ QString pageOf(const cli::Args& a, QTextStream& err)
 {
     const QString& page = a.positional[2];
     if (page != u"description" && page != u"care" && page != u"diary") {
-        cli::fail(err, QStringLiteral("no page \"") + page + QStringLiteral("\": description, care or diary"));
+        cli::fail(err,
+                  QStringLiteral("no page \"") + page + QStringLiteral("\": description, care or diary"));
         return QString();
     }
-    const std::optional<cli::Node> n = cli::findNode(a.programFolder, a.positional[0], a.positional[1], err, true);
+    const std::optional<cli::Node> n =
+        cli::findNode(a.programFolder, a.positional[0], a.positional[1], err, true);
     return n ? pagePath(n->folder, QString(page + QStringLiteral(".rtf"))) : QString();
 }
 

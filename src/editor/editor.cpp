@@ -1,15 +1,13 @@
 #include "editor/editor.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QUrl>
-
-#include <memory>
 
 PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
 {
@@ -108,10 +106,11 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
 
 void PageEditor::contextMenuEvent(QContextMenuEvent* e)
 {
-    std::unique_ptr<QMenu> menu(createStandardContextMenu(e->pos()));
+    QMenu* menu = createStandardContextMenu(e->pos());
     menu->setObjectName(QStringLiteral("PopupMenu2"));
     if (!actions().isEmpty())
         menu->addSeparator();
     menu->addActions(actions());
-    menu->exec(e->globalPos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(e->globalPos());
 }

@@ -26,8 +26,8 @@ PageHistoryDialog::PageHistoryDialog(const QString& pagePath, const QString& cap
     VersionList = new QTreeWidget(this);
     VersionList->setObjectName(QStringLiteral("VersionList"));
     VersionList->setRootIsDecorated(false);
-    VersionList->setHeaderLabels(
-        {messages.text(QStringLiteral("k3")), messages.text(QStringLiteral("k4")), messages.text(QStringLiteral("k5"))});
+    VersionList->setHeaderLabels({messages.text(QStringLiteral("k3")), messages.text(QStringLiteral("k4")),
+                                  messages.text(QStringLiteral("k5"))});
     auto* previewLabel = new QLabel(QStringLiteral("Preview:"), this);
     setTextKey(previewLabel, 206);
     VersionPreview = new QTextEdit(this);
@@ -61,9 +61,10 @@ PageHistoryDialog::PageHistoryDialog(const QString& pagePath, const QString& cap
     m_versions = versions::list(pagePath);
     for (const versions::Version& v : m_versions) {
         const QDateTime local = v.time.toLocalTime();
-        auto* item = new QTreeWidgetItem(VersionList, {locale.toString(local.date(), QLocale::ShortFormat),
-                                                       local.time().toString(QStringLiteral("HH:mm:ss")),
-                                                       locale.toString(v.bytes) + u' ' + messages.text(QStringLiteral("k21"))});
+        auto* item = new QTreeWidgetItem(
+            VersionList, {locale.toString(local.date(), QLocale::ShortFormat),
+                          local.time().toString(QStringLiteral("HH:mm:ss")),
+                          locale.toString(v.bytes) + u' ' + messages.text(QStringLiteral("k21"))});
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
     VersionList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);

@@ -48,8 +48,8 @@ Item makeItem(Kind kind, const QString& myPlants, const QString& folder, const Q
 }
 
 // Removed plants inside a folder node; parentShown is its name as the user knew it.
-void scanFolder(const QString& myPlants, const QString& group, const QString& folder, const QString& parentShown,
-                bool parentRemoved, QList<Item>* out)
+void scanFolder(const QString& myPlants, const QString& group, const QString& folder,
+                const QString& parentShown, bool parentRemoved, QList<Item>* out)
 {
     for (const paths::Entry& e : paths::entries(folder)) {
         if (!e.isDir || e.isLink || !isRemovedName(e.name))
@@ -82,7 +82,8 @@ RestoreResult renameBack(const QString& path)
         const QString shown = fsname::decodeName(leaf);
         struct stat st {};
         // Taken in either form: the same name in UTF-8 or in 8 bits would show twice.
-        if (::lstat(QByteArray(folder + leaf).constData(), &st) == 0 || paths::exists(paths::join(folderShown, shown)))
+        if (::lstat(QByteArray(folder + leaf).constData(), &st) == 0 ||
+            paths::exists(paths::join(folderShown, shown)))
             continue;
         if (sysio::renameNoReplace(from.constData(), QByteArray(folder + leaf).constData()) != 0) {
             if (errno == EEXIST)
@@ -135,8 +136,8 @@ QList<Item> scan(const QString& programFolder)
             const QString nodeFolder = paths::join(groupFolder, n.name);
             if (isRemovedName(n.name)) {
                 const int cond = collection::readPlantRecord(nodeFolder).cond;
-                Item it = makeItem(collection::isPlantAtTop(cond) ? Kind::Plant : Kind::Folder, myPlants, groupFolder,
-                                   n.name);
+                Item it = makeItem(collection::isPlantAtTop(cond) ? Kind::Plant : Kind::Folder, myPlants,
+                                   groupFolder, n.name);
                 it.group = g.name;
                 items << it;
                 if (it.kind == Kind::Folder)

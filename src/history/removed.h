@@ -14,11 +14,11 @@ enum class Kind { Group, Folder, Plant };
 
 struct Item {
     Kind kind = Kind::Plant;
-    QString path;     // the removed folder
-    QString relative; // its path under MyPlants, as shown ("Succulents/!deleted_Aloe_12")
-    QString name;     // the original name, recovered from the removed name
-    QString group;    // the group folder it is in (for a removed group: its original name)
-    QString parent;   // the folder node it is in, empty at the top level of its group
+    QString path;               // the removed folder
+    QString relative;           // its path under MyPlants, as shown ("Succulents/!deleted_Aloe_12")
+    QString name;               // the original name, recovered from the removed name
+    QString group;              // the group folder it is in (for a removed group: its original name)
+    QString parent;             // the folder node it is in, empty at the top level of its group
     bool parentRemoved = false; // that folder is removed too: it comes back first
     QDateTime removedAt;        // when the folder got its removed name
 };

@@ -45,7 +45,8 @@ RemovedItemsDialog::RemovedItemsDialog(const QString& programFolder, const Messa
     RemovedList->setObjectName(QStringLiteral("RemovedList"));
     RemovedList->setRootIsDecorated(false);
     RemovedList->setHeaderLabels({messages.text(QStringLiteral("k8")), messages.text(QStringLiteral("k9")),
-                                  messages.text(QStringLiteral("k10")), messages.text(QStringLiteral("k11"))});
+                                  messages.text(QStringLiteral("k10")),
+                                  messages.text(QStringLiteral("k11"))});
     auto* previewLabel = new QLabel(QStringLiteral("Description:"), this);
     setTextKey(previewLabel, 208);
     DescriptionPreview = new QTextEdit(this);
@@ -78,8 +79,9 @@ RemovedItemsDialog::RemovedItemsDialog(const QString& programFolder, const Messa
     const QLocale locale;
     m_items = removed::scan(programFolder);
     for (const removed::Item& it : m_items) {
-        QString where = it.group.compare(paths::kNotes, Qt::CaseInsensitive) == 0 ? messages.text(QStringLiteral("k22"))
-                                                                                   : it.group;
+        QString where = it.group.compare(paths::kNotes, Qt::CaseInsensitive) == 0
+                            ? messages.text(QStringLiteral("k22"))
+                            : it.group;
         if (it.kind == removed::Kind::Group)
             where.clear();
         else if (!it.parent.isEmpty())

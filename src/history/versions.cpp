@@ -47,8 +47,9 @@ bool looksLikePage(const QByteArray& bytes)
 // Every version of the node (all its pages), oldest first.
 QList<Version> all(const QString& folder, const QString& onlyBase = QString())
 {
-    static const QRegularExpression re(QStringLiteral("^(description|care|diary)\\.(\\d{8}-\\d{6}-\\d{3})\\.rtf$"),
-                                       QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression re(
+        QStringLiteral("^(description|care|diary)\\.(\\d{8}-\\d{6}-\\d{3})\\.rtf$"),
+        QRegularExpression::CaseInsensitiveOption);
     QList<Version> found;
     for (const paths::Entry& e : paths::entries(folder)) {
         const QRegularExpressionMatch m = re.match(e.name);
@@ -135,8 +136,9 @@ bool keepsVersions(const QString& pagePath)
         return false;
     // Only pages of the collection: a document opened from elsewhere gets no hidden folder beside it.
     const QStringList parts = paths::parentOf(pagePath).split(u'/', Qt::SkipEmptyParts);
-    return std::any_of(parts.begin(), parts.end(),
-                       [](const QString& p) { return p.compare(paths::kMyPlants, Qt::CaseInsensitive) == 0; });
+    return std::any_of(parts.begin(), parts.end(), [](const QString& p) {
+        return p.compare(paths::kMyPlants, Qt::CaseInsensitive) == 0;
+    });
 }
 
 QList<Version> list(const QString& pagePath)
@@ -169,7 +171,8 @@ IoStatus read(const QString& pagePath, const QString& id, QByteArray* bytes)
     const IoStatus s = atomicfile::readAll(paths::join(folderOf(pagePath), fileName(pageBase(pagePath), id)),
                                            bytes, &missing, kMaxPageBytes);
     if (missing)
-        return IoStatus::failure(ENOENT, QStringLiteral("no version \"") + id + QStringLiteral("\" of ") + pagePath);
+        return IoStatus::failure(ENOENT,
+                                 QStringLiteral("no version \"") + id + QStringLiteral("\" of ") + pagePath);
     return s;
 }
 
@@ -180,8 +183,9 @@ IoStatus restore(const QString& pagePath, const QString& id)
     if (!s.ok())
         return s;
     if (!looksLikePage(bytes))
-        return IoStatus::failure(EINVAL, QStringLiteral("version ") + id +
-                                             QStringLiteral(" is damaged (it is not a document); the page was not changed"));
+        return IoStatus::failure(
+            EINVAL, QStringLiteral("version ") + id +
+                        QStringLiteral(" is damaged (it is not a document); the page was not changed"));
     QByteArray current;
     bool missing = false;
     s = atomicfile::readAll(pagePath, &current, &missing, kMaxPageBytes);
@@ -193,8 +197,9 @@ IoStatus restore(const QString& pagePath, const QString& id)
         // Never one a minute here: the page as it is must survive its own restore.
         const KeepResult k = keep(pagePath, current, false);
         if (!k.kept)
-            return IoStatus::failure(EIO, QStringLiteral("the page as it is could not be kept as a version (") +
-                                              k.problem + QStringLiteral("); the page was not changed"));
+            return IoStatus::failure(EIO,
+                                     QStringLiteral("the page as it is could not be kept as a version (") +
+                                         k.problem + QStringLiteral("); the page was not changed"));
     }
     return atomicfile::write(pagePath, bytes);
 }

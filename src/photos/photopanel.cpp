@@ -300,8 +300,9 @@ void PhotoPanel::deletePhoto()
     if (!m_sink.question(m_messages.text(toTrash ? QStringLiteral("q2") : QStringLiteral("k17"))))
         return;
     if (!target.isEmpty()) {
-        const IoStatus s = !web.isEmpty() ? (toTrash ? trash::moveToTrash(web).status
-                                                     : paths::removeFile(web) ? IoStatus() : IoStatus::fromErrno(errno))
+        const IoStatus s = !web.isEmpty() ? (toTrash                  ? trash::moveToTrash(web).status
+                                             : paths::removeFile(web) ? IoStatus()
+                                                                      : IoStatus::fromErrno(errno))
                                           : album::deletePhoto(target, toTrash);
         if (!s.ok())
             m_sink.warning(m_messages.textWithName(QStringLiteral("k18"), target) + u' ' + s.text);

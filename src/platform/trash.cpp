@@ -102,8 +102,9 @@ QByteArray trashFor(const QString& path)
     const QByteArray homeBase = home.isEmpty() ? QByteArray() : existingAncestor(home, &st);
     if (!homeBase.isEmpty() && st.st_dev == file.st_dev) {
         // The home trash takes every file of its own file system, or none when it cannot be used.
-        const bool usable = homeBase == home ? S_ISDIR(st.st_mode) && ::access(home.constData(), W_OK) == 0
-                                             : S_ISDIR(st.st_mode) && ::access(homeBase.constData(), W_OK) == 0;
+        const bool usable = homeBase == home
+                                ? S_ISDIR(st.st_mode) && ::access(home.constData(), W_OK) == 0
+                                : S_ISDIR(st.st_mode) && ::access(homeBase.constData(), W_OK) == 0;
         return usable ? home : QByteArray();
     }
     // Another file system: its own .Trash-UID at its top, made when missing.
@@ -161,11 +162,13 @@ Result moveToTrash(const QString& path, const QDateTime& when)
             return r;
         }
         int err = 0;
-        if (sysio::writeAll(fd, text.constData(), static_cast<size_t>(text.size())) < 0 || sysio::fsync(fd) != 0)
+        if (sysio::writeAll(fd, text.constData(), static_cast<size_t>(text.size())) < 0 ||
+            sysio::fsync(fd) != 0)
             err = errno ? errno : EIO;
         if (::close(fd) != 0 && err == 0)
             err = errno ? errno : EIO;
-        if (err == 0 && sysio::renameNoReplace(native.constData(), QByteArray(files + '/' + name).constData()) != 0)
+        if (err == 0 &&
+            sysio::renameNoReplace(native.constData(), QByteArray(files + '/' + name).constData()) != 0)
             err = errno ? errno : EIO;
         if (err != 0) {
             ::unlink(infoFile.constData());

@@ -82,7 +82,8 @@ void clickMenuItem(TMainForm& form, const char* menuName, const char* itemName)
 {
     auto* menu = form.menuBar()->findChild<QMenu*>(QString::fromLatin1(menuName));
     ASSERT_NE(menu, nullptr);
-    QTest::mouseClick(form.menuBar(), Qt::LeftButton, {}, form.menuBar()->actionGeometry(menu->menuAction()).center());
+    QTest::mouseClick(form.menuBar(), Qt::LeftButton, {},
+                      form.menuBar()->actionGeometry(menu->menuAction()).center());
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
     QAction* a = menu->findChild<QAction*>(QString::fromLatin1(itemName));
     if (!a)
@@ -114,16 +115,19 @@ void shoot(QWidget* w, const char* name)
 TEST(History, RemovedItemsComeBackByteForByte)
 {
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\nImageIndex=100\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"),
+                   QStringLiteral("[Group]\nImageOrder=1\nImageIndex=100\n"));
     pf.write(QStringLiteral("MyPlants/Roses/groupimage.bmp"), QByteArray("BM") + QByteArray(500, 'r'));
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Tea/plant.ini"), QStringLiteral("[Main]\nCond=2\n"));
     pf.write(QStringLiteral("MyPlants/Roses/Tea/description.rtf"), "{\\rtf1 Tea page\\par}");
     pf.write(QStringLiteral("MyPlants/Roses/Tea/p1.jpg"), QByteArray(4000, 'j'));
     pf.write(QStringLiteral("MyPlants/Roses/Tea/p1.jpg.txt"), "red");
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/Banks/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/Banks/plant.ini"),
+                   QStringLiteral("[Main]\nCond=0\n"));
     pf.write(QStringLiteral("MyPlants/Roses/Climbers/Banks/care.rtf"), "{\\rtf1 Banks care\\par}");
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/Rambler/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/Rambler/plant.ini"),
+                   QStringLiteral("[Main]\nCond=0\n"));
     pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
     pf.write(QStringLiteral("MyPlants/Cacti/groupimage.bmp"), QByteArray("BM") + QByteArray(300, 'c'));
     pf.write(QStringLiteral("MyPlants/Cacti/Opuntia/diary.rtf"), "{\\rtf1 spines\\par}");
@@ -135,13 +139,16 @@ TEST(History, RemovedItemsComeBackByteForByte)
     RecordingSink sink;
     MessageTable messages;
     ASSERT_FALSE(plantops::removeNode(roses, QStringLiteral("Tea")).isEmpty());
-    ASSERT_FALSE(plantops::removeNode(roses + QStringLiteral("/Climbers"), QStringLiteral("Banks")).isEmpty());
+    ASSERT_FALSE(
+        plantops::removeNode(roses + QStringLiteral("/Climbers"), QStringLiteral("Banks")).isEmpty());
     ASSERT_FALSE(plantops::removeNode(roses, QStringLiteral("Climbers")).isEmpty());
     ASSERT_FALSE(groupops::removeGroup(pf.path(), QStringLiteral("Cacti"), messages, sink).isEmpty());
     ASSERT_FALSE(groupops::removeGroup(pf.path(), fsname::decodeName(cyrillic), messages, sink).isEmpty());
     // The removed group keeps its bytes on disk.
     const QList<QByteArray> top = pf.listBytes("MyPlants");
-    EXPECT_TRUE(std::any_of(top.begin(), top.end(), [&](const QByteArray& n) { return n.startsWith(QByteArray("!deleted_" + cyrillic + '_')); }));
+    EXPECT_TRUE(std::any_of(top.begin(), top.end(), [&](const QByteArray& n) {
+        return n.startsWith(QByteArray("!deleted_" + cyrillic + '_'));
+    }));
     // A second Tea, removed too, and a removed name without its number.
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Tea/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     ASSERT_FALSE(plantops::removeNode(roses, QStringLiteral("Tea")).isEmpty());
@@ -153,9 +160,9 @@ TEST(History, RemovedItemsComeBackByteForByte)
     for (const removed::Item& it : items)
         names << it.name;
     names.sort();
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Banks"), QStringLiteral("Cacti"), QStringLiteral("Climbers"),
-                                  QStringLiteral("Tea"), QStringLiteral("Tea"), QStringLiteral("x"),
-                                  fsname::decodeName(cyrillic)}));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Banks"), QStringLiteral("Cacti"),
+                                  QStringLiteral("Climbers"), QStringLiteral("Tea"), QStringLiteral("Tea"),
+                                  QStringLiteral("x"), fsname::decodeName(cyrillic)}));
     Companion cli;
     const CliOutcome listed = cli({QStringLiteral("removed"), pf.path()});
     ASSERT_EQ(listed.code, 0) << listed.err.toStdString();
@@ -193,7 +200,8 @@ TEST(History, RemovedItemsComeBackByteForByte)
     // Every file is back where it was, byte for byte; only the extra Tea and the x items are new.
     auto after = filesOf(pf);
     for (auto i = after.begin(); i != after.end();)
-        i = i->first.startsWith("/Roses/Tea 1/") || i->first.startsWith("/Roses/x") ? after.erase(i) : std::next(i);
+        i = i->first.startsWith("/Roses/Tea 1/") || i->first.startsWith("/Roses/x") ? after.erase(i)
+                                                                                    : std::next(i);
     EXPECT_EQ(after, before);
 }
 
@@ -239,14 +247,17 @@ TEST(History, PageVersionsAreBoundedRestoredAndTravel)
     // A restore of version 5 puts it back, and the page as it was becomes a version.
     const QByteArray current = readAll(page);
     Companion cli;
-    const QStringList node = {pf.path(), QStringLiteral("Roses"), QStringLiteral("Tea"), QStringLiteral("description")};
-    const CliOutcome shown = cli(QStringList{QStringLiteral("page")} + node + QStringList{QStringLiteral("--version"), kept[4].id});
+    const QStringList node = {pf.path(), QStringLiteral("Roses"), QStringLiteral("Tea"),
+                              QStringLiteral("description")};
+    const CliOutcome shown = cli(QStringList{QStringLiteral("page")} + node +
+                                 QStringList{QStringLiteral("--version"), kept[4].id});
     ASSERT_EQ(shown.code, 0) << shown.err.toStdString();
     QTextDocument fifthDoc;
     ASSERT_TRUE(pagefile::load(kept[4].path, &fifthDoc).ok());
     EXPECT_EQ(shown.out.trimmed(), fifthDoc.toPlainText().trimmed());
     const QByteArray fifth = readAll(kept[4].path);
-    const CliOutcome restored = cli(QStringList{QStringLiteral("restore-page")} + node + QStringList{kept[4].id});
+    const CliOutcome restored =
+        cli(QStringList{QStringLiteral("restore-page")} + node + QStringList{kept[4].id});
     ASSERT_EQ(restored.code, 0) << restored.err.toStdString();
     EXPECT_EQ(readAll(page), fifth);
     kept = versions::list(page);
@@ -256,22 +267,28 @@ TEST(History, PageVersionsAreBoundedRestoredAndTravel)
     EXPECT_TRUE(listed.out.startsWith(kept[0].id + u'\t'));
 
     // A damaged version is refused and changes nothing; an unknown id too.
-    pf.write(QStringLiteral("MyPlants/Roses/Tea/!history/") + paths::fileNameOf(kept[2].path), QByteArray("\0\0\x89PNG", 6));
+    pf.write(QStringLiteral("MyPlants/Roses/Tea/!history/") + paths::fileNameOf(kept[2].path),
+             QByteArray("\0\0\x89PNG", 6));
     EXPECT_FALSE(versions::restore(page, kept[2].id).ok());
-    EXPECT_EQ(cli(QStringList{QStringLiteral("restore-page")} + node + QStringList{QStringLiteral("x")}).code, 1);
+    EXPECT_EQ(cli(QStringList{QStringLiteral("restore-page")} + node + QStringList{QStringLiteral("x")}).code,
+              1);
     EXPECT_EQ(readAll(page), fifth);
 
     // A moved plant takes its history with it.
     RecordingSink sink;
     FileCopier copier(pf.path(), sink);
-    ASSERT_TRUE(plantops::moveNode(copier, pf.file(QStringLiteral("MyPlants/Roses/Tea")), pf.file(QStringLiteral("MyPlants/Cacti/Tea"))).moved);
-    EXPECT_EQ(versions::list(pf.file(QStringLiteral("MyPlants/Cacti/Tea/description.rtf"))).size(), kept.size());
+    ASSERT_TRUE(plantops::moveNode(copier, pf.file(QStringLiteral("MyPlants/Roses/Tea")),
+                                   pf.file(QStringLiteral("MyPlants/Cacti/Tea")))
+                    .moved);
+    EXPECT_EQ(versions::list(pf.file(QStringLiteral("MyPlants/Cacti/Tea/description.rtf"))).size(),
+              kept.size());
 
     // Where no version can be kept, the save still happens and says so.
     pf.write(QStringLiteral("MyPlants/Cacti/Aloe/!history"), "a file in the way");
     pf.write(QStringLiteral("MyPlants/Cacti/Aloe/care.rtf"), "{\\rtf1 old\\par}");
     QString note;
-    ASSERT_TRUE(pagefile::save(pf.file(QStringLiteral("MyPlants/Cacti/Aloe/care.rtf")), doc, false, {}, &note).ok());
+    ASSERT_TRUE(
+        pagefile::save(pf.file(QStringLiteral("MyPlants/Cacti/Aloe/care.rtf")), doc, false, {}, &note).ok());
     EXPECT_FALSE(note.isEmpty());
     EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Cacti/Aloe/care.rtf")).contains("typing"));
     // A full disk met by the version alone: the page is saved all the same, without a version.
@@ -292,7 +309,8 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
 {
     TempProgramFolder pf;
     qputenv("XDG_DATA_HOME", QFile::encodeName(pf.file(QStringLiteral("xdg"))));
-    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\nLanguage=English\n"));
+    pf.writeRecord(QStringLiteral("main.ini"),
+                   QStringLiteral("[Options]\nLastGroup=Roses\nLanguage=English\n"));
     pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Tea/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     pf.write(QStringLiteral("MyPlants/Roses/Tea/description.rtf"), "{\\rtf1 Tea as it was\\par}");
@@ -302,15 +320,20 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     pf.write(QStringLiteral("MyPlants/Roses/Tea/bloom.jpg"), jpeg);
     pf.write(QStringLiteral("MyPlants/Roses/Tea/leaf.jpg"), jpeg);
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Old rose/plant.ini"), QStringLiteral("[Main]\nCond=2\n"));
-    pf.write(QStringLiteral("MyPlants/Roses/Old rose/description.rtf"), "{\\rtf1 Damask, very fragrant\\par}");
+    pf.write(QStringLiteral("MyPlants/Roses/Old rose/description.rtf"),
+             "{\\rtf1 Damask, very fragrant\\par}");
     pf.write(QStringLiteral("MyPlants/Roses/Banksia/description.rtf"), "{\\rtf1 Yellow climber\\par}");
     pf.writeRecord(QStringLiteral("MyPlants/Roses/Banksia/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
     setModified(pf.file(QStringLiteral("MyPlants/Roses/Tea/description.rtf")), 1'700'000'000);
     // Removed earlier: a folder with its plant, and a whole group.
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/!deleted_Climbers_311/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/!deleted_Climbers_311/Rambler/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/!deleted_Herbs_12/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/!deleted_Herbs_12/Basil/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/!deleted_Climbers_311/plant.ini"),
+                   QStringLiteral("[Main]\nCond=1\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/Roses/!deleted_Climbers_311/Rambler/plant.ini"),
+                   QStringLiteral("[Main]\nCond=0\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/!deleted_Herbs_12/group.ini"),
+                   QStringLiteral("[Group]\nImageOrder=2\n"));
+    pf.writeRecord(QStringLiteral("MyPlants/!deleted_Herbs_12/Basil/plant.ini"),
+                   QStringLiteral("[Main]\nCond=0\n"));
     RecordingSink sink;
     TMainForm form(pf.path(), {}, &sink);
     form.show();
@@ -326,6 +349,14 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(pf.read(QStringLiteral("MyPlants/Roses/Tea/description.rtf")).contains("Oops"));
 
+    // The editor's own menu offers it too.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                form.Editor->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(form.Editor->viewport(), &menuEvent);
+    auto* editorMenu = form.Editor->findChild<QMenu*>(QStringLiteral("PopupMenu2"));
+    ASSERT_NE(editorMenu, nullptr);
+    EXPECT_TRUE(editorMenu->actions().contains(form.findChild<QAction*>(QStringLiteral("PageHistoryItem"))));
+    editorMenu->close();
     whenModal<PageHistoryDialog>([](PageHistoryDialog* d) {
         EXPECT_EQ(d->VersionList->topLevelItemCount(), 1);
         EXPECT_TRUE(d->VersionPreview->toPlainText().contains(QStringLiteral("Tea as it was")));
