@@ -94,12 +94,6 @@ void clickMenuItem(TMainForm& form, const char* menuName, const char* itemName)
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
 }
 
-void clickItem(QTreeWidget* tree, QTreeWidgetItem* item)
-{
-    tree->scrollToItem(item);
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(item).center());
-}
-
 // Pictures of the dialogs for the README, when asked for.
 void shoot(QWidget* w, const char* name)
 {
@@ -339,11 +333,10 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::setActiveWindow(&form);
-    clickItem(form.TreeView1, item(form.TreeView1, QStringLiteral("Old rose")));
     // Removed from the tree's menu, as the user does it.
-    form.N7Click();
+    treeMenu(form, QStringLiteral("Old rose"), "N7");
     ASSERT_EQ(item(form.TreeView1, QStringLiteral("Old rose")), nullptr);
-    clickItem(form.TreeView1, item(form.TreeView1, QStringLiteral("Tea")));
+    clickNode(form, QStringLiteral("Tea"));
     form.Editor->selectAll();
     QTest::keyClicks(form.Editor, QStringLiteral("Oops"));
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
@@ -380,7 +373,7 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     EXPECT_TRUE(form.Editor->toPlainText().contains(QStringLiteral("Damask")));
 
     // A photo deleted on the photo page goes to the trash with its comment.
-    clickItem(form.TreeView1, item(form.TreeView1, QStringLiteral("Tea")));
+    clickNode(form, QStringLiteral("Tea"));
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     QTest::keyClicks(form.Panel6->Memo1, QStringLiteral("first bloom"));
     QTest::mouseClick(form.Panel6->Button8, Qt::LeftButton);
