@@ -93,6 +93,12 @@ const CommandInfo kCommands[] = {
      "Puts a version of a page back; the page as it was becomes a version itself.",
      "verdarium-cli restore-page ~/Verdarium Succulents Aloe care 20261207-101500-000", 5, 5, true, true,
      cli::restorePage},
+    {"search", "PROGRAM_FOLDER WORD...",
+     "Prints one line per node holding every word (as the start of a word, without regard to case, \"ё\"\n"
+     "as \"е\"): group, node and where it matched (name, description, care, diary, comments), tab-\n"
+     "separated, in group order then tree order. Exit code 1 when nothing matched. The index is kept\n"
+     "in $XDG_CACHE_HOME/my-verdarium/ and brought up to date first.",
+     "verdarium-cli search ~/Verdarium полив фунгицид", 2, 1000, true, false, cli::search},
 };
 
 const CommandInfo* findCommand(const QString& name)

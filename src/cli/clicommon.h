@@ -63,6 +63,7 @@ int addPhoto(const Args& a, QTextStream& out, QTextStream& err);
 int move(const Args& a, QTextStream& out, QTextStream& err);
 int addGroup(const Args& a, QTextStream& out, QTextStream& err);
 int convertOlder(const Args& a, QTextStream& out, QTextStream& err);
+int search(const Args& a, QTextStream& out, QTextStream& err);
 
 int removedItems(const Args& a, QTextStream& out, QTextStream& err);
 int restoreItem(const Args& a, QTextStream& out, QTextStream& err);
