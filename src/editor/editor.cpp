@@ -14,16 +14,45 @@ PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
     setObjectName(QStringLiteral("Editor"));
     setAcceptRichText(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(document(), &QTextDocument::modificationChanged, this, &PageEditor::modificationChanged);
+}
+
+void PageEditor::adoptDocument(QTextDocument* fresh)
+{
+    QTextDocument* old = document();
+    fresh->setDefaultFont(old->defaultFont());
+    fresh->setDocumentMargin(old->documentMargin());
+    fresh->setDefaultTextOption(old->defaultTextOption());
+    fresh->setIndentWidth(old->indentWidth());
+    connect(fresh, &QTextDocument::modificationChanged, this, &PageEditor::modificationChanged);
+    // The first document belongs to the edit control, which deletes it itself; later ones are ours.
+    const bool ours = old->parent() == this;
+    setDocument(fresh);
+    if (ours)
+        old->deleteLater();
 }
 
 IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
 {
     m_updating = true;
     const auto done = qScopeGuard([this] { m_updating = false; });
-    const pagefile::LoadResult r = pagefile::load(path, document());
-    if (!r.ok())
+    auto* fresh = new QTextDocument(this);
+    fresh->setDefaultFont(document()->defaultFont());
+    const pagefile::LoadResult r = pagefile::load(path, fresh);
+    if (!r.ok()) {
+        delete fresh;
         return r.status;
+    }
+    adoptDocument(fresh);
     m_keepOriginal = !r.problem.isEmpty();
+    m_keptOriginalFor.clear();
+    if (!r.lossy.isEmpty()) {
+        IoStatus kept;
+        if (pagefile::keepOriginal(path, &kept))
+            m_keptOriginalFor = r.lossy;
+        else if (!kept.ok())
+            m_keepOriginal = true; // kept as .damaged before the first save instead
+    }
     m_form = {r.kind, r.crlf, r.bom};
     if (problem)
         *problem = r.problem;

@@ -79,6 +79,7 @@ LoadResult load(const QString& path, QTextDocument* document)
     const RtfReader::Result read = RtfReader::read(bytes, document);
     if (!read.ok)
         r.problem = read.problem;
+    r.lossy = read.lossy;
     document->setModified(false);
     return r;
 }
@@ -100,6 +101,18 @@ IoStatus save(const QString& path, const QTextDocument& document, bool keepOrigi
     if (note)
         *note = kept.problem;
     return atomicfile::write(path, bytes);
+}
+
+bool keepOriginal(const QString& path, IoStatus* status)
+{
+    const QString kept = path + QStringLiteral(".original");
+    if (paths::exists(kept))
+        return false;
+    QByteArray old;
+    *status = atomicfile::readAll(path, &old, nullptr, kMaxPageBytes);
+    if (status->ok())
+        *status = atomicfile::write(kept, old);
+    return status->ok();
 }
 
 QString plainText(const QTextDocument& document)
