@@ -3,6 +3,8 @@
 #include "platform/programfolder.h"
 #include "platform/singleinstance.h"
 
+#include "platform/fsname.h"
+
 #include <QApplication>
 #include <QIcon>
 
@@ -24,8 +26,10 @@ int main(int argc, char** argv)
     // The menu entry the desktop shows for this window, with its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.myverdarium.Verdarium"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.myverdarium.Verdarium")));
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
+    // Arguments are bytes: a file named in Windows-1251 is reached by its own bytes, as in the collection.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << fsname::decodePath(argv[i]);
     TMainForm form(programfolder::choose(QApplication::applicationDirPath()), args);
     closeOnTerminationSignals(&form);
     form.show();

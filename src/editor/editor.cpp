@@ -1,8 +1,10 @@
 #include "editor/editor.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QUrl>
@@ -60,9 +62,9 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     return {};
 }
 
-IoStatus PageEditor::saveDocument(const QString& path)
+IoStatus PageEditor::saveDocument(const QString& path, QString* note)
 {
-    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal, m_form);
+    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal, m_form, note);
     if (s.ok()) {
         m_keepOriginal = false;
         document()->setModified(false);
@@ -129,4 +131,15 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         return;
     }
     QTextEdit::keyPressEvent(e);
+}
+
+void PageEditor::contextMenuEvent(QContextMenuEvent* e)
+{
+    QMenu* menu = createStandardContextMenu(e->pos());
+    menu->setObjectName(QStringLiteral("PopupMenu2"));
+    if (!actions().isEmpty())
+        menu->addSeparator();
+    menu->addActions(actions());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(e->globalPos());
 }
