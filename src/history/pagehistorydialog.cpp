@@ -1,18 +1,16 @@
 #include "history/pagehistorydialog.h"
 
 #include "editor/pagefile.h"
+#include "history/listpreview.h"
 #include "i18n/messages.h"
 #include "i18n/translate.h"
 #include "platform/messagesink.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 PageHistoryDialog::PageHistoryDialog(const QString& pagePath, const QString& caption,
                                      const MessageTable& messages, MessageSink& sink, QWidget* parent)
@@ -21,41 +19,16 @@ PageHistoryDialog::PageHistoryDialog(const QString& pagePath, const QString& cap
     setObjectName(QStringLiteral("PageHistoryForm"));
     setWindowTitle(messages.text(QStringLiteral("k1")) + QStringLiteral(" - ") + caption);
     resize(760, 460);
-    auto* listLabel = new QLabel(QStringLiteral("Versions of this page:"), this);
-    setTextKey(listLabel, 205);
-    VersionList = new QTreeWidget(this);
-    VersionList->setObjectName(QStringLiteral("VersionList"));
-    VersionList->setRootIsDecorated(false);
-    VersionList->setHeaderLabels({messages.text(QStringLiteral("k3")), messages.text(QStringLiteral("k4")),
-                                  messages.text(QStringLiteral("k5"))});
-    auto* previewLabel = new QLabel(QStringLiteral("Preview:"), this);
-    setTextKey(previewLabel, 206);
-    VersionPreview = new QTextEdit(this);
-    VersionPreview->setObjectName(QStringLiteral("VersionPreview"));
-    VersionPreview->setReadOnly(true);
-    RestoreButton = new QPushButton(QStringLiteral("Restore this version"), this);
-    RestoreButton->setObjectName(QStringLiteral("RestoreVersionButton"));
-    setTextKey(RestoreButton, 202);
-    CloseButton = new QPushButton(QStringLiteral("Close"), this);
-    CloseButton->setObjectName(QStringLiteral("CloseButton"));
-    setTextKey(CloseButton, 203);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(listLabel);
-    left->addWidget(VersionList);
-    auto* right = new QVBoxLayout;
-    right->addWidget(previewLabel);
-    right->addWidget(VersionPreview);
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(left, 2);
-    columns->addLayout(right, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(RestoreButton);
-    buttons->addWidget(CloseButton);
-    auto* all = new QVBoxLayout(this);
-    all->addLayout(columns);
-    all->addLayout(buttons);
+    const ListPreviewControls c = buildListPreview(
+        this, {QStringLiteral("VersionList"), QStringLiteral("Versions of this page:"), 205,
+               {messages.text(QStringLiteral("k3")), messages.text(QStringLiteral("k4")),
+                messages.text(QStringLiteral("k5"))},
+               QStringLiteral("VersionPreview"), QStringLiteral("Preview:"), 206,
+               QStringLiteral("RestoreVersionButton"), QStringLiteral("Restore this version"), 202, 2, 3});
+    VersionList = c.list;
+    VersionPreview = c.preview;
+    RestoreButton = c.restore;
+    CloseButton = c.close;
 
     const QLocale locale;
     m_versions = versions::list(pagePath);
@@ -70,7 +43,6 @@ PageHistoryDialog::PageHistoryDialog(const QString& pagePath, const QString& cap
     VersionList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     connect(VersionList, &QTreeWidget::currentItemChanged, this, &PageHistoryDialog::showVersion);
     connect(RestoreButton, &QPushButton::clicked, this, &PageHistoryDialog::restoreVersion);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
     i18n::translateWithCurrent(this);
     if (m_versions.isEmpty()) {
         VersionPreview->setPlainText(messages.text(QStringLiteral("k6")));

@@ -1,19 +1,17 @@
 #include "history/removeditemsdialog.h"
 
 #include "editor/pagefile.h"
+#include "history/listpreview.h"
 #include "i18n/messages.h"
 #include "i18n/translate.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -39,42 +37,16 @@ RemovedItemsDialog::RemovedItemsDialog(const QString& programFolder, const Messa
     setObjectName(QStringLiteral("RemovedItemsForm"));
     setWindowTitle(messages.text(QStringLiteral("k2")));
     resize(820, 480);
-    auto* listLabel = new QLabel(QStringLiteral("Removed groups, folders and plants:"), this);
-    setTextKey(listLabel, 207);
-    RemovedList = new QTreeWidget(this);
-    RemovedList->setObjectName(QStringLiteral("RemovedList"));
-    RemovedList->setRootIsDecorated(false);
-    RemovedList->setHeaderLabels({messages.text(QStringLiteral("k8")), messages.text(QStringLiteral("k9")),
-                                  messages.text(QStringLiteral("k10")),
-                                  messages.text(QStringLiteral("k11"))});
-    auto* previewLabel = new QLabel(QStringLiteral("Description:"), this);
-    setTextKey(previewLabel, 208);
-    DescriptionPreview = new QTextEdit(this);
-    DescriptionPreview->setObjectName(QStringLiteral("DescriptionPreview"));
-    DescriptionPreview->setReadOnly(true);
-    RestoreButton = new QPushButton(QStringLiteral("Restore"), this);
-    RestoreButton->setObjectName(QStringLiteral("RestoreButton"));
-    setTextKey(RestoreButton, 204);
-    CloseButton = new QPushButton(QStringLiteral("Close"), this);
-    CloseButton->setObjectName(QStringLiteral("CloseButton"));
-    setTextKey(CloseButton, 203);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(listLabel);
-    left->addWidget(RemovedList);
-    auto* right = new QVBoxLayout;
-    right->addWidget(previewLabel);
-    right->addWidget(DescriptionPreview);
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(left, 3);
-    columns->addLayout(right, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(RestoreButton);
-    buttons->addWidget(CloseButton);
-    auto* all = new QVBoxLayout(this);
-    all->addLayout(columns);
-    all->addLayout(buttons);
+    const ListPreviewControls c = buildListPreview(
+        this, {QStringLiteral("RemovedList"), QStringLiteral("Removed groups, folders and plants:"), 207,
+               {messages.text(QStringLiteral("k8")), messages.text(QStringLiteral("k9")),
+                messages.text(QStringLiteral("k10")), messages.text(QStringLiteral("k11"))},
+               QStringLiteral("DescriptionPreview"), QStringLiteral("Description:"), 208,
+               QStringLiteral("RestoreButton"), QStringLiteral("Restore"), 204, 3, 2});
+    RemovedList = c.list;
+    DescriptionPreview = c.preview;
+    RestoreButton = c.restore;
+    CloseButton = c.close;
 
     const QLocale locale;
     m_items = removed::scan(programFolder);
@@ -93,7 +65,6 @@ RemovedItemsDialog::RemovedItemsDialog(const QString& programFolder, const Messa
     connect(RemovedList, &QTreeWidget::currentItemChanged, this, &RemovedItemsDialog::showItem);
     connect(RemovedList, &QTreeWidget::itemDoubleClicked, this, &RemovedItemsDialog::restoreItem);
     connect(RestoreButton, &QPushButton::clicked, this, &RemovedItemsDialog::restoreItem);
-    connect(CloseButton, &QPushButton::clicked, this, &QDialog::reject);
     i18n::translateWithCurrent(this);
     if (m_items.isEmpty()) {
         DescriptionPreview->setPlainText(messages.text(QStringLiteral("k15")));
