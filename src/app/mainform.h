@@ -16,7 +16,6 @@
 class IniFile;
 class QAction;
 class QMimeData;
-class QFontComboBox;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -29,6 +28,7 @@ class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class FormatBar;
 class Ruler;
 class TFrame1;
 class WidgetSink;
@@ -58,7 +58,7 @@ public:
     QPushButton* BitBtn1 = nullptr;
     QLabel* Image1 = nullptr;
     QWidget* Panel2 = nullptr;
-    QToolBar* StandardToolBar = nullptr;
+    FormatBar* StandardToolBar = nullptr;
     Ruler* RulerBar = nullptr;
     PageEditor* Editor = nullptr;
     QStatusBar* StatusBar = nullptr;
@@ -166,6 +166,8 @@ public:
     void N33Click();
     void editTemplate(const QString& group, QStringView page);
     void showCursorPosition();
+    // The toolbar, the ruler's markers and the caret's place follow the editor's selection.
+    void selectionChanged();
     int listWidth() const;
     int groupsWidth() const;
 
@@ -247,9 +249,6 @@ private:
     QLabel* m_modifiedPanel = nullptr;
     QLabel* m_thirdPanel = nullptr;
     QLabel* m_emptyPage = nullptr;
-    QFontComboBox* m_fontName = nullptr;
-    QComboBox* m_fontSize = nullptr;
-    QAction* m_widealign = nullptr;
     QTimer* m_timer8 = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_paste = nullptr;

@@ -1,17 +1,109 @@
 #include "editor/editor.h"
 
+#include "i18n/messages.h"
+#include "platform/picturefile.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QUrl>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// Pages keep their indents in points; the editor lays its paragraphs out in pixels of the screen.
+constexpr double kPixelsPerPoint = 4.0 / 3.0;
+
+// Scales every paragraph's indents and tab stops (on reading a page, and on the copy that is saved).
+bool hasIndents(const QTextDocument* doc)
+{
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() != 0 || f.textIndent() != 0 || f.rightMargin() != 0 || !f.tabPositions().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void scaleIndents(QTextDocument* doc, double factor)
+{
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() == 0 && f.textIndent() == 0 && f.rightMargin() == 0 && f.tabPositions().isEmpty())
+            continue;
+        f.setLeftMargin(f.leftMargin() * factor);
+        f.setTextIndent(f.textIndent() * factor);
+        f.setRightMargin(f.rightMargin() * factor);
+        QList<QTextOption::Tab> tabs = f.tabPositions();
+        for (QTextOption::Tab& t : tabs)
+            t.position *= factor;
+        f.setTabPositions(tabs);
+        QTextCursor(b).setBlockFormat(f);
+    }
+    doc->setUndoRedoEnabled(undo);
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const char* text, int key)
+{
+    QAction* a = menu->addAction(QString::fromUtf8(text));
+    a->setObjectName(QString::fromLatin1(name));
+    setTextKey(a, key);
+    return a;
+}
+
+} // namespace
 
 PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
 {
     setObjectName(QStringLiteral("Editor"));
     setAcceptRichText(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The editor's own font is the one pages are typed in: what is shown is what is saved.
+    QFont pageFont(QStringLiteral("Times New Roman"));
+    pageFont.setPointSize(12);
+    setFont(pageFont);
+    document()->setDefaultFont(pageFont);
+    setMouseTracking(true);
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    connect(menuItem(PopupMenu2, "Cut1", "Cu&t", 59), &QAction::triggered, this, &QTextEdit::cut);
+    connect(menuItem(PopupMenu2, "Copy1", "&Copy", 60), &QAction::triggered, this, &QTextEdit::copy);
+    connect(menuItem(PopupMenu2, "Paste1", "&Paste", 61), &QAction::triggered, this, &QTextEdit::paste);
+    PopupMenu2->addSeparator();
+    connect(menuItem(PopupMenu2, "Undo1", "&Undo", 62), &QAction::triggered, this, &QTextEdit::undo);
+    PopupMenu2->addSeparator();
+    Insertpicture1 = menuItem(PopupMenu2, "Insertpicture1", "Insert picture", 72);
+    connect(Insertpicture1, &QAction::triggered, this, &PageEditor::insertPicture);
+
+    askPictureFile = [this] {
+        QStringList patterns;
+        for (const QByteArray& f : QImageReader::supportedImageFormats())
+            patterns << QStringLiteral("*.") + QString::fromLatin1(f);
+        return QFileDialog::getOpenFileName(this, QString(), QString(),
+                                            QStringLiteral("Pictures (") + patterns.join(u' ') + u')');
+    };
+    openLink = [](const QUrl& url) {
+        if (isSafeLink(url))
+            QDesktopServices::openUrl(url);
+    };
 }
 
 IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
@@ -23,6 +115,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
         return r.status;
     m_keepOriginal = !r.problem.isEmpty();
     m_form = {r.kind, r.crlf, r.bom};
+    scaleIndents(document(), kPixelsPerPoint);
     if (problem)
         *problem = r.problem;
     setReadOnly(false);
@@ -33,7 +126,13 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
 
 IoStatus PageEditor::saveDocument(const QString& path)
 {
-    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal, m_form);
+    // The file keeps its indents in points: a copy is scaled back, the page on show stays as it is.
+    std::unique_ptr<QTextDocument> copy;
+    if (m_form.kind == pagefile::Kind::Rtf && hasIndents(document())) {
+        copy.reset(document()->clone());
+        scaleIndents(copy.get(), 1 / kPixelsPerPoint);
+    }
+    const IoStatus s = pagefile::save(path, copy ? *copy : *document(), m_keepOriginal, m_form);
     if (s.ok()) {
         m_keepOriginal = false;
         document()->setModified(false);
@@ -50,6 +149,10 @@ void PageEditor::newDocument()
     setReadOnly(false);
     setCurrentFont(font());
     document()->setDefaultFont(font());
+    QTextCharFormat typed; // typed text says its font and size in the file
+    typed.setFontFamilies({font().family()});
+    typed.setFontPointSize(font().pointSizeF());
+    setCurrentCharFormat(typed);
     document()->setModified(false);
 }
 
@@ -100,4 +203,175 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         return;
     }
     QTextEdit::keyPressEvent(e);
+}
+
+void PageEditor::contextMenuEvent(QContextMenuEvent* e)
+{
+    const bool editable = !isReadOnly();
+    const bool selected = textCursor().hasSelection();
+    for (QAction* a : PopupMenu2->actions()) {
+        const QString name = a->objectName();
+        if (name == u"Cut1")
+            a->setEnabled(editable && selected);
+        else if (name == u"Copy1")
+            a->setEnabled(selected);
+        else if (name == u"Paste1")
+            a->setEnabled(editable && canPaste());
+        else if (name == u"Undo1")
+            a->setEnabled(editable && document()->isUndoAvailable());
+        else if (a == Insertpicture1)
+            a->setEnabled(editable);
+    }
+    PopupMenu2->popup(e->globalPos());
+    e->accept();
+}
+
+PageEditor::Indents PageEditor::indents() const
+{
+    const QTextBlockFormat f = textCursor().blockFormat();
+    return {(f.leftMargin() + f.textIndent()) / kPixelsPerPoint, -f.textIndent() / kPixelsPerPoint,
+            f.rightMargin() / kPixelsPerPoint};
+}
+
+void PageEditor::setIndents(const Indents& in)
+{
+    if (isReadOnly())
+        return;
+    QTextBlockFormat f;
+    f.setLeftMargin((in.first + in.left) * kPixelsPerPoint);
+    f.setTextIndent(-in.left * kPixelsPerPoint);
+    f.setRightMargin(in.right * kPixelsPerPoint);
+    QTextCursor c = textCursor();
+    c.mergeBlockFormat(f);
+    setTextCursor(c);
+}
+
+QRect PageEditor::textRect() const
+{
+    const int m = static_cast<int>(document()->documentMargin());
+    return QRect(m, 0, viewport()->width() - 2 * m, viewport()->height());
+}
+
+QTextCharFormat PageEditor::currentAttributes() const
+{
+    QTextCharFormat f = currentCharFormat();
+    const QFont full = f.font().resolve(document()->defaultFont());
+    const QStringList families = f.fontFamilies().toStringList();
+    f.setFontFamilies({families.isEmpty() ? full.family() : families.front()});
+    if (f.fontPointSize() <= 0)
+        f.setFontPointSize(full.pointSizeF() > 0 ? full.pointSizeF() : 12);
+    if (f.foreground().style() == Qt::NoBrush)
+        f.setForeground(palette().color(QPalette::Text));
+    return f;
+}
+
+void PageEditor::mergeAttributes(const QTextCharFormat& f)
+{
+    if (!isReadOnly())
+        mergeCurrentCharFormat(f);
+}
+
+QString PageEditor::caretPosition() const
+{
+    const QTextCursor c = textCursor();
+    const QTextBlock block = c.block();
+    int line = 0;
+    for (QTextBlock b = document()->begin(); b.isValid() && b != block; b = b.next())
+        line += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+    int col = c.positionInBlock();
+    if (const QTextLayout* layout = block.layout()) {
+        const QTextLine l = layout->lineForTextPosition(col);
+        if (l.isValid()) {
+            line += l.lineNumber();
+            col -= l.textStart();
+        }
+    }
+    return QStringLiteral("Line: %1   Col: %2").arg(line + 1, 3).arg(col + 1, 3);
+}
+
+void PageEditor::insertPicture()
+{
+    if (isReadOnly())
+        return;
+    const QString path = askPictureFile ? askPictureFile() : QString();
+    if (path.isEmpty())
+        return;
+    QString error;
+    const QImage image = picturefile::read(path, QSize(), &error);
+    if (image.isNull()) {
+        Q_EMIT problem(error); // the page and the clipboard stay as they were
+        return;
+    }
+    QGuiApplication::clipboard()->setImage(image);
+    paste();
+}
+
+void PageEditor::insertImage(const QImage& image)
+{
+    if (image.isNull() || isReadOnly())
+        return;
+    // A name of its own in this document; the writer keeps the picture's pixels in the page.
+    QString name;
+    do
+        name = QStringLiteral("picture-%1.png").arg(++m_pictures);
+    while (document()->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
+    document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat f;
+    f.setName(name);
+    const double room = std::max(16, textRect().width() - 4);
+    if (image.width() > room) {
+        f.setWidth(room);
+        f.setHeight(std::round(image.height() * room / image.width()));
+    }
+    textCursor().insertImage(f);
+}
+
+bool PageEditor::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasImage() || QTextEdit::canInsertFromMimeData(source);
+}
+
+void PageEditor::insertFromMimeData(const QMimeData* source)
+{
+    // A picture alone (a screenshot, a picture copied from a viewer, Insert picture) goes in as a
+    // picture; text that comes with a picture of itself stays text.
+    if (source->hasImage() && !source->hasText() && !source->hasHtml()) {
+        insertImage(qvariant_cast<QImage>(source->imageData()));
+        return;
+    }
+    QTextEdit::insertFromMimeData(source);
+}
+
+bool PageEditor::isSafeLink(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https" || scheme == u"mailto" || scheme == u"ftp");
+}
+
+void PageEditor::mousePressEvent(QMouseEvent* e)
+{
+    m_pressedLink = e->button() == Qt::LeftButton ? anchorAt(e->position().toPoint()) : QString();
+    QTextEdit::mousePressEvent(e);
+}
+
+void PageEditor::mouseMoveEvent(QMouseEvent* e)
+{
+    QTextEdit::mouseMoveEvent(e);
+    const bool overLink = !anchorAt(e->position().toPoint()).isEmpty();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : isReadOnly() ? Qt::ArrowCursor : Qt::IBeamCursor);
+}
+
+void PageEditor::mouseReleaseEvent(QMouseEvent* e)
+{
+    QTextEdit::mouseReleaseEvent(e);
+    const QString link = m_pressedLink;
+    m_pressedLink.clear();
+    if (e->button() != Qt::LeftButton || link.isEmpty() || textCursor().hasSelection() ||
+        anchorAt(e->position().toPoint()) != link)
+        return;
+    QUrl url(link);
+    if (url.scheme().isEmpty())
+        url = QUrl::fromUserInput(link);
+    if (openLink)
+        openLink(url);
 }

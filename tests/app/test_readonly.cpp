@@ -2,6 +2,7 @@
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
+#include "editor/formatbar.h"
 
 #include <QAction>
 #include <QDir>
