@@ -228,9 +228,10 @@ void PageEditor::contextMenuEvent(QContextMenuEvent* e)
 
 PageEditor::Indents PageEditor::indents() const
 {
+    // In points, as exact as the file keeps them (twentieths).
+    const auto points = [](double px) { return std::round(px / kPixelsPerPoint * 20) / 20; };
     const QTextBlockFormat f = textCursor().blockFormat();
-    return {(f.leftMargin() + f.textIndent()) / kPixelsPerPoint, -f.textIndent() / kPixelsPerPoint,
-            f.rightMargin() / kPixelsPerPoint};
+    return {points(f.leftMargin() + f.textIndent()), points(-f.textIndent()), points(f.rightMargin())};
 }
 
 void PageEditor::setIndents(const Indents& in)
