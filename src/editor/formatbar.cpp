@@ -294,7 +294,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
         alignments->addAction(a);
 
     ColorBox1 = new ColorBox(this);
-    ColorBox1->setFixedWidth(96);
+    ColorBox1->setFixedWidth(110);
     setHint(ColorBox1, QStringLiteral("Font Color|Select font color"));
     addWidget(ColorBox1);
     connect(ColorBox1, &ColorBox::colorChosen, this, [this](const QColor& c) {
