@@ -82,6 +82,12 @@ PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
     document()->setDefaultFont(pageFont);
     setMouseTracking(true);
 
+    // A change above the paragraph counted last, or a new width, makes its line count stale.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (position < m_lineCache.position)
+            m_lineCache.block = -1;
+    });
+
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     connect(menuItem(PopupMenu2, "Cut1", "Cu&t", 59), &QAction::triggered, this, &QTextEdit::cut);
@@ -276,9 +282,22 @@ QString PageEditor::caretPosition() const
 {
     const QTextCursor c = textCursor();
     const QTextBlock block = c.block();
-    int line = 0;
-    for (QTextBlock b = document()->begin(); b.isValid() && b != block; b = b.next())
-        line += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+    // Lines shown above the caret's paragraph, walked from the paragraph asked about last (a long
+    // page is not counted from its top at every key).
+    const auto lines = [](const QTextBlock& b) { return std::max(1, b.layout() ? b.layout()->lineCount() : 1); };
+    QTextBlock from = m_lineCache.block >= 0 ? document()->findBlockByNumber(m_lineCache.block) : QTextBlock();
+    if (!from.isValid() || from.position() != m_lineCache.position) {
+        from = document()->begin();
+        m_lineCache.linesBefore = 0;
+    }
+    int line = m_lineCache.linesBefore;
+    for (; from.isValid() && from.blockNumber() < block.blockNumber(); from = from.next())
+        line += lines(from);
+    for (; from.isValid() && from.blockNumber() > block.blockNumber();) {
+        from = from.previous();
+        line -= lines(from);
+    }
+    m_lineCache = {block.blockNumber(), block.position(), line};
     int col = c.positionInBlock();
     if (const QTextLayout* layout = block.layout()) {
         const QTextLine l = layout->lineForTextPosition(col);
@@ -375,4 +394,10 @@ void PageEditor::mouseReleaseEvent(QMouseEvent* e)
         url = QUrl::fromUserInput(link);
     if (openLink)
         openLink(url);
+}
+
+void PageEditor::resizeEvent(QResizeEvent* e)
+{
+    m_lineCache.block = -1;
+    QTextEdit::resizeEvent(e);
 }

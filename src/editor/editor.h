@@ -81,6 +81,7 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
@@ -93,4 +94,11 @@ private:
     // The link under the left button's press; it opens when the button is released over it.
     QString m_pressedLink;
     int m_pictures = 0;
+    // The paragraph the caret's line was counted for last, and the lines shown above it.
+    struct LineCache {
+        int block = -1;
+        int position = 0;
+        int linesBefore = 0;
+    };
+    mutable LineCache m_lineCache;
 };

@@ -6,6 +6,7 @@
 #include "editor/ruler.h"
 
 #include <QClipboard>
+#include <QFontDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -132,14 +133,34 @@ TEST(Toolbar, TheControlsChangeTheSelectionOrOnlyTheNextTypedText)
     EXPECT_EQ(w.formatAt(e->document()->characterCount() - 2).foreground().color(), QColor(Qt::red));
     EXPECT_EQ(w.caretPanel(), u8("Line:   1   Col:   1"));
 
+    // Font...: the dialog's font goes to the next typed text.
+    QTest::keyClick(e, Qt::Key_End, Qt::ControlModifier);
+    whenModal<QFontDialog>([](QFontDialog* d) {
+        d->setCurrentFont(QFont(u8("DejaVu Serif"), 20, QFont::Normal, true));
+        d->accept();
+    });
+    w.form->findChild<QAction*>(u8("miEditFont"))->trigger();
+    QTest::keyClicks(e, u8("!"));
+    const QTextCharFormat dialogs = w.formatAt(e->document()->characterCount() - 2);
+    EXPECT_TRUE(dialogs.fontItalic());
+    EXPECT_EQ(dialogs.fontPointSize(), 20);
+    EXPECT_TRUE(w.bar->ItalicButton->isChecked());
+
+    // Hints: the tip beside the control, the hint alone across the status bar.
+    QTest::mouseMove(w.bar->FontName);
+    EXPECT_EQ(w.bar->FontName->toolTip(), u8("Font Name"));
+    EXPECT_EQ(w.form->StatusBar->currentMessage(), u8("Select font name"));
+
     // A new page types in Times New Roman 12, shown as it is saved.
+    w.form->activateWindow(); // the dialog's window had the keyboard
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.form.get()));
     QTest::keyClick(e, Qt::Key_N, Qt::ControlModifier);
     QTest::keyClicks(e, u8("typed"));
     EXPECT_EQ(QFontInfo(w.formatAt(0).font()).pixelSize(), QFontInfo(e->font()).pixelSize());
     EXPECT_EQ(e->font().pointSize(), 12);
     QTest::keyClick(e, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(w.page().contains("Times New Roman;")) << w.page().constData();
-    EXPECT_TRUE(w.page().contains("\\fs24 typed"));
+    EXPECT_TRUE(w.page().contains("\\fs24 typed")) << w.page().constData();
 }
 
 TEST(Toolbar, TheRulerMarkersShowAndSetTheIndents)
