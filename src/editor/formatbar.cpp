@@ -3,6 +3,7 @@
 #include "editor/editor.h"
 #include "editor/toolicons.h"
 
+#include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
@@ -10,9 +11,12 @@
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QIntValidator>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScopeGuard>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -105,6 +109,22 @@ ColorBox::ColorBox(QWidget* parent) : QComboBox(parent)
     addItem(QStringLiteral("Custom..."));
     askColor = [this](const QColor& initial) { return QColorDialog::getColor(initial, window()); };
     connect(this, &QComboBox::activated, this, &ColorBox::chosen);
+    view()->setMinimumWidth(120); // the list names the colours; the box shows only the colour
+}
+
+void ColorBox::paintEvent(QPaintEvent*)
+{
+    QStylePainter p(this);
+    QStyleOptionComboBox o;
+    initStyleOption(&o);
+    o.currentText.clear();
+    o.currentIcon = QIcon();
+    p.drawComplexControl(QStyle::CC_ComboBox, o);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, this);
+    const QRect sample = field.adjusted(3, 4, -3, -4);
+    p.fillRect(sample, color().isValid() ? color() : QColor(Qt::black));
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawRect(sample.adjusted(0, 0, -1, -1));
 }
 
 int ColorBox::customIndex() const
@@ -203,6 +223,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     setIconSize(QSize(16, 16));
     setFloatable(false);
     setMovable(false);
+    layout()->setSpacing(0); // the whole bar fits the page area of the smallest window
 
     Print = addCommand(QStringLiteral("Print"), QStringLiteral("&Print"), QStringLiteral("Print current file"));
     Print->setIcon(toolicons::icon(toolicons::Kind::Print));
@@ -213,7 +234,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     FontName->setEditable(true);
     FontName->setInsertPolicy(QComboBox::NoInsert);
     FontName->setMaxVisibleItems(10);
-    FontName->setFixedWidth(140);
+    FontName->setFixedWidth(110);
     setHint(FontName, QStringLiteral("Font Name|Select font name"));
     addWidget(FontName);
     connect(FontName, &QComboBox::activated, this, [this](int index) {
@@ -294,7 +315,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
         alignments->addAction(a);
 
     ColorBox1 = new ColorBox(this);
-    ColorBox1->setFixedWidth(110);
+    ColorBox1->setFixedWidth(42);
     setHint(ColorBox1, QStringLiteral("Font Color|Select font color"));
     addWidget(ColorBox1);
     connect(ColorBox1, &ColorBox::colorChosen, this, [this](const QColor& c) {
@@ -371,6 +392,7 @@ void FormatBar::selectionChanged()
     const int index = FontName->findText(family, Qt::MatchFixedString);
     FontName->setCurrentIndex(index);
     FontName->setEditText(family); // a font this desktop lacks is still named as the page has it
+    FontName->lineEdit()->setCursorPosition(0); // a long name shows its beginning
     ColorBox1->setColor(f.foreground().color());
     const int number = numberOf(m_editor->alignment());
     for (QAction* a : {LeftAlign, CenterAlign, RightAlign, Widealign})

@@ -36,6 +36,9 @@ public:
 Q_SIGNALS:
     void colorChosen(const QColor& c);
 
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
 private:
     void chosen(int index);
     int customIndex() const;
