@@ -324,7 +324,7 @@ void TMainForm::buildToolBar()
     for (auto signal : {&QTextEdit::cursorPositionChanged, &QTextEdit::selectionChanged})
         connect(Editor, signal, this, &TMainForm::selectionChanged);
     connect(Editor, &QTextEdit::currentCharFormatChanged, this, &TMainForm::selectionChanged);
-    connect(RulerBar, &Ruler::indentsChanged, this, &TMainForm::selectionChanged);
+    connect(Editor, &PageEditor::indentsChanged, this, &TMainForm::selectionChanged);
     connect(Editor, &PageEditor::problem, this, &TMainForm::showError);
 }
 

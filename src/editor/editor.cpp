@@ -28,6 +28,7 @@ namespace {
 
 // Pages keep their indents in points; the editor lays its paragraphs out in pixels of the screen.
 constexpr double kPixelsPerPoint = 4.0 / 3.0;
+constexpr double kIndentStep = 36; // points
 
 // Scales every paragraph's indents and tab stops (on reading a page, and on the copy that is saved).
 bool hasIndents(const QTextDocument* doc)
@@ -208,6 +209,17 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
+    // Ctrl+M and Ctrl+Shift+M move the selected paragraphs half an inch in and out, as the ruler's
+    // markers would.
+    if (e->key() == Qt::Key_M && (e->modifiers() & Qt::ControlModifier)) {
+        Indents in = indents();
+        const bool out = e->modifiers() & Qt::ShiftModifier;
+        in.first = std::max(0.0, in.first + (out ? -kIndentStep : kIndentStep));
+        in.left = std::max(in.left, -in.first);
+        setIndents(in);
+        e->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(e);
 }
 
@@ -251,6 +263,7 @@ void PageEditor::setIndents(const Indents& in)
     QTextCursor c = textCursor();
     c.mergeBlockFormat(f);
     setTextCursor(c);
+    Q_EMIT indentsChanged();
 }
 
 QRect PageEditor::textRect() const

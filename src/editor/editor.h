@@ -69,6 +69,8 @@ public:
 Q_SIGNALS:
     // Local files dropped on the editor (they are documents to open, not text to insert).
     void filesDropped(const QStringList& paths);
+    // The indents of the selected paragraphs were set.
+    void indentsChanged();
     // Something the user asked for could not be done (a picture that cannot be read).
     void problem(const QString& text);
 

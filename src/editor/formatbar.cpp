@@ -313,6 +313,11 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     Widealign = addAlignment(QStringLiteral("Widealign"), 3, QStringLiteral("Justify"));
     for (QAction* a : {LeftAlign, CenterAlign, RightAlign, Widealign})
         alignments->addAction(a);
+    // The keys word processors use for the alignments.
+    LeftAlign->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    CenterAlign->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    RightAlign->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    Widealign->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
 
     ColorBox1 = new ColorBox(this);
     ColorBox1->setFixedWidth(42);

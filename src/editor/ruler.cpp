@@ -226,7 +226,6 @@ void Ruler::markerReleased(QWidget* marker)
             in.first = std::max(0, rulerToIndent(FirstInd->x() + m_dragOffset, false));
         in.left = std::max(-in.first, body - in.first);
     }
-    m_editor->setIndents(in);
+    m_editor->setIndents(in); // the editor says so, and the markers follow
     placeMarkers();
-    Q_EMIT indentsChanged();
 }

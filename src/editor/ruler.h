@@ -34,10 +34,6 @@ public:
     bool dragging() const { return m_dragging; }
     const QString& caption() const { return m_caption; }
 
-Q_SIGNALS:
-    // A drag set the indents of the selected paragraphs.
-    void indentsChanged();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;

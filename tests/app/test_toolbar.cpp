@@ -195,6 +195,13 @@ TEST(Toolbar, TheRulerMarkersShowAndSetTheIndents)
     EXPECT_EQ(e->indents().right, 0);
     EXPECT_EQ(e->document()->lastBlock().blockFormat().leftMargin(), 0) << "the other paragraph kept";
 
+    // The keyboard's way: Ctrl+M moves the paragraph half an inch in, Ctrl+Shift+M back.
+    QTest::keyClick(e, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(e->indents().first, first + 36);
+    EXPECT_EQ(ruler->FirstInd->x(), ruler->indentToRuler(first + 36, false) - half);
+    QTest::keyClick(e, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(e->indents().first, first);
+
     // A wider window moves the right marker with the editor's right edge.
     const int right = ruler->RightInd->x();
     const int editorWidth = e->width();
