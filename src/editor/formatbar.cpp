@@ -209,9 +209,10 @@ QAction* FormatBar::addAlignment(const QString& name, int number, const QString&
     a->setData(number);
     setHint(a, hint);
     connect(a, &QAction::triggered, this, [this, number] {
-        if (m_updating || m_editor->isReadOnly())
+        if (m_updating)
             return;
-        m_editor->setAlignment(alignmentOf(number));
+        if (!m_editor->isReadOnly())
+            m_editor->setAlignment(alignmentOf(number));
         selectionChanged(); // a page that cannot change shows its own alignment again
     });
     return a;
