@@ -297,8 +297,11 @@ QString PageEditor::caretPosition() const
     const QTextBlock block = c.block();
     // Lines shown above the caret's paragraph, walked from the paragraph asked about last (a long
     // page is not counted from its top at every key).
-    const auto lines = [](const QTextBlock& b) { return std::max(1, b.layout() ? b.layout()->lineCount() : 1); };
-    QTextBlock from = m_lineCache.block >= 0 ? document()->findBlockByNumber(m_lineCache.block) : QTextBlock();
+    const auto lines = [](const QTextBlock& b) {
+        return std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+    };
+    QTextBlock from =
+        m_lineCache.block >= 0 ? document()->findBlockByNumber(m_lineCache.block) : QTextBlock();
     if (!from.isValid() || from.position() != m_lineCache.position) {
         from = document()->begin();
         m_lineCache.linesBefore = 0;
@@ -378,7 +381,8 @@ void PageEditor::insertFromMimeData(const QMimeData* source)
 bool PageEditor::isSafeLink(const QUrl& url)
 {
     const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == u"http" || scheme == u"https" || scheme == u"mailto" || scheme == u"ftp");
+    return url.isValid() &&
+           (scheme == u"http" || scheme == u"https" || scheme == u"mailto" || scheme == u"ftp");
 }
 
 void PageEditor::mousePressEvent(QMouseEvent* e)
@@ -391,7 +395,9 @@ void PageEditor::mouseMoveEvent(QMouseEvent* e)
 {
     QTextEdit::mouseMoveEvent(e);
     const bool overLink = !anchorAt(e->position().toPoint()).isEmpty();
-    viewport()->setCursor(overLink ? Qt::PointingHandCursor : isReadOnly() ? Qt::ArrowCursor : Qt::IBeamCursor);
+    viewport()->setCursor(overLink       ? Qt::PointingHandCursor
+                          : isReadOnly() ? Qt::ArrowCursor
+                                         : Qt::IBeamCursor);
 }
 
 void PageEditor::mouseReleaseEvent(QMouseEvent* e)

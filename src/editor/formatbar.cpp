@@ -33,10 +33,10 @@ struct NamedColor {
 };
 
 constexpr NamedColor kStandardColors[] = {
-    {"Black", 0x000000},  {"Maroon", 0x800000}, {"Green", 0x008000},   {"Olive", 0x808000},
-    {"Navy", 0x000080},   {"Purple", 0x800080}, {"Teal", 0x008080},    {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},    {"Lime", 0x00FF00},    {"Yellow", 0xFFFF00},
-    {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},   {"White", 0xFFFFFF},
+    {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
+    {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
+    {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
+    {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF},
 };
 
 QIcon swatch(const QColor& c)
@@ -226,7 +226,8 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     setMovable(false);
     layout()->setSpacing(0); // the whole bar fits the page area of the smallest window
 
-    Print = addCommand(QStringLiteral("Print"), QStringLiteral("&Print"), QStringLiteral("Print current file"));
+    Print =
+        addCommand(QStringLiteral("Print"), QStringLiteral("&Print"), QStringLiteral("Print current file"));
     Print->setIcon(toolicons::icon(toolicons::Kind::Print));
     addSeparator();
 
@@ -252,7 +253,8 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
                       QStringLiteral("Copy selected item to clipboard"));
     Paste = addCommand(QStringLiteral("Paste"), QStringLiteral("&Paste"),
                        QStringLiteral("Paste contents of clipboard"));
-    Undo = addCommand(QStringLiteral("Undo"), QStringLiteral("&Undo"), QStringLiteral("Undo the last action"));
+    Undo =
+        addCommand(QStringLiteral("Undo"), QStringLiteral("&Undo"), QStringLiteral("Undo the last action"));
     Cut->setIcon(toolicons::icon(toolicons::Kind::Cut));
     Copy->setIcon(toolicons::icon(toolicons::Kind::Copy));
     Paste->setIcon(toolicons::icon(toolicons::Kind::Paste));
@@ -397,7 +399,7 @@ void FormatBar::selectionChanged()
     const QString family = f.fontFamilies().toStringList().value(0);
     const int index = FontName->findText(family, Qt::MatchFixedString);
     FontName->setCurrentIndex(index);
-    FontName->setEditText(family); // a font this desktop lacks is still named as the page has it
+    FontName->setEditText(family);              // a font this desktop lacks is still named as the page has it
     FontName->lineEdit()->setCursorPosition(0); // a long name shows its beginning
     ColorBox1->setColor(f.foreground().color());
     const int number = numberOf(m_editor->alignment());

@@ -28,8 +28,9 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(palette().color(QPalette::WindowText));
         p.setBrush(palette().color(QPalette::Button));
-        const QPolygonF shape = m_down ? QPolygonF({QPointF(0.5, 0.5), QPointF(10.5, 0.5), QPointF(5.5, 6.5)})
-                                       : QPolygonF({QPointF(5.5, 0.5), QPointF(10.5, 6.5), QPointF(0.5, 6.5)});
+        const QPolygonF shape = m_down
+                                    ? QPolygonF({QPointF(0.5, 0.5), QPointF(10.5, 0.5), QPointF(5.5, 6.5)})
+                                    : QPolygonF({QPointF(5.5, 0.5), QPointF(10.5, 6.5), QPointF(0.5, 6.5)});
         p.drawPolygon(shape);
     }
 
@@ -201,8 +202,9 @@ void Ruler::markerMoved(QWidget* marker, int x)
     if (!m_dragging)
         return;
     drawGuide();
-    marker->move(std::min(std::max(0, marker->x() + x - m_dragOffset), contentsRect().width() - 2 * m_dragOffset),
-                 marker->y());
+    marker->move(
+        std::min(std::max(0, marker->x() + x - m_dragOffset), contentsRect().width() - 2 * m_dragOffset),
+        marker->y());
     m_guideX = toEditorX(marker->x()) + m_dragOffset;
     drawGuide();
 }
@@ -220,8 +222,8 @@ void Ruler::markerReleased(QWidget* marker)
     } else {
         // The other lines start where they did when only the first line's marker moved (read back
         // from the ruler, their place would creep by the rounding of each drag).
-        const double body = marker == FirstInd ? in.first + in.left
-                                               : rulerToIndent(LeftInd->x() + m_dragOffset, false);
+        const double body =
+            marker == FirstInd ? in.first + in.left : rulerToIndent(LeftInd->x() + m_dragOffset, false);
         if (marker == FirstInd)
             in.first = std::max(0, rulerToIndent(FirstInd->x() + m_dragOffset, false));
         in.left = std::max(-in.first, body - in.first);

@@ -69,8 +69,8 @@ bool dragMarker(Ruler* ruler, QWidget* marker, int dx, PageEditor* editor)
     const QWidget* guide = ruler->guideLine();
     const int markerMiddle =
         editor->viewport()->mapFromGlobal(marker->mapToGlobal(QPoint(marker->width() / 2, 0))).x();
-    const bool guided = guide->isVisible() && guide->x() == markerMiddle &&
-                        guide->height() == editor->viewport()->height();
+    const bool guided =
+        guide->isVisible() && guide->x() == markerMiddle && guide->height() == editor->viewport()->height();
     QTest::mouseRelease(marker, Qt::LeftButton, {}, middle);
     return guided && !guide->isVisible() && !ruler->dragging();
 }
@@ -212,7 +212,8 @@ TEST(Toolbar, TheRulerMarkersShowAndSetTheIndents)
 
     // The indents survive a save, in twips.
     w.saveAndReload();
-    EXPECT_TRUE(w.page().contains("\\fi" + QByteArray::number(qRound(first * 20)).toStdString())) << "first line in, others at the edge";
+    EXPECT_TRUE(w.page().contains("\\fi" + QByteArray::number(qRound(first * 20)).toStdString()))
+        << "first line in, others at the edge";
     EXPECT_EQ(e->indents().first, first);
     EXPECT_EQ(e->indents().left, -first);
 }
@@ -239,7 +240,8 @@ TEST(Toolbar, TheEditorsMenuPicturesAndLinks)
 
     // The editor's own menu, not Qt's.
     QTest::keyClick(e, Qt::Key_End);
-    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10), e->viewport()->mapToGlobal(QPoint(10, 10)));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(10, 10),
+                              e->viewport()->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(e->viewport(), &menuKey);
     ASSERT_TRUE(e->PopupMenu2->isVisible());
     QStringList items;
@@ -279,8 +281,8 @@ TEST(Toolbar, TheEditorsMenuPicturesAndLinks)
     w.saveAndReload();
     EXPECT_EQ(w.page().count("\\pict"), 2);
     EXPECT_EQ(e->toPlainText().count(QChar::ObjectReplacementCharacter), 2);
-    const QTextImageFormat shown = w.formatAt(e->toPlainText().indexOf(QChar::ObjectReplacementCharacter))
-                                       .toImageFormat();
+    const QTextImageFormat shown =
+        w.formatAt(e->toPlainText().indexOf(QChar::ObjectReplacementCharacter)).toImageFormat();
     const QVariant pixels = e->document()->resource(QTextDocument::ImageResource, QUrl(shown.name()));
     EXPECT_EQ(QImage::fromData(pixels.toByteArray()).size(), QSize(40, 30));
 }
