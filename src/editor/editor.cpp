@@ -45,6 +45,9 @@ void scaleIndents(QTextDocument* doc, double factor)
 {
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
+    // One edit: the page is laid out once at the end, not after every paragraph.
+    QTextCursor c(doc);
+    c.beginEditBlock();
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         QTextBlockFormat f = b.blockFormat();
         if (f.leftMargin() == 0 && f.textIndent() == 0 && f.rightMargin() == 0 && f.tabPositions().isEmpty())
@@ -56,8 +59,10 @@ void scaleIndents(QTextDocument* doc, double factor)
         for (QTextOption::Tab& t : tabs)
             t.position *= factor;
         f.setTabPositions(tabs);
-        QTextCursor(b).setBlockFormat(f);
+        c.setPosition(b.position());
+        c.setBlockFormat(f);
     }
+    c.endEditBlock();
     doc->setUndoRedoEnabled(undo);
 }
 
