@@ -124,6 +124,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& args, Mess
     resize(800, 586);
     buildRegions();
     buildMenus();
+    buildSearch();
     buildGroupMenu();
     buildTreeMenu();
     FormCreate();
@@ -134,6 +135,7 @@ TMainForm::~TMainForm()
     // A caption editor still open is closed by the tree's own destruction, after this window has
     // stopped being a TMainForm: what it commits then has nowhere to go.
     TreeView1->disconnect(this);
+    stopSearch();
     // Dialogs made after this window must not read its language file.
     i18n::setCurrent(nullptr, QString());
 }

@@ -32,6 +32,12 @@ class FormatBar;
 class Ruler;
 class TFrame1;
 class WidgetSink;
+namespace search {
+class FindBar;
+class SearchPanel;
+class SearchService;
+struct Hit;
+} // namespace search
 
 // The main window: owns the shared state of the program and calls the subsystems in the fixed
 // order of start-up and close. Handlers stay short; the work lives in the subsystem folders.
@@ -168,6 +174,10 @@ public:
     void showCursorPosition();
     // The toolbar, the ruler's markers and the caret's place follow the editor's selection.
     void selectionChanged();
+    // Find in the collection (the panel, made with the index at its first use) and in the page.
+    search::SearchPanel* openSearchPanel(const QString& text = QString());
+    void openSearchResult(const search::Hit& hit, const QStringList& words);
+    search::FindBar* findBar() const { return m_findBar; }
     int listWidth() const;
     int groupsWidth() const;
 
@@ -184,6 +194,8 @@ private:
     void buildRegions();
     void buildMenus();
     void buildToolBar();
+    void buildSearch();
+    void stopSearch();
     QPushButton* pageButton(const QString& name, const QString& text, int helpContext);
 
     void FormCreate();
@@ -256,6 +268,9 @@ private:
     bool m_topLevelAdd = false;
     QTreeWidgetItem* m_renaming = nullptr;
     QString m_renamingFrom;
+    search::SearchService* m_searchService = nullptr;
+    search::SearchPanel* m_searchPanel = nullptr;
+    search::FindBar* m_findBar = nullptr;
     // The node shown last in each group (main.ini, section LastNodes), selected when the group is
     // shown again.
     QHash<QString, QString> m_lastNodes;

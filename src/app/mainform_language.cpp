@@ -3,9 +3,11 @@
 
 #include "i18n/translate.h"
 #include "platform/paths.h"
+#include "search/searchpanel.h"
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeWidget>
@@ -48,6 +50,10 @@ void TMainForm::applyLanguage(const QString& section)
     QApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
     m_messages.apply(m_language, section);
+    if (auto* field = findChild<QLineEdit*>(QStringLiteral("TreeSearch")))
+        field->setPlaceholderText(m_messages.text(QStringLiteral("f1")));
+    if (m_searchPanel)
+        m_searchPanel->retranslate();
     showEmptyTreeHint();
     for (QAction* a : LanguageMenu->actions())
         a->setChecked(a->text() == section);

@@ -75,6 +75,12 @@ const CommandInfo kCommands[] = {
      "A full disk or a group without a readable list gives exit code 1 and keeps group1.ini, so it can\n"
      "be run again. Progress goes to standard error.",
      "verdarium-cli convert ~/Verdarium", 1, 1, true, true, cli::convertOlder},
+    {"search", "PROGRAM_FOLDER WORD...",
+     "Prints one line per node holding every word (as the start of a word, without regard to case, \"ё\"\n"
+     "as \"е\"): group, node and where it matched (name, description, care, diary, comments), tab-\n"
+     "separated, in group order then tree order. Exit code 1 when nothing matched. The index is kept\n"
+     "in $XDG_CACHE_HOME/my-verdarium/ and brought up to date first.",
+     "verdarium-cli search ~/Verdarium полив фунгицид", 2, 1000, true, false, cli::search},
 };
 
 const CommandInfo* findCommand(const QString& name)

@@ -62,5 +62,6 @@ int addPhoto(const Args& a, QTextStream& out, QTextStream& err);
 int move(const Args& a, QTextStream& out, QTextStream& err);
 int addGroup(const Args& a, QTextStream& out, QTextStream& err);
 int convertOlder(const Args& a, QTextStream& out, QTextStream& err);
+int search(const Args& a, QTextStream& out, QTextStream& err);
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #include "platform/atomicfile.h"
 
+#include "platform/changenotice.h"
 #include "platform/fsname.h"
 #include "platform/sysio.h"
 
@@ -147,6 +148,7 @@ IoStatus writeFile(const QString& path, const Producer& produce, Replace replace
     const qsizetype slash = native.lastIndexOf('/');
     if (slash > 0 && sysio::fsyncDir(native.left(slash).constData()) != 0)
         return IoStatus::fromErrno(errno ? errno : EIO);
+    changenotice::notify(path);
     return IoStatus::success();
 }
 

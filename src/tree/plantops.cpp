@@ -1,5 +1,6 @@
 #include "tree/plantops.h"
 
+#include "platform/changenotice.h"
 #include "platform/fsname.h"
 #include "platform/paths.h"
 #include "platform/randomname.h"
@@ -29,12 +30,15 @@ QString renameNode(const QString& parentFolder, const QString& from, const QStri
     const QString name = freeName(parentFolder, to);
     if (!removedname::renameNoReplace(paths::join(parentFolder, from), paths::join(parentFolder, name)))
         return QString();
+    changenotice::notify(parentFolder);
     return name;
 }
 
 QString removeNode(const QString& parentFolder, const QString& name)
 {
-    return removedname::removeByRenaming(parentFolder, name);
+    const QString removed = removedname::removeByRenaming(parentFolder, name);
+    changenotice::notify(parentFolder);
+    return removed;
 }
 
 MoveResult moveNode(FileCopier& copier, const QString& source, const QString& target)
@@ -107,6 +111,7 @@ MoveResult moveNode(FileCopier& copier, const QString& source, const QString& ta
     sysio::fsyncDir(toFolder.constData());
     sysio::fsyncDir(paths::native(sourceParent).constData());
     r.moved = true;
+    changenotice::notify(target);
     return r;
 }
 

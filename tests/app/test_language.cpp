@@ -1,4 +1,5 @@
 #include "../support/tempprogramfolder.h"
+#include "../support/windowevents.h"
 #include "app/mainform.h"
 #include "app/tform3.h"
 #include "groups/tform2.h"
@@ -20,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString u8(const char* s)
@@ -34,7 +37,7 @@ QAction* languageItem(TMainForm& form, const char* name)
 
 QPushButton* next(TMainForm& form)
 {
-    return form.Panel6->findChild<QPushButton*>(u8("Button1"));
+    return form.Panel6->findChild<QPushButton*>(u"Button1"_s);
 }
 
 // Every text a user sees in widget (and the menus given) that carries no text key.
@@ -46,7 +49,7 @@ QStringList textsWithoutKeys(QWidget* widget, const QList<QMenu*>& menus)
             if (a->isSeparator() || a->text().isEmpty() || i18n::isNotTranslated(a))
                 continue;
             if (textKeyOf(a) < 1)
-                missing << u8("menu item \"") + a->text() + u8("\"");
+                missing << u"menu item \""_s + a->text() + u"\""_s;
             else if (a->menu())
                 self(self, a->menu()->actions());
         }
@@ -66,8 +69,8 @@ QStringList textsWithoutKeys(QWidget* widget, const QList<QMenu*>& menus)
             else if (auto* l = qobject_cast<QLabel*>(c))
                 text = l->text();
             if (!text.trimmed().isEmpty() && textKeyOf(c) < 1)
-                missing << QString::fromLatin1(c->metaObject()->className()) + u8(" ") + c->objectName() +
-                               u8(" \"") + text + u8("\"");
+                missing << QString::fromLatin1(c->metaObject()->className()) + u" "_s + c->objectName() +
+                               u" \""_s + text + u"\""_s;
             walk(c);
         }
     };
@@ -86,136 +89,114 @@ const char* const kLanguages =
 
 TEST(Language, TheMenuSwitchesTheInterfaceAndRemembersIt)
 {
-    TempProgramFolder pf;
-    pf.write(u8("lang.INI"), kLanguages);
-    pf.writeRecord(u8("main.ini"), u8("[Options]\nLanguage=English\n"));
-    RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    // The sections in file order, a name given twice once; the one in force is checked.
-    ASSERT_EQ(form.LanguageMenu->actions().size(), 2);
-    EXPECT_EQ(languageItem(form, "lang0")->text(), u8("Russian"));
-    EXPECT_EQ(languageItem(form, "lang1")->text(), u8("English"));
-    EXPECT_TRUE(languageItem(form, "lang1")->isChecked());
-    EXPECT_EQ(next(form)->text(), u8("Forward >>")) << "S46 is s46";
-
-    languageItem(form, "lang0")->trigger();
-    EXPECT_EQ(next(form)->text(), u8("Далее >>"));
-    EXPECT_EQ(form.BitBtn1->text(), QString()) << "an entry with nothing after = is an empty text";
-    EXPECT_EQ(form.messages().text(u8("q2")), u8("Удалить?"));
-    EXPECT_EQ(IniFile(pf.file(u8("main.ini"))).readString(u"Options", u"Language", QString()), u8("Russian"))
-        << "written at once";
-    languageItem(form, "lang0")->trigger();
-    EXPECT_EQ(form.windowTitle(), u8("Мой Вердарий - Special build for myverdarium.org"))
-        << "the suffix once";
-    EXPECT_EQ(QApplication::applicationDisplayName(), form.windowTitle());
-
-    // English lacks q2 (the English default comes back) and mfcapt (the caption stays).
-    languageItem(form, "lang1")->trigger();
-    EXPECT_EQ(form.messages().text(u8("q2")), u8("Remove photo?"));
-    EXPECT_EQ(next(form)->text(), u8("Forward >>"));
-    EXPECT_EQ(form.BitBtn1->text(), QString()) << "a missing key keeps the text in place";
-    EXPECT_TRUE(form.windowTitle().startsWith(u8("Мой Вердарий - Special")));
-
-    // Dialogs made later come up in the language in force.
-    languageItem(form, "lang0")->trigger();
-    {
-        TForm3 progress;
-        EXPECT_EQ(progress.Label6->text(), u8("Total files copied:")) << "Russian has no s57 here";
-    }
-    form.close();
-}
-
-TEST(Language, ADialogMadeAfterTheWindowIsGoneStillComesUp)
-{
     {
         TempProgramFolder pf;
-        pf.write(u8("lang.INI"), kLanguages);
+        pf.write(u"lang.INI"_s, kLanguages);
+        pf.writeRecord(u"main.ini"_s, u"[Options]\nLanguage=English\n"_s);
         RecordingSink sink;
-        TMainForm form(pf.path(), {}, &sink);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ShownForm form(pf.path(), &sink);
+        // The sections in file order, a name given twice once; the one in force is checked.
+        ASSERT_EQ(form.LanguageMenu->actions().size(), 2);
+        EXPECT_EQ(languageItem(form, "lang0")->text(), u"Russian"_s);
+        EXPECT_EQ(languageItem(form, "lang1")->text(), u"English"_s);
+        EXPECT_TRUE(languageItem(form, "lang1")->isChecked());
+        EXPECT_EQ(next(form)->text(), u"Forward >>"_s) << "S46 is s46";
+
+        languageItem(form, "lang0")->trigger();
+        EXPECT_EQ(next(form)->text(), u"Далее >>"_s);
+        EXPECT_EQ(form.BitBtn1->text(), QString()) << "an entry with nothing after = is an empty text";
+        EXPECT_EQ(form.messages().text(u"q2"_s), u"Удалить?"_s);
+        EXPECT_EQ(IniFile(pf.file(u"main.ini"_s)).readString(u"Options", u"Language", QString()),
+                  u"Russian"_s)
+            << "written at once";
+        languageItem(form, "lang0")->trigger();
+        EXPECT_EQ(form.windowTitle(), u"Мой Вердарий - Special build for myverdarium.org"_s)
+            << "the suffix once";
+        EXPECT_EQ(QApplication::applicationDisplayName(), form.windowTitle());
+
+        // English lacks q2 (the English default comes back) and mfcapt (the caption stays).
+        languageItem(form, "lang1")->trigger();
+        EXPECT_EQ(form.messages().text(u"q2"_s), u"Remove photo?"_s);
+        EXPECT_EQ(next(form)->text(), u"Forward >>"_s);
+        EXPECT_EQ(form.BitBtn1->text(), QString()) << "a missing key keeps the text in place";
+        EXPECT_TRUE(form.windowTitle().startsWith(u"Мой Вердарий - Special"_s));
+
+        // Dialogs made later come up in the language in force.
+        languageItem(form, "lang0")->trigger();
+        {
+            TForm3 progress;
+            EXPECT_EQ(progress.Label6->text(), u"Total files copied:"_s) << "Russian has no s57 here";
+        }
         form.close();
     }
     TForm3 progress; // under AddressSanitizer a freed language file would be read here
-    EXPECT_EQ(progress.Label6->text(), u8("Total files copied:"));
+    EXPECT_EQ(progress.Label6->text(), u"Total files copied:"_s);
 }
 
 TEST(Language, DialogsTranslateThemselvesAndNumberZeroIsNotSearched)
 {
     const LanguageFile file = LanguageFile::parse("[L]\r\ns57=Copied:\r\ns56=Fine\r\ns5=Sub\r\ns9=Top\r\n");
-    i18n::setCurrent(&file, u8("L"));
+    i18n::setCurrent(&file, u"L"_s);
     TForm3 progress;
-    EXPECT_EQ(progress.Label6->text(), u8("Copied:"));
+    EXPECT_EQ(progress.Label6->text(), u"Copied:"_s);
     MessageTable messages;
     RecordingSink sink;
     TForm2 editor(messages, sink);
-    EXPECT_EQ(editor.findChild<QPushButton*>(u8("Button2"))->text(), u8("Fine"));
+    EXPECT_EQ(editor.findChild<QPushButton*>(u"Button2"_s)->text(), u"Fine"_s);
     i18n::setCurrent(nullptr, QString());
 
     QMenu bar;
-    QMenu* zero = bar.addMenu(u8("Zero"));
-    QAction* inner = zero->addAction(u8("Inner"));
+    QMenu* zero = bar.addMenu(u"Zero"_s);
+    QAction* inner = zero->addAction(u"Inner"_s);
     setTextKey(inner, 5);
-    QMenu* top = bar.addMenu(u8("Top"));
+    QMenu* top = bar.addMenu(u"Top"_s);
     setTextKey(top->menuAction(), 9);
-    QAction* sub = top->addAction(u8("Sub item"));
+    QAction* sub = top->addAction(u"Sub item"_s);
     setTextKey(sub, 5);
-    i18n::translateComponent(&bar, file, u8("L"));
-    EXPECT_EQ(inner->text(), u8("Inner")) << "under a number-0 item nothing is searched";
-    EXPECT_EQ(top->menuAction()->text(), u8("Top"));
-    EXPECT_EQ(sub->text(), u8("Sub"));
+    i18n::translateComponent(&bar, file, u"L"_s);
+    EXPECT_EQ(inner->text(), u"Inner"_s) << "under a number-0 item nothing is searched";
+    EXPECT_EQ(top->menuAction()->text(), u"Top"_s);
+    EXPECT_EQ(sub->text(), u"Sub"_s);
 }
 
 TEST(Language, BadLanguageFilesNeverStopTheProgram)
 {
     // A byte-order mark means UTF-8; junk, a huge line and a missing "=" are passed over.
     const LanguageFile utf8 = LanguageFile::parse("\xEF\xBB\xBF[Русский]\r\ns46=Далее\r\n");
-    EXPECT_EQ(utf8.sections(), QStringList{u8("Русский")});
-    EXPECT_EQ(utf8.text(u8("русский"), u8("S46"), QString()), u8("Далее"));
+    EXPECT_EQ(utf8.sections(), QStringList{u"Русский"_s});
+    EXPECT_EQ(utf8.text(u"русский"_s, u"S46"_s, QString()), u"Далее"_s);
     QByteArray junk(4096, '\0');
     for (int i = 0; i < junk.size(); ++i)
         junk[i] = static_cast<char>((i * 131) & 0xFF);
     const QByteArray huge =
         "[Big]\r\ns1=" + QByteArray(10 * 1024 * 1024, 'x') + "\r\ns2 no equals\r\ns3 = a = b \r\n";
     const LanguageFile big = LanguageFile::parse(junk + "\r\n" + huge);
-    EXPECT_EQ(big.text(u8("Big"), u8("s1"), QString()).size(), 10 * 1024 * 1024);
-    EXPECT_FALSE(big.entry(u8("Big"), u8("s2")).has_value());
-    EXPECT_EQ(big.text(u8("Big"), u8("s3"), QString()), u8("a = b"));
-
-    // No lang.INI at all: an empty menu and the built-in texts.
-    TempProgramFolder pf;
-    RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_TRUE(form.LanguageMenu->actions().isEmpty());
-    EXPECT_EQ(next(form)->text(), u8("Next >>"));
-    form.close();
+    EXPECT_EQ(big.text(u"Big"_s, u"s1"_s, QString()).size(), 10 * 1024 * 1024);
+    EXPECT_FALSE(big.entry(u"Big"_s, u"s2"_s).has_value());
+    EXPECT_EQ(big.text(u"Big"_s, u"s3"_s, QString()), u"a = b"_s);
 }
 
+// Without a lang.INI: an empty Language menu, the built-in texts, and a key on every one of them.
 TEST(Language, EveryTextTheUserSeesCarriesItsKey)
 {
     TempProgramFolder pf;
     RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ShownForm form(pf.path(), &sink);
+    EXPECT_TRUE(form.LanguageMenu->actions().isEmpty());
+    EXPECT_EQ(next(form)->text(), u"Next >>"_s);
     QList<QMenu*> menus{form.PopupMenu1, form.PopupMenu3};
-    for (QAction* a : form.menuBar()->actions())
-        if (a->menu() && a->menu() != form.LanguageMenu)
-            menus << a->menu();
     for (QAction* a : form.menuBar()->actions()) {
-        if (a->menu() != form.LanguageMenu) {
-            EXPECT_GE(textKeyOf(a), 1) << a->text().toStdString();
-        }
+        if (a->menu() == form.LanguageMenu)
+            continue;
+        EXPECT_GE(textKeyOf(a), 1) << a->text().toStdString();
+        if (a->menu())
+            menus << a->menu();
     }
-    EXPECT_EQ(textsWithoutKeys(&form, menus).join(u8("; ")).toStdString(), "");
+    EXPECT_EQ(textsWithoutKeys(&form, menus).join(u"; "_s).toStdString(), "");
     MessageTable messages;
     TForm2 editor(messages, sink);
-    EXPECT_EQ(textsWithoutKeys(&editor, {}).join(u8("; ")).toStdString(), "");
+    EXPECT_EQ(textsWithoutKeys(&editor, {}).join(u"; "_s).toStdString(), "");
     TForm3 progress;
-    EXPECT_EQ(textsWithoutKeys(&progress, {}).join(u8("; ")).toStdString(), "");
+    EXPECT_EQ(textsWithoutKeys(&progress, {}).join(u"; "_s).toStdString(), "");
     form.close();
 }

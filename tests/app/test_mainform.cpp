@@ -1,8 +1,10 @@
 #include "../support/tempprogramfolder.h"
+#include "../support/windowevents.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "groups/tframe1.h"
 #include "photos/photopanel.h"
+#include "platform/singleinstance.h"
 #include "store/inifile.h"
 
 #include <QApplication>
@@ -22,13 +24,9 @@
 #include <csignal>
 #include <gtest/gtest.h>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-void app()
-{
-    // The application object is made by main() below and lives until the tests are done.
-    ASSERT_NE(QApplication::instance(), nullptr);
-}
+namespace {
 
 bool waitFor(const std::function<bool()>& condition, int ms = 10000)
 {
@@ -44,15 +42,12 @@ bool waitFor(const std::function<bool()>& condition, int ms = 10000)
 
 TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
 {
-    app();
     TempProgramFolder pf;
     RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ShownForm form(pf.path(), &sink);
     QApplication::processEvents();
-    EXPECT_TRUE(form.windowTitle().startsWith(QStringLiteral("My Verdarium - Special build for ")));
-    EXPECT_TRUE(QDir(pf.file(QStringLiteral("MyPlants"))).exists());
+    EXPECT_TRUE(form.windowTitle().startsWith(u"My Verdarium - Special build for "_s));
+    EXPECT_TRUE(QDir(pf.file(u"MyPlants"_s)).exists());
     for (const char* name : {"Frame11", "Panel5", "Panel4", "Label2", "TreeView1", "Panel1", "Panel3",
                              "Button4", "Button5", "Button7", "Button6", "BitBtn1", "EmptyPage"}) {
         auto* w = form.findChild<QWidget*>(QString::fromLatin1(name));
@@ -60,7 +55,7 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
         EXPECT_TRUE(w->isVisible()) << name;
         EXPECT_GT(w->width(), 0) << name;
     }
-    ASSERT_NE(form.findChild<QWidget*>(QStringLiteral("Panel6")), nullptr);
+    ASSERT_NE(form.findChild<QWidget*>(u"Panel6"_s), nullptr);
     EXPECT_FALSE(form.Panel6->isVisible());
     // The default groups are empty: in place of a page, the hint how to add a plant.
     for (const char* name : {"Panel2", "StandardToolBar", "Ruler", "Editor", "StatusBar"})
@@ -75,22 +70,14 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
     EXPECT_EQ(form.height(), 586);
     EXPECT_EQ(form.Frame11->width(), 102);
     EXPECT_EQ(form.Panel4->width(), 184);
-    QStringList menus;
-    for (QAction* a : form.menuBar()->actions())
-        menus << a->text();
-    EXPECT_EQ(menus, QStringList({QStringLiteral("&File"), QStringLiteral("&Edit"),
-                                  QStringLiteral("&Language"), QStringLiteral("&Help")}));
-    // Every translated control carries its text key.
-    EXPECT_EQ(textKeyOf(form.Button6), 42);
-    EXPECT_EQ(textKeyOf(form.findChild<QAction*>(QStringLiteral("FileExitItem"))), 8);
-    EXPECT_EQ(form.currentPageFile, QStringLiteral("description.rtf"));
-    EXPECT_EQ(form.editorFileName, QStringLiteral("Untitled"));
+    EXPECT_EQ(form.currentPageFile, u"description.rtf"_s);
+    EXPECT_EQ(form.editorFileName, u"Untitled"_s);
     EXPECT_TRUE(sink.warnings.isEmpty());
     // With no group there is no page: nothing can be typed that could be written anywhere, and
     // text in an untitled editor is never saved under that name.
     EXPECT_FALSE(form.Editor->isEnabled());
     form.Editor->setEnabled(true);
-    QTest::keyClicks(form.Editor, QStringLiteral("ab"));
+    QTest::keyClicks(form.Editor, u"ab"_s);
     EXPECT_TRUE(form.FileSave());
     EXPECT_TRUE(form.Editor->document()->isModified());
     EXPECT_EQ(QDir(pf.path()).entryList(QDir::Files), QStringList());
@@ -102,17 +89,14 @@ TEST(MainForm, OpensWithEveryRegionAndCreatesTheCollection)
 
 TEST(MainForm, CloseWritesTheSettingsAndARestartRestoresThem)
 {
-    app();
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
-    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Cacti\n[Old]\nkeep=1\n"));
+    pf.writeRecord(u"MyPlants/Roses/group.ini"_s, u"[Group]\nImageOrder=1\n"_s);
+    pf.writeRecord(u"MyPlants/Cacti/group.ini"_s, u"[Group]\nImageOrder=2\n"_s);
+    pf.writeRecord(u"main.ini"_s, u"[Options]\nLastGroup=Cacti\n[Old]\nkeep=1\n"_s);
     RecordingSink sink;
     {
-        TMainForm form(pf.path(), {}, &sink);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        EXPECT_EQ(form.currentGroupName, QStringLiteral("Cacti"));
+        ShownForm form(pf.path(), &sink);
+        EXPECT_EQ(form.currentGroupName, u"Cacti"_s);
         form.resize(950, 640);
         form.move(40, 30);
         QApplication::processEvents();
@@ -125,20 +109,18 @@ TEST(MainForm, CloseWritesTheSettingsAndARestartRestoresThem)
         QApplication::processEvents();
         form.close();
     }
-    const QByteArray bytes = pf.read(QStringLiteral("main.ini"));
+    const QByteArray bytes = pf.read(u"main.ini"_s);
     EXPECT_TRUE(bytes.startsWith("[Options]\r\n"));
     EXPECT_FALSE(bytes.contains("\n\n")) << "every line ends with CR LF";
     EXPECT_TRUE(bytes.contains("\r\n\r\n[Old]\r\nkeep=1\r\n\r\n"));
-    const IniFile ini(pf.file(QStringLiteral("main.ini")));
+    const IniFile ini(pf.file(u"main.ini"_s));
     EXPECT_EQ(ini.readInteger(u"Options", u"Width", 0), 1000);
     EXPECT_EQ(ini.readInteger(u"Options", u"Height", 0), 640);
     EXPECT_EQ(ini.readInteger(u"Options", u"GroupsWidth", 0), 130);
     EXPECT_EQ(ini.readInteger(u"Options", u"ListWidth", 0), 250);
-    EXPECT_EQ(ini.readString(u"Options", u"LastGroup", QString()), QStringLiteral("Cacti"));
+    EXPECT_EQ(ini.readString(u"Options", u"LastGroup", QString()), u"Cacti"_s);
 
-    TMainForm again(pf.path(), {}, &sink);
-    again.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    ShownForm again(pf.path(), &sink);
     QApplication::processEvents();
     EXPECT_EQ(again.size(), QSize(1000, 640));
     EXPECT_EQ(again.pos(), QPoint(40, 30));
@@ -149,59 +131,77 @@ TEST(MainForm, CloseWritesTheSettingsAndARestartRestoresThem)
 
 TEST(MainForm, AnUnwritableSettingsFileIsReportedAndNotReplaced)
 {
-    app();
     TempProgramFolder pf;
-    pf.mkdir(QStringLiteral("main.ini")); // a folder where the settings file should be
+    pf.mkdir(u"main.ini"_s); // a folder where the settings file should be
     RecordingSink sink;
     {
-        TMainForm form(pf.path(), {}, &sink);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ShownForm form(pf.path(), &sink);
         form.close();
     }
     ASSERT_EQ(sink.warnings.size(), 2);
-    EXPECT_TRUE(sink.warnings[0].contains(QStringLiteral("cannot be read")));
-    EXPECT_TRUE(sink.warnings[1].contains(QStringLiteral("cannot be saved")));
-    EXPECT_TRUE(QFileInfo(pf.file(QStringLiteral("main.ini"))).isDir());
-    EXPECT_TRUE(pf.read(QStringLiteral("errorlog.txt")).contains("main.ini)"));
+    EXPECT_TRUE(sink.warnings[0].contains(u"cannot be read"_s));
+    EXPECT_TRUE(sink.warnings[1].contains(u"cannot be saved"_s));
+    EXPECT_TRUE(QFileInfo(pf.file(u"main.ini"_s)).isDir());
+    EXPECT_TRUE(pf.read(u"errorlog.txt"_s).contains("main.ini)"));
 }
 
+// One window at a time: a second start ends at once and a writing command refuses while the window
+// runs (reading needs no lock); SIGTERM runs the close sequence; while a command holds the lock the
+// window does not start, and once it is free the window starts again.
 TEST(MainForm, OneInstanceAndTheCloseSequenceRunsOnSigterm)
 {
-    TempProgramFolder pf;
-    TempProgramFolder runtime;
-    const QString exe = pf.file(QStringLiteral("verdarium"));
+    TempProgramFolder pf, runtime;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=0"_s});
+    QFile::remove(pf.file(u"main.ini"_s));
+    const QString exe = pf.file(u"verdarium"_s), cli = QStringLiteral(VERDARIUM_CLI_BINARY);
     ASSERT_TRUE(QFile::copy(QStringLiteral(VERDARIUM_GUI_BINARY), exe));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    QProcess first;
-    first.setProcessEnvironment(env);
-    first.start(exe);
-    ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(pf.file(QStringLiteral("MyPlants"))); }));
-
-    QProcess second;
-    second.setProcessEnvironment(env);
-    second.start(exe);
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
+    auto run = [&](QProcess& p, const QString& program, const QStringList& args = {}) {
+        p.setProcessEnvironment(env);
+        p.start(program, args);
+    };
+    QProcess window, second, command;
+    run(window, exe);
+    ASSERT_TRUE(window.waitForStarted());
+    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(runtime.file(u"MyPelmo.lock"_s)); }));
+    QThread::msleep(300);
+    run(second, exe);
     ASSERT_TRUE(second.waitForFinished(5000)) << "a second start must end at once";
     EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(window.state(), QProcess::Running);
 
-    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
-    ASSERT_TRUE(first.waitForFinished(10000));
-    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
-    EXPECT_TRUE(pf.read(QStringLiteral("main.ini")).startsWith("[Options]\r\nHeight="));
+    const auto before = filesUnder(pf.file(u"MyPlants"_s), {}, true);
+    run(command, cli, {u"add"_s, pf.path(), u"Roses"_s, u"Alba"_s});
+    ASSERT_TRUE(command.waitForFinished(10000));
+    EXPECT_EQ(command.exitCode(), 1);
+    EXPECT_EQ(command.readAllStandardError(), "verdarium-cli: My Verdarium is running; close it first.\n");
+    EXPECT_EQ(filesUnder(pf.file(u"MyPlants"_s), {}, true), before);
+    run(command, cli, {u"tree"_s, pf.path(), u"Roses"_s});
+    ASSERT_TRUE(command.waitForFinished(10000));
+    EXPECT_EQ(command.exitCode(), 0);
 
-    // After the first one ended, the program starts again.
-    QProcess third;
-    third.setProcessEnvironment(env);
-    third.start(exe);
-    ASSERT_TRUE(third.waitForStarted());
+    ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
+    ASSERT_TRUE(window.waitForFinished(10000));
+    EXPECT_EQ(window.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(pf.read(u"main.ini"_s).startsWith("[Options]\r\nHeight="));
+
+    {
+        const SingleInstance held(runtime.file(u"MyPelmo.lock"_s));
+        ASSERT_FALSE(held.anotherInstance());
+        run(second, exe);
+        ASSERT_TRUE(second.waitForFinished(5000));
+    }
+    run(command, cli, {u"add"_s, pf.path(), u"Roses"_s, u"Alba"_s});
+    ASSERT_TRUE(command.waitForFinished(10000));
+    EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    run(window, exe);
+    ASSERT_TRUE(window.waitForStarted());
     QThread::msleep(500);
-    EXPECT_EQ(third.state(), QProcess::Running);
-    third.terminate();
-    EXPECT_TRUE(third.waitForFinished(10000));
+    EXPECT_EQ(window.state(), QProcess::Running);
+    window.terminate();
+    EXPECT_TRUE(window.waitForFinished(10000));
 }
 
 int main(int argc, char** argv)

@@ -10,13 +10,12 @@
 #include "groups/tframe1.h"
 #include "photos/photopanel.h"
 #include "platform/jpegcodec.h"
+#include "store/inifile.h"
 #include "tree/planttree.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -24,19 +23,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
-#include <functional>
+using namespace Qt::StringLiterals;
 
 namespace {
-
-QPoint centreOf(QTreeWidget* tree, const QString& text)
-{
-    return tree->visualItemRect(item(tree, text)).center();
-}
 
 QStringList treeNames(QTreeWidget* tree)
 {
@@ -46,49 +39,17 @@ QStringList treeNames(QTreeWidget* tree)
     return names;
 }
 
-// A right click on a node, then a click on the menu item.
-void treeMenu(TMainForm& form, const QString& node, const char* itemName)
-{
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::RightButton, {}, centreOf(form.TreeView1, node));
-    QAction* a = form.PopupMenu1->findChild<QAction*>(QString::fromLatin1(itemName));
-    ASSERT_TRUE(form.PopupMenu1->isVisible());
-    QTest::mouseClick(form.PopupMenu1, Qt::LeftButton, {}, form.PopupMenu1->actionGeometry(a).center());
-}
-
-// F2 or Rename has opened the caption's editor: type the new name and press Enter.
-void typeNewName(TMainForm& form, const QString& name)
-{
-    // The user types where the keyboard is: that must be the caption's editor in the tree.
-    auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_NE(edit, nullptr) << "no caption editor has the keyboard";
-    ASSERT_TRUE(form.TreeView1->isAncestorOf(edit));
-    edit->selectAll();
-    QTest::keyClicks(edit, name);
-    QTest::keyClick(edit, Qt::Key_Return);
-    QApplication::processEvents(); // the caption is committed from the event loop
-}
-
-QImage photo(int w, int h, QColor colour)
-{
-    QImage img(w, h, QImage::Format_RGB888);
-    img.fill(colour);
-    return img;
-}
-
+// Roses: the folder Palms with Kentia, and Ficus with a photo; Cacti, empty.
 struct Collection {
     TempProgramFolder pf;
     RecordingSink sink;
     Collection()
     {
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Palms/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Palms/Kentia/plant.ini"),
-                       QStringLiteral("[Main]\nCond=0\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Ficus/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-        pf.write(QStringLiteral("MyPlants/Roses/Ficus/photo3.jpg"),
-                 jpegcodec::encode(photo(64, 48, Qt::darkGreen), 90));
-        pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\n"));
+        pf.layOut({u"Roses"_s, u"Cacti"_s},
+                  {u"Roses/Palms=1"_s, u"Roses/Palms/Kentia=0"_s, u"Roses/Ficus=0"_s});
+        QImage green(64, 48, QImage::Format_RGB888);
+        green.fill(Qt::darkGreen);
+        pf.write(u"MyPlants/Roses/Ficus/photo3.jpg"_s, jpegcodec::encode(green, 90));
     }
 };
 
@@ -97,38 +58,34 @@ struct Collection {
 TEST(NewUser, CommentsFollowARenamedPlantAndAFailedSaveDoesNotComeBack)
 {
     Collection c;
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
+    ShownForm form(c.pf.path(), &c.sink);
+    clickNode(form, u"Ficus"_s);
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     PhotoPanel* photos = form.Panel6;
     QTest::mouseClick(photos->Memo1->viewport(), Qt::LeftButton);
-    QTest::keyClicks(photos->Memo1, QStringLiteral("new leaf"));
-    EXPECT_EQ(c.pf.read(QStringLiteral("MyPlants/Roses/Ficus/photo3.jpg.txt")), "new leaf");
+    QTest::keyClicks(photos->Memo1, u"new leaf"_s);
+    EXPECT_EQ(c.pf.read(u"MyPlants/Roses/Ficus/photo3.jpg.txt"_s), "new leaf");
 
-    treeMenu(form, QStringLiteral("Ficus"), "N18");
-    typeNewName(form, QStringLiteral("Ficus lyrata"));
-    ASSERT_TRUE(QDir(c.pf.file(QStringLiteral("MyPlants/Roses/Ficus lyrata"))).exists());
+    treeMenu(form, u"Ficus"_s, "N18");
+    typeNewName(form, u"Ficus lyrata"_s);
+    ASSERT_TRUE(QDir(c.pf.file(u"MyPlants/Roses/Ficus lyrata"_s)).exists());
 
     QTest::mouseClick(photos->Memo1->viewport(), Qt::LeftButton);
-    QTest::keyClicks(photos->Memo1, QStringLiteral(", and one more"));
-    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
-    EXPECT_EQ(c.pf.read(QStringLiteral("MyPlants/Roses/Ficus lyrata/photo3.jpg.txt")),
-              "new leaf, and one more");
-    EXPECT_FALSE(QDir(c.pf.file(QStringLiteral("MyPlants/Roses/Ficus"))).exists());
-    EXPECT_TRUE(photos->shownPhotoPath().endsWith(QStringLiteral("/Ficus lyrata/photo3.jpg")));
+    QTest::keyClicks(photos->Memo1, u", and one more"_s);
+    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.said();
+    EXPECT_EQ(c.pf.read(u"MyPlants/Roses/Ficus lyrata/photo3.jpg.txt"_s), "new leaf, and one more");
+    EXPECT_FALSE(QDir(c.pf.file(u"MyPlants/Roses/Ficus"_s)).exists());
+    EXPECT_TRUE(photos->shownPhotoPath().endsWith(u"/Ficus lyrata/photo3.jpg"_s));
 
     // A comment that cannot be written is told once; the release of the Enter that closed the
     // box reaches the comment box and must not bring it back.
-    QFile::remove(c.pf.file(QStringLiteral("MyPlants/Roses/Ficus lyrata/photo3.jpg.txt")));
-    c.pf.mkdir(QStringLiteral("MyPlants/Roses/Ficus lyrata/photo3.jpg.txt"));
+    QFile::remove(c.pf.file(u"MyPlants/Roses/Ficus lyrata/photo3.jpg.txt"_s));
+    c.pf.mkdir(u"MyPlants/Roses/Ficus lyrata/photo3.jpg.txt"_s);
     QTest::keyClick(photos->Memo1, Qt::Key_Exclam);
     EXPECT_EQ(c.sink.warnings.size(), 1);
     QTest::keyRelease(photos->Memo1, Qt::Key_Return);
     EXPECT_EQ(c.sink.warnings.size(), 1);
-    EXPECT_EQ(photos->Memo1->toPlainText(), QStringLiteral("new leaf, and one more!")) << "the text stays";
+    EXPECT_EQ(photos->Memo1->toPlainText(), u"new leaf, and one more!"_s) << "the text stays";
 }
 
 TEST(NewUserDrags, OnlyTheMovedNodeLeavesTheTree)
@@ -136,36 +93,42 @@ TEST(NewUserDrags, OnlyTheMovedNodeLeavesTheTree)
     if (!platformCarriesDrags())
         GTEST_SKIP() << "run by the app_drags test under the minimal platform";
     Collection c;
-    c.pf.mkdir(QStringLiteral("MyPlants/Roses/Zfolder"));
-    c.pf.writeRecord(QStringLiteral("MyPlants/Roses/Yucca/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    c.pf.mkdir(u"MyPlants/Roses/Zfolder"_s);
+    c.pf.writeRecord(u"MyPlants/Roses/Yucca/plant.ini"_s, u"[Main]\nCond=0\n"_s);
+    ShownForm form(c.pf.path(), &c.sink);
     form.move(0, 0); // the drag finds its target by the pointer's place on the screen
     QTreeWidget* tree = form.TreeView1;
+    auto at = [&](const QString& node) { return tree->visualItemRect(item(tree, node)).center(); };
     ASSERT_EQ(treeNames(tree),
-              QStringList({QStringLiteral("Palms"), QStringLiteral("Palms/Kentia"), QStringLiteral("Zfolder"),
-                           QStringLiteral("Ficus"), QStringLiteral("Yucca")}));
+              QStringList({u"Palms"_s, u"Palms/Kentia"_s, u"Zfolder"_s, u"Ficus"_s, u"Yucca"_s}));
 
     // Ficus onto the other group's picture.
     QWidget* cacti = form.Frame11->picture(2);
-    dragWithMouse(tree->viewport(), centreOf(tree, QStringLiteral("Ficus")), cacti, cacti->rect().center());
-    EXPECT_TRUE(c.pf.exists(QStringLiteral("MyPlants/Cacti/Ficus/photo3.jpg")));
-    EXPECT_FALSE(QDir(c.pf.file(QStringLiteral("MyPlants/Roses/Ficus"))).exists());
-    EXPECT_EQ(treeNames(tree), QStringList({QStringLiteral("Palms"), QStringLiteral("Palms/Kentia"),
-                                            QStringLiteral("Zfolder"), QStringLiteral("Yucca")}));
+    dragWithMouse(tree->viewport(), at(u"Ficus"_s), cacti, cacti->rect().center());
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Cacti/Ficus/photo3.jpg"_s));
+    EXPECT_FALSE(QDir(c.pf.file(u"MyPlants/Roses/Ficus"_s)).exists());
+    EXPECT_EQ(treeNames(tree), QStringList({u"Palms"_s, u"Palms/Kentia"_s, u"Zfolder"_s, u"Yucca"_s}));
 
     // Yucca onto the empty folder.
-    dragWithMouse(tree->viewport(), centreOf(tree, QStringLiteral("Yucca")), tree->viewport(),
-                  centreOf(tree, QStringLiteral("Zfolder")));
-    EXPECT_TRUE(c.pf.exists(QStringLiteral("MyPlants/Roses/Zfolder/Yucca/plant.ini")));
-    EXPECT_EQ(treeNames(tree), QStringList({QStringLiteral("Palms"), QStringLiteral("Palms/Kentia"),
-                                            QStringLiteral("Zfolder"), QStringLiteral("Zfolder/Yucca")}));
+    dragWithMouse(tree->viewport(), at(u"Yucca"_s), tree->viewport(), at(u"Zfolder"_s));
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Zfolder/Yucca/plant.ini"_s));
+    EXPECT_EQ(treeNames(tree),
+              QStringList({u"Palms"_s, u"Palms/Kentia"_s, u"Zfolder"_s, u"Zfolder/Yucca"_s}));
     // The editor shows the page of the node the tree shows as selected.
     ASSERT_NE(tree->currentItem(), nullptr);
     EXPECT_TRUE(form.editorFileName.contains(u'/' + tree->currentItem()->text(0) + u'/'))
         << form.editorFileName.toStdString();
-    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.said();
+
+    // A note is never dropped on a group picture.
+    c.pf.writeRecord(u"MyPlants/!Notes/group.ini"_s, u"[Group]\nColor=10484657\nImageIndex=1\n"_s);
+    c.pf.writeRecord(u"MyPlants/!Notes/Orders/plant.ini"_s, u"[Main]\nCond=0\n"_s);
+    QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(treeNames(tree), QStringList{u"Orders"_s});
+    dragWithMouse(tree->viewport(), at(u"Orders"_s), cacti, cacti->rect().center());
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/!Notes/Orders/plant.ini"_s));
+    EXPECT_FALSE(c.pf.exists(u"MyPlants/Cacti/Orders"_s));
+    EXPECT_EQ(treeNames(tree), QStringList{u"Orders"_s});
 }
 
 TEST(NewUser, PhonePhotosAreShownAndExportedUpright)
@@ -174,13 +137,10 @@ TEST(NewUser, PhonePhotosAreShownAndExportedUpright)
     Collection c;
     const QImage upright = exifjpeg::quarters(600, 800);
     const QByteArray file = exifjpeg::withOrientation(jpegcodec::encode(exifjpeg::stored(upright, 6), 92), 6);
-    c.pf.write(QStringLiteral("MyPlants/Roses/Ficus/photo3.jpg"), file);
-    c.pf.write(QStringLiteral("phone.jpg"), file);
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
+    c.pf.write(u"MyPlants/Roses/Ficus/photo3.jpg"_s, file);
+    c.pf.write(u"phone.jpg"_s, file);
+    ShownForm form(c.pf.path(), &c.sink);
+    clickNode(form, u"Ficus"_s);
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     const QImage shown = form.Panel6->shownImage();
     EXPECT_LT(shown.width(), shown.height());
@@ -188,12 +148,9 @@ TEST(NewUser, PhonePhotosAreShownAndExportedUpright)
     EXPECT_TRUE(exifjpeg::showsQuartersUpright(form.Panel6->Image4->pixmap().toImage()));
 
     // The web copy carries no Exif block: its pixels are upright.
-    const QString saved = c.pf.file(QStringLiteral("web.jpg"));
-    form.askWebCopyPath = [&](const QString&, const QString&) { return saved; };
+    form.askWebCopyPath = [&](const QString&, const QString&) { return c.pf.file(u"web.jpg"_s); };
     QTest::mouseClick(form.Panel6->Button12, Qt::LeftButton);
-    QFile f(saved);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QImage web = jpegcodec::decode(f.readAll());
+    const QImage web = jpegcodec::decode(c.pf.read(u"web.jpg"_s));
     EXPECT_EQ(web.size(), QSize(300, 400));
     EXPECT_TRUE(exifjpeg::showsQuartersUpright(web));
 
@@ -201,206 +158,84 @@ TEST(NewUser, PhonePhotosAreShownAndExportedUpright)
     TForm2 editor(form.messages(), c.sink, &form);
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
-    editor.askPicturePath = [&] { return c.pf.file(QStringLiteral("phone.jpg")); };
+    editor.askPicturePath = [&] { return c.pf.file(u"phone.jpg"_s); };
     QTest::mouseClick(editor.Button4, Qt::LeftButton);
     EXPECT_EQ(editor.pictureNumber(), 100);
     EXPECT_TRUE(exifjpeg::showsQuartersUpright(editor.picture()));
-    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.said();
 }
 
-TEST(NewUser, APlantAddedOnTheDescriptionPageHasNoPhotosOnThePhotoPage)
+// The page area and the side panels as pages, groups and plants come and go.
+TEST(NewUser, PagesAndPanelsFollowWhatIsShown)
 {
     Collection c;
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.askName = [](const QString&, const QString&) { return QStringLiteral("Monstera"); };
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    // Ficus, with a photo, is shown first on the Description page.
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
-    const QPoint empty(10, form.TreeView1->viewport()->height() - 5);
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::RightButton, {}, empty);
-    QAction* add = form.PopupMenu1->findChild<QAction*>(QStringLiteral("N1"));
-    QTest::mouseClick(form.PopupMenu1, Qt::LeftButton, {}, form.PopupMenu1->actionGeometry(add).center());
-    ASSERT_EQ(form.TreeView1->currentItem()->text(0), QStringLiteral("Monstera"));
-    QTest::mouseClick(form.Button6, Qt::LeftButton);
-    EXPECT_EQ(form.Panel6->Label4->text(), QStringLiteral("No photos"));
-    QTest::mouseClick(form.Panel6->Button1, Qt::LeftButton);
-    EXPECT_EQ(form.Panel6->Label4->text(), QStringLiteral("No photos"));
-    EXPECT_FALSE(form.Panel6->Image4->isVisible());
-}
+    ShownForm form(c.pf.path(), &c.sink);
+    // An empty group leaves an empty page area with the hint, in the language in force.
+    QTest::mouseClick(form.Button5, Qt::LeftButton);
+    QTest::keyClicks(form.Editor, u"care text"_s);
+    QTest::mouseClick(form.Frame11->picture(2), Qt::LeftButton); // Cacti has no plants
+    EXPECT_EQ(form.TreeView1->topLevelItemCount(), 0);
+    EXPECT_FALSE(form.Editor->isVisible());
+    EXPECT_FALSE(form.Panel6->isVisible());
+    auto* hint = form.Panel1->findChild<QLabel*>(u"EmptyPage"_s);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_EQ(hint->text(), form.messages().text(u"h3"_s));
+    EXPECT_FALSE(hint->text().isEmpty());
+    QTest::mouseClick(form.Button4, Qt::LeftButton);
+    EXPECT_FALSE(form.Editor->isVisible()) << "no page to show";
+    QTest::mouseClick(form.Frame11->picture(1), Qt::LeftButton);
+    EXPECT_TRUE(form.Editor->isVisible());
+    EXPECT_FALSE(hint->isVisible());
+    EXPECT_TRUE(c.pf.read(u"MyPlants/Roses/Palms/care.rtf"_s).contains("care text"));
 
-TEST(NewUser, ThePhotoPageLeavesTheSidePanelsAlone)
-{
-    Collection c;
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // At the smallest width the photo page leaves the side panels alone; Kentia has no photos.
     form.resize(TMainForm::minimumStartWidth(), 586);
     QApplication::processEvents();
-    // Kentia has no photos.
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Palms")));
+    clickNode(form, u"Palms"_s);
     form.TreeView1->expandAll();
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Kentia")));
+    clickNode(form, u"Kentia"_s);
     const QRect bar = form.Frame11->geometry(), tree = form.Panel4->geometry();
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_EQ(form.Frame11->geometry(), bar);
     EXPECT_EQ(form.Panel4->geometry(), tree);
     // "Comments:" stays below the big centred "No photos".
-    PhotoPanel* photos = form.Panel6;
-    EXPECT_GT(photos->Label7->y(), photos->height() / 2 + 24);
+    EXPECT_GT(form.Panel6->Label7->y(), form.Panel6->height() / 2 + 24);
     QTest::mouseClick(form.Button4, Qt::LeftButton);
     EXPECT_EQ(form.Frame11->geometry(), bar);
     EXPECT_EQ(form.Panel4->geometry(), tree);
-}
 
-TEST(NewUser, AnEmptyGroupShowsAnEmptyPageArea)
-{
-    Collection c;
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.Button5, Qt::LeftButton);
-    QTest::keyClicks(form.Editor, QStringLiteral("care text"));
-    QTest::mouseClick(form.Frame11->picture(2), Qt::LeftButton); // Cacti has no plants
-    EXPECT_EQ(form.TreeView1->topLevelItemCount(), 0);
-    EXPECT_FALSE(form.Editor->isVisible());
-    EXPECT_FALSE(form.Panel6->isVisible());
-    auto* hint = form.Panel1->findChild<QLabel*>(QStringLiteral("EmptyPage"));
-    ASSERT_NE(hint, nullptr);
-    EXPECT_TRUE(hint->isVisible());
-    EXPECT_FALSE(hint->text().isEmpty());
-    EXPECT_EQ(hint->text(), form.messages().text(QStringLiteral("h3"))) << "in the language in force";
+    // A plant added on the Description page after Ficus (with a photo) has no photos.
+    form.askName = [](const QString&, const QString&) { return u"Monstera"_s; };
+    clickNode(form, u"Ficus"_s);
+    QTest::mouseClick(form.TreeView1->viewport(), Qt::RightButton, {},
+                      QPoint(10, form.TreeView1->viewport()->height() - 5));
+    chooseItem(form.PopupMenu1, "N1");
+    ASSERT_EQ(form.TreeView1->currentItem()->text(0), u"Monstera"_s);
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    EXPECT_EQ(form.Panel6->Label4->text(), u"No photos"_s);
+    QTest::mouseClick(form.Panel6->Button1, Qt::LeftButton);
+    EXPECT_EQ(form.Panel6->Label4->text(), u"No photos"_s);
+    EXPECT_FALSE(form.Panel6->Image4->isVisible());
     QTest::mouseClick(form.Button4, Qt::LeftButton);
-    EXPECT_FALSE(form.Editor->isVisible()) << "no page to show";
-    // Back in a group with plants, the page is there again.
-    QTest::mouseClick(form.Frame11->picture(1), Qt::LeftButton);
-    EXPECT_TRUE(form.Editor->isVisible());
-    EXPECT_FALSE(hint->isVisible());
-    EXPECT_TRUE(c.pf.read(QStringLiteral("MyPlants/Roses/Palms/care.rtf")).contains("care text"));
-}
 
-TEST(NewUser, NewGroupsGoLastAndSendToFollowsTheBar)
-{
-    Collection c;
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    whenModal<QWidget>([](QWidget* w) {
-        auto* editor = qobject_cast<TForm2*>(w);
-        ASSERT_NE(editor, nullptr);
-        QTest::keyClicks(editor->Edit1, QStringLiteral("Aroids"));
-        QTest::mouseClick(editor->Button2, Qt::LeftButton);
-    });
-    groupMenu(form, 1, "N22");
-    ASSERT_EQ(form.groupCount, 3);
-    auto bar = [&] {
-        QStringList names;
-        for (int n = 1; n <= form.groupCount; ++n)
-            names << form.Frame11->entry(n).name;
-        return names;
-    };
-    auto sendTo = [&] {
-        QStringList names;
-        for (QAction* a : form.N8->actions())
-            names << a->text();
-        return names;
-    };
-    EXPECT_EQ(bar(),
-              QStringList({QStringLiteral("Roses"), QStringLiteral("Cacti"), QStringLiteral("Aroids")}));
-    QStringList orders;
-    for (const QString& g : bar())
-        orders << QString::fromLatin1(
-                      c.pf.read(QStringLiteral("MyPlants/") + g + QStringLiteral("/group.ini")))
-                      .section(QStringLiteral("ImageOrder="), 1)
-                      .section(u'\r', 0, 0);
-    EXPECT_EQ(orders, QStringList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));
-    EXPECT_EQ(sendTo(), bar());
-    QTest::mouseClick(form.Frame11->picture(3), Qt::LeftButton);
-    groupMenu(form, 3, "N26"); // Move UP
-    EXPECT_EQ(bar(),
-              QStringList({QStringLiteral("Roses"), QStringLiteral("Aroids"), QStringLiteral("Cacti")}));
-    EXPECT_EQ(sendTo(), bar());
-}
-
-TEST(NewUser, EnterAtADestructiveQuestionKeepsEverything)
-{
-    Collection c;
-    TMainForm form(c.pf.path(), {}); // the window's own message boxes
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QString asked;
-    auto pressEnterOnTheBox = [&] {
-        whenModal<QWidget>([&](QWidget* box) {
-            asked = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
-            QTest::keyClick(box, Qt::Key_Return);
-        });
-    };
-    pressEnterOnTheBox();
-    treeMenu(form, QStringLiteral("Ficus"), "N7");
-    EXPECT_TRUE(asked.contains(QStringLiteral("\"Ficus\"")));
-    EXPECT_TRUE(c.pf.exists(QStringLiteral("MyPlants/Roses/Ficus/plant.ini")));
-    EXPECT_NE(item(form.TreeView1, QStringLiteral("Ficus")), nullptr);
-
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
-    QTest::mouseClick(form.Button6, Qt::LeftButton);
-    pressEnterOnTheBox();
-    QTest::mouseClick(form.Panel6->Button8, Qt::LeftButton);
-    EXPECT_EQ(asked, QStringLiteral("Remove photo?"));
-    EXPECT_TRUE(c.pf.exists(QStringLiteral("MyPlants/Roses/Ficus/photo3.jpg")));
-}
-
-TEST(NewUser, F2RenamesTheSelectedNodeWhereverTheFocusIs)
-{
-    Collection c;
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
-    QApplication::processEvents();
-    ASSERT_EQ(QApplication::focusWidget(), form.Editor) << "a click on a plant puts the caret in its page";
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
-    typeNewName(form, QStringLiteral("Rubber plant"));
-    EXPECT_TRUE(c.pf.exists(QStringLiteral("MyPlants/Roses/Rubber plant/plant.ini")));
-    EXPECT_EQ(form.TreeView1->currentItem()->text(0), QStringLiteral("Rubber plant"));
-
-    // From the comment box of the photo page too.
-    QTest::mouseClick(form.Button6, Qt::LeftButton);
-    QTest::mouseClick(form.Panel6->Memo1->viewport(), Qt::LeftButton);
-    QTest::keyClick(form.Panel6->Memo1, Qt::Key_F2);
-    typeNewName(form, QStringLiteral("Ficus"));
-    EXPECT_TRUE(c.pf.exists(QStringLiteral("MyPlants/Roses/Ficus/photo3.jpg")));
-    EXPECT_TRUE(form.Panel6->Memo1->toPlainText().isEmpty()) << "nothing typed into the comment";
-}
-
-TEST(NewUser, SmallerThings)
-{
-    Collection c;
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // The caret panel follows the page shown after a plant is removed.
     auto caret = [&] {
         for (QLabel* l : form.StatusBar->findChildren<QLabel*>())
-            if (l->text().startsWith(QStringLiteral("Line:")))
+            if (l->text().startsWith(u"Line:"_s))
                 return l->text().simplified();
         return QString();
     };
-    // The caret panel follows the page shown after a plant is removed.
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
+    clickNode(form, u"Ficus"_s);
     QTest::keyClick(form.Editor, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(form.Editor, QStringLiteral("one"));
+    QTest::keyClicks(form.Editor, u"one"_s);
     QTest::keyClick(form.Editor, Qt::Key_Return);
-    QTest::keyClicks(form.Editor, QStringLiteral("second line"));
-    EXPECT_NE(caret(), QStringLiteral("Line: 1 Col: 1"));
-    treeMenu(form, QStringLiteral("Ficus"), "N7");
-    ASSERT_EQ(item(form.TreeView1, QStringLiteral("Ficus")), nullptr);
-    EXPECT_EQ(caret(), QStringLiteral("Line: 1 Col: 1"));
+    QTest::keyClicks(form.Editor, u"second line"_s);
+    EXPECT_NE(caret(), u"Line: 1 Col: 1"_s);
+    treeMenu(form, u"Ficus"_s, "N7");
+    ASSERT_EQ(item(form.TreeView1, u"Ficus"_s), nullptr);
+    EXPECT_EQ(caret(), u"Line: 1 Col: 1"_s);
 
     // The group editor's name box starts after its caption.
     TForm2 editor(form.messages(), c.sink, &form);
@@ -413,40 +248,110 @@ TEST(NewUser, SmallerThings)
     }
 }
 
+TEST(NewUser, NewGroupsGoLastAndSendToFollowsTheBar)
+{
+    Collection c;
+    ShownForm form(c.pf.path(), &c.sink);
+    whenModal<TForm2>([](TForm2* editor) {
+        QTest::keyClicks(editor->Edit1, u"Aroids"_s);
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
+    });
+    groupMenu(form, 1, "N22");
+    ASSERT_EQ(form.groupCount, 3);
+    QStringList bar, sendTo, orders;
+    auto look = [&] {
+        bar = barNames(form), sendTo.clear(), orders.clear();
+        for (const QString& group : bar)
+            orders << QString::number(c.pf.groupValue(group, u"ImageOrder"));
+        for (QAction* a : form.N8->actions())
+            sendTo << a->text();
+    };
+    look();
+    EXPECT_EQ(bar, QStringList({u"Roses"_s, u"Cacti"_s, u"Aroids"_s}));
+    EXPECT_EQ(orders, QStringList({u"1"_s, u"2"_s, u"3"_s}));
+    EXPECT_EQ(sendTo, bar);
+    QTest::mouseClick(form.Frame11->picture(3), Qt::LeftButton);
+    groupMenu(form, 3, "N26"); // Move UP
+    look();
+    EXPECT_EQ(bar, QStringList({u"Roses"_s, u"Aroids"_s, u"Cacti"_s}));
+    EXPECT_EQ(sendTo, bar);
+}
+
+TEST(NewUser, EnterAtADestructiveQuestionKeepsEverything)
+{
+    Collection c;
+    ShownForm form(c.pf.path(), nullptr); // the window's own message boxes
+    QString asked;
+    auto pressEnterOnTheBox = [&] {
+        whenModal<QWidget>([&](QWidget* box) {
+            asked = box->findChild<QLabel*>(u"qt_msgbox_label"_s)->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    pressEnterOnTheBox();
+    treeMenu(form, u"Ficus"_s, "N7");
+    EXPECT_TRUE(asked.contains(u"\"Ficus\""_s));
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Ficus/plant.ini"_s));
+    EXPECT_NE(item(form.TreeView1, u"Ficus"_s), nullptr);
+
+    clickNode(form, u"Ficus"_s);
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    pressEnterOnTheBox();
+    QTest::mouseClick(form.Panel6->Button8, Qt::LeftButton);
+    EXPECT_EQ(asked, u"Remove photo?"_s);
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Ficus/photo3.jpg"_s));
+}
+
+TEST(NewUser, F2RenamesTheSelectedNodeWhereverTheFocusIs)
+{
+    Collection c;
+    ShownForm form(c.pf.path(), &c.sink);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    clickNode(form, u"Ficus"_s);
+    ASSERT_EQ(QApplication::focusWidget(), form.Editor) << "a click on a plant puts the caret in its page";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+    typeNewName(form, u"Rubber plant"_s);
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Rubber plant/plant.ini"_s));
+    EXPECT_EQ(form.TreeView1->currentItem()->text(0), u"Rubber plant"_s);
+
+    // From the comment box of the photo page too.
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    QTest::mouseClick(form.Panel6->Memo1->viewport(), Qt::LeftButton);
+    QTest::keyClick(form.Panel6->Memo1, Qt::Key_F2);
+    typeNewName(form, u"Ficus"_s);
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Ficus/photo3.jpg"_s));
+    EXPECT_TRUE(form.Panel6->Memo1->toPlainText().isEmpty()) << "nothing typed into the comment";
+}
+
 TEST(NewUser, EachGroupShowsItsLastNodeAgainAlsoAfterARestart)
 {
     Collection c;
-    const QByteArray before = c.pf.read(QStringLiteral("main.ini"));
     {
-        TMainForm form(c.pf.path(), {}, &c.sink);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        ShownForm form(c.pf.path(), &c.sink);
         QTreeWidget* tree = form.TreeView1;
         auto openPalms = [&] {
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Palms")));
+            clickNode(form, u"Palms"_s);
             QTest::keyClick(tree, Qt::Key_Right);
-            ASSERT_TRUE(item(tree, QStringLiteral("Palms"))->isExpanded());
+            ASSERT_TRUE(item(tree, u"Palms"_s)->isExpanded());
         };
         openPalms();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Kentia")));
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Ficus")));
+        clickNode(form, u"Kentia"_s);
+        clickNode(form, u"Ficus"_s);
         QTest::mouseClick(form.Frame11->picture(2), Qt::LeftButton);
         QTest::mouseClick(form.Frame11->picture(1), Qt::LeftButton);
-        EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Ficus"));
-        if (!item(tree, QStringLiteral("Palms"))->isExpanded())
+        EXPECT_EQ(tree->currentItem()->text(0), u"Ficus"_s);
+        if (!item(tree, u"Palms"_s)->isExpanded())
             openPalms();
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centreOf(tree, QStringLiteral("Kentia")));
-        ASSERT_EQ(tree->currentItem()->text(0), QStringLiteral("Kentia"));
+        clickNode(form, u"Kentia"_s);
+        ASSERT_EQ(tree->currentItem()->text(0), u"Kentia"_s);
         form.close();
     }
-    EXPECT_TRUE(c.pf.read(QStringLiteral("main.ini")).contains("[LastNodes]\r\nRoses=Palms\\Kentia\r\n"));
-    TMainForm again(c.pf.path(), {}, &c.sink);
-    again.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&again));
+    EXPECT_TRUE(c.pf.read(u"main.ini"_s).contains("[LastNodes]\r\nRoses=Palms\\Kentia\r\n"));
+    ShownForm again(c.pf.path(), &c.sink);
     ASSERT_NE(again.TreeView1->currentItem(), nullptr);
-    EXPECT_EQ(planttree::pathOf(again.TreeView1->currentItem()), QStringLiteral("Palms\\Kentia"));
-    EXPECT_TRUE(again.editorFileName.endsWith(QStringLiteral("/Palms/Kentia/description.rtf")));
-    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(planttree::pathOf(again.TreeView1->currentItem()), u"Palms\\Kentia"_s);
+    EXPECT_TRUE(again.editorFileName.endsWith(u"/Palms/Kentia/description.rtf"_s));
+    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.said();
 }
 
 TEST(NewUser, WithoutAWordProcessorATemplateIsEditedInThePageEditor)
@@ -456,34 +361,29 @@ TEST(NewUser, WithoutAWordProcessorATemplateIsEditedInThePageEditor)
     const QByteArray path = qgetenv("PATH");
     QTemporaryDir noPrograms;
     qputenv("PATH", QFile::encodeName(noPrograms.path()));
-    TMainForm form(c.pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Ficus")));
+    ShownForm form(c.pf.path(), &c.sink);
+    clickNode(form, u"Ficus"_s);
     QMenuBar* bar = form.menuBar();
-    auto* file = form.findChild<QMenu*>(QStringLiteral("File1"));
+    auto* file = form.findChild<QMenu*>(u"File1"_s);
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file->menuAction()).center());
     ASSERT_TRUE(file->isVisible());
-    auto* patterns = form.findChild<QMenu*>(QStringLiteral("N35"));
+    auto* patterns = form.findChild<QMenu*>(u"N35"_s);
     QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(patterns->menuAction()).center());
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return patterns->isVisible(); }, 2000)); // a submenu opens a moment later
-    QAction* description = patterns->findChild<QAction*>(QStringLiteral("N36"));
+    QAction* description = patterns->findChild<QAction*>(u"N36"_s);
     if (!description)
         description = patterns->actions().front();
     QTest::mouseClick(patterns, Qt::LeftButton, {}, patterns->actionGeometry(description).center());
     qputenv("PATH", path);
     ASSERT_EQ(c.sink.questions.size(), 1);
-    EXPECT_TRUE(c.sink.questions.front().contains(QStringLiteral("no program for rich text")));
-    EXPECT_TRUE(form.editorFileName.endsWith(QStringLiteral("/!Shablon_all/description.rtf")))
+    EXPECT_TRUE(c.sink.questions.front().contains(u"no program for rich text"_s));
+    EXPECT_TRUE(form.editorFileName.endsWith(u"/!Shablon_all/description.rtf"_s))
         << form.editorFileName.toStdString();
     ASSERT_TRUE(form.Editor->isVisible());
     QTest::keyClick(form.Editor, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(form.Editor, QStringLiteral("Where it came from:"));
+    QTest::keyClicks(form.Editor, u"Where it came from:"_s);
     // Going to a plant writes the template, as it would write a page.
-    QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {},
-                      centreOf(form.TreeView1, QStringLiteral("Palms")));
-    EXPECT_TRUE(
-        c.pf.read(QStringLiteral("MyPlants/!Shablon_all/description.rtf")).contains("Where it came from:"));
+    clickNode(form, u"Palms"_s);
+    EXPECT_TRUE(c.pf.read(u"MyPlants/!Shablon_all/description.rtf"_s).contains("Where it came from:"));
 }

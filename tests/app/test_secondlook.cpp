@@ -33,15 +33,9 @@
 #include <functional>
 #include <random>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-void layOutGroup(const TempProgramFolder& pf)
-{
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/Abc/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.write(QStringLiteral("MyPlants/Roses/Abc/description.rtf"), "{\\rtf1 Abc page\\par}");
-    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\n"));
-}
+namespace {
 
 // Types text as key presses, letters outside ASCII too.
 void typeText(QWidget* w, const QString& text)
@@ -94,49 +88,41 @@ void typeHere(const QString& text)
     QTest::keyClicks(w, text);
 }
 
-int groupValue(const TempProgramFolder& pf, const QString& group, QStringView key)
-{
-    IniFile ini(pf.file(QStringLiteral("MyPlants/") + group + QStringLiteral("/group.ini")));
-    return ini.readInteger(u"Group", key, -99);
-}
-
 } // namespace
 
 // A text file given on the command line or dropped stays a text file in its own encoding.
 TEST(SecondLook, PlainTextFilesStayPlainText)
 {
     TempProgramFolder pf;
-    layOutGroup(pf);
-    const QString list = QString::fromUtf8("Список\nрастений\n");
-    pf.write(QStringLiteral("notes.txt"), list.toUtf8());
-    pf.write(QStringLiteral("old.txt"), cp1251::encode(QString::fromUtf8("Старый\r\nсписок\r\n")));
+    pf.layOut({u"Roses"_s}, {u"Roses/Abc=0"_s});
+    const QString list = u"Список\nрастений\n"_s;
+    pf.write(u"notes.txt"_s, list.toUtf8());
+    pf.write(u"old.txt"_s, cp1251::encode(u"Старый\r\nсписок\r\n"_s));
     RecordingSink sink;
-    TMainForm form(pf.path(), {pf.file(QStringLiteral("notes.txt"))}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ShownForm form(pf.path(), &sink, {pf.file(u"notes.txt"_s)});
     QApplication::processEvents();
 
-    ASSERT_EQ(form.editorFileName, pf.file(QStringLiteral("notes.txt")));
-    EXPECT_EQ(form.Editor->toPlainText(), QString::fromUtf8("Список\nрастений\n"));
+    ASSERT_EQ(form.editorFileName, pf.file(u"notes.txt"_s));
+    EXPECT_EQ(form.Editor->toPlainText(), u"Список\nрастений\n"_s);
     form.Editor->moveCursor(QTextCursor::End);
-    QTest::keyClicks(form.Editor, QStringLiteral("Rosa"));
+    QTest::keyClicks(form.Editor, u"Rosa"_s);
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(pf.read(QStringLiteral("notes.txt")), (list + QStringLiteral("Rosa")).toUtf8());
+    EXPECT_EQ(pf.read(u"notes.txt"_s), (list + u"Rosa"_s).toUtf8());
 
     // A dropped Windows-1251 file with CR LF lines goes back in the same bytes it came in.
-    QTest::keyClicks(form.Editor, QStringLiteral("!"));
-    dropFiles(form.Editor, {pf.file(QStringLiteral("old.txt"))});
-    EXPECT_EQ(pf.read(QStringLiteral("notes.txt")), (list + QStringLiteral("Rosa!")).toUtf8());
-    EXPECT_EQ(form.Editor->toPlainText(), QString::fromUtf8("Старый\nсписок\n"));
+    QTest::keyClicks(form.Editor, u"!"_s);
+    dropFiles(form.Editor, {pf.file(u"old.txt"_s)});
+    EXPECT_EQ(pf.read(u"notes.txt"_s), (list + u"Rosa!"_s).toUtf8());
+    EXPECT_EQ(form.Editor->toPlainText(), u"Старый\nсписок\n"_s);
     form.Editor->moveCursor(QTextCursor::Start);
-    typeText(form.Editor, QString::fromUtf8("Я"));
+    typeText(form.Editor, u"Я"_s);
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(pf.read(QStringLiteral("old.txt")), cp1251::encode(QString::fromUtf8("ЯСтарый\r\nсписок\r\n")));
+    EXPECT_EQ(pf.read(u"old.txt"_s), cp1251::encode(u"ЯСтарый\r\nсписок\r\n"_s));
     // A character the code page cannot hold makes the file UTF-8 rather than a '?'.
-    typeText(form.Editor, QString::fromUtf8("✿"));
+    typeText(form.Editor, u"✿"_s);
     form.close();
-    EXPECT_EQ(pf.read(QStringLiteral("old.txt")), QString::fromUtf8("Я✿Старый\r\nсписок\r\n").toUtf8());
-    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
+    EXPECT_EQ(pf.read(u"old.txt"_s), u"Я✿Старый\r\nсписок\r\n"_s.toUtf8());
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.said();
 }
 
 // Sixty groups copied in by hand, without ImageOrder: all of them show, in name order, wherever the
@@ -146,28 +132,23 @@ TEST(SecondLook, SixtyGroupsShowAllInNameOrder)
     TempProgramFolder pf;
     QStringList names;
     for (int n = 1; n <= 60; ++n)
-        names << QStringLiteral("g%1").arg(n, 2, 10, QLatin1Char('0'));
-    names[6] = QStringLiteral("G07"); // letter case takes no part in the order
+        names << u"g%1"_s.arg(n, 2, 10, QLatin1Char('0'));
+    names[6] = u"G07"_s; // letter case takes no part in the order
     QStringList made = names;
     std::shuffle(made.begin(), made.end(), std::mt19937(23));
     for (const QString& name : made)
-        pf.mkdir(QStringLiteral("MyPlants/") + name);
-    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=g60\n"));
+        pf.mkdir(u"MyPlants/"_s + name);
+    pf.writeRecord(u"main.ini"_s, u"[Options]\nLastGroup=g60\n"_s);
     RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ShownForm form(pf.path(), &sink);
 
     ASSERT_EQ(form.groupCount, 60);
-    QStringList bar;
-    for (int n = 1; n <= form.groupCount; ++n)
-        bar << form.Frame11->entry(n).name;
-    EXPECT_EQ(bar, names);
-    EXPECT_EQ(groupValue(pf, QStringLiteral("G07"), u"ImageOrder"), 7);
-    EXPECT_EQ(groupValue(pf, QStringLiteral("g60"), u"ImageOrder"), 60);
+    EXPECT_EQ(barNames(form), names);
+    EXPECT_EQ(pf.groupValue(u"G07"_s, u"ImageOrder"), 7);
+    EXPECT_EQ(pf.groupValue(u"g60"_s, u"ImageOrder"), 60);
     EXPECT_EQ(form.N8->actions().size(), 60);
     // The last group is the remembered one: framed, shown, and reachable by a click.
-    EXPECT_EQ(form.Label2->text(), QStringLiteral("g60"));
+    EXPECT_EQ(form.Label2->text(), u"g60"_s);
     EXPECT_EQ(form.selectedSlot, 60);
     form.Frame11->verticalScrollBar()->setValue(form.Frame11->verticalScrollBar()->maximum());
     QApplication::processEvents();
@@ -175,24 +156,21 @@ TEST(SecondLook, SixtyGroupsShowAllInNameOrder)
     ASSERT_TRUE(last->visibleRegion().boundingRect().contains(last->rect().center()));
     QTest::mouseClick(last, Qt::LeftButton, {}, last->rect().center());
     QApplication::processEvents();
-    EXPECT_EQ(form.Label2->text(), QStringLiteral("g59"));
-    EXPECT_EQ(form.currentGroupName, QStringLiteral("g59"));
+    EXPECT_EQ(form.Label2->text(), u"g59"_s);
+    EXPECT_EQ(form.currentGroupName, u"g59"_s);
     form.close();
 }
 
-// The group editor: a refused name changes nothing, not on disk and not on screen.
+// The group editor: a refused name changes nothing, not on disk and not on screen. Closing on the
+// squeezed photo page keeps the panel widths the user set.
 TEST(SecondLook, ARefusedChangeChangesNothing)
 {
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"),
-                   QStringLiteral("[Group]\nColor=14745568\nImageOrder=1\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/Abc/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\n"));
+    pf.layOut({u"Roses"_s, u"Cacti"_s}, {u"Roses/Abc=0"_s});
+    pf.writeRecord(u"MyPlants/Roses/group.ini"_s, u"[Group]\nColor=14745568\nImageOrder=1\n"_s);
+    pf.writeRecord(u"main.ini"_s, u"[Options]\nLastGroup=Roses\nGroupsWidth=150\nListWidth=260\n"_s);
     RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ShownForm form(pf.path(), &sink);
     const QColor before = form.TreeView1->palette().color(QPalette::Base);
     ASSERT_EQ(bgrcolor::fromColor(before), 14745568);
 
@@ -205,22 +183,21 @@ TEST(SecondLook, ARefusedChangeChangesNothing)
         QTest::mouseClick(editor->Shape1, Qt::LeftButton);
         EXPECT_EQ(editor->color(), bgrcolor::fromColor(QColor(255, 255, 0)));
         editor->Edit1->selectAll();
-        QTest::keyClicks(editor->Edit1, QStringLiteral("Cacti"));
-        QTest::mouseClick(editor->Button2, Qt::LeftButton);
-        // The name exists: the dialog closes with a warning, the change is refused on disk.
+        QTest::keyClicks(editor->Edit1, u"Cacti"_s);
+        QTest::mouseClick(editor->Button2, Qt::LeftButton); // the name exists: refused
     });
     groupMenu(form, 1, "N23");
     QApplication::processEvents();
     EXPECT_EQ(sink.warnings.size(), 1);
-    EXPECT_EQ(groupValue(pf, QStringLiteral("Roses"), u"Color"), 14745568);
+    EXPECT_EQ(pf.groupValue(u"Roses"_s, u"Color"), 14745568);
     EXPECT_EQ(form.TreeView1->palette().color(QPalette::Base), before);
-    EXPECT_EQ(form.Label2->text(), QStringLiteral("Roses"));
+    EXPECT_EQ(form.Label2->text(), u"Roses"_s);
 
     sink.warnings.clear();
     whenModal<TForm2>([&](TForm2* editor) {
         EXPECT_EQ(editor->color(), 14745568) << "the next Change starts from the colour on disk";
         editor->Edit1->selectAll();
-        QTest::keyClicks(editor->Edit1, QStringLiteral("!Hidden"));
+        QTest::keyClicks(editor->Edit1, u"!Hidden"_s);
         QTest::mouseClick(editor->Button2, Qt::LeftButton);
         EXPECT_TRUE(editor->isVisible()) << "a reserved name keeps the editor open";
         QTest::mouseClick(editor->Button1, Qt::LeftButton);
@@ -228,33 +205,19 @@ TEST(SecondLook, ARefusedChangeChangesNothing)
     groupMenu(form, 1, "N23");
     QApplication::processEvents();
     ASSERT_EQ(sink.warnings.size(), 1);
-    EXPECT_TRUE(sink.warnings[0].contains(QStringLiteral("!Hidden")));
-    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Abc/plant.ini")));
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/!Hidden")));
-    EXPECT_EQ(form.Label2->text(), QStringLiteral("Roses"));
-    EXPECT_EQ(form.Frame11->entry(form.selectedSlot).name, QStringLiteral("Roses"));
-    form.close();
-}
+    EXPECT_TRUE(sink.warnings[0].contains(u"!Hidden"_s));
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Abc/plant.ini"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/!Hidden"_s));
+    EXPECT_EQ(form.Label2->text(), u"Roses"_s);
+    EXPECT_EQ(form.Frame11->entry(form.selectedSlot).name, u"Roses"_s);
 
-// The photo page at the smallest window squeezes the side panels only while it shows.
-TEST(SecondLook, ClosingOnThePhotoPageKeepsThePanelWidths)
-{
-    TempProgramFolder pf;
-    layOutGroup(pf);
-    pf.writeRecord(QStringLiteral("main.ini"),
-                   QStringLiteral("[Options]\nLastGroup=Roses\nGroupsWidth=150\nListWidth=260\n"));
-    RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     form.resize(form.minimumSize());
     QApplication::processEvents();
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     QApplication::processEvents();
     form.close();
-    IniFile ini(pf.file(QStringLiteral("main.ini")));
-    EXPECT_EQ(ini.readInteger(u"Options", u"GroupsWidth", 0), 150);
-    EXPECT_EQ(ini.readInteger(u"Options", u"ListWidth", 0), 260);
+    EXPECT_EQ(pf.number(u"main.ini"_s, u"Options", u"GroupsWidth"), 150);
+    EXPECT_EQ(pf.number(u"main.ini"_s, u"Options", u"ListWidth"), 260);
 }
 
 // The keyboard alone: a folder and a plant added, renamed, marked, every page typed on, group and
@@ -262,13 +225,9 @@ TEST(SecondLook, ClosingOnThePhotoPageKeepsThePanelWidths)
 TEST(SecondLook, TheKeyboardReachesEveryCommand)
 {
     TempProgramFolder pf;
-    layOutGroup(pf);
-    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Cacti/Opuntia/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
+    pf.layOut({u"Roses"_s, u"Cacti"_s}, {u"Roses/Abc=0"_s, u"Cacti/Opuntia=0"_s});
     RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ShownForm form(pf.path(), &sink);
     QApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), form.Editor);
 
@@ -286,65 +245,65 @@ TEST(SecondLook, TheKeyboardReachesEveryCommand)
 
     // A folder by Shift+F10, a plant in it by the Menu key.
     whenModal<QDialog>([](QDialog*) {
-        typeHere(QStringLiteral("Shrubs"));
+        typeHere(u"Shrubs"_s);
         pressKey(Qt::Key_Return);
     });
     pressKey(Qt::Key_F10, Qt::ShiftModifier);
-    chooseByKeys(form.PopupMenu1, form.PopupMenu1->findChild<QAction*>(QStringLiteral("N15")));
+    chooseByKeys(form.PopupMenu1, form.PopupMenu1->findChild<QAction*>(u"N15"_s));
     QApplication::processEvents();
-    ASSERT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs")));
+    ASSERT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs"_s));
     form.TreeView1->setFocus();
-    QList<QTreeWidgetItem*> found = form.TreeView1->findItems(QStringLiteral("Shrubs"), Qt::MatchExactly);
+    QList<QTreeWidgetItem*> found = form.TreeView1->findItems(u"Shrubs"_s, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1);
     QApplication::setActiveWindow(&form); // the name dialog has closed
     form.TreeView1->setFocus();
     for (int i = 0; i < 10 && form.TreeView1->currentItem() != found[0]; ++i)
         pressKey(Qt::Key_Down);
     whenModal<QDialog>([](QDialog*) {
-        typeHere(QStringLiteral("Rugosa"));
+        typeHere(u"Rugosa"_s);
         pressKey(Qt::Key_Return);
     });
     pressKey(Qt::Key_Menu);
-    chooseByKeys(form.PopupMenu1, form.PopupMenu1->findChild<QAction*>(QStringLiteral("N1")));
+    chooseByKeys(form.PopupMenu1, form.PopupMenu1->findChild<QAction*>(u"N1"_s));
     QApplication::processEvents();
-    ASSERT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini")));
-    ASSERT_EQ(form.TreeView1->currentItem()->text(0), QStringLiteral("Rugosa"));
+    ASSERT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Rugosa/plant.ini"_s));
+    ASSERT_EQ(form.TreeView1->currentItem()->text(0), u"Rugosa"_s);
 
     // F2 renames, the Note submenu marks.
     QApplication::setActiveWindow(&form);
     form.TreeView1->setFocus();
     pressKey(Qt::Key_F2);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-    typeHere(QStringLiteral("Rosa"));
+    typeHere(u"Rosa"_s);
     pressKey(Qt::Key_Return);
-    ASSERT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Rosa/plant.ini")));
+    ASSERT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Rosa/plant.ini"_s));
     pressKey(Qt::Key_F10, Qt::ShiftModifier);
-    auto* marks = form.PopupMenu1->findChild<QMenu*>(QStringLiteral("N12"));
+    auto* marks = form.PopupMenu1->findChild<QMenu*>(u"N12"_s);
     chooseByKeys(form.PopupMenu1, marks->menuAction());
-    chooseByKeys(marks, marks->findChild<QAction*>(QStringLiteral("N21")));
+    chooseByKeys(marks, marks->findChild<QAction*>(u"N21"_s));
     QApplication::processEvents();
-    IniFile plant(pf.file(QStringLiteral("MyPlants/Roses/Shrubs/Rosa/plant.ini")));
+    IniFile plant(pf.file(u"MyPlants/Roses/Shrubs/Rosa/plant.ini"_s));
     EXPECT_EQ(plant.readInteger(u"Main", u"Cond", 0), 2);
 
     // Alt+1 .. Alt+4: the pages and the photo comment box take the typing.
     for (int page = 1; page <= 3; ++page) {
         pressKey(Qt::Key(Qt::Key_0 + page), Qt::AltModifier);
         ASSERT_EQ(QApplication::focusWidget(), form.Editor) << page;
-        typeHere(QStringLiteral("page%1 ").arg(page));
+        typeHere(u"page%1 "_s.arg(page));
     }
     pressKey(Qt::Key_4, Qt::AltModifier);
     EXPECT_TRUE(form.Panel6->isVisible());
     pressKey(Qt::Key_1, Qt::AltModifier);
-    const QString rosa = QStringLiteral("MyPlants/Roses/Shrubs/Rosa/");
-    EXPECT_TRUE(pf.read(rosa + QStringLiteral("description.rtf")).contains("page1"));
-    EXPECT_TRUE(pf.read(rosa + QStringLiteral("care.rtf")).contains("page2"));
-    EXPECT_TRUE(pf.read(rosa + QStringLiteral("diary.rtf")).contains("page3"));
+    const QString rosa = u"MyPlants/Roses/Shrubs/Rosa/"_s;
+    EXPECT_TRUE(pf.read(rosa + u"description.rtf"_s).contains("page1"));
+    EXPECT_TRUE(pf.read(rosa + u"care.rtf"_s).contains("page2"));
+    EXPECT_TRUE(pf.read(rosa + u"diary.rtf"_s).contains("page3"));
 
     // Delete asks, and removes the plant by its removed name.
     form.TreeView1->setFocus();
     pressKey(Qt::Key_Delete);
     ASSERT_EQ(sink.questions.size(), 1);
-    EXPECT_TRUE(sink.questions[0].contains(QStringLiteral("Rosa")));
+    EXPECT_TRUE(sink.questions[0].contains(u"Rosa"_s));
     EXPECT_FALSE(pf.exists(rosa));
 
     // Shift+Tab from the tree reaches the bar; arrow keys go along it, Enter shows the group.
@@ -355,36 +314,35 @@ TEST(SecondLook, TheKeyboardReachesEveryCommand)
     EXPECT_EQ(QApplication::focusWidget(), form.Frame11->picture(1));
     pressKey(Qt::Key_Down);
     pressKey(Qt::Key_Return);
-    EXPECT_EQ(form.Label2->text(), QStringLiteral("Cacti"));
+    EXPECT_EQ(form.Label2->text(), u"Cacti"_s);
     ASSERT_EQ(form.TreeView1->topLevelItemCount(), 1);
-    EXPECT_EQ(form.TreeView1->topLevelItem(0)->text(0), QStringLiteral("Opuntia"));
+    EXPECT_EQ(form.TreeView1->topLevelItem(0)->text(0), u"Opuntia"_s);
 
     // Alt+5: the notes page.
     pressKey(Qt::Key_5, Qt::AltModifier);
     EXPECT_TRUE(form.notesMode);
     form.close();
-    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.said();
 }
 
 // The group editor from the keyboard: a picture by arrow keys and Enter, the colour by Space.
 TEST(SecondLook, TheGroupEditorFromTheKeyboard)
 {
     TempProgramFolder pf;
-    layOutGroup(pf);
+    pf.layOut({u"Roses"_s}, {u"Roses/Abc=0"_s});
     RecordingSink sink;
     TMainForm form(pf.path(), {}, &sink);
     TForm2 editor(form.messages(), sink, &form);
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
-    auto* first = editor.findChild<QWidget*>(QStringLiteral("Im1"));
+    auto* first = editor.findChild<QWidget*>(u"Im1"_s);
     first->setFocus();
     QTest::keyClick(first, Qt::Key_Right);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("Im6"));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), u"Im6"_s);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(editor.pictureNumber(), 6);
     EXPECT_TRUE(editor.isVisible()) << "Enter on a picture chooses it and closes nothing";
-
     whenModal<QColorDialog>([](QColorDialog* colours) {
         colours->setCurrentColor(QColor(0, 128, 255));
         colours->accept();
@@ -408,16 +366,16 @@ TEST(SecondLook, ARefusedCommandLineDocumentIsReportedOverTheWindow)
         }
     };
     TempProgramFolder pf;
-    layOutGroup(pf);
-    pf.write(QStringLiteral("photo.jpg"), QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0", 11));
+    pf.layOut({u"Roses"_s}, {u"Roses/Abc=0"_s});
+    pf.write(u"photo.jpg"_s, QByteArray("\xff\xd8\xff\xe0\0\x10JFIF\0", 11));
     WhenSink sink;
-    TMainForm form(pf.path(), {pf.file(QStringLiteral("photo.jpg"))}, &sink);
+    TMainForm form(pf.path(), {pf.file(u"photo.jpg"_s)}, &sink);
     sink.window = &form;
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QApplication::processEvents();
     ASSERT_EQ(sink.warnings.size(), 1);
     EXPECT_TRUE(sink.shownFirst);
-    EXPECT_EQ(pf.read(QStringLiteral("photo.jpg")).size(), 11);
+    EXPECT_EQ(pf.read(u"photo.jpg"_s).size(), 11);
     form.close();
 }

@@ -1,5 +1,6 @@
 #include "../support/tempprogramfolder.h"
 #include "../support/treeitems.h"
+#include "../support/windowevents.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "platform/sysio.h"
@@ -7,7 +8,6 @@
 #include "tree/planttree.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -19,12 +19,13 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList removedEntries(const TempProgramFolder& pf, const QString& folder, const QString& name)
 {
-    return QDir(pf.file(folder))
-        .entryList({QStringLiteral("!deleted_") + name + QStringLiteral("_*")}, QDir::Dirs);
+    return QDir(pf.file(folder)).entryList({u"!deleted_"_s + name + u"_*"_s}, QDir::Dirs);
 }
 
 struct Collection {
@@ -32,17 +33,10 @@ struct Collection {
     RecordingSink sink;
     Collection()
     {
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"), QStringLiteral("[Group]\nImageOrder=1\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"), QStringLiteral("[Group]\nImageOrder=2\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Shrubs/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini"),
-                       QStringLiteral("[Main]\nCond=2\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Climbers/plant.ini"),
-                       QStringLiteral("[Main]\nCond=1\n"));
-        pf.writeRecord(QStringLiteral("MyPlants/Roses/Tea/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-        pf.write(QStringLiteral("MyPlants/Roses/Tea/description.rtf"), "{\\rtf1 Tea page\\par}");
-        pf.write(QStringLiteral("MyPlants/Roses/Tea/photo1.jpg"), QByteArray(3000, 'p'));
-        pf.writeRecord(QStringLiteral("main.ini"), QStringLiteral("[Options]\nLastGroup=Roses\n"));
+        pf.layOut({u"Roses"_s, u"Cacti"_s},
+                  {u"Roses/Shrubs=1"_s, u"Roses/Shrubs/Rugosa=2"_s, u"Roses/Climbers=1"_s, u"Roses/Tea=0"_s});
+        pf.write(u"MyPlants/Roses/Tea/description.rtf"_s, "{\\rtf1 Tea page\\par}");
+        pf.write(u"MyPlants/Roses/Tea/photo1.jpg"_s, QByteArray(3000, 'p'));
     }
 };
 
@@ -52,65 +46,59 @@ TEST(TreeOps, AddRenameRemoveAndMark)
 {
     Collection c;
     TempProgramFolder& pf = c.pf;
-    TMainForm form(pf.path(), {}, &c.sink);
+    ShownForm form(pf.path(), &c.sink);
     QStringList answers;
     form.askName = [&](const QString&, const QString&) {
         return answers.isEmpty() ? QString() : answers.takeFirst();
     };
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QTreeWidget* tree = form.TreeView1;
-    ASSERT_EQ(topNames(tree),
-              QStringList({QStringLiteral("Climbers"), QStringLiteral("Shrubs"), QStringLiteral("Tea")}));
+    ASSERT_EQ(topNames(tree), QStringList({u"Climbers"_s, u"Shrubs"_s, u"Tea"_s}));
 
     // Add plant into the selected folder: trailing blanks go, names already in the tree are asked
     // again, a name with a separator is refused with a message.
-    tree->setCurrentItem(item(tree, QStringLiteral("Shrubs")));
-    answers = {QStringLiteral("Rugosa"), QStringLiteral("a/b"), QStringLiteral("Alba  ")};
+    tree->setCurrentItem(item(tree, u"Shrubs"_s));
+    answers = {u"Rugosa"_s, u"a/b"_s, u"Alba  "_s};
     form.N1Click();
     EXPECT_EQ(c.sink.warnings.size(), 1);
     c.sink.warnings.clear();
-    QTreeWidgetItem* alba = item(tree, QStringLiteral("Alba"));
+    QTreeWidgetItem* alba = item(tree, u"Alba"_s);
     ASSERT_NE(alba, nullptr);
-    EXPECT_EQ(alba->parent()->text(0), QStringLiteral("Shrubs"));
+    EXPECT_EQ(alba->parent()->text(0), u"Shrubs"_s);
     EXPECT_EQ(tree->currentItem(), alba)
         << (tree->currentItem() ? tree->currentItem()->text(0).toStdString() : "none");
-    EXPECT_EQ(IniFile(pf.file(QStringLiteral("MyPlants/Roses/Shrubs/Alba/plant.ini")))
-                  .readInteger(u"Main", u"Cond", -1),
-              0);
-    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Alba/diary.rtf")));
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/a")));
+    EXPECT_EQ(pf.number(u"MyPlants/Roses/Shrubs/Alba/plant.ini"_s, u"Main", u"Cond"), 0);
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Alba/diary.rtf"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/a"_s));
 
     // Add folder keeps a trailing blank; it has no record until it is first selected.
-    answers = {QStringLiteral("New ")};
+    answers = {u"New "_s};
     form.N15Click();
-    EXPECT_TRUE(QDir(pf.file(QStringLiteral("MyPlants/Roses/New "))).exists());
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/New /plant.ini")));
-    EXPECT_TRUE(planttree::isFolder(item(tree, QStringLiteral("New "))));
+    EXPECT_TRUE(QDir(pf.file(u"MyPlants/Roses/New "_s)).exists());
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/New /plant.ini"_s));
+    EXPECT_TRUE(planttree::isFolder(item(tree, u"New "_s)));
 
     // Rename Alba to Rugosa: that name is taken in the folder, so it becomes "Rugosa 1"; the page
     // being edited follows the folder. A blank name is refused and the caption kept.
     tree->setCurrentItem(alba);
-    QTest::keyClicks(form.Editor, QStringLiteral("alba text"));
+    QTest::keyClicks(form.Editor, u"alba text"_s);
     form.N18Click();
-    alba->setText(0, QStringLiteral("Rugosa"));
-    EXPECT_EQ(alba->text(0), QStringLiteral("Rugosa 1"));
-    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa 1/plant.ini")));
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Alba")));
-    EXPECT_TRUE(form.editorFileName.endsWith(QStringLiteral("/Shrubs/Rugosa 1/description.rtf")));
-    EXPECT_TRUE(
-        pf.read(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa 1/description.rtf")).contains("alba text"));
+    alba->setText(0, u"Rugosa"_s);
+    EXPECT_EQ(alba->text(0), u"Rugosa 1"_s);
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Rugosa 1/plant.ini"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Shrubs/Alba"_s));
+    EXPECT_TRUE(form.editorFileName.endsWith(u"/Shrubs/Rugosa 1/description.rtf"_s));
+    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Shrubs/Rugosa 1/description.rtf"_s).contains("alba text"));
     form.N18Click();
-    alba->setText(0, QStringLiteral("   "));
-    EXPECT_EQ(alba->text(0), QStringLiteral("Rugosa 1"));
+    alba->setText(0, u"   "_s);
+    EXPECT_EQ(alba->text(0), u"Rugosa 1"_s);
     EXPECT_EQ(c.sink.warnings.size(), 1);
     c.sink.warnings.clear();
 
     // Marks change the icon at once and write the record.
-    tree->setCurrentItem(item(tree, QStringLiteral("Tea")));
+    tree->setCurrentItem(item(tree, u"Tea"_s));
     form.setMark(5);
-    EXPECT_EQ(planttree::imageOf(item(tree, QStringLiteral("Tea"))), 5);
-    const IniFile tea(pf.file(QStringLiteral("MyPlants/Roses/Tea/plant.ini")));
+    EXPECT_EQ(planttree::imageOf(item(tree, u"Tea"_s)), 5);
+    const IniFile tea(pf.file(u"MyPlants/Roses/Tea/plant.ini"_s));
     EXPECT_EQ(tea.readInteger(u"Main", u"Cond", -1), 5);
     EXPECT_EQ(tea.readInteger(u"Main", u"Expanded", -1), 0);
 
@@ -118,43 +106,34 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     auto enabled = [&](const char* name) {
         return form.PopupMenu1->findChild<QAction*>(QString::fromLatin1(name))->isEnabled();
     };
-    form.openTreeMenu(item(tree, QStringLiteral("Shrubs")), QPoint(10, 10));
+    form.openTreeMenu(item(tree, u"Shrubs"_s), QPoint(10, 10));
     EXPECT_FALSE(enabled("N7"));
     EXPECT_TRUE(enabled("N1"));
     form.PopupMenu1->hide();
-    form.openTreeMenu(item(tree, QStringLiteral("Tea")), QPoint(10, 10));
+    form.openTreeMenu(item(tree, u"Tea"_s), QPoint(10, 10));
     EXPECT_TRUE(enabled("N7"));
     EXPECT_FALSE(enabled("N1"));
-    form.PopupMenu1->hide();
-
-    // The menu key opens the menu for the selected node too.
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5),
-                          tree->viewport()->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(tree->viewport(), &key);
-    EXPECT_TRUE(form.PopupMenu1->isVisible());
-    EXPECT_TRUE(enabled("N7"));
     form.PopupMenu1->hide();
 
     // Remove renames the folder and keeps everything in it.
     c.sink.answer = true;
     form.N7Click();
-    EXPECT_EQ(c.sink.questions.back(), QStringLiteral("Are you sure to remove \"Tea\"?"));
-    EXPECT_EQ(item(tree, QStringLiteral("Tea")), nullptr);
-    const QStringList removed = removedEntries(pf, QStringLiteral("MyPlants/Roses"), QStringLiteral("Tea"));
+    EXPECT_EQ(c.sink.questions.back(), u"Are you sure to remove \"Tea\"?"_s);
+    EXPECT_EQ(item(tree, u"Tea"_s), nullptr);
+    const QStringList removed = removedEntries(pf, u"MyPlants/Roses"_s, u"Tea"_s);
     ASSERT_EQ(removed.size(), 1);
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/") + removed[0] + QStringLiteral("/photo1.jpg")).size(),
-              3000);
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/"_s + removed[0] + u"/photo1.jpg"_s).size(), 3000);
     EXPECT_NE(tree->currentItem(), nullptr);
-    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.said();
 
     // In the notes group nothing is sent or marked; a folder that is the only node cannot be removed.
-    pf.mkdir(QStringLiteral("MyPlants/!Notes/Todo"));
-    pf.writeRecord(QStringLiteral("MyPlants/!Notes/group.ini"), QStringLiteral("[Group]\nColor=10484657\n"));
-    form.showGroup(QStringLiteral("Notes"), QStringLiteral("!Notes"));
-    ASSERT_EQ(topNames(tree), QStringList({QStringLiteral("Todo")}));
+    pf.mkdir(u"MyPlants/!Notes/Todo"_s);
+    pf.writeRecord(u"MyPlants/!Notes/group.ini"_s, u"[Group]\nColor=10484657\n"_s);
+    form.showGroup(u"Notes"_s, u"!Notes"_s);
+    ASSERT_EQ(topNames(tree), QStringList({u"Todo"_s}));
     form.openTreeMenu(tree->topLevelItem(0), QPoint(10, 10));
     EXPECT_FALSE(form.N8->menuAction()->isEnabled());
-    EXPECT_FALSE(form.PopupMenu1->findChild<QMenu*>(QStringLiteral("N12"))->menuAction()->isEnabled());
+    EXPECT_FALSE(form.PopupMenu1->findChild<QMenu*>(u"N12"_s)->menuAction()->isEnabled());
     EXPECT_FALSE(enabled("N7"));
     form.PopupMenu1->hide();
     form.close();
@@ -164,77 +143,19 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
 {
     Collection c;
     TempProgramFolder& pf = c.pf;
-    pf.mkdir(QStringLiteral("MyPlants/Roses/Never selected"));
-    TMainForm form(pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    pf.mkdir(u"MyPlants/Roses/Never selected"_s);
+    pf.write(u"MyPlants/Roses/Tea/big.jpg"_s, QByteArray(300000, 'b'));
+    ShownForm form(pf.path(), &c.sink);
     QTreeWidget* tree = form.TreeView1;
-
-    // Drag Tea into Climbers: its files move, it shows under the folder.
-    tree->setCurrentItem(item(tree, QStringLiteral("Tea")));
-    QTest::keyClicks(form.Editor, QStringLiteral("moved "));
-    EXPECT_FALSE(form.TreeView1DragOver(tree, item(tree, QStringLiteral("Rugosa")))) << "never onto a plant";
-    EXPECT_TRUE(form.TreeView1DragOver(tree, item(tree, QStringLiteral("Climbers"))));
-    form.TreeView1DragDrop(item(tree, QStringLiteral("Climbers")));
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Tea")));
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Climbers/Tea/photo1.jpg")).size(), 3000);
-    EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Roses/Climbers/Tea/description.rtf")).contains("moved"))
-        << "the page was saved before the move";
-    ASSERT_NE(item(tree, QStringLiteral("Tea")), nullptr);
-    EXPECT_EQ(item(tree, QStringLiteral("Tea"))->parent()->text(0), QStringLiteral("Climbers"));
-    // Dropping it on the folder that holds it does nothing.
-    tree->setCurrentItem(item(tree, QStringLiteral("Tea")));
-    form.TreeView1DragDrop(item(tree, QStringLiteral("Climbers")));
-    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Climbers/Tea/plant.ini")));
-
-    // Send to the same group: nothing. To Cacti: it arrives at Cacti's top level.
-    form.N9Click(QStringLiteral("Roses"));
-    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Climbers/Tea/plant.ini")));
-    ASSERT_EQ(tree->currentItem()->text(0), QStringLiteral("Tea"));
-    QAction* toCacti = form.N8->findChild<QAction*>(QStringLiteral("mgr2"));
+    QAction* toCacti = form.N8->findChild<QAction*>(u"mgr2"_s);
     ASSERT_NE(toCacti, nullptr);
-    EXPECT_EQ(toCacti->text(), QStringLiteral("Cacti"));
-    toCacti->trigger(); // "Send to..." > Cacti
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Cacti/Tea/photo1.jpg")).size(), 3000)
-        << c.sink.warnings.join(u' ').toStdString();
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Climbers/Tea")));
-    EXPECT_EQ(item(tree, QStringLiteral("Tea")), nullptr);
+    EXPECT_EQ(toCacti->text(), u"Cacti"_s);
 
-    // A folder never selected (no files at all) is not lost: it arrives in the other group.
-    tree->setCurrentItem(item(tree, QStringLiteral("Never selected")));
-    form.N9Click(QStringLiteral("Cacti")); // selecting it made its pages; send it anyway
-    EXPECT_TRUE(QDir(pf.file(QStringLiteral("MyPlants/Cacti/Never selected"))).exists());
-    pf.mkdir(QStringLiteral("MyPlants/Roses/Empty"));
-    form.loadTree(QStringLiteral("Roses"));
-    QSignalBlocker quiet(tree); // select without node selection, as a folder that was never opened
-    tree->setCurrentItem(item(tree, QStringLiteral("Empty")));
-    quiet.unblock();
-    form.N9Click(QStringLiteral("Cacti"));
-    EXPECT_TRUE(QDir(pf.file(QStringLiteral("MyPlants/Cacti/Empty"))).exists());
-    EXPECT_FALSE(QDir(pf.file(QStringLiteral("MyPlants/Roses/Empty"))).exists());
-
-    // A name that already exists in the target group is refused; nothing moves.
-    pf.writeRecord(QStringLiteral("MyPlants/Cacti/Shrubs/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
-    tree->setCurrentItem(item(tree, QStringLiteral("Shrubs")));
-    form.N9Click(QStringLiteral("Cacti"));
-    ASSERT_EQ(c.sink.warnings.size(), 1);
-    EXPECT_TRUE(c.sink.warnings[0].startsWith(QStringLiteral("Directory with name ")));
-    EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini")));
-    form.close();
-}
-
-TEST(TreeOps, AMoveThatRunsOutOfRoomIsWholeOrNothing)
-{
-    Collection c;
-    TempProgramFolder& pf = c.pf;
-    pf.write(QStringLiteral("MyPlants/Roses/Tea/big.jpg"), QByteArray(300000, 'b'));
-    TMainForm form(pf.path(), {}, &c.sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.TreeView1->setCurrentItem(item(form.TreeView1, QStringLiteral("Tea")));
-    const auto before = QDir(pf.file(QStringLiteral("MyPlants/Roses/Tea"))).entryList(QDir::Files);
-    // The target lies on another file system (so the move copies) where files larger than 100 KB
-    // cannot be written.
+    // Send Tea to Cacti on another file system (so the move copies) where files larger than 100 KB
+    // cannot be written: nothing arrives, nothing is hidden, the plant is whole where it was and
+    // still in the tree.
+    tree->setCurrentItem(item(tree, u"Tea"_s));
+    const auto before = QDir(pf.file(u"MyPlants/Roses/Tea"_s)).entryList(QDir::Files);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -242,31 +163,71 @@ TEST(TreeOps, AMoveThatRunsOutOfRoomIsWholeOrNothing)
     limit.rlim_cur = 100000;
     sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    form.N8->findChild<QAction*>(QStringLiteral("mgr2"))->trigger(); // Send to > Cacti
+    toCacti->trigger();
     setrlimit(RLIMIT_FSIZE, &old);
     sysio::clearFaults();
-    // Nothing arrived, nothing is hidden: the plant is whole where it was, and still in the tree.
-    EXPECT_EQ(QDir(pf.file(QStringLiteral("MyPlants/Cacti")))
-                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-              QStringList{QStringLiteral("group.ini")});
-    EXPECT_EQ(QDir(pf.file(QStringLiteral("MyPlants/Roses/Tea"))).entryList(QDir::Files), before);
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Tea/big.jpg")), QByteArray(300000, 'b'));
-    EXPECT_TRUE(removedEntries(pf, QStringLiteral("MyPlants/Roses"), QStringLiteral("Tea")).isEmpty());
-    EXPECT_NE(item(form.TreeView1, QStringLiteral("Tea")), nullptr);
-    ASSERT_FALSE(c.sink.warnings.isEmpty()) << "the failing file was reported";
-    EXPECT_TRUE(c.sink.warnings.join(u' ').contains(QStringLiteral("File too large")))
-        << c.sink.warnings.join(u' ').toStdString();
-
-    // With room made, the next move goes through, across file systems too.
-    sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
-    form.TreeView1->setCurrentItem(item(form.TreeView1, QStringLiteral("Tea")));
-    form.N8->findChild<QAction*>(QStringLiteral("mgr2"))->trigger();
-    sysio::clearFaults();
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Cacti/Tea/big.jpg")), QByteArray(300000, 'b'));
-    EXPECT_EQ(QDir(pf.file(QStringLiteral("MyPlants/Cacti/Tea"))).entryList(QDir::Files), before);
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Tea")));
     EXPECT_EQ(
-        QDir(pf.file(QStringLiteral("MyPlants/Roses"))).entryList({QStringLiteral("!vd*")}, QDir::AllEntries),
-        QStringList());
+        QDir(pf.file(u"MyPlants/Cacti"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList{u"group.ini"_s});
+    EXPECT_EQ(QDir(pf.file(u"MyPlants/Roses/Tea"_s)).entryList(QDir::Files), before);
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/big.jpg"_s), QByteArray(300000, 'b'));
+    EXPECT_TRUE(removedEntries(pf, u"MyPlants/Roses"_s, u"Tea"_s).isEmpty());
+    EXPECT_NE(item(tree, u"Tea"_s), nullptr);
+    ASSERT_FALSE(c.sink.warnings.isEmpty()) << "the failing file was reported";
+    EXPECT_TRUE(c.sink.warnings.join(u' ').contains(u"File too large"_s)) << c.sink.said();
+    c.sink.warnings.clear();
+
+    // Drag Tea into Climbers: its files move, it shows under the folder.
+    tree->setCurrentItem(item(tree, u"Tea"_s));
+    QTest::keyClicks(form.Editor, u"moved "_s);
+    EXPECT_FALSE(form.TreeView1DragOver(tree, item(tree, u"Rugosa"_s))) << "never onto a plant";
+    EXPECT_TRUE(form.TreeView1DragOver(tree, item(tree, u"Climbers"_s)));
+    form.TreeView1DragDrop(item(tree, u"Climbers"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea"_s));
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Climbers/Tea/photo1.jpg"_s).size(), 3000);
+    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Climbers/Tea/description.rtf"_s).contains("moved"))
+        << "the page was saved before the move";
+    ASSERT_NE(item(tree, u"Tea"_s), nullptr);
+    EXPECT_EQ(item(tree, u"Tea"_s)->parent()->text(0), u"Climbers"_s);
+    // Dropping it on the folder that holds it does nothing.
+    tree->setCurrentItem(item(tree, u"Tea"_s));
+    form.TreeView1DragDrop(item(tree, u"Climbers"_s));
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Climbers/Tea/plant.ini"_s));
+
+    // Send to the same group: nothing. To Cacti: it arrives at Cacti's top level.
+    form.N9Click(u"Roses"_s);
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Climbers/Tea/plant.ini"_s));
+    ASSERT_EQ(tree->currentItem()->text(0), u"Tea"_s);
+    // With room made, the move goes through, across file systems too, and leaves no part behind.
+    sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
+    toCacti->trigger(); // "Send to..." > Cacti
+    sysio::clearFaults();
+    EXPECT_EQ(pf.read(u"MyPlants/Cacti/Tea/photo1.jpg"_s).size(), 3000) << c.sink.said();
+    EXPECT_EQ(pf.read(u"MyPlants/Cacti/Tea/big.jpg"_s), QByteArray(300000, 'b'));
+    EXPECT_EQ(QDir(pf.file(u"MyPlants/Cacti/Tea"_s)).entryList(QDir::Files), before);
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Climbers/Tea"_s));
+    EXPECT_EQ(QDir(pf.file(u"MyPlants/Roses"_s)).entryList({u"!vd*"_s}, QDir::AllEntries), QStringList());
+    EXPECT_EQ(item(tree, u"Tea"_s), nullptr);
+
+    // A folder never selected (no files at all) is not lost: it arrives in the other group.
+    tree->setCurrentItem(item(tree, u"Never selected"_s));
+    form.N9Click(u"Cacti"_s); // selecting it made its pages; send it anyway
+    EXPECT_TRUE(QDir(pf.file(u"MyPlants/Cacti/Never selected"_s)).exists());
+    pf.mkdir(u"MyPlants/Roses/Empty"_s);
+    form.loadTree(u"Roses"_s);
+    QSignalBlocker quiet(tree); // select without node selection, as a folder that was never opened
+    tree->setCurrentItem(item(tree, u"Empty"_s));
+    quiet.unblock();
+    form.N9Click(u"Cacti"_s);
+    EXPECT_TRUE(QDir(pf.file(u"MyPlants/Cacti/Empty"_s)).exists());
+    EXPECT_FALSE(QDir(pf.file(u"MyPlants/Roses/Empty"_s)).exists());
+
+    // A name that already exists in the target group is refused; nothing moves.
+    pf.writeRecord(u"MyPlants/Cacti/Shrubs/plant.ini"_s, u"[Main]\nCond=1\n"_s);
+    tree->setCurrentItem(item(tree, u"Shrubs"_s));
+    form.N9Click(u"Cacti"_s);
+    ASSERT_EQ(c.sink.warnings.size(), 1);
+    EXPECT_TRUE(c.sink.warnings[0].startsWith(u"Directory with name "_s));
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Rugosa/plant.ini"_s));
     form.close();
 }

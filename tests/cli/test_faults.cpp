@@ -1,6 +1,7 @@
 #include "../support/companion.h"
 #include "../support/smalldisk.h"
 #include "../support/tempprogramfolder.h"
+#include "../support/windowevents.h"
 #include "app/mainform.h"
 #include "cli/cli.h"
 #include "editor/editor.h"
@@ -25,12 +26,9 @@
 
 #include <cerrno>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
+namespace {
 
 void put(const QString& root, const QString& relative, const QByteArray& bytes)
 {
@@ -54,13 +52,8 @@ using Files = std::map<std::string, std::string>;
 Files files(const QString& root)
 {
     Files all;
-    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(root).relativeFilePath(path);
-        if (!relative.contains(u8("!Shablon")))
-            all[relative.toStdString()] = get(path).toStdString();
-    }
+    for (const auto& [path, bytes] : filesUnder(root, {u"!Shablon"_s}).asKeyValueRange())
+        all[path.toStdString()] = bytes.toStdString();
     return all;
 }
 
@@ -79,17 +72,17 @@ QByteArray photo()
 
 void layOut(const QString& root)
 {
-    put(root, u8("MyPlants/Roses/group.ini"), "[Group]\r\nColor=255\r\nImageIndex=3\r\nImageOrder=1\r\n\r\n");
-    put(root, u8("MyPlants/Cacti/group.ini"), "[Group]\r\nImageOrder=2\r\n\r\n");
-    put(root, u8("MyPlants/Roses/Tea/plant.ini"), "[Main]\r\nCond=2\r\nExpanded=0\r\n\r\n");
-    put(root, u8("MyPlants/Roses/Tea/description.rtf"), "{\\rtf1 The old page of Tea\\par}");
-    put(root, u8("MyPlants/Roses/Tea/care.rtf"), "{\\rtf1 Care\\par}");
-    put(root, u8("MyPlants/Roses/Tea/diary.rtf"), "{\\rtf1 Diary\\par}");
-    put(root, u8("MyPlants/Roses/Tea/p1.jpg"), photo());
-    put(root, u8("MyPlants/Roses/Tea/p1.jpg.txt"), "old comment");
-    put(root, u8("MyPlants/Roses/Pots/plant.ini"), "[Main]\r\nCond=1\r\n\r\n");
-    put(root, u8("main.ini"), "[Options]\r\nLastGroup=Roses\r\n\r\n");
-    put(root, u8("errorlog.txt"), "old line\r\n");
+    put(root, u"MyPlants/Roses/group.ini"_s, "[Group]\r\nColor=255\r\nImageIndex=3\r\nImageOrder=1\r\n\r\n");
+    put(root, u"MyPlants/Cacti/group.ini"_s, "[Group]\r\nImageOrder=2\r\n\r\n");
+    put(root, u"MyPlants/Roses/Tea/plant.ini"_s, "[Main]\r\nCond=2\r\nExpanded=0\r\n\r\n");
+    put(root, u"MyPlants/Roses/Tea/description.rtf"_s, "{\\rtf1 The old page of Tea\\par}");
+    put(root, u"MyPlants/Roses/Tea/care.rtf"_s, "{\\rtf1 Care\\par}");
+    put(root, u"MyPlants/Roses/Tea/diary.rtf"_s, "{\\rtf1 Diary\\par}");
+    put(root, u"MyPlants/Roses/Tea/p1.jpg"_s, photo());
+    put(root, u"MyPlants/Roses/Tea/p1.jpg.txt"_s, "old comment");
+    put(root, u"MyPlants/Roses/Pots/plant.ini"_s, "[Main]\r\nCond=1\r\n\r\n");
+    put(root, u"main.ini"_s, "[Options]\r\nLastGroup=Roses\r\n\r\n");
+    put(root, u"errorlog.txt"_s, "old line\r\n");
 }
 
 } // namespace
@@ -101,39 +94,39 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
         GTEST_SKIP() << disk.why().toStdString();
     const QString pf = disk.path();
     layOut(pf);
-    put(pf, u8("in/new.md"), "A new page");
+    put(pf, u"in/new.md"_s, "A new page");
     TempProgramFolder outside;
-    outside.write(u8("flower.jpg"), photo());
+    outside.write(u"flower.jpg"_s, photo());
     disk.fill();
-    const auto before = files(pf + u8("MyPlants"));
-    const QByteArray mainIni = get(pf + u8("main.ini"));
-    const QByteArray log = get(pf + u8("errorlog.txt"));
+    const auto before = files(pf + u"MyPlants"_s);
+    const QByteArray mainIni = get(pf + u"main.ini"_s);
+    const QByteArray log = get(pf + u"errorlog.txt"_s);
 
     // The companion's writers.
     Companion cli;
     const QString full = QString::fromLocal8Bit(std::strerror(ENOSPC));
     for (const QStringList& args :
-         {QStringList{u8("import-page"), pf, u8("Roses"), u8("Tea"), u8("description"), pf + u8("in/new.md")},
-          QStringList{u8("mark"), pf, u8("Roses"), u8("Tea"), u8("treat")},
-          QStringList{u8("add-photo"), pf, u8("Roses"), u8("Tea"), outside.file(u8("flower.jpg")), u8("c")},
-          QStringList{u8("add-group"), pf, u8("Orchids")}}) {
+         {QStringList{u"import-page"_s, pf, u"Roses"_s, u"Tea"_s, u"description"_s, pf + u"in/new.md"_s},
+          QStringList{u"mark"_s, pf, u"Roses"_s, u"Tea"_s, u"treat"_s},
+          QStringList{u"add-photo"_s, pf, u"Roses"_s, u"Tea"_s, outside.file(u"flower.jpg"_s), u"c"_s},
+          QStringList{u"add-group"_s, pf, u"Orchids"_s}}) {
         const CliOutcome run = cli(args);
         const QString& err = run.err;
         EXPECT_EQ(run.code, 1) << args.join(u' ').toStdString();
-        EXPECT_TRUE(err.contains(full) || err.contains(u8("Cannot create"))) << err.toStdString();
+        EXPECT_TRUE(err.contains(full) || err.contains(u"Cannot create"_s)) << err.toStdString();
         EXPECT_EQ(err.count(u'\n'), 1);
-        EXPECT_EQ(files(pf + u8("MyPlants")), before) << args.join(u' ').toStdString();
+        EXPECT_EQ(files(pf + u"MyPlants"_s), before) << args.join(u' ').toStdString();
     }
     // The logic's own writers, down to ten bytes.
     for (const auto& [path, write] : std::initializer_list<std::pair<QString, std::function<IoStatus()>>>{
-             {pf + u8("MyPlants/Roses/Tea/description.rtf"),
-              [&] { return atomicfile::write(pf + u8("MyPlants/Roses/Tea/description.rtf"), "0123456789"); }},
-             {pf + u8("MyPlants/Roses/Tea/p1.jpg.txt"),
-              [&] { return album::writeComment(pf + u8("MyPlants/Roses/Tea/p1.jpg"), u8("new comment")); }},
-             {pf + u8("errorlog.txt"), [&] { return errorlog::WriteErrorLog(pf, u8("a line")); }},
-             {pf + u8("main.ini"), [&] {
-                  IniFile ini(pf + u8("main.ini"));
-                  ini.writeString(u"Options", u"LastGroup", u8("Cacti"));
+             {pf + u"MyPlants/Roses/Tea/description.rtf"_s,
+              [&] { return atomicfile::write(pf + u"MyPlants/Roses/Tea/description.rtf"_s, "0123456789"); }},
+             {pf + u"MyPlants/Roses/Tea/p1.jpg.txt"_s,
+              [&] { return album::writeComment(pf + u"MyPlants/Roses/Tea/p1.jpg"_s, u"new comment"_s); }},
+             {pf + u"errorlog.txt"_s, [&] { return errorlog::WriteErrorLog(pf, u"a line"_s); }},
+             {pf + u"main.ini"_s, [&] {
+                  IniFile ini(pf + u"main.ini"_s);
+                  ini.writeString(u"Options", u"LastGroup", u"Cacti"_s);
                   return ini.updateFile();
               }}}) {
         const QByteArray old = get(path);
@@ -142,34 +135,30 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
         EXPECT_EQ(s.text, full);
         EXPECT_EQ(get(path), old) << path.toStdString();
     }
-    EXPECT_EQ(get(pf + u8("main.ini")), mainIni);
-    EXPECT_EQ(get(pf + u8("errorlog.txt")), log);
+    EXPECT_EQ(get(pf + u"main.ini"_s), mainIni);
+    EXPECT_EQ(get(pf + u"errorlog.txt"_s), log);
 
     // The window: typing on a page and moving to another node keeps the text and says why.
     {
         RecordingSink sink;
-        TMainForm form(pf, {}, &sink);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        QTreeWidget* tree = form.TreeView1;
-        const QList<QTreeWidgetItem*> tea = tree->findItems(u8("Tea"), Qt::MatchExactly);
-        ASSERT_EQ(tea.size(), 1);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(tea[0]).center());
-        ASSERT_EQ(tree->currentItem(), tea[0]);
-        QTest::keyClicks(form.Editor, u8("typed on a full disk"));
+        ShownForm form(pf, &sink);
+        clickNode(form, u"Tea"_s);
+        QTreeWidgetItem* tea = form.TreeView1->currentItem();
+        ASSERT_EQ(tea->text(0), u"Tea"_s);
+        QTest::keyClicks(form.Editor, u"typed on a full disk"_s);
         sink.warnings.clear();
-        const QList<QTreeWidgetItem*> pots = tree->findItems(u8("Pots"), Qt::MatchExactly);
-        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(pots[0]).center());
-        EXPECT_EQ(tree->currentItem(), tea[0]) << "the click is not taken while the page cannot be saved";
+        clickNode(form, u"Pots"_s);
+        EXPECT_EQ(form.TreeView1->currentItem(), tea)
+            << "the click is not taken while the page cannot be saved";
         ASSERT_FALSE(sink.warnings.isEmpty());
-        EXPECT_TRUE(sink.warnings.join(u' ').contains(full)) << sink.warnings.join(u' ').toStdString();
+        EXPECT_TRUE(sink.warnings.join(u' ').contains(full)) << sink.said();
         EXPECT_TRUE(form.Editor->document()->isModified());
-        EXPECT_TRUE(form.Editor->toPlainText().contains(u8("typed on a full disk")));
+        EXPECT_TRUE(form.Editor->toPlainText().contains(u"typed on a full disk"_s));
         sink.answer = true; // close anyway
         form.close();
     }
-    EXPECT_EQ(get(pf + u8("MyPlants/Roses/Tea/description.rtf")), "{\\rtf1 The old page of Tea\\par}");
-    EXPECT_EQ(QDir(pf + u8("MyPlants/Roses/Tea")).entryList(QDir::Files | QDir::Hidden).size(), 6)
+    EXPECT_EQ(get(pf + u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 The old page of Tea\\par}");
+    EXPECT_EQ(QDir(pf + u"MyPlants/Roses/Tea"_s).entryList(QDir::Files | QDir::Hidden).size(), 6)
         << "no temporary file is left";
 }
 
@@ -184,36 +173,34 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
     const Writer writers[] = {
         {"page",
          [&](const QString& pf) {
-             return atomicfile::write(pf + u8("MyPlants/Roses/Tea/description.rtf"), newPage);
+             return atomicfile::write(pf + u"MyPlants/Roses/Tea/description.rtf"_s, newPage);
          },
-         {u8("MyPlants/Roses/Tea/description.rtf")}},
+         {u"MyPlants/Roses/Tea/description.rtf"_s}},
         {"record",
          [](const QString& pf) {
-             IniFile ini(pf + u8("MyPlants/Roses/Tea/plant.ini"));
+             IniFile ini(pf + u"MyPlants/Roses/Tea/plant.ini"_s);
              ini.writeInteger(u"Main", u"Cond", 5);
              return ini.updateFile();
          },
-         {u8("MyPlants/Roses/Tea/plant.ini")}},
+         {u"MyPlants/Roses/Tea/plant.ini"_s}},
         {"comment",
-         [](const QString& pf) {
-             return album::writeComment(pf + u8("MyPlants/Roses/Tea/p1.jpg"), u8("new"));
-         },
-         {u8("MyPlants/Roses/Tea/p1.jpg.txt")}},
+         [](const QString& pf) { return album::writeComment(pf + u"MyPlants/Roses/Tea/p1.jpg"_s, u"new"_s); },
+         {u"MyPlants/Roses/Tea/p1.jpg.txt"_s}},
         {"error log",
-         [](const QString& pf) { return errorlog::WriteErrorLog(pf, u8("new line")); },
-         {u8("errorlog.txt")}},
+         [](const QString& pf) { return errorlog::WriteErrorLog(pf, u"new line"_s); },
+         {u"errorlog.txt"_s}},
         {"photo",
          [](const QString& pf) {
-             return album::addPhoto(pf + u8("MyPlants/Roses/Pots"), pf + u8("MyPlants/Roses/Tea/p1.jpg"),
-                                    u8("c"));
+             return album::addPhoto(pf + u"MyPlants/Roses/Pots"_s, pf + u"MyPlants/Roses/Tea/p1.jpg"_s,
+                                    u"c"_s);
          },
-         {u8("MyPlants/Roses/Pots/p1.jpg")}},
+         {u"MyPlants/Roses/Pots/p1.jpg"_s}},
         {"move across file systems",
          [](const QString& pf) {
              SilentSink sink;
              FileCopier copier(pf, sink);
              const plantops::MoveResult r =
-                 plantops::moveNode(copier, pf + u8("MyPlants/Roses/Tea"), pf + u8("MyPlants/Cacti/Tea"));
+                 plantops::moveNode(copier, pf + u"MyPlants/Roses/Tea"_s, pf + u"MyPlants/Cacti/Tea"_s);
              return r.moved ? IoStatus::success() : IoStatus::failure(EIO, r.error);
          },
          {}},
@@ -251,7 +238,7 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
                     // Old or new, never anything else; new when it said so.
                     const std::string now = value(after, p), old = value(before, p),
                                       good = value(clean[w.name], p);
-                    if (p == u8("errorlog.txt")) {
+                    if (p == u"errorlog.txt"_s) {
                         EXPECT_EQ(now.rfind(old, 0), 0u) << at << ": the old lines stay";
                         continue;
                     }
@@ -287,37 +274,35 @@ TEST(Faults, LeftoversOfAKilledSaveOrMoveGoAtTheNextStart)
 {
     TempProgramFolder pf;
     layOut(pf.path());
-    pf.write(u8("MyPlants/Roses/Tea/.description.rtf.vdtmp-a1B2c3"), "half");
-    pf.write(u8("MyPlants/Roses/Tea/description.rtf.iInohN"), "half of an older save");
-    pf.write(u8("MyPlants/Roses/Tea/notes.txt.abcdef"), "the user's own");
-    pf.write(u8("MyPlants/Cacti/!vdpart_Tea_12/description.rtf"), "part");
-    pf.write(u8("MyPlants/Roses/!deleted_Old_3/diary.rtf"), "removed, kept");
-    pf.write(u8(".main.ini.vdtmp-zzzzzz"), "half");
+    pf.write(u"MyPlants/Roses/Tea/.description.rtf.vdtmp-a1B2c3"_s, "half");
+    pf.write(u"MyPlants/Roses/Tea/description.rtf.iInohN"_s, "half of an older save");
+    pf.write(u"MyPlants/Roses/Tea/notes.txt.abcdef"_s, "the user's own");
+    pf.write(u"MyPlants/Cacti/!vdpart_Tea_12/description.rtf"_s, "part");
+    pf.write(u"MyPlants/Roses/!deleted_Old_3/diary.rtf"_s, "removed, kept");
+    pf.write(u".main.ini.vdtmp-zzzzzz"_s, "half");
     EXPECT_EQ(leftovers::clean(pf.path()), 4);
-    EXPECT_FALSE(pf.exists(u8("MyPlants/Cacti/!vdpart_Tea_12")));
-    EXPECT_TRUE(pf.exists(u8("MyPlants/Roses/Tea/notes.txt.abcdef")));
-    EXPECT_TRUE(pf.exists(u8("MyPlants/Roses/!deleted_Old_3/diary.rtf")));
-    EXPECT_EQ(pf.read(u8("MyPlants/Roses/Tea/description.rtf")), "{\\rtf1 The old page of Tea\\par}");
+    EXPECT_FALSE(pf.exists(u"MyPlants/Cacti/!vdpart_Tea_12"_s));
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Tea/notes.txt.abcdef"_s));
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/!deleted_Old_3/diary.rtf"_s));
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 The old page of Tea\\par}");
 }
 
 TEST(Faults, DamagedRecordsAreKeptBesideThemselves)
 {
     TempProgramFolder pf;
     const QByteArray junk("\x01\x02[Group]\x00\xff junk", 16);
-    pf.write(u8("MyPlants/Roses/group.ini"), junk);
-    pf.mkdir(u8("MyPlants/Roses/plant.ini")); // a folder only named like a record
-    pf.write(u8("main.ini"), QByteArray("\0\0\0binary", 9));
+    pf.write(u"MyPlants/Roses/group.ini"_s, junk);
+    pf.mkdir(u"MyPlants/Roses/plant.ini"_s); // a folder only named like a record
+    pf.write(u"main.ini"_s, QByteArray("\0\0\0binary", 9));
     {
         RecordingSink sink;
-        TMainForm form(pf.path(), {}, &sink);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        EXPECT_EQ(form.TreeView1->findItems(u8("plant.ini"), Qt::MatchExactly).size(), 0);
+        ShownForm form(pf.path(), &sink);
+        EXPECT_EQ(form.TreeView1->findItems(u"plant.ini"_s, Qt::MatchExactly).size(), 0);
         form.close();
     }
-    EXPECT_EQ(pf.read(u8("MyPlants/Roses/group.ini.damaged")), junk);
-    EXPECT_EQ(pf.read(u8("main.ini.damaged")), QByteArray("\0\0\0binary", 9));
-    EXPECT_TRUE(pf.read(u8("main.ini")).startsWith("[Options]"));
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/group.ini.damaged"_s), junk);
+    EXPECT_EQ(pf.read(u"main.ini.damaged"_s), QByteArray("\0\0\0binary", 9));
+    EXPECT_TRUE(pf.read(u"main.ini"_s).startsWith("[Options]"));
 }
 
 TEST(Faults, LinksAreNeverFollowedOutOfTheCollection)
@@ -325,48 +310,43 @@ TEST(Faults, LinksAreNeverFollowedOutOfTheCollection)
     TempProgramFolder pf;
     layOut(pf.path());
     TempProgramFolder outside;
-    outside.write(u8("Elsewhere/description.rtf"), "{\\rtf1 not ours\\par}");
-    outside.write(u8("Elsewhere/p.jpg"), photo());
+    outside.write(u"Elsewhere/description.rtf"_s, "{\\rtf1 not ours\\par}");
+    outside.write(u"Elsewhere/p.jpg"_s, photo());
     const auto theirs = files(outside.path());
-    ASSERT_TRUE(QFile::link(outside.file(u8("Elsewhere")), pf.file(u8("MyPlants/Roses/Out"))));
-    ASSERT_TRUE(QFile::link(u8("."), pf.file(u8("MyPlants/Roses/Zloop"))));
-    const QByteArray groupRecord = pf.read(u8("MyPlants/Roses/group.ini"));
+    ASSERT_TRUE(QFile::link(outside.file(u"Elsewhere"_s), pf.file(u"MyPlants/Roses/Out"_s)));
+    ASSERT_TRUE(QFile::link(u"."_s, pf.file(u"MyPlants/Roses/Zloop"_s)));
+    const QByteArray groupRecord = pf.read(u"MyPlants/Roses/group.ini"_s);
     {
         RecordingSink sink;
-        TMainForm form(pf.path(), {}, &sink);
-        form.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-        QTreeWidget* tree = form.TreeView1;
+        ShownForm form(pf.path(), &sink);
         // Both are shown; selecting them writes nothing anywhere and says why.
-        for (const char* name : {"Zloop", "Out"}) {
-            const QList<QTreeWidgetItem*> node = tree->findItems(u8(name), Qt::MatchExactly);
-            ASSERT_EQ(node.size(), 1) << name;
+        for (const QString& name : {u"Zloop"_s, u"Out"_s}) {
             sink.warnings.clear();
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node[0]).center());
-            EXPECT_FALSE(sink.warnings.isEmpty()) << name;
-            EXPECT_TRUE(form.Editor->isReadOnly()) << name;
+            clickNode(form, name);
+            EXPECT_FALSE(sink.warnings.isEmpty()) << name.toStdString();
+            EXPECT_TRUE(form.Editor->isReadOnly()) << name.toStdString();
         }
-        EXPECT_FALSE(pf.exists(u8("MyPlants/Roses/description.rtf")));
-        EXPECT_FALSE(pf.exists(u8("MyPlants/Roses/plant.ini")));
+        EXPECT_FALSE(pf.exists(u"MyPlants/Roses/description.rtf"_s));
+        EXPECT_FALSE(pf.exists(u"MyPlants/Roses/plant.ini"_s));
         form.close();
     }
     EXPECT_EQ(files(outside.path()), theirs);
     // Send to moves the link as a link, across file systems too; remove renames the link.
     Companion cli;
     sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
-    EXPECT_EQ(cli({u8("move"), pf.path(), u8("Roses"), u8("Out"), u8("Cacti")}).code, 0);
+    EXPECT_EQ(cli({u"move"_s, pf.path(), u"Roses"_s, u"Out"_s, u"Cacti"_s}).code, 0);
     sysio::clearFaults();
-    EXPECT_TRUE(QFileInfo(pf.file(u8("MyPlants/Cacti/Out"))).isSymLink());
-    EXPECT_EQ(cli({u8("remove"), pf.path(), u8("Cacti"), u8("Out")}).code, 0);
-    EXPECT_EQ(cli({u8("move"), pf.path(), u8("Roses"), u8("Zloop"), u8("Cacti")}).code, 0);
+    EXPECT_TRUE(QFileInfo(pf.file(u"MyPlants/Cacti/Out"_s)).isSymLink());
+    EXPECT_EQ(cli({u"remove"_s, pf.path(), u"Cacti"_s, u"Out"_s}).code, 0);
+    EXPECT_EQ(cli({u"move"_s, pf.path(), u"Roses"_s, u"Zloop"_s, u"Cacti"_s}).code, 0);
     EXPECT_EQ(files(outside.path()), theirs);
-    EXPECT_EQ(pf.read(u8("MyPlants/Roses/group.ini")), groupRecord);
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/group.ini"_s), groupRecord);
     // A copied folder keeps its links as links.
-    pf.write(u8("src/a.txt"), "a");
-    ASSERT_TRUE(QFile::link(outside.file(u8("Elsewhere/p.jpg")), pf.file(u8("src/photo.jpg"))));
+    pf.write(u"src/a.txt"_s, "a");
+    ASSERT_TRUE(QFile::link(outside.file(u"Elsewhere/p.jpg"_s), pf.file(u"src/photo.jpg"_s)));
     SilentSink sink;
     FileCopier copier(pf.path(), sink);
-    ASSERT_TRUE(copier.copyTree(pf.file(u8("src")), pf.file(u8("dst")), true));
-    EXPECT_TRUE(QFileInfo(pf.file(u8("dst/photo.jpg"))).isSymLink());
+    ASSERT_TRUE(copier.copyTree(pf.file(u"src"_s), pf.file(u"dst"_s), true));
+    EXPECT_TRUE(QFileInfo(pf.file(u"dst/photo.jpg"_s)).isSymLink());
     EXPECT_EQ(files(outside.path()), theirs);
 }

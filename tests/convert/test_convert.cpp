@@ -1,3 +1,4 @@
+#include "../support/companion.h"
 #include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "app/tform3.h"
@@ -22,6 +23,8 @@
 #include <cerrno>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString s(const char* utf8)
@@ -41,23 +44,6 @@ QByteArray fixture(const char* relative)
     return f.readAll();
 }
 
-// Every file under folder by its path below it, with its bytes.
-QMap<QString, QByteArray> filesUnder(const QString& folder, const QStringList& skip = {})
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = QDir(folder).relativeFilePath(path);
-        if (std::any_of(skip.begin(), skip.end(), [&](const QString& p) { return relative.startsWith(p); }))
-            continue;
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-        files.insert(relative, f.readAll());
-    }
-    return files;
-}
-
 // The older layout as a keeper has it, in a real program folder.
 void layOut(const TempProgramFolder& pf)
 {
@@ -68,7 +54,7 @@ void layOut(const TempProgramFolder& pf)
 // What must never change: everything but MyPlants, the log and group1.ini itself.
 QMap<QString, QByteArray> olderLayout(const TempProgramFolder& pf)
 {
-    return filesUnder(pf.path(), {s("MyPlants"), s("errorlog.txt"), s("group1.")});
+    return filesUnder(pf.path(), {u"MyPlants"_s, u"errorlog.txt"_s, u"group1."_s});
 }
 
 QByteArray plantRecord(int cond)
@@ -86,48 +72,23 @@ QByteArray groupRecord(int color, int image)
 QMap<QString, QByteArray> expectedMyPlants()
 {
     QMap<QString, QByteArray> e;
-    auto put = [&](const char* path, const QByteArray& bytes) { e.insert(s(path), bytes); };
-    put("!Notes/group.ini", fixture("MyPlants/!Notes/group.ini")); // there already: kept
-    put("!Notes/Main/description.rtf", fixture("plants/zametki.rtf"));
-    put("!Notes/Main/plant.ini", "[Main]\r\nCond=0\r\nExpanded=0\r\n\r\n");
-    put("!Shablon_all/description.rtf", fixture("plants/!Shablon_all/description.rtf"));
-    put("!Shablon_all/care.rtf", fixture("plants/!Shablon_all/uhod.rtf"));
-    // Groups 1 and 3 share a caption: one group, the record of the later one.
-    put("Кактусы/group.ini", groupRecord(255, 7));
-    put("Кактусы/!Shablon/description.rtf", fixture("plants/!Shablon_1/description.rtf"));
-    put("Кактусы/!Shablon/care.rtf", fixture("plants/!Shablon_1/uhod.rtf"));
-    put("Кактусы/!Shablon/diary.rtf", fixture("plants/!Shablon_1/kultura.rtf"));
-    for (const char* at : {"Кактусы/Опунция/", "Цветущие/Фиалки/Опунция/"}) {
-        const QString base = s(at);
-        e.insert(base + u"description.rtf", fixture("plants/Опунция/description.rtf"));
-        e.insert(base + u"diary.rtf", fixture("plants/Опунция/kultura.rtf"));
-        e.insert(base + u"care.rtf", fixture("plants/Опунция/uhod.rtf"));
-        e.insert(base + u"photo1.jpg", fixture("plants/Опунция/photo1.jpg"));
-        e.insert(base + u"photo1.txt", fixture("plants/Опунция/photo1.txt"));
+    QFile list(QStringLiteral(VERDARIUM_TEST_DATA "/older_layout_converted.txt"));
+    EXPECT_TRUE(list.open(QIODevice::ReadOnly | QIODevice::Text));
+    for (const QString& line : QString::fromUtf8(list.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+        const QString path = line.section(u'\t', 0, 0), what = line.section(u'\t', 1);
+        const QStringList words = what.split(u' ');
+        if (line.startsWith(u'#'))
+            continue;
+        if (words[0] == u"plant") {
+            QByteArray record = "[Main]\r\nCond=" + words[1].toLatin1() + "\r\n";
+            for (const QString& more : words.mid(2))
+                record += more.toLatin1() + "\r\n";
+            e.insert(path, record + "\r\n");
+        } else if (words[0] == u"group")
+            e.insert(path, groupRecord(words[1].toInt(), words[2].toInt()));
+        else
+            e.insert(path, fixture(what.toUtf8().constData()));
     }
-    put("Кактусы/Опунция/plant.ini", plantRecord(2));
-    put("Кактусы/Маммиллярия/description.rtf", fixture("plants/Маммиллярия/description.rtf"));
-    put("Кактусы/Маммиллярия/plant.ini", plantRecord(0));
-    put("Кактусы/Редкие/Астрофитум/care.rtf", fixture("plants/Астрофитум/Uhod.rtf"));
-    put("Кактусы/Редкие/Астрофитум/plant.ini", plantRecord(3));
-    put("Кактусы/Эхинопсис/diary.rtf", fixture("plants/Эхинопсис/KULTURA.RTF"));
-    put("Кактусы/Эхинопсис/plant.ini", plantRecord(5));
-    // A list beginning with a folder line: nothing at the top level; an empty folder is not made.
-    put("Цветущие/group.ini", groupRecord(65535, 1));
-    put("Цветущие/!Shablon/description.rtf", fixture("plants/!Shablon_2/description.rtf"));
-    put("Цветущие/Фиалки/Опунция/plant.ini", plantRecord(0));
-    put("Цветущие/Фиалки/Сенполия синяя/description.rtf", fixture("plants/Сенполия синяя/description.rtf"));
-    put("Цветущие/Фиалки/Сенполия синяя/plant.ini", plantRecord(4));
-    // "Сад/Огород" cannot be a folder name.
-    put("Сад_Огород/group.ini", groupRecord(3, 2));
-    put("Сад_Огород/Тюльпан/description.rtf", fixture("plants/Тюльпан/description.rtf"));
-    put("Сад_Огород/Тюльпан/plant.ini", plantRecord(0));
-    put("Луковичные/group.ini", groupRecord(16777215, 9));
-    put("Луковичные/Тюльпан/description.rtf", fixture("plants/Тюльпан/description.rtf"));
-    put("Луковичные/Тюльпан/plant.ini", plantRecord(0));
-    // Marked "x": copied all the same, without a mark.
-    put("Луковичные/Лилия/description.rtf", fixture("plants/Лилия/description.rtf"));
-    put("Луковичные/Лилия/plant.ini", plantRecord(0));
     return e;
 }
 
@@ -135,7 +96,7 @@ QMap<QString, QByteArray> expectedMyPlants()
 // pages made), so records need hold the converted values and every converted file must be there.
 void expectConverted(const TempProgramFolder& pf, bool startedAfter = false)
 {
-    const QMap<QString, QByteArray> got = filesUnder(pf.file(s("MyPlants")));
+    const QMap<QString, QByteArray> got = filesUnder(pf.file(u"MyPlants"_s));
     const QMap<QString, QByteArray> want = expectedMyPlants();
     if (!startedAfter) {
         EXPECT_EQ(got.keys(), want.keys());
@@ -154,14 +115,14 @@ void expectConverted(const TempProgramFolder& pf, bool startedAfter = false)
                     << path.toStdString() << ' ' << key.toStdString();
     }
     // Neither the group without a caption, nor one no copy made a folder for, nor the empty folder.
-    EXPECT_FALSE(pf.exists(s("MyPlants/Суккуленты")));
-    EXPECT_FALSE(pf.exists(s("MyPlants/Цветущие/Пустая папка")));
-    EXPECT_FALSE(pf.exists(s("MyPlants/outside")));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Суккуленты"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Цветущие/Пустая папка"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/outside"_s));
 }
 
 QString errorLog(const TempProgramFolder& pf)
 {
-    return cp1251::decode(pf.read(s("errorlog.txt")));
+    return cp1251::decode(pf.read(u"errorlog.txt"_s));
 }
 
 struct Converted {
@@ -172,7 +133,7 @@ struct Converted {
 
 Converted runConversion(const TempProgramFolder& pf, RecordingSink& sink)
 {
-    const IniFile settings(pf.file(s("main.ini")));
+    const IniFile settings(pf.file(u"main.ini"_s));
     FileCopier copier(pf.path(), sink);
     Converted c;
     c.outcome = convert::convertOlderLayout(pf.path(), settings, copier);
@@ -203,26 +164,26 @@ TEST(Convert, CopiesEveryGroupPlantAndTemplateAndChangesNothingOld)
     expectConverted(pf);
     EXPECT_EQ(olderLayout(pf), before);
     EXPECT_EQ(c.filesCopied, 24);
-    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.warnings.join(u'\n').toStdString();
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.said();
 
     // What was not converted as it stood is said.
     ASSERT_EQ(c.outcome.renamed.size(), 1u);
-    EXPECT_EQ(c.outcome.renamed[0], std::make_pair(s("Сад/Огород"), s("Сад_Огород")));
-    EXPECT_EQ(c.outcome.refusedLines, (QStringList{s("0../outside"), s("0..\\outside"), s("0")}));
+    EXPECT_EQ(c.outcome.renamed[0], std::make_pair(u"Сад/Огород"_s, u"Сад_Огород"_s));
+    EXPECT_EQ(c.outcome.refusedLines, (QStringList{u"0../outside"_s, u"0..\\outside"_s, u"0"_s}));
     EXPECT_TRUE(c.outcome.groupsWithoutList.isEmpty());
-    EXPECT_TRUE(c.outcome.report().contains(s("\"Сад/Огород\"")));
+    EXPECT_TRUE(c.outcome.report().contains(u"\"Сад/Огород\""_s));
     const QString log = errorLog(pf);
-    EXPECT_TRUE(log.contains(s(": Start conversion\r\n")));
-    EXPECT_TRUE(log.contains(s("\"x\" is not a condition mark (args: gl_ToPath: ") + pf.path() +
-                             s("MyPlants/Луковичные/Лилия/; gl_FromPath: ") + pf.path() +
-                             s("plants/Лилия/)")))
+    EXPECT_TRUE(log.contains(u": Start conversion\r\n"_s));
+    EXPECT_TRUE(log.contains(u"\"x\" is not a condition mark (args: gl_ToPath: "_s + pf.path() +
+                             u"MyPlants/Луковичные/Лилия/; gl_FromPath: "_s + pf.path() +
+                             u"plants/Лилия/)"_s))
         << log.toStdString();
 
     // Set aside once; a group1.bak in the way leaves group1.ini to be offered again.
     ASSERT_TRUE(convert::setAside(pf.path()).ok());
     EXPECT_FALSE(convert::pending(pf.path()));
-    EXPECT_EQ(pf.read(s("group1.bak")), fixture("group1.ini"));
-    pf.write(s("group1.ini"), fixture("group1.ini"));
+    EXPECT_EQ(pf.read(u"group1.bak"_s), fixture("group1.ini"));
+    pf.write(u"group1.ini"_s, fixture("group1.ini"));
     EXPECT_EQ(convert::setAside(pf.path()).code, EEXIST);
     EXPECT_TRUE(convert::pending(pf.path()));
 
@@ -236,21 +197,21 @@ TEST(Convert, AGroupWithoutAReadableListIsConvertedWithoutPlantsAndNamed)
 {
     TempProgramFolder pf;
     layOut(pf);
-    QFile::remove(pf.file(s("group2.ini")));
-    QFile::remove(pf.file(s("group10.ini")));
-    pf.mkdir(s("group10.ini")); // a folder where the list should be: unreadable
+    QFile::remove(pf.file(u"group2.ini"_s));
+    QFile::remove(pf.file(u"group10.ini"_s));
+    pf.mkdir(u"group10.ini"_s); // a folder where the list should be: unreadable
     RecordingSink sink;
     const Converted c = runConversion(pf, sink);
     ASSERT_TRUE(c.outcome.done);
-    EXPECT_EQ(c.outcome.groupsWithoutList, (QStringList{s("Цветущие"), s("Луковичные")}));
-    EXPECT_TRUE(c.outcome.report().contains(s("Цветущие, Луковичные")));
+    EXPECT_EQ(c.outcome.groupsWithoutList, (QStringList{u"Цветущие"_s, u"Луковичные"_s}));
+    EXPECT_TRUE(c.outcome.report().contains(u"Цветущие, Луковичные"_s));
     // Its templates and record are there; the other groups are whole.
-    EXPECT_EQ(pf.read(s("MyPlants/Цветущие/group.ini")), groupRecord(65535, 1));
-    EXPECT_TRUE(pf.exists(s("MyPlants/Цветущие/!Shablon/description.rtf")));
-    EXPECT_FALSE(pf.exists(s("MyPlants/Цветущие/Фиалки")));
-    EXPECT_FALSE(pf.exists(s("MyPlants/Луковичные")));
-    EXPECT_EQ(pf.read(s("MyPlants/Кактусы/Редкие/Астрофитум/plant.ini")), plantRecord(3));
-    EXPECT_TRUE(errorLog(pf).contains(s("(args: ") + pf.path() + s("group2.ini)")));
+    EXPECT_EQ(pf.read(u"MyPlants/Цветущие/group.ini"_s), groupRecord(65535, 1));
+    EXPECT_TRUE(pf.exists(u"MyPlants/Цветущие/!Shablon/description.rtf"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Цветущие/Фиалки"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Луковичные"_s));
+    EXPECT_EQ(pf.read(u"MyPlants/Кактусы/Редкие/Астрофитум/plant.ini"_s), plantRecord(3));
+    EXPECT_TRUE(errorLog(pf).contains(u"(args: "_s + pf.path() + u"group2.ini)"_s));
 }
 
 TEST(Convert, AFullDiskStopsWithTheOlderLayoutWholeAndTheNextRunConverts)
@@ -265,11 +226,11 @@ TEST(Convert, AFullDiskStopsWithTheOlderLayoutWholeAndTheNextRunConverts)
     EXPECT_FALSE(stopped.outcome.done);
     EXPECT_TRUE(stopped.aborted);
     ASSERT_FALSE(sink.warnings.isEmpty());
-    EXPECT_TRUE(sink.warnings.last().contains(s("Make more free space on a disk")));
+    EXPECT_TRUE(sink.warnings.last().contains(u"Make more free space on a disk"_s));
     EXPECT_EQ(olderLayout(pf), before);
     EXPECT_TRUE(convert::pending(pf.path()));
     // Nothing after the stop was made: the collection-wide templates come later.
-    EXPECT_FALSE(pf.exists(s("MyPlants/!Shablon_all")));
+    EXPECT_FALSE(pf.exists(u"MyPlants/!Shablon_all"_s));
 
     // Every write failing from some point on, records included: stopped all the same.
     for (int n : {9, 12, 15}) {
@@ -290,13 +251,13 @@ TEST(Convert, AFullDiskStopsWithTheOlderLayoutWholeAndTheNextRunConverts)
 
 TEST(Convert, SafeFolderNames)
 {
-    EXPECT_EQ(convert::safeFolderName(s("Кактусы"), s("G")), s("Кактусы"));
-    EXPECT_EQ(convert::safeFolderName(s("a/b\\c:d"), s("G")), s("a_b_c_d"));
-    EXPECT_EQ(convert::safeFolderName(s(".."), s("G")), s("__"));
-    EXPECT_EQ(convert::safeFolderName(s("!Notes"), s("G")), s("_Notes"));
-    EXPECT_EQ(convert::safeFolderName(s("x\ty"), s("G")), s("x_y"));
-    EXPECT_EQ(convert::safeFolderName(s("   "), s("G")), s("G"));
-    EXPECT_EQ(convert::safeFolderName(QString(300, u'я'), s("G")).toUtf8().size(), 254);
+    EXPECT_EQ(convert::safeFolderName(u"Кактусы"_s, u"G"_s), u"Кактусы"_s);
+    EXPECT_EQ(convert::safeFolderName(u"a/b\\c:d"_s, u"G"_s), u"a_b_c_d"_s);
+    EXPECT_EQ(convert::safeFolderName(u".."_s, u"G"_s), u"__"_s);
+    EXPECT_EQ(convert::safeFolderName(u"!Notes"_s, u"G"_s), u"_Notes"_s);
+    EXPECT_EQ(convert::safeFolderName(u"x\ty"_s, u"G"_s), u"x_y"_s);
+    EXPECT_EQ(convert::safeFolderName(u"   "_s, u"G"_s), u"G"_s);
+    EXPECT_EQ(convert::safeFolderName(QString(300, u'я'), u"G"_s).toUtf8().size(), 254);
 }
 
 TEST(ConvertCommand, ConvertsWithTheRealCompanionAndSetsGroup1Aside)
@@ -306,93 +267,107 @@ TEST(ConvertCommand, ConvertsWithTheRealCompanionAndSetsGroup1Aside)
     layOut(pf);
     // A plant folder copied from Windows with its name in Windows-1251 bytes (Алоэ).
     pf.writeBytes("plants/\xC0\xEB\xEE\xFD/description.rtf", "{\\rtf1 aloe}");
-    pf.write(s("group1.ini"), fixture("group1.ini") + cp1251::encode(s("0Алоэ\r\n")));
+    pf.write(u"group1.ini"_s, fixture("group1.ini") + cp1251::encode(u"0Алоэ\r\n"_s));
     const auto before = olderLayout(pf);
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(s("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
     cli.setProcessEnvironment(env);
-    cli.start(s(VERDARIUM_CLI_BINARY), {s("convert"), pf.path()});
+    cli.start(s(VERDARIUM_CLI_BINARY), {u"convert"_s, pf.path()});
     ASSERT_TRUE(cli.waitForFinished(60000));
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     EXPECT_EQ(cli.exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(err.contains(s("converting group 1: Кактусы\n")));
-    EXPECT_TRUE(err.contains(s("25 files copied\n")));
-    EXPECT_TRUE(err.contains(s("converted \"Сад/Огород\" as \"Сад_Огород\"\n")));
+    EXPECT_TRUE(err.contains(u"converting group 1: Кактусы\n"_s));
+    EXPECT_TRUE(err.contains(u"25 files copied\n"_s));
+    EXPECT_TRUE(err.contains(u"converted \"Сад/Огород\" as \"Сад_Огород\"\n"_s));
     // Listed after the folder line, so in the folder.
-    const QString aloe = s("MyPlants/Кактусы/Редкие/Алоэ/");
+    const QString aloe = u"MyPlants/Кактусы/Редкие/Алоэ/"_s;
     EXPECT_EQ(pf.read(aloe + u"description.rtf"), "{\\rtf1 aloe}");
     EXPECT_EQ(pf.read(aloe + u"plant.ini"), plantRecord(0));
     QDir(pf.file(aloe)).removeRecursively();
     expectConverted(pf);
     EXPECT_EQ(olderLayout(pf), before);
-    EXPECT_FALSE(pf.exists(s("group1.ini")));
-    EXPECT_TRUE(pf.exists(s("group1.bak")));
+    EXPECT_FALSE(pf.exists(u"group1.ini"_s));
+    EXPECT_TRUE(pf.exists(u"group1.bak"_s));
 
     // Nothing left to convert.
-    cli.start(s(VERDARIUM_CLI_BINARY), {s("convert"), pf.path()});
+    cli.start(s(VERDARIUM_CLI_BINARY), {u"convert"_s, pf.path()});
     ASSERT_TRUE(cli.waitForFinished(10000));
     EXPECT_EQ(cli.exitCode(), 1);
 }
 
 TEST(ConvertCommand, StopsOnAMissingListOrAFullDiskAndKeepsGroup1)
 {
-    TempProgramFolder runtime;
-    auto run = [&](const QStringList& args, QString* err) {
-        QString out;
-        QTextStream o(&out), e(err);
-        const int code = runCli(args, o, e, runtime.file(s("MyPelmo.lock")));
-        e.flush();
-        return code;
-    };
-    QString err;
-    EXPECT_EQ(run({s("convert")}, &err), 2);
-    QString help;
-    {
-        QString out;
-        QTextStream o(&out), e(&help);
-        EXPECT_EQ(runCli({s("convert"), s("--help")}, o, e), 0);
-        o.flush();
-        EXPECT_TRUE(out.contains(s("Example:\n    verdarium-cli convert ")));
-    }
+    Companion cli;
+    EXPECT_EQ(cli({u"convert"_s}).code, 2);
+    EXPECT_TRUE(cli({u"convert"_s, u"--help"_s}).out.contains(u"Example:\n    verdarium-cli convert "_s));
 
     TempProgramFolder pf;
     layOut(pf);
-    QFile::remove(pf.file(s("group3.ini")));
-    err.clear();
-    EXPECT_EQ(run({s("convert"), pf.path()}, &err), 1);
+    QFile::remove(pf.file(u"group3.ini"_s));
+    CliOutcome run = cli({u"convert"_s, pf.path()});
+    EXPECT_EQ(run.code, 1);
     EXPECT_TRUE(
-        err.endsWith(s("verdarium-cli: no readable list of plants for Кактусы; the rest is converted, "
-                       "group1.ini stays for another run\n")))
-        << err.toStdString();
+        run.err.endsWith(u"verdarium-cli: no readable list of plants for Кактусы; the rest is converted, "
+                         "group1.ini stays for another run\n"_s))
+        << run.err.toStdString();
     EXPECT_TRUE(convert::pending(pf.path()));
-    EXPECT_TRUE(pf.exists(s("MyPlants/Луковичные/Лилия/plant.ini")));
+    EXPECT_TRUE(pf.exists(u"MyPlants/Луковичные/Лилия/plant.ini"_s));
 
     TempProgramFolder full;
     layOut(full);
     const auto before = olderLayout(full);
     sysio::failEvery(sysio::Op::Write, 3, ENOSPC, true);
-    err.clear();
-    const int code = run({s("convert"), full.path()}, &err);
+    run = cli({u"convert"_s, full.path()});
     sysio::clearFaults();
-    EXPECT_EQ(code, 1);
-    EXPECT_TRUE(err.contains(s("the older layout is as it was"))) << err.toStdString();
+    EXPECT_EQ(run.code, 1);
+    EXPECT_TRUE(run.err.contains(u"the older layout is as it was"_s)) << run.err.toStdString();
     EXPECT_TRUE(convert::pending(full.path()));
     EXPECT_EQ(olderLayout(full), before);
 }
 
-// The window's start-up step; these come last, since a start that ends asks the application to quit.
-TEST(ConvertWindow, YesConvertsUnderTheProgressDialogAndOpensTheCollection)
+// The window's start-up step; this comes last, since a start that ends asks the application to quit.
+// No ends the start with nothing written; a full disk ends it with the older layout whole; each next
+// start asks again, and Yes converts under the progress dialog and opens the collection.
+TEST(ConvertWindow, EachStartAsksUntilAConversionIsDone)
 {
     TempProgramFolder pf;
     layOut(pf);
+    const auto everything = filesUnder(pf.path());
     const auto before = olderLayout(pf);
+    {
+        RecordingSink sink;
+        sink.answer = false;
+        TMainForm form(pf.path(), {}, &sink);
+        form.show();
+        QApplication::processEvents();
+        EXPECT_EQ(sink.questions.size(), 1);
+        EXPECT_TRUE(form.endedAtStart());
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.groupCount, 0);
+        form.close();
+    }
+    EXPECT_EQ(filesUnder(pf.path()), everything) << "not even main.ini is written at the close";
+    {
+        RecordingSink sink;
+        sysio::failEvery(sysio::Op::Write, 10, ENOSPC);
+        TMainForm form(pf.path(), {}, &sink);
+        form.show();
+        sysio::clearFaults();
+        EXPECT_EQ(sink.questions.size(), 1);
+        EXPECT_TRUE(form.endedAtStart());
+        ASSERT_FALSE(sink.warnings.isEmpty());
+        EXPECT_TRUE(sink.warnings.last().contains(u"Make more free space on a disk"_s));
+        for (QWidget* w : QApplication::topLevelWidgets())
+            EXPECT_EQ(qobject_cast<TForm3*>(w), nullptr);
+    }
+    EXPECT_EQ(olderLayout(pf), before);
+    EXPECT_TRUE(convert::pending(pf.path()));
+
     RecordingSink sink;
     TMainForm form(pf.path(), {}, &sink);
     // The copies let the window process its events: look at the progress dialog then.
-    int counter = 0;
-    int gaugeMax = 0;
-    int dialogs = 0;
+    int counter = 0, gaugeMax = 0, dialogs = 0;
     bool windowDisabled = true;
     QString title;
     QTimer sampler;
@@ -411,79 +386,21 @@ TEST(ConvertWindow, YesConvertsUnderTheProgressDialogAndOpensTheCollection)
     form.show();
     sampler.stop();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-
     EXPECT_EQ(sink.questions, QStringList{convert::question()});
     EXPECT_GT(dialogs, 0);
     EXPECT_GE(counter, 20);
     EXPECT_EQ(gaugeMax, 512); // photo1.jpg: 5,120 bytes in tens
-    EXPECT_EQ(title, s("Total files copied:"));
+    EXPECT_EQ(title, u"Total files copied:"_s);
     EXPECT_TRUE(windowDisabled);
     for (QWidget* w : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<TForm3*>(w), nullptr);
     EXPECT_TRUE(form.isEnabled());
     EXPECT_FALSE(form.endedAtStart());
-
     expectConverted(pf, true);
     EXPECT_EQ(olderLayout(pf), before);
-    EXPECT_TRUE(pf.exists(s("group1.bak")));
-    EXPECT_FALSE(pf.exists(s("group1.ini")));
+    EXPECT_TRUE(pf.exists(u"group1.bak"_s));
+    EXPECT_FALSE(pf.exists(u"group1.ini"_s));
     EXPECT_EQ(form.groupCount, 4);
     ASSERT_EQ(sink.warnings.size(), 1);
-    EXPECT_TRUE(sink.warnings[0].contains(s("\"Сад/Огород\" cannot be a folder name")));
-}
-
-TEST(ConvertWindow, NoEndsTheStartWithNothingWrittenAndTheNextStartAsksAgain)
-{
-    TempProgramFolder pf;
-    layOut(pf);
-    const auto before = filesUnder(pf.path());
-    {
-        RecordingSink sink;
-        sink.answer = false;
-        TMainForm form(pf.path(), {}, &sink);
-        form.show();
-        QApplication::processEvents();
-        EXPECT_EQ(sink.questions.size(), 1);
-        EXPECT_TRUE(form.endedAtStart());
-        EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(form.groupCount, 0);
-        form.close();
-    }
-    // Not even main.ini is written at the close.
-    EXPECT_EQ(filesUnder(pf.path()), before);
-
-    RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    EXPECT_EQ(sink.questions.size(), 1);
-    EXPECT_FALSE(form.endedAtStart());
-    expectConverted(pf, true);
-}
-
-TEST(ConvertWindow, AFullDiskEndsTheStartAndTheNextStartConverts)
-{
-    TempProgramFolder pf;
-    layOut(pf);
-    const auto before = olderLayout(pf);
-    {
-        RecordingSink sink;
-        sysio::failEvery(sysio::Op::Write, 10, ENOSPC);
-        TMainForm form(pf.path(), {}, &sink);
-        form.show();
-        sysio::clearFaults();
-        EXPECT_TRUE(form.endedAtStart());
-        ASSERT_FALSE(sink.warnings.isEmpty());
-        EXPECT_TRUE(sink.warnings.last().contains(s("Make more free space on a disk")));
-        for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_EQ(qobject_cast<TForm3*>(w), nullptr);
-    }
-    EXPECT_EQ(olderLayout(pf), before);
-    EXPECT_TRUE(convert::pending(pf.path()));
-
-    RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    EXPECT_FALSE(form.endedAtStart());
-    expectConverted(pf, true);
-    EXPECT_TRUE(pf.exists(s("group1.bak")));
+    EXPECT_TRUE(sink.warnings[0].contains(u"\"Сад/Огород\" cannot be a folder name"_s));
 }

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray encoded(const QImage& image, const char* format)
@@ -33,52 +35,46 @@ TEST(Album, PhotosAndTheirCommentFiles)
 {
     TempProgramFolder pf;
     for (const char* name : {"b.JPG", "a.bmp", "c.jpeg", "d.gif", "notes.txt", "Ä.jpg", "z.jpg"})
-        pf.write(QStringLiteral("node/") + QString::fromUtf8(name), "x");
-    pf.mkdir(QStringLiteral("node/folder.jpg"));
-    const QStringList photos = album::listPhotos(pf.file(QStringLiteral("node")));
-    EXPECT_EQ(photos,
-              QStringList({QStringLiteral("a.bmp"), QString::fromUtf8("Ä.jpg"), QStringLiteral("b.JPG"),
-                           QStringLiteral("d.gif"), QStringLiteral("z.jpg")}))
+        pf.write(u"node/"_s + QString::fromUtf8(name), "x");
+    pf.mkdir(u"node/folder.jpg"_s);
+    const QStringList photos = album::listPhotos(pf.file(u"node"_s));
+    EXPECT_EQ(photos, QStringList({u"a.bmp"_s, u"Ä.jpg"_s, u"b.JPG"_s, u"d.gif"_s, u"z.jpg"_s}))
         << "case-insensitive, by the locale's collation; folders and other extensions are not photos";
 
     // The comment file: the whole photo name + .txt, Windows-1251, CR LF between lines, none at the end.
-    const QString rose = pf.file(QStringLiteral("node/rose.jpg"));
-    EXPECT_EQ(album::commentPath(rose), rose + QStringLiteral(".txt"));
+    const QString rose = pf.file(u"node/rose.jpg"_s);
+    EXPECT_EQ(album::commentPath(rose), rose + u".txt"_s);
     ASSERT_TRUE(album::ensureComment(rose).ok());
-    EXPECT_TRUE(pf.exists(QStringLiteral("node/rose.jpg.txt")));
-    EXPECT_TRUE(pf.read(QStringLiteral("node/rose.jpg.txt")).isEmpty());
-    ASSERT_TRUE(album::writeComment(rose, QString::fromUtf8("цветёт\nв мае")).ok());
-    EXPECT_EQ(pf.read(QStringLiteral("node/rose.jpg.txt")),
-              QByteArray("\xf6\xe2\xe5\xf2\xb8\xf2\r\n\xe2 \xec\xe0\xe5"));
+    EXPECT_TRUE(pf.exists(u"node/rose.jpg.txt"_s));
+    EXPECT_TRUE(pf.read(u"node/rose.jpg.txt"_s).isEmpty());
+    ASSERT_TRUE(album::writeComment(rose, u"цветёт\nв мае"_s).ok());
+    EXPECT_EQ(pf.read(u"node/rose.jpg.txt"_s), QByteArray("\xf6\xe2\xe5\xf2\xb8\xf2\r\n\xe2 \xec\xe0\xe5"));
     ASSERT_TRUE(album::ensureComment(rose).ok()); // an existing comment stays
-    pf.write(QStringLiteral("node/rose.jpg.txt"), "one\rtwo\nthree\r\nfour");
+    pf.write(u"node/rose.jpg.txt"_s, "one\rtwo\nthree\r\nfour");
     QString text;
     ASSERT_TRUE(album::readComment(rose, &text).ok());
-    EXPECT_EQ(text, QStringLiteral("one\ntwo\nthree\nfour"));
-    ASSERT_TRUE(album::readComment(pf.file(QStringLiteral("node/none.jpg")), &text).ok());
+    EXPECT_EQ(text, u"one\ntwo\nthree\nfour"_s);
+    ASSERT_TRUE(album::readComment(pf.file(u"node/none.jpg"_s), &text).ok());
     EXPECT_TRUE(text.isEmpty());
     // A comment that cannot be written says so.
-    pf.mkdir(QStringLiteral("node/blocked.jpg.txt"));
-    EXPECT_FALSE(
-        album::writeComment(pf.file(QStringLiteral("node/blocked.jpg")), QStringLiteral("kept")).ok());
+    pf.mkdir(u"node/blocked.jpg.txt"_s);
+    EXPECT_FALSE(album::writeComment(pf.file(u"node/blocked.jpg"_s), u"kept"_s).ok());
 }
 
 TEST(Album, PhotosThatCannotBeShownSaySoAndLargeOnesAreDecodedSmaller)
 {
     TempProgramFolder pf;
     const QByteArray jpeg = jpegcodec::encode(filled(4000, 3000, QColor(30, 160, 60)), 80);
-    pf.write(QStringLiteral("big.jpg"), jpeg);
+    pf.write(u"big.jpg"_s, jpeg);
     QString error;
     QSize full;
-    const QImage shown =
-        picturefile::read(pf.file(QStringLiteral("big.jpg")), QSize(1920, 1200), &error, &full);
+    const QImage shown = picturefile::read(pf.file(u"big.jpg"_s), QSize(1920, 1200), &error, &full);
     EXPECT_EQ(full, QSize(4000, 3000));
     EXPECT_EQ(shown.size(), QSize(2000, 1500)) << "half scale still covers the panel";
-    EXPECT_EQ(picturefile::read(pf.file(QStringLiteral("big.jpg")), QSize(), &error).size(),
-              QSize(4000, 3000));
+    EXPECT_EQ(picturefile::read(pf.file(u"big.jpg"_s), QSize(), &error).size(), QSize(4000, 3000));
 
-    pf.write(QStringLiteral("bmp.jpg"), encoded(filled(30, 20, Qt::red), "BMP")); // a bitmap named .jpg
-    EXPECT_EQ(picturefile::read(pf.file(QStringLiteral("bmp.jpg")), QSize(), &error).size(), QSize(30, 20));
+    pf.write(u"bmp.jpg"_s, encoded(filled(30, 20, Qt::red), "BMP")); // a bitmap named .jpg
+    EXPECT_EQ(picturefile::read(pf.file(u"bmp.jpg"_s), QSize(), &error).size(), QSize(30, 20));
 
     struct Bad {
         const char* name;
@@ -102,9 +98,8 @@ TEST(Album, PhotosThatCannotBeShownSaySoAndLargeOnesAreDecodedSmaller)
         EXPECT_TRUE(error.contains(QString::fromLatin1(bad.name))) << "the message names the photo";
     }
     // A truncated JPEG shows what it holds.
-    pf.write(QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() / 2));
-    EXPECT_EQ(picturefile::read(pf.file(QStringLiteral("cut.jpg")), QSize(), &error).size(),
-              QSize(4000, 3000));
+    pf.write(u"cut.jpg"_s, jpeg.left(jpeg.size() / 2));
+    EXPECT_EQ(picturefile::read(pf.file(u"cut.jpg"_s), QSize(), &error).size(), QSize(4000, 3000));
 }
 
 int main(int argc, char** argv)

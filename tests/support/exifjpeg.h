@@ -4,6 +4,9 @@
 #include <QColor>
 #include <QImage>
 
+#include <algorithm>
+#include <cmath>
+
 // Photos as phones write them: the picture stored as the sensor saw it, with an Exif block that
 // says how to turn it upright.
 namespace exifjpeg {
@@ -53,34 +56,10 @@ inline QImage stored(const QImage& u, int o)
     QImage s(w, h, QImage::Format_RGB888);
     for (int y = 0; y < u.height(); ++y)
         for (int x = 0; x < u.width(); ++x) {
-            QPoint from;
-            switch (o) {
-            case 2:
-                from = {w - 1 - x, y};
-                break;
-            case 3:
-                from = {w - 1 - x, h - 1 - y};
-                break;
-            case 4:
-                from = {x, h - 1 - y};
-                break;
-            case 5:
-                from = {y, x};
-                break;
-            case 6:
-                from = {y, h - 1 - x};
-                break;
-            case 7:
-                from = {w - 1 - y, h - 1 - x};
-                break;
-            case 8:
-                from = {w - 1 - y, x};
-                break;
-            default:
-                from = {x, y};
-                break;
-            }
-            s.setPixelColor(from, u.pixelColor(x, y));
+            const QPoint from[] = {{x, y},         {x, y}, {w - 1 - x, y}, {w - 1 - x, h - 1 - y},
+                                   {x, h - 1 - y}, {y, x}, {y, h - 1 - x}, {w - 1 - y, h - 1 - x},
+                                   {w - 1 - y, x}};
+            s.setPixelColor(from[o >= 1 && o <= 8 ? o : 1], u.pixelColor(x, y));
         }
     return s;
 }
@@ -88,18 +67,13 @@ inline QImage stored(const QImage& u, int o)
 // The colour nearest to c among the four of quarters().
 inline QColor nearestQuarterColour(QColor c)
 {
-    QColor best;
-    int bestDistance = 1 << 30;
-    for (QColor q : {QColor(Qt::red), QColor(Qt::green), QColor(Qt::blue), QColor(Qt::yellow)}) {
-        const int d = (c.red() - q.red()) * (c.red() - q.red()) +
-                      (c.green() - q.green()) * (c.green() - q.green()) +
-                      (c.blue() - q.blue()) * (c.blue() - q.blue());
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = q;
-        }
-    }
-    return best;
+    auto distance = [&](QColor q) {
+        return std::pow(c.red() - q.red(), 2) + std::pow(c.green() - q.green(), 2) +
+               std::pow(c.blue() - q.blue(), 2);
+    };
+    const QColor quarters[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    return *std::min_element(std::begin(quarters), std::end(quarters),
+                             [&](QColor a, QColor b) { return distance(a) < distance(b); });
 }
 
 // True when image shows quarters() upright (at any size).

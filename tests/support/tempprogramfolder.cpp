@@ -2,8 +2,10 @@
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "store/inifile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -14,6 +16,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 TempProgramFolder::TempProgramFolder()
 {
@@ -37,7 +41,7 @@ void TempProgramFolder::write(const QString& relative, const QByteArray& bytes) 
 void TempProgramFolder::writeRecord(const QString& relative, const QString& text) const
 {
     QString crlf = text;
-    crlf.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\n', QStringLiteral("\r\n"));
+    crlf.replace(u"\r\n"_s, u"\n"_s).replace(u'\n', u"\r\n"_s);
     write(relative, cp1251::encode(crlf));
 }
 
@@ -57,6 +61,41 @@ void TempProgramFolder::mkdir(const QString& relative) const
 bool TempProgramFolder::exists(const QString& relative) const
 {
     return QFileInfo::exists(file(relative));
+}
+
+void TempProgramFolder::layOut(const QStringList& groups, const QStringList& nodes) const
+{
+    for (int n = 0; n < groups.size(); ++n)
+        writeRecord(u"MyPlants/"_s + groups[n] + u"/group.ini"_s, u"[Group]\nImageOrder=%1\n"_s.arg(n + 1));
+    for (const QString& node : nodes)
+        writeRecord(u"MyPlants/"_s + node.section(u'=', 0, 0) + u"/plant.ini"_s,
+                    u"[Main]\nCond="_s + node.section(u'=', 1) + u'\n');
+    writeRecord(u"main.ini"_s, u"[Options]\nLastGroup="_s + groups.value(0) + u'\n');
+}
+
+int TempProgramFolder::number(const QString& relative, QStringView section, QStringView key) const
+{
+    return IniFile(file(relative)).readInteger(section, key, -99);
+}
+
+QMap<QString, QByteArray> filesUnder(const QString& root, const QStringList& skip, bool folders)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = QDir(root).relativeFilePath(path);
+        const bool folder = it.fileInfo().isDir();
+        if ((folder && !folders) ||
+            std::any_of(skip.begin(), skip.end(), [&](const QString& s) { return relative.contains(s); }))
+            continue;
+        QFile f(path);
+        files.insert(relative,
+                     folder ? QByteArray("<dir>")
+                            : (f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>")));
+    }
+    return files;
 }
 
 void TempProgramFolder::mkdirBytes(const QByteArray& relative) const

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -13,9 +14,11 @@
 class TempProgramFolder {
 public:
     TempProgramFolder();
+    // The same helpers over a folder made elsewhere (a small disk's mount point, ending with "/").
+    explicit TempProgramFolder(const QString& root) : m_root(root) {}
     // Qt cannot reach names that are not UTF-8, so the folder is taken away by its bytes.
     ~TempProgramFolder();
-    QString path() const { return m_dir.path() + u'/'; }
+    QString path() const { return m_root.isEmpty() ? m_dir.path() + u'/' : m_root; }
     QString file(const QString& relative) const { return path() + relative; }
 
     // Writes bytes to relative (folders created); the bytes go to disk exactly as given.
@@ -25,6 +28,15 @@ public:
     QByteArray read(const QString& relative) const;
     void mkdir(const QString& relative) const;
     bool exists(const QString& relative) const;
+    // A collection: the groups in bar order (each record holds its ImageOrder), a record for each
+    // node given as "Group/Path=Cond", and main.ini opening the first group.
+    void layOut(const QStringList& groups, const QStringList& nodes) const;
+    // A number in a record (-99 when there is none), and one in a group's record.
+    int number(const QString& relative, QStringView section, QStringView key) const;
+    int groupValue(const QString& group, QStringView key) const
+    {
+        return number(QStringLiteral("MyPlants/") + group + QStringLiteral("/group.ini"), u"Group", key);
+    }
 
     // The same with names given as bytes, made and read with plain system calls, for collections
     // copied from Windows whose names are Windows-1251 bytes. Folders on the way are made.
@@ -38,7 +50,12 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_root;
 };
+
+// Every file below root by its path below it, with its bytes; folders too (as "<dir>") when asked.
+// Paths containing one of skip are left out.
+QMap<QString, QByteArray> filesUnder(const QString& root, const QStringList& skip = {}, bool folders = false);
 
 // Records the message boxes logic asked for.
 class RecordingSink : public MessageSink {
@@ -49,6 +66,8 @@ public:
         questions << text;
         return answer;
     }
+    // Everything said, for a failure's message.
+    std::string said() const { return (warnings + questions).join(u'\n').toStdString(); }
     QStringList warnings;
     QStringList questions;
     bool answer = true;

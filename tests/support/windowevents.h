@@ -6,20 +6,84 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <functional>
 
 #include <gtest/gtest.h>
 
-// Acts on the next modal window of type T (a message box, a dialog) as soon as it is open.
+// The main window over a program folder, shown on the screen.
+struct ShownForm : TMainForm {
+    ShownForm(const QString& programFolder, MessageSink* sink, const QStringList& args = {})
+        : TMainForm(programFolder, args, sink)
+    {
+        show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(this));
+    }
+};
+
+// The group names on the bar, in its order.
+inline QStringList barNames(TMainForm& form)
+{
+    QStringList names;
+    for (int n = 1; n <= form.Frame11->count(); ++n)
+        names << form.Frame11->entry(n).name;
+    return names;
+}
+
+// A left click on the tree's node of that text, at any level.
+inline void clickNode(TMainForm& form, const QString& text, Qt::MouseButton button = Qt::LeftButton)
+{
+    const QList<QTreeWidgetItem*> found =
+        form.TreeView1->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_FALSE(found.isEmpty()) << text.toStdString();
+    form.TreeView1->scrollToItem(found.front());
+    QTest::mouseClick(form.TreeView1->viewport(), button, {},
+                      form.TreeView1->visualItemRect(found.front()).center());
+    QApplication::processEvents();
+}
+
+// A click on a shown menu's item of that object name.
+inline void chooseItem(QMenu* menu, const char* itemName)
+{
+    ASSERT_TRUE(menu->isVisible());
+    QAction* a = menu->findChild<QAction*>(QString::fromLatin1(itemName));
+    ASSERT_NE(a, nullptr) << itemName;
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+}
+
+// A right click on a node, then a click on the tree menu's item.
+inline void treeMenu(TMainForm& form, const QString& node, const char* itemName)
+{
+    clickNode(form, node, Qt::RightButton);
+    chooseItem(form.PopupMenu1, itemName);
+}
+
+// F2 or Rename has opened the caption's editor: type the new name where the keyboard is (that must
+// be the caption's editor in the tree) and press Enter.
+inline void typeNewName(TMainForm& form, const QString& name)
+{
+    auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(edit, nullptr) << "no caption editor has the keyboard";
+    ASSERT_TRUE(form.TreeView1->isAncestorOf(edit));
+    edit->selectAll();
+    QTest::keyClicks(edit, name);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QApplication::processEvents(); // the caption is committed from the event loop
+}
+
+// Acts on the next modal window of type T (a message box, a dialog) as soon as it is open and active.
 template <class T> void whenModal(const std::function<void(T*)>& act)
 {
     auto* poll = new QTimer(qApp);
     QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+        // Once it has the keyboard: keys sent before then would go to the window beneath.
+        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (w && w->isActiveWindow()) {
             poll->stop();
             poll->deleteLater();
             act(w);
@@ -35,7 +99,5 @@ inline void groupMenu(TMainForm& form, int slot, const char* itemName)
     QContextMenuEvent press(QContextMenuEvent::Mouse, picture->rect().center(),
                             picture->mapToGlobal(picture->rect().center()));
     QApplication::sendEvent(picture, &press);
-    ASSERT_TRUE(form.PopupMenu3->isVisible());
-    QAction* a = form.PopupMenu3->findChild<QAction*>(QString::fromLatin1(itemName));
-    QTest::mouseClick(form.PopupMenu3, Qt::LeftButton, {}, form.PopupMenu3->actionGeometry(a).center());
+    chooseItem(form.PopupMenu3, itemName);
 }

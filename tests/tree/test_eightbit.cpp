@@ -1,3 +1,4 @@
+#include "../support/eightbit.h"
 #include "../support/tempprogramfolder.h"
 #include "groups/grouplist.h"
 #include "platform/paths.h"
@@ -10,12 +11,10 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+using namespace Qt::StringLiterals;
+using namespace eightbit;
 
-QString u(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
+namespace {
 
 QByteArray cat(const QByteArray& a, const QByteArray& b)
 {
@@ -30,27 +29,12 @@ QStringList texts(const std::vector<TreeNode>& nodes)
     return out;
 }
 
-// A group copied from Windows: group, folder, plant and photo names in Windows-1251 bytes, one name
-// valid in neither code page, and one plant made here (UTF-8).
-const QByteArray kGroup("\xD0\xEE\xE7\xFB");       // Розы
-const QByteArray kShrubs("\xCA\xF3\xF1\xF2\xFB");  // Кусты
-const QByteArray kTea("\xD7\xE0\xE9\xED\xE0\xFF"); // Чайная
-const QByteArray kWild("\xC4\xE8\xEA\xE0\xFF");    // Дикая
-const QByteArray kBad("bad\x98\x01name");
-const QString kBadShown = u("bad\xEF\xBF\xBD\xEF\xBF\xBDname");
-
+// The group from Windows, with one plant made here (UTF-8) and one with a Latin name.
 void layOut(const TempProgramFolder& pf)
 {
-    const QByteArray g = "MyPlants/" + kGroup + "/";
-    pf.writeBytes(g + "group.ini", "[Group]\r\nColor=255\r\n");
-    pf.writeBytes(g + kShrubs + "/plant.ini", "[Main]\r\nCond=1\r\n");
-    pf.writeBytes(g + kShrubs + "/" + kWild + "/plant.ini", "[Main]\r\nCond=3\r\n");
-    pf.writeBytes(g + kTea + "/plant.ini", "[Main]\r\nCond=2\r\n");
-    pf.writeBytes(g + kTea + "/description.rtf", "{\\rtf1 Tea page\\par}");
-    pf.writeBytes(g + kBad + "/plant.ini", "[Main]\r\nCond=0\r\n");
-    pf.writeBytes(cat(g, u("Ёлка/plant.ini").toUtf8()), "[Main]\r\nCond=0\r\n");
-    pf.writeBytes(g + "Abc/plant.ini", "[Main]\r\nCond=0\r\n");
-    pf.writeBytes("MyPlants/Cacti/group.ini", "[Group]\r\n");
+    eightbit::layOut(pf, "photo");
+    pf.writeBytes(kG + u"Ёлка/plant.ini"_s.toUtf8(), "[Main]\r\nCond=0\r\n");
+    pf.writeBytes(kG + "Abc/plant.ini", "[Main]\r\nCond=0\r\n");
 }
 
 } // namespace
@@ -63,15 +47,15 @@ TEST(EightBitNames, TheTreeShowsAndOrdersThemAsTheCollectionAlwaysHad)
     QStringList groups;
     for (const GroupEntry& g : scan.slots)
         groups << g.name;
-    EXPECT_TRUE(groups.contains(u("Розы"))) << groups.join(u',').toStdString();
+    EXPECT_TRUE(groups.contains(u"Розы"_s)) << groups.join(u',').toStdString();
 
-    const LoadedTree t = loadTreeFromDisk(pf.path(), u("Розы"), scan.firstGroupName);
-    EXPECT_EQ(t.group, u("Розы")); // its group.ini was found
+    const LoadedTree t = loadTreeFromDisk(pf.path(), u"Розы"_s, scan.firstGroupName);
+    EXPECT_EQ(t.group, u"Розы"_s); // its group.ini was found
     EXPECT_EQ(t.color, 255);
     EXPECT_TRUE(t.unreadable.isEmpty());
     // Folders first; then Windows-1251 byte order: Latin, the placeholder ('?' there), Ё (0xA8), Ч.
-    EXPECT_EQ(texts(t.nodes), QStringList({u("Кусты"), u("Abc"), kBadShown, u("Ёлка"), u("Чайная")}));
-    EXPECT_EQ(texts(t.nodes[0].children), QStringList({u("Дикая")}));
+    EXPECT_EQ(texts(t.nodes), QStringList({u"Кусты"_s, u"Abc"_s, kBadShown, u"Ёлка"_s, u"Чайная"_s}));
+    EXPECT_EQ(texts(t.nodes[0].children), QStringList({u"Дикая"_s}));
     EXPECT_EQ(t.nodes[0].children[0].image, 3);
     EXPECT_EQ(t.nodes[4].image, 2);
 }
@@ -80,53 +64,53 @@ TEST(EightBitNames, SelectingAndChangingANodeActsOnItsOwnFolder)
 {
     TempProgramFolder pf;
     layOut(pf);
-    const QByteArray g = "MyPlants/" + kGroup + "/";
+    const QByteArray& g = kG;
     const QList<QByteArray> before = pf.listBytes(g);
 
     // Selection finds the node's pages and record where they are; a plant inside a folder too.
-    NodeFiles tea = prepareNodeFiles(pf.path(), u("Розы"), QString(), u("Чайная"), false);
+    NodeFiles tea = prepareNodeFiles(pf.path(), u"Розы"_s, QString(), u"Чайная"_s, false);
     ASSERT_TRUE(tea.ok()) << tea.error.toStdString();
     EXPECT_EQ(pf.readBytes(g + kTea + "/description.rtf"), "{\\rtf1 Tea page\\par}");
     EXPECT_TRUE(pf.existsBytes(g + kTea + "/care.rtf"));
-    NodeFiles wild = prepareNodeFiles(pf.path(), u("Розы"), u("Кусты"), u("Дикая"), false);
+    NodeFiles wild = prepareNodeFiles(pf.path(), u"Розы"_s, u"Кусты"_s, u"Дикая"_s, false);
     ASSERT_TRUE(wild.ok());
     EXPECT_TRUE(pf.existsBytes(g + kShrubs + "/" + kWild + "/diary.rtf"));
-    ASSERT_TRUE(prepareNodeFiles(pf.path(), u("Розы"), QString(), kBadShown, false).ok());
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Розы"_s, QString(), kBadShown, false).ok());
     EXPECT_TRUE(pf.existsBytes(g + kBad + "/care.rtf"));
     // Records are written where they were read.
     ASSERT_TRUE(collection::writePlantRecord(tea.nodeFolder, 5, 0).ok());
-    EXPECT_EQ(IniFile(tea.nodeFolder + u("/plant.ini")).readInteger(u"Main", u"Cond", -1), 5);
+    EXPECT_EQ(IniFile(tea.nodeFolder + u"/plant.ini"_s).readInteger(u"Main", u"Cond", -1), 5);
     EXPECT_TRUE(pf.readBytes(g + kTea + "/plant.ini").contains("Cond=5"));
     // No second folder came into being: the group holds the same names as before (and the templates).
     QList<QByteArray> after = pf.listBytes(g);
     after.removeAll("!Shablon");
     EXPECT_EQ(after, before);
-    EXPECT_EQ(texts(loadTreeFromDisk(pf.path(), u("Розы"), QString()).nodes).size(), 5);
+    EXPECT_EQ(texts(loadTreeFromDisk(pf.path(), u"Розы"_s, QString()).nodes).size(), 5);
 
     // A rename by the user writes UTF-8; the name valid in neither code page can be given a proper one.
-    const QString groupFolder = collection::groupFolder(pf.path(), u("Розы"));
-    EXPECT_EQ(plantops::renameNode(groupFolder, kBadShown, u("Хорошая")), u("Хорошая"));
+    const QString groupFolder = collection::groupFolder(pf.path(), u"Розы"_s);
+    EXPECT_EQ(plantops::renameNode(groupFolder, kBadShown, u"Хорошая"_s), u"Хорошая"_s);
     EXPECT_FALSE(pf.existsBytes(g + kBad));
-    EXPECT_TRUE(pf.existsBytes(cat(g, u("Хорошая/care.rtf").toUtf8())));
+    EXPECT_TRUE(pf.existsBytes(cat(g, u"Хорошая/care.rtf"_s.toUtf8())));
 
     // A move keeps the bytes it found, into an 8-bit folder and back; removal keeps them too.
     RecordingSink sink;
     FileCopier copier(pf.path(), sink);
     plantops::MoveResult m =
-        plantops::moveNode(copier, paths::join(groupFolder, u("Чайная")), groupFolder + u("/Кусты/Чайная"));
+        plantops::moveNode(copier, paths::join(groupFolder, u"Чайная"_s), groupFolder + u"/Кусты/Чайная"_s);
     ASSERT_TRUE(m.moved) << m.error.toStdString();
     EXPECT_EQ(pf.readBytes(g + kShrubs + "/" + kTea + "/description.rtf"), "{\\rtf1 Tea page\\par}");
-    m = plantops::moveNode(copier, groupFolder + u("/Кусты/Чайная"), pf.path() + u("MyPlants/Cacti/Чайная"));
+    m = plantops::moveNode(copier, groupFolder + u"/Кусты/Чайная"_s, pf.path() + u"MyPlants/Cacti/Чайная"_s);
     ASSERT_TRUE(m.moved);
     EXPECT_TRUE(pf.existsBytes("MyPlants/Cacti/" + kTea + "/description.rtf"));
     EXPECT_FALSE(pf.existsBytes(g + kShrubs + "/" + kTea));
     // Moving onto a node of the same name refuses, whichever code page either name is in.
-    pf.writeBytes(cat(g, u("Дикая/plant.ini").toUtf8()), "[Main]\r\nCond=0\r\n");
-    m = plantops::moveNode(copier, groupFolder + u("/Дикая"), groupFolder + u("/Кусты/Дикая"));
+    pf.writeBytes(cat(g, u"Дикая/plant.ini"_s.toUtf8()), "[Main]\r\nCond=0\r\n");
+    m = plantops::moveNode(copier, groupFolder + u"/Дикая"_s, groupFolder + u"/Кусты/Дикая"_s);
     EXPECT_FALSE(m.moved);
     EXPECT_TRUE(m.targetExists);
 
-    const QString removed = plantops::removeNode(groupFolder + u("/Кусты"), u("Дикая"));
+    const QString removed = plantops::removeNode(groupFolder + u"/Кусты"_s, u"Дикая"_s);
     ASSERT_FALSE(removed.isEmpty());
     EXPECT_EQ(pf.listBytes(g + kShrubs).size(), 2); // plant.ini and the removed folder
     EXPECT_TRUE(pf.listBytes(g + kShrubs).at(0).startsWith(QByteArray("!deleted_" + kWild + "_")));
@@ -141,7 +125,7 @@ TEST(EightBitNames, CopiesGiveEveryEntryTheBytesOfItsSource)
     pf.writeBytes("from/" + kBad + "/x", "x");
     RecordingSink sink;
     FileCopier copier(pf.path(), sink);
-    ASSERT_TRUE(copier.copyTree(pf.path() + u("from"), pf.path() + u("to"), true));
+    ASSERT_TRUE(copier.copyTree(pf.path() + u"from"_s, pf.path() + u"to"_s, true));
     EXPECT_EQ(copier.copyErrors, 0);
     EXPECT_EQ(pf.readBytes("to/" + kTea + "/\xD4\xEE\xF2\xEE.jpg"), "jpeg bytes");
     EXPECT_EQ(pf.readBytes("to/" + kTea + "/\xD4\xEE\xF2\xEE.jpg.txt"), "\xCA\xF0\xE0\xF1\xE8\xE2\xEE");

@@ -7,11 +7,13 @@
 
 #include <QFile>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 int condOf(const TempProgramFolder& pf, const QString& nodeFolder)
 {
-    return IniFile(pf.file(nodeFolder + QStringLiteral("/plant.ini"))).readInteger(u"Main", u"Cond", -99);
+    return pf.number(nodeFolder + u"/plant.ini"_s, u"Main", u"Cond");
 }
 
 } // namespace
@@ -19,80 +21,68 @@ int condOf(const TempProgramFolder& pf, const QString& nodeFolder)
 TEST(NodeFiles, NewNodesGetTemplatesOrEmptyPagesAndExistingFilesAreNeverTouched)
 {
     TempProgramFolder pf;
-    pf.mkdir(QStringLiteral("MyPlants/Roses"));
+    pf.mkdir(u"MyPlants/Roses"_s);
     // A fresh collection: empty collection-wide templates, copied into the group's set.
-    NodeFiles plant =
-        prepareNodeFiles(pf.path(), QStringLiteral("Roses"), QString(), QStringLiteral("Tea"), false);
+    NodeFiles plant = prepareNodeFiles(pf.path(), u"Roses"_s, QString(), u"Tea"_s, false);
     ASSERT_TRUE(plant.ok()) << plant.error.toStdString();
     for (const char* page : {"description.rtf", "care.rtf", "diary.rtf"}) {
         const QString name = QString::fromLatin1(page);
-        EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/!Shablon_all/") + name));
-        EXPECT_TRUE(pf.exists(QStringLiteral("MyPlants/Roses/!Shablon/") + name));
-        EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Roses/Tea/") + name).isEmpty());
+        EXPECT_TRUE(pf.exists(u"MyPlants/!Shablon_all/"_s + name));
+        EXPECT_TRUE(pf.exists(u"MyPlants/Roses/!Shablon/"_s + name));
+        EXPECT_TRUE(pf.read(u"MyPlants/Roses/Tea/"_s + name).isEmpty());
     }
-    EXPECT_EQ(condOf(pf, QStringLiteral("MyPlants/Roses/Tea")), 0);
+    EXPECT_EQ(condOf(pf, u"MyPlants/Roses/Tea"_s), 0);
 
     // The user fills the group's Description template: plants added afterwards start with it, folders
     // and notes never do. A later collection-wide change does not reach the existing group.
-    pf.write(QStringLiteral("MyPlants/Roses/!Shablon/description.rtf"), "{\\rtf1 Group template\\par}");
-    pf.write(QStringLiteral("MyPlants/!Shablon_all/care.rtf"), "{\\rtf1 Main care\\par}");
-    ASSERT_TRUE(
-        prepareNodeFiles(pf.path(), QStringLiteral("Roses"), QString(), QStringLiteral("Wild"), false).ok());
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Wild/description.rtf")), "{\\rtf1 Group template\\par}");
-    EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Roses/Wild/care.rtf")).isEmpty());
-    ASSERT_TRUE(
-        prepareNodeFiles(pf.path(), QStringLiteral("Roses"), QString(), QStringLiteral("Shrubs"), true).ok());
-    EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/Roses/Shrubs/description.rtf")).isEmpty());
-    EXPECT_EQ(condOf(pf, QStringLiteral("MyPlants/Roses/Shrubs")), 1);
+    pf.write(u"MyPlants/Roses/!Shablon/description.rtf"_s, "{\\rtf1 Group template\\par}");
+    pf.write(u"MyPlants/!Shablon_all/care.rtf"_s, "{\\rtf1 Main care\\par}");
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Roses"_s, QString(), u"Wild"_s, false).ok());
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Wild/description.rtf"_s), "{\\rtf1 Group template\\par}");
+    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Wild/care.rtf"_s).isEmpty());
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Roses"_s, QString(), u"Shrubs"_s, true).ok());
+    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Shrubs/description.rtf"_s).isEmpty());
+    EXPECT_EQ(condOf(pf, u"MyPlants/Roses/Shrubs"_s), 1);
     // A group made afterwards gets the filled collection-wide Care template.
-    pf.mkdir(QStringLiteral("MyPlants/Ferns"));
-    ASSERT_TRUE(
-        prepareNodeFiles(pf.path(), QStringLiteral("Ferns"), QString(), QStringLiteral("Fern"), false).ok());
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Ferns/!Shablon/care.rtf")), "{\\rtf1 Main care\\par}");
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Ferns/Fern/care.rtf")), "{\\rtf1 Main care\\par}");
+    pf.mkdir(u"MyPlants/Ferns"_s);
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Ferns"_s, QString(), u"Fern"_s, false).ok());
+    EXPECT_EQ(pf.read(u"MyPlants/Ferns/!Shablon/care.rtf"_s), "{\\rtf1 Main care\\par}");
+    EXPECT_EQ(pf.read(u"MyPlants/Ferns/Fern/care.rtf"_s), "{\\rtf1 Main care\\par}");
     // In the notes group every page starts empty.
-    pf.write(QStringLiteral("MyPlants/!Notes/!Shablon/description.rtf"), "{\\rtf1 never\\par}");
-    ASSERT_TRUE(
-        prepareNodeFiles(pf.path(), QStringLiteral("!Notes"), QString(), QStringLiteral("Todo"), false).ok());
-    EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/!Notes/Todo/description.rtf")).isEmpty());
+    pf.write(u"MyPlants/!Notes/!Shablon/description.rtf"_s, "{\\rtf1 never\\par}");
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"!Notes"_s, QString(), u"Todo"_s, false).ok());
+    EXPECT_TRUE(pf.read(u"MyPlants/!Notes/Todo/description.rtf"_s).isEmpty());
 
     // A plant inside a folder; a page the user wrote, and a record with other keys, stay as they are.
-    pf.write(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/diary.rtf"), "{\\rtf1 my diary\\par}");
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini"),
-                   QStringLiteral("[Main]\nCond=3\nOwn=1\n"));
-    const QByteArray record = pf.read(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini"));
-    ASSERT_TRUE(prepareNodeFiles(pf.path(), QStringLiteral("Roses"), QStringLiteral("Shrubs"),
-                                 QStringLiteral("Rugosa"), false)
-                    .ok());
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/diary.rtf")), "{\\rtf1 my diary\\par}");
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/description.rtf")),
-              "{\\rtf1 Group template\\par}");
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Shrubs/Rugosa/plant.ini")), record);
+    pf.write(u"MyPlants/Roses/Shrubs/Rugosa/diary.rtf"_s, "{\\rtf1 my diary\\par}");
+    pf.writeRecord(u"MyPlants/Roses/Shrubs/Rugosa/plant.ini"_s, u"[Main]\nCond=3\nOwn=1\n"_s);
+    const QByteArray record = pf.read(u"MyPlants/Roses/Shrubs/Rugosa/plant.ini"_s);
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Roses"_s, u"Shrubs"_s, u"Rugosa"_s, false).ok());
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Shrubs/Rugosa/diary.rtf"_s), "{\\rtf1 my diary\\par}");
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Shrubs/Rugosa/description.rtf"_s), "{\\rtf1 Group template\\par}");
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Shrubs/Rugosa/plant.ini"_s), record);
 
     // Only a deleted page comes back, from the group's template; a deleted group template too.
-    QFile::remove(pf.file(QStringLiteral("MyPlants/Roses/Tea/care.rtf")));
-    QFile::remove(pf.file(QStringLiteral("MyPlants/Roses/!Shablon/care.rtf")));
-    pf.write(QStringLiteral("MyPlants/Roses/Tea/description.rtf"), "{\\rtf1 written\\par}");
-    ASSERT_TRUE(
-        prepareNodeFiles(pf.path(), QStringLiteral("Roses"), QString(), QStringLiteral("Tea"), false).ok());
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/!Shablon/care.rtf")), "{\\rtf1 Main care\\par}");
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Tea/care.rtf")), "{\\rtf1 Main care\\par}");
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/Tea/description.rtf")), "{\\rtf1 written\\par}");
+    QFile::remove(pf.file(u"MyPlants/Roses/Tea/care.rtf"_s));
+    QFile::remove(pf.file(u"MyPlants/Roses/!Shablon/care.rtf"_s));
+    pf.write(u"MyPlants/Roses/Tea/description.rtf"_s, "{\\rtf1 written\\par}");
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Roses"_s, QString(), u"Tea"_s, false).ok());
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/!Shablon/care.rtf"_s), "{\\rtf1 Main care\\par}");
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/care.rtf"_s), "{\\rtf1 Main care\\par}");
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 written\\par}");
 
     // Fixed names in other letter cases are found, not doubled.
-    pf.write(QStringLiteral("MyPlants/Roses/Old/DESCRIPTION.RTF"), "{\\rtf1 old\\par}");
-    ASSERT_TRUE(
-        prepareNodeFiles(pf.path(), QStringLiteral("Roses"), QString(), QStringLiteral("Old"), false).ok());
-    EXPECT_FALSE(pf.exists(QStringLiteral("MyPlants/Roses/Old/description.rtf")));
+    pf.write(u"MyPlants/Roses/Old/DESCRIPTION.RTF"_s, "{\\rtf1 old\\par}");
+    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Roses"_s, QString(), u"Old"_s, false).ok());
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Old/description.rtf"_s));
 }
 
 TEST(NodeFiles, AFolderThatCannotBeMadeStopsWithItsName)
 {
     TempProgramFolder pf;
-    pf.mkdir(QStringLiteral("MyPlants/Roses/!Shablon"));
-    pf.write(QStringLiteral("MyPlants/Roses/New"), "a file where the plant's folder should be");
-    const NodeFiles r =
-        prepareNodeFiles(pf.path(), QStringLiteral("Roses"), QString(), QStringLiteral("New"), false);
-    EXPECT_EQ(r.error, QStringLiteral("Cannot create ") + pf.file(QStringLiteral("MyPlants/Roses/New")));
-    EXPECT_EQ(pf.read(QStringLiteral("MyPlants/Roses/New")), "a file where the plant's folder should be");
+    pf.mkdir(u"MyPlants/Roses/!Shablon"_s);
+    pf.write(u"MyPlants/Roses/New"_s, "a file where the plant's folder should be");
+    const NodeFiles r = prepareNodeFiles(pf.path(), u"Roses"_s, QString(), u"New"_s, false);
+    EXPECT_EQ(r.error, u"Cannot create "_s + pf.file(u"MyPlants/Roses/New"_s));
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/New"_s), "a file where the plant's folder should be");
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QStringList texts(const std::vector<TreeNode>& nodes)
@@ -23,50 +25,44 @@ TreeNode node(const QString& text, int image)
 
 TEST(TreeOrder, FoldersFirstThenWindows1251ByteOrder)
 {
-    std::vector<TreeNode> nodes = {node(QStringLiteral("rose"), 0),    node(QStringLiteral("Tulip"), 2),
-                                   node(QString::fromUtf8("Алоэ"), 0), node(QStringLiteral("Rose"), 3),
-                                   node(QStringLiteral("Abcd"), 0),    node(QStringLiteral("Abc"), 0),
-                                   node(QStringLiteral("Zfolder"), 1), node(QStringLiteral("Afolder"), 1),
-                                   node(QString::fromUtf8("ёлка"), 0), node(QString::fromUtf8("Ёж"), 0)};
+    std::vector<TreeNode> nodes = {node(u"rose"_s, 0),    node(u"Tulip"_s, 2),   node(u"Алоэ"_s, 0),
+                                   node(u"Rose"_s, 3),    node(u"Abcd"_s, 0),    node(u"Abc"_s, 0),
+                                   node(u"Zfolder"_s, 1), node(u"Afolder"_s, 1), node(u"ёлка"_s, 0),
+                                   node(u"Ёж"_s, 0)};
     sortTree(nodes);
-    EXPECT_EQ(texts(nodes),
-              QStringList({QStringLiteral("Afolder"), QStringLiteral("Zfolder"), QStringLiteral("Abc"),
-                           QStringLiteral("Abcd"), QStringLiteral("Rose"), QStringLiteral("Tulip"),
-                           QStringLiteral("rose"), QString::fromUtf8("Ёж"), QString::fromUtf8("ёлка"),
-                           QString::fromUtf8("Алоэ")}));
-    EXPECT_LT(TreeView1Compare(node(QStringLiteral("Abc"), 0), node(QStringLiteral("Abcd"), 0)), 0);
-    EXPECT_GT(TreeView1Compare(node(QStringLiteral("A"), 0), node(QStringLiteral("Z"), 1)), 0);
+    EXPECT_EQ(texts(nodes), QStringList({u"Afolder"_s, u"Zfolder"_s, u"Abc"_s, u"Abcd"_s, u"Rose"_s,
+                                         u"Tulip"_s, u"rose"_s, u"Ёж"_s, u"ёлка"_s, u"Алоэ"_s}));
+    EXPECT_LT(TreeView1Compare(node(u"Abc"_s, 0), node(u"Abcd"_s, 0)), 0);
+    EXPECT_GT(TreeView1Compare(node(u"A"_s, 0), node(u"Z"_s, 1)), 0);
     EXPECT_EQ(compareNames(u"Same", u"Same"), 0);
 }
 
 TEST(TreeLoader, FolderAndPlantRulesAtBothLevels)
 {
     TempProgramFolder pf;
-    const QString g = QStringLiteral("MyPlants/Garden/");
-    pf.writeRecord(g + QStringLiteral("group.ini"), QStringLiteral("[Group]\nColor=$9FFBB1\n"));
-    pf.mkdir(g + QStringLiteral("NoRecord/Child")); // folder; child without record hidden
-    pf.writeRecord(g + QStringLiteral("Cacti/plant.ini"), QStringLiteral("[Main]\nCond=1\nExpanded=1\n"));
-    pf.writeRecord(g + QStringLiteral("Cacti/Opuntia/plant.ini"), QStringLiteral("[Main]\nCond=5\n"));
-    pf.writeRecord(g + QStringLiteral("Cacti/Inner/plant.ini"), QStringLiteral("[Main]\nCond=1\n"));
-    pf.writeRecord(g + QStringLiteral("Cacti/Hidden/plant.ini"), QStringLiteral("[Main]\nCond=-1\n"));
-    pf.writeRecord(g + QStringLiteral("Cacti/!deleted_X_1/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.writeRecord(g + QStringLiteral("Closed/plant.ini"), QStringLiteral("[Main]\nCond=-5\n"));
-    pf.writeRecord(g + QStringLiteral("Closed/Inside/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.writeRecord(g + QStringLiteral("Rose/PLANT.INI"), QStringLiteral("[MAIN]\nCOND=2\n"));
-    pf.writeRecord(g + QStringLiteral("Broken/plant.ini"), QStringLiteral("[Main]\nCond=two\n"));
-    pf.writeRecord(g + QStringLiteral("!Shablon/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.write(g + QStringLiteral("loose-file.txt"), "not a node");
+    const QString g = u"MyPlants/Garden/"_s;
+    pf.writeRecord(g + u"group.ini"_s, u"[Group]\nColor=$9FFBB1\n"_s);
+    pf.mkdir(g + u"NoRecord/Child"_s); // folder; child without record hidden
+    pf.writeRecord(g + u"Cacti/plant.ini"_s, u"[Main]\nCond=1\nExpanded=1\n"_s);
+    pf.writeRecord(g + u"Cacti/Opuntia/plant.ini"_s, u"[Main]\nCond=5\n"_s);
+    pf.writeRecord(g + u"Cacti/Inner/plant.ini"_s, u"[Main]\nCond=1\n"_s);
+    pf.writeRecord(g + u"Cacti/Hidden/plant.ini"_s, u"[Main]\nCond=-1\n"_s);
+    pf.writeRecord(g + u"Cacti/!deleted_X_1/plant.ini"_s, u"[Main]\nCond=0\n"_s);
+    pf.writeRecord(g + u"Closed/plant.ini"_s, u"[Main]\nCond=-5\n"_s);
+    pf.writeRecord(g + u"Closed/Inside/plant.ini"_s, u"[Main]\nCond=0\n"_s);
+    pf.writeRecord(g + u"Rose/PLANT.INI"_s, u"[MAIN]\nCOND=2\n"_s);
+    pf.writeRecord(g + u"Broken/plant.ini"_s, u"[Main]\nCond=two\n"_s);
+    pf.writeRecord(g + u"!Shablon/plant.ini"_s, u"[Main]\nCond=0\n"_s);
+    pf.write(g + u"loose-file.txt"_s, "not a node");
 
-    const LoadedTree t = loadTreeFromDisk(pf.path(), QStringLiteral("Garden"), QString());
+    const LoadedTree t = loadTreeFromDisk(pf.path(), u"Garden"_s, QString());
     EXPECT_EQ(t.color, 0x9FFBB1);
-    EXPECT_EQ(t.heading, QStringLiteral("Garden"));
-    ASSERT_EQ(texts(t.nodes),
-              QStringList({QStringLiteral("Broken"), QStringLiteral("Cacti"), QStringLiteral("Closed"),
-                           QStringLiteral("NoRecord"), QStringLiteral("Rose")}));
+    EXPECT_EQ(t.heading, u"Garden"_s);
+    ASSERT_EQ(texts(t.nodes), QStringList({u"Broken"_s, u"Cacti"_s, u"Closed"_s, u"NoRecord"_s, u"Rose"_s}));
     const TreeNode& cacti = t.nodes[1];
     EXPECT_TRUE(cacti.isFolder());
     EXPECT_TRUE(cacti.expandedMark);
-    EXPECT_EQ(texts(cacti.children), QStringList({QStringLiteral("Inner"), QStringLiteral("Opuntia")}));
+    EXPECT_EQ(texts(cacti.children), QStringList({u"Inner"_s, u"Opuntia"_s}));
     EXPECT_TRUE(cacti.children[0].isFolder());
     EXPECT_EQ(cacti.children[1].image, 5);
     EXPECT_TRUE(t.nodes[2].children.empty()); // Cond -5: a folder that stays empty
@@ -78,15 +74,15 @@ TEST(TreeLoader, FolderAndPlantRulesAtBothLevels)
 TEST(TreeLoader, MissingGroupRecordFallsBackAndNotesAreWhite)
 {
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("MyPlants/First/group.ini"), QStringLiteral("[Group]\nColor=255\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/First/Rose/plant.ini"), QStringLiteral("[Main]\nCond=0\n"));
-    pf.mkdir(QStringLiteral("MyPlants/NoIni/Tulip"));
-    const LoadedTree t = loadTreeFromDisk(pf.path(), QStringLiteral("NoIni"), QStringLiteral("First"));
-    EXPECT_EQ(t.group, QStringLiteral("First"));
+    pf.writeRecord(u"MyPlants/First/group.ini"_s, u"[Group]\nColor=255\n"_s);
+    pf.writeRecord(u"MyPlants/First/Rose/plant.ini"_s, u"[Main]\nCond=0\n"_s);
+    pf.mkdir(u"MyPlants/NoIni/Tulip"_s);
+    const LoadedTree t = loadTreeFromDisk(pf.path(), u"NoIni"_s, u"First"_s);
+    EXPECT_EQ(t.group, u"First"_s);
     EXPECT_EQ(t.color, 255);
-    EXPECT_EQ(texts(t.nodes), QStringList({QStringLiteral("Rose")}));
-    const LoadedTree notes = loadTreeFromDisk(pf.path(), QStringLiteral("_notes"), QStringLiteral("First"));
-    EXPECT_EQ(notes.heading, QStringLiteral("Notes"));
+    EXPECT_EQ(texts(t.nodes), QStringList({u"Rose"_s}));
+    const LoadedTree notes = loadTreeFromDisk(pf.path(), u"_notes"_s, u"First"_s);
+    EXPECT_EQ(notes.heading, u"Notes"_s);
     EXPECT_EQ(notes.color, 0xFFFFFF);
 }
 
@@ -103,31 +99,29 @@ TEST(GroupOrder, TheBarsSelectionProcedure)
             names += g.name;
         return names;
     };
-    EXPECT_EQ(order({2, 1, 1}), QStringLiteral("ZYX")); // equal values: the last of them first
-    EXPECT_EQ(order({5, 3, 4}), QStringLiteral("YZX")); // values above the count still order
-    EXPECT_EQ(order({0, 2, 1}), QStringLiteral("ZYX")); // 0 never moves forward
-    EXPECT_EQ(order({101, 1, -3}), QStringLiteral("YXZ"));
+    EXPECT_EQ(order({2, 1, 1}), u"ZYX"_s); // equal values: the last of them first
+    EXPECT_EQ(order({5, 3, 4}), u"YZX"_s); // values above the count still order
+    EXPECT_EQ(order({0, 2, 1}), u"ZYX"_s); // 0 never moves forward
+    EXPECT_EQ(order({101, 1, -3}), u"YXZ"_s);
 }
 
 TEST(GroupScan, ReadOnlyScanWritesNothingAndSkipsReservedFolders)
 {
     TempProgramFolder pf;
-    pf.writeRecord(QStringLiteral("MyPlants/Roses/group.ini"),
-                   QStringLiteral("[Group]\nImageIndex=100\nImageOrder=2\n"));
-    pf.writeRecord(QStringLiteral("MyPlants/Cacti/group.ini"),
-                   QStringLiteral("[Group]\nImageIndex=3\nImageOrder=1\n"));
-    pf.mkdir(QStringLiteral("MyPlants/!Notes"));
-    pf.mkdir(QStringLiteral("MyPlants/!deleted_Old_5"));
-    pf.write(QStringLiteral("MyPlants/file.txt"), "x");
+    pf.writeRecord(u"MyPlants/Roses/group.ini"_s, u"[Group]\nImageIndex=100\nImageOrder=2\n"_s);
+    pf.writeRecord(u"MyPlants/Cacti/group.ini"_s, u"[Group]\nImageIndex=3\nImageOrder=1\n"_s);
+    pf.mkdir(u"MyPlants/!Notes"_s);
+    pf.mkdir(u"MyPlants/!deleted_Old_5"_s);
+    pf.write(u"MyPlants/file.txt"_s, "x");
     const GroupScan scan = scanGroups(pf.path(), false);
     ASSERT_EQ(scan.slots.size(), 2u);
-    EXPECT_EQ(scan.slots[0].name, QStringLiteral("Cacti"));
+    EXPECT_EQ(scan.slots[0].name, u"Cacti"_s);
     EXPECT_EQ(scan.slots[1].picture, 1); // own picture missing: built-in picture 1
-    EXPECT_FALSE(pf.read(QStringLiteral("MyPlants/Roses/group.ini")).contains("\r\n\r\n"));
+    EXPECT_FALSE(pf.read(u"MyPlants/Roses/group.ini"_s).contains("\r\n\r\n"));
 
     // The bar's build writes ImageOrder for a group without one and creates a missing record.
-    pf.mkdir(QStringLiteral("MyPlants/New"));
+    pf.mkdir(u"MyPlants/New"_s);
     const GroupScan built = scanGroups(pf.path(), true);
     EXPECT_EQ(built.slots.size(), 3u);
-    EXPECT_TRUE(pf.read(QStringLiteral("MyPlants/New/group.ini")).startsWith("[Group]\r\nImageOrder="));
+    EXPECT_TRUE(pf.read(u"MyPlants/New/group.ini"_s).startsWith("[Group]\r\nImageOrder="));
 }

@@ -1,0 +1,324 @@
+#include "search/collectionwalk.h"
+
+#include "groups/grouplist.h"
+#include "photos/album.h"
+#include "platform/codepage.h"
+#include "platform/fsname.h"
+#include "platform/paths.h"
+#include "search/searchtext.h"
+#include "store/collection.h"
+#include "tree/treeloader.h"
+
+#include <QtConcurrent/QtConcurrentMap>
+
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace search {
+
+const char* fieldKey(int field)
+{
+    static const char* const kKeys[] = {"name", "description", "care", "diary", "comments"};
+    return field >= 0 && field < FieldCount ? kKeys[field] : "";
+}
+
+namespace {
+
+struct DirEntry {
+    QByteArray bytes;
+    QString name;
+    bool dir = false;
+    bool file = false;
+    QByteArray stamp; // size and modification time, for the files asked for
+};
+
+// A file a node's signature covers: its record, its pages, its photos' comments.
+bool signedFile(const QString& name)
+{
+    const QString lower = name.toLower();
+    return lower == u"plant.ini" || lower == u"description.rtf" || lower == u"care.rtf" || lower == u"diary.rtf" ||
+           (lower.endsWith(u".txt") && album::isPhotoName(name.chopped(4)));
+}
+
+// The entries of the folder open as fd (which this closes).
+std::vector<DirEntry> listDirFd(int fd, bool stampFiles)
+{
+    std::vector<DirEntry> out;
+    if (fd < 0)
+        return out;
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return out;
+    }
+    while (const dirent* e = ::readdir(d)) {
+        const QByteArray bytes(e->d_name);
+        if (bytes == "." || bytes == "..")
+            continue;
+        DirEntry entry;
+        entry.bytes = bytes;
+        if (e->d_type == DT_DIR || e->d_type == DT_REG) {
+            entry.dir = e->d_type == DT_DIR;
+            entry.file = e->d_type == DT_REG;
+        } else {
+            struct stat st {};
+            if (::fstatat(::dirfd(d), e->d_name, &st, 0) == 0) {
+                entry.dir = S_ISDIR(st.st_mode);
+                entry.file = S_ISREG(st.st_mode);
+            }
+        }
+        entry.name = fsname::decodeName(bytes);
+        struct stat st {};
+        if (stampFiles && entry.file && signedFile(entry.name) && ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0)
+            entry.stamp = QByteArray::number(qint64(st.st_size)) + '\0' +
+                          QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+        out.push_back(std::move(entry));
+    }
+    ::closedir(d);
+    std::sort(out.begin(), out.end(), [](const DirEntry& a, const DirEntry& b) { return a.bytes < b.bytes; });
+    return out;
+}
+
+// A folder opened by its name inside the folder open as at (no path walked again), or by its path.
+int openDir(int at, const QByteArray& nameOrPath)
+{
+    return at >= 0 ? ::openat(at, nameOrPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                   : ::open(nameOrPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+
+} // namespace
+
+// A node folder: its files and its subfolders.
+struct Scanned {
+    NodeOnDisk node;
+    std::vector<DirEntry> subdirs;
+    int fd = -1; // the node folder, kept open for its plants when asked
+};
+
+// at: the open parent folder (or -1: folder is opened by its path).
+Scanned scanNode(int at, const QByteArray& folder, const QString& group, const QString& parent, const QString& name,
+                 bool keepOpen = false)
+{
+    Scanned s;
+    s.node.group = group;
+    s.node.parent = parent;
+    s.node.name = name;
+    s.node.folder = folder;
+    static const QString kPages[3] = {QStringLiteral("description.rtf"), QStringLiteral("care.rtf"),
+                                      QStringLiteral("diary.rtf")};
+    const int fd = openDir(at, at >= 0 ? fsname::leafOf(folder) : folder);
+    if (keepOpen && fd >= 0)
+        s.fd = ::dup(fd);
+    for (DirEntry& e : listDirFd(fd, true)) {
+        if (e.dir) {
+            s.subdirs.push_back(std::move(e));
+            continue;
+        }
+        if (!e.file)
+            continue;
+        const QByteArray path = folder + '/' + e.bytes;
+        const QString lower = e.name.toLower();
+        bool relevant = lower == u"plant.ini";
+        for (int p = 0; p < 3; ++p)
+            if (lower == kPages[p] && (s.node.pages[p].isEmpty() || e.name == kPages[p])) {
+                s.node.pages[p] = path;
+                relevant = true;
+            }
+        if (lower.endsWith(u".txt") && album::isPhotoName(e.name.chopped(4))) {
+            s.node.comments.emplace_back(e.name.chopped(4), path);
+            relevant = true;
+        }
+        if (relevant && !e.stamp.isEmpty())
+            s.node.signature += e.bytes + '\0' + e.stamp + '\n';
+    }
+    return s;
+}
+
+namespace {
+
+int condOf(const NodeOnDisk& n, const QString& shownFolder, const KnownCond& known)
+{
+    int cond = -1;
+    if (known && known(n.key(), n.signature, &cond))
+        return cond;
+    return collection::readPlantRecord(shownFolder).cond;
+}
+
+// The nodes of one group folder as its tree shows them, in tree order.
+void walkGroup(const QString& groupShown, const QString& group, qint64 base, const KnownCond& known,
+               std::vector<NodeOnDisk>* out)
+{
+    const QByteArray groupNative = paths::native(groupShown);
+    const int groupFd = openDir(-1, groupNative);
+    std::vector<DirEntry> tops = listDirFd(groupFd >= 0 ? ::dup(groupFd) : -1, false);
+    std::erase_if(tops, [](const DirEntry& e) { return !e.dir || !collection::isListed(e.name); });
+    // A top-level node with its plants, read on every core: most of the time goes to the file system.
+    struct Top {
+        TreeNode tree;
+        std::vector<NodeOnDisk> nodes; // the node, then its plants
+    };
+    const QList<Top> read = QtConcurrent::blockingMapped<QList<Top>>(tops, [&](const DirEntry& e) {
+        Top r;
+        Scanned top = scanNode(groupFd, groupNative + '/' + e.bytes, group, QString(), e.name, true);
+        const QString topShown = paths::join(groupShown, e.name);
+        const int cond = condOf(top.node, topShown, known);
+        r.tree.text = e.name;
+        r.tree.image = collection::isPlantAtTop(cond) ? cond : collection::kFolderMark;
+        top.node.cond = cond;
+        r.nodes.push_back(std::move(top.node));
+        if (!collection::isPlantAtTop(cond) && collection::folderHasChildren(cond)) {
+            for (const DirEntry& c : top.subdirs) {
+                if (!collection::isListed(c.name))
+                    continue;
+                Scanned child = scanNode(top.fd, r.nodes.front().folder + '/' + c.bytes, group, e.name, c.name);
+                const int childCond = condOf(child.node, paths::join(topShown, c.name), known);
+                if (!collection::shownInFolder(childCond))
+                    continue;
+                child.node.cond = childCond;
+                TreeNode ct;
+                ct.text = c.name;
+                ct.image = childCond;
+                r.tree.children.push_back(ct);
+                r.nodes.push_back(std::move(child.node));
+            }
+        }
+        if (top.fd >= 0)
+            ::close(top.fd);
+        return r;
+    });
+    if (groupFd >= 0)
+        ::close(groupFd);
+    std::vector<TreeNode> tree;
+    QHash<QString, NodeOnDisk> found; // by parent + '\x1f' + name
+    for (const Top& t : read) {
+        tree.push_back(t.tree);
+        for (const NodeOnDisk& n : t.nodes)
+            found.insert(n.parent + u'\x1f' + n.name, n);
+    }
+    sortTree(tree);
+    qint64 order = base;
+    for (const TreeNode& t : tree) {
+        NodeOnDisk n = found.take(u'\x1f' + t.text);
+        n.order = order++;
+        out->push_back(std::move(n));
+        for (const TreeNode& c : t.children) {
+            NodeOnDisk cn = found.take(t.text + u'\x1f' + c.text);
+            cn.order = order++;
+            out->push_back(std::move(cn));
+        }
+    }
+}
+
+QString commentText(const QByteArray& bytes)
+{
+    return cp1251::utf8OrDecode(bytes);
+}
+
+} // namespace
+
+std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known)
+{
+    std::vector<NodeOnDisk> out;
+    const QString root = collection::myPlants(programFolder);
+    if (!paths::isDir(root))
+        return out;
+    const GroupScan scan = scanGroups(programFolder, false);
+    qint64 base = 0;
+    constexpr qint64 kGroupStride = qint64(1) << 32;
+    for (const GroupEntry& g : scan.slots) {
+        walkGroup(collection::groupFolder(programFolder, g.name), g.name, base, known, &out);
+        base += kGroupStride;
+    }
+    const QString notes = paths::fixed(root, paths::kNotes);
+    if (paths::isDir(notes))
+        walkGroup(notes, paths::fileNameOf(notes), base, known, &out);
+    return out;
+}
+
+QByteArray readNative(const QByteArray& path, qint64 maxBytes)
+{
+    QByteArray out;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return out;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        out.reserve(qsizetype(std::min<qint64>(st.st_size, maxBytes)));
+    char buffer[1 << 16];
+    while (out.size() < maxBytes) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        out.append(buffer, qsizetype(std::min<qint64>(n, maxBytes - out.size())));
+    }
+    ::close(fd);
+    return out;
+}
+
+std::vector<std::pair<QString, QString>> readComments(const NodeOnDisk& node)
+{
+    std::vector<std::pair<QString, QString>> out;
+    for (const auto& [photo, path] : node.comments)
+        out.emplace_back(photo, commentText(readNative(path, 16 * 1024 * 1024)));
+    return out;
+}
+
+QString readField(const NodeOnDisk& node, int field)
+{
+    switch (field) {
+    case Name:
+        return node.name;
+    case Description:
+    case Care:
+    case Diary: {
+        const QByteArray& path = node.pages[size_t(field - Description)];
+        return path.isEmpty() ? QString() : searchtext::fromPage(readNative(path));
+    }
+    case Comments: {
+        QString all;
+        for (const auto& c : readComments(node))
+            all += c.second + u'\n';
+        return all;
+    }
+    default:
+        return QString();
+    }
+}
+
+std::array<QString, FieldCount> readFields(const NodeOnDisk& node, bool foldText)
+{
+    std::array<QString, FieldCount> f;
+    for (int i = 0; i < FieldCount; ++i)
+        f[size_t(i)] = foldText ? searchtext::fold(readField(node, i)) : readField(node, i);
+    return f;
+}
+
+} // namespace search
+
+namespace search {
+
+QString groupFolderOf(const QString& programFolder, const QString& group)
+{
+    if (group.compare(paths::kNotes, Qt::CaseInsensitive) == 0)
+        return paths::fixed(collection::myPlants(programFolder), paths::kNotes);
+    return collection::groupFolder(programFolder, group);
+}
+
+NodeOnDisk nodeAt(const QString& programFolder, const QString& group, const QString& parent,
+                  const QString& name)
+{
+    QString folder = groupFolderOf(programFolder, group);
+    if (!parent.isEmpty())
+        folder = paths::join(folder, parent);
+    return scanNode(-1, paths::native(paths::join(folder, name)), group, parent, name).node;
+}
+
+} // namespace search

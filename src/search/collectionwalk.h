@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+// The nodes of every group (and of the notes group) as their trees show them, with what search
+// reads of each: its pages, its photos' comments, and a signature of their sizes and modification
+// times by which a change made by any program is noticed.
+namespace search {
+
+enum Field { Name, Description, Care, Diary, Comments, FieldCount };
+// "name", "description", "care", "diary", "comments".
+const char* fieldKey(int field);
+
+struct NodeOnDisk {
+    QString group;  // the group folder's name ("!Notes" for the notes group)
+    QString parent; // the folder node holding it, empty at the top level
+    QString name;
+    int cond = 0;
+    qint64 order = 0;      // group order (bar order, the notes group last), then tree order
+    QByteArray folder;     // the node folder's bytes on disk
+    QByteArray signature;  // names, sizes and modification times of the files below
+    std::array<QByteArray, 3> pages; // description, care, diary on disk; empty when missing
+    std::vector<std::pair<QString, QByteArray>> comments; // photo name, comment file on disk
+
+    QString key() const { return group + u'\x1f' + parent + u'\x1f' + name; }
+};
+
+// What the index already knows of a node (its condition mark for a signature), so records whose
+// files did not change are not read again.
+using KnownCond = std::function<bool(const QString& key, const QByteArray& signature, int* cond)>;
+
+std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known = {});
+
+// The folded texts of a node's fields; comments one after another, each on its own line.
+std::array<QString, FieldCount> readFields(const NodeOnDisk& node, bool foldText = true);
+// The text of one field, not folded, and for Comments each photo's comment on its own.
+QString readField(const NodeOnDisk& node, int field);
+std::vector<std::pair<QString, QString>> readComments(const NodeOnDisk& node);
+
+// The largest page search reads; a longer one is read up to this size.
+inline constexpr qint64 kMaxReadBytes = qint64(256) * 1024 * 1024;
+QByteArray readNative(const QByteArray& path, qint64 maxBytes = kMaxReadBytes);
+
+} // namespace search
+
+namespace search {
+// The node folder group/parent/name as a walk would find it; its cond is left at 0.
+NodeOnDisk nodeAt(const QString& programFolder, const QString& group, const QString& parent,
+                  const QString& name);
+// A group's folder: the notes group's wherever its letter case puts it.
+QString groupFolderOf(const QString& programFolder, const QString& group);
+} // namespace search
