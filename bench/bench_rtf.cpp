@@ -2,14 +2,17 @@
 //   bench_rtf text FILE.rtf         prints the page's text
 //   bench_rtf resave IN.rtf OUT.rtf reads a page and writes it back as we save pages
 //   bench_rtf time FILE.rtf [N]     reads and writes the page N times, prints MB/s of each
+//   bench_rtf show FILE.rtf         opens the page in the page editor and prints the time to its first paint
 //   bench_rtf make FILE.rtf PARAGRAPHS PICTURES
 //                                   writes a diary of that many formatted paragraphs and pictures
+#include "editor/editor.h"
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 #include "samplepage.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -32,7 +35,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     const QByteArray mode = argc > 2 ? argv[1] : "";
     if (mode == "text") {
         QTextDocument d;
@@ -68,6 +71,33 @@ int main(int argc, char** argv)
         std::printf("read %.2f MB in %.4f s (%.1f MB/s); write %.2f MB in %.4f s (%.1f MB/s)\n", mb,
                     readS / n, mb * n / readS, written / 1e6, writeS / n, written / 1e6 * n / writeS);
         return 0;
+    }
+    if (mode == "show") {
+        // The window is up with an empty page, as at start-up; then the page is opened.
+        PageEditor editor;
+        editor.resize(900, 700);
+        editor.show();
+        QApplication::processEvents();
+        struct Painted : QObject {
+            bool painted = false;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                painted = painted || e->type() == QEvent::Paint;
+                return false;
+            }
+        } painted;
+        editor.viewport()->installEventFilter(&painted);
+        QElapsedTimer timer;
+        timer.start();
+        const IoStatus s = editor.loadDocument(QString::fromLocal8Bit(argv[2]));
+        const qint64 loaded = timer.elapsed();
+        editor.viewport()->update();
+        while (!painted.painted)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        std::printf("opened in %lld ms, first paint after %lld ms (%d paragraphs)\n",
+                    static_cast<long long>(loaded), static_cast<long long>(timer.elapsed()),
+                    editor.document()->blockCount());
+        return s.ok() ? 0 : 1;
     }
     if (mode == "make" && argc == 5) {
         QFile out(QString::fromLocal8Bit(argv[2]));

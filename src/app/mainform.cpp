@@ -310,7 +310,7 @@ void TMainForm::buildRegions()
     buildToolBar();
     // The bar of the window itself takes the application's hints; the page area's bar shows the panels.
     setStatusBar(nullptr);
-    connect(Editor->document(), &QTextDocument::modificationChanged, this, &TMainForm::showModifiedState);
+    connect(Editor, &PageEditor::modificationChanged, this, &TMainForm::showModifiedState);
     connect(Editor, &PageEditor::filesDropped, this, &TMainForm::filesDropped);
 
     m_timer8 = new QTimer(this);

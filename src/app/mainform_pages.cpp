@@ -394,6 +394,13 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
     updateEditCommands();
     if (!problem.isEmpty())
         showError(m_messages.text(QStringLiteral("p2")).arg(path) + QStringLiteral("\r") + problem);
+    QStringList parts; // objects, shapes, tables
+    for (const QString& part : Editor->keptOriginalFor())
+        parts << m_messages.text(part == u"objects"  ? QStringLiteral("d2")
+                                 : part == u"shapes" ? QStringLiteral("d3")
+                                                     : QStringLiteral("d4"));
+    if (!parts.isEmpty())
+        showError(m_messages.text(QStringLiteral("d1")).arg(path, parts.join(QStringLiteral(", "))));
     return true;
 }
 

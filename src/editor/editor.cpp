@@ -88,11 +88,7 @@ PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
     document()->setDefaultFont(pageFont);
     setMouseTracking(true);
 
-    // A change above the paragraph counted last, or a new width, makes its line count stale.
-    connect(document(), &QTextDocument::contentsChange, this, [this](int position, int, int) {
-        if (position < m_lineCache.position)
-            m_lineCache.block = -1;
-    });
+    watchLines(document());
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -116,18 +112,48 @@ PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
         if (isSafeLink(url))
             QDesktopServices::openUrl(url);
     };
+    connect(document(), &QTextDocument::modificationChanged, this, &PageEditor::modificationChanged);
+}
+
+void PageEditor::adoptDocument(QTextDocument* fresh)
+{
+    QTextDocument* old = document();
+    fresh->setDefaultFont(old->defaultFont());
+    fresh->setDocumentMargin(old->documentMargin());
+    fresh->setDefaultTextOption(old->defaultTextOption());
+    fresh->setIndentWidth(old->indentWidth());
+    connect(fresh, &QTextDocument::modificationChanged, this, &PageEditor::modificationChanged);
+    watchLines(fresh);
+    // The first document belongs to the edit control, which deletes it itself; later ones are ours.
+    const bool ours = old->parent() == this;
+    setDocument(fresh);
+    if (ours)
+        old->deleteLater();
 }
 
 IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
 {
     m_updating = true;
     const auto done = qScopeGuard([this] { m_updating = false; });
-    const pagefile::LoadResult r = pagefile::load(path, document());
-    if (!r.ok())
+    auto* fresh = new QTextDocument(this);
+    fresh->setDefaultFont(document()->defaultFont());
+    const pagefile::LoadResult r = pagefile::load(path, fresh);
+    if (!r.ok()) {
+        delete fresh;
         return r.status;
+    }
+    scaleIndents(fresh, kPixelsPerPoint); // before it is shown: laid out once
+    adoptDocument(fresh);
     m_keepOriginal = !r.problem.isEmpty();
+    m_keptOriginalFor.clear();
+    if (!r.lossy.isEmpty()) {
+        IoStatus kept;
+        if (pagefile::keepOriginal(path, &kept))
+            m_keptOriginalFor = r.lossy;
+        else if (!kept.ok())
+            m_keepOriginal = true; // kept as .damaged before the first save instead
+    }
     m_form = {r.kind, r.crlf, r.bom};
-    scaleIndents(document(), kPixelsPerPoint);
     if (problem)
         *problem = r.problem;
     setReadOnly(false);
@@ -424,4 +450,14 @@ void PageEditor::resizeEvent(QResizeEvent* e)
 {
     m_lineCache.block = -1;
     QTextEdit::resizeEvent(e);
+}
+
+void PageEditor::watchLines(QTextDocument* doc)
+{
+    // A change above the paragraph counted last, or a new width, makes its line count stale.
+    m_lineCache.block = -1;
+    connect(doc, &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (position < m_lineCache.position)
+            m_lineCache.block = -1;
+    });
 }

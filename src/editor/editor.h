@@ -19,10 +19,16 @@ public:
     bool updating() const { return m_updating; }
 
     // Loads path, replacing the content. A file that cannot be read leaves the content as it was.
+    // The page is read into a document no view lays out and then shown, so a large page opens at
+    // once and is laid out a part at a time after its first screen is painted.
     // problem (when given) says what a damaged page lost on reading.
     IoStatus loadDocument(const QString& path, QString* problem = nullptr);
     // Writes the content to path (atomically); the modified flag is cleared only on success.
     IoStatus saveDocument(const QString& path);
+    // The parts of the page just loaded that show as text only ("fields", "objects", "shapes",
+    // "tables"), when its original was kept beside it as path + ".original" on this load; the user is
+    // told once, when the copy is made.
+    const QStringList& keptOriginalFor() const { return m_keptOriginalFor; }
     // Whether the document in the editor came from a plain-text file (and goes back as one).
     bool isPlainText() const { return m_form.kind != pagefile::Kind::Rtf; }
     // Empties the content: not modified, editable.
@@ -73,6 +79,9 @@ Q_SIGNALS:
     void indentsChanged();
     // Something the user asked for could not be done (a picture that cannot be read).
     void problem(const QString& text);
+    // The modified flag of the page changed. A page is read into a document of its own that then
+    // takes the place of the one shown, so this follows whichever document the editor holds.
+    void modificationChanged(bool modified);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -88,6 +97,7 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void adoptDocument(QTextDocument* document);
     bool m_updating = false;
     // The page in the editor was damaged when read; its original is kept before the first save.
     bool m_keepOriginal = false;
@@ -103,4 +113,6 @@ private:
         int linesBefore = 0;
     };
     mutable LineCache m_lineCache;
+    void watchLines(QTextDocument* doc);
+    QStringList m_keptOriginalFor;
 };

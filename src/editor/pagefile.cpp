@@ -78,6 +78,7 @@ LoadResult load(const QString& path, QTextDocument* document)
     const RtfReader::Result read = RtfReader::read(bytes, document);
     if (!read.ok)
         r.problem = read.problem;
+    r.lossy = read.lossy;
     document->setModified(false);
     return r;
 }
@@ -95,6 +96,18 @@ IoStatus save(const QString& path, const QTextDocument& document, bool keepOrigi
     if (form.kind != Kind::Rtf)
         return atomicfile::write(path, textBytes(document, form));
     return atomicfile::write(path, RtfWriter::write(document));
+}
+
+bool keepOriginal(const QString& path, IoStatus* status)
+{
+    const QString kept = path + QStringLiteral(".original");
+    if (paths::exists(kept))
+        return false;
+    QByteArray old;
+    *status = atomicfile::readAll(path, &old, nullptr, kMaxPageBytes);
+    if (status->ok())
+        *status = atomicfile::write(kept, old);
+    return status->ok();
 }
 
 QString plainText(const QTextDocument& document)

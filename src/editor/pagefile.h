@@ -3,6 +3,7 @@
 #include "platform/iostatus.h"
 
 #include <QString>
+#include <QStringList>
 
 class QTextDocument;
 
@@ -19,6 +20,7 @@ enum class Kind { Rtf, Utf8Text, Cp1251Text };
 struct LoadResult {
     IoStatus status; // the file could not be read (missing, unreadable, not a document)
     QString problem; // it was read, but damaged: what could be read is in the document
+    QStringList lossy; // parts shown as text only (see RtfReader::Result::lossy)
     Kind kind = Kind::Rtf;
     bool crlf = false; // text whose lines ended in CR LF
     bool bom = false;  // UTF-8 text that began with a byte-order mark
@@ -43,6 +45,10 @@ LoadResult load(const QString& path, QTextDocument* document);
 // A plain-text form writes the text in its own encoding and line ends; characters Windows-1251 cannot
 // hold make such a file UTF-8 rather than lose them.
 IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal = false, Form form = {});
+
+// Keeps the file at path beside it as path + ".original" unless that exists; true when it was made now.
+// A page with parts the editor shows as text only keeps its original before it can be saved over.
+bool keepOriginal(const QString& path, IoStatus* status);
 
 // The page's text as plain text, lines ending in "\n".
 QString plainText(const QTextDocument& document);

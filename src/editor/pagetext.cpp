@@ -18,6 +18,14 @@ QString withListMarkers(const QTextDocument& document)
     QString out;
     for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
         QString line = b.text();
+        // A footnote's object character stands for its number, as word processors write it in text.
+        if (line.contains(QChar::ObjectReplacementCharacter)) {
+            line.clear();
+            for (auto it = b.begin(); !it.atEnd(); ++it)
+                line += it.fragment().charFormat().hasProperty(rtfprop::kKeptMark)
+                            ? it.fragment().charFormat().stringProperty(rtfprop::kKeptMark)
+                            : it.fragment().text();
+        }
         line.replace(QChar::LineSeparator, u'\n');
         line.replace(QChar::Nbsp, u' ');
         if (const QTextList* list = b.textList()) {

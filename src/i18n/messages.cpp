@@ -26,6 +26,11 @@ constexpr Default kDefaults[] = {
     {"p1", "The page could not be saved. Close anyway and lose the changes on it?"},
     {"p2", "The page %1 is damaged; what could be read is shown. Before it is saved, the file as it was is "
            "kept beside it as %1.damaged."},
+    {"d1", "Some parts of the page %1 can be shown here only as their text: %2. So that nothing is lost, "
+           "the file as it was has been kept beside it as %1.original."},
+    {"d2", "objects from other programs"},
+    {"d3", "text boxes and shapes"},
+    {"d4", "tables nested too deeply"},
     {"p3", "The template %1 cannot be opened: this desktop has no program for rich text (.rtf). Edit it "
            "here, in the page editor?"},
     {"w1", "The web copy could not be made:"},

@@ -1,15 +1,20 @@
+#include "platform/rtf/rtfkept.h"
 #include "platform/rtf/rtfreader.h"
+#include "platform/rtf/rtftokenizer.h"
 #include "platform/rtf/rtfwriter.h"
 
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
@@ -58,7 +63,142 @@ QStringList shape(const QTextDocument& d)
     return out;
 }
 
+// The words of a kept group (a footnote, a header), without its control words.
+QString keptText(const QByteArray& group)
+{
+    QString out;
+    RtfTokenizer tok(group);
+    for (RtfTokenizer::Token t = tok.next(); t.kind != RtfTokenizer::Kind::End; t = tok.next()) {
+        if (t.kind == RtfTokenizer::Kind::Text)
+            out += QString::fromLatin1(t.word);
+        else if (t.kind == RtfTokenizer::Kind::Word && t.word == "u")
+            out += QChar(static_cast<char16_t>(t.param < 0 ? t.param + 65536 : t.param));
+        else if (t.kind == RtfTokenizer::Kind::Word && t.word == "par")
+            out += u'|';
+    }
+    return out.replace(u'?', QString()).simplified();
+}
+
+// A page as a golden file shows it: one line a paragraph, with its list marker, table cell and
+// depth, bold as *text*, and what stands for pictures and kept groups.
+void dumpFrame(QTextFrame* frame, int depth, QString* out)
+{
+    const QString indent(depth * 2, u' ');
+    for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+        if (auto* t = qobject_cast<QTextTable*>(it.currentFrame())) {
+            const QTextTableFormat tf = t->format();
+            QStringList widths;
+            for (const QTextLength& w : tf.columnWidthConstraints())
+                widths << QString::number(w.rawValue());
+            *out += indent + QStringLiteral("table %1x%2 border %3 widths %4\n")
+                                 .arg(t->rows())
+                                 .arg(t->columns())
+                                 .arg(tf.border())
+                                 .arg(widths.join(u','));
+            for (int r = 0; r < t->rows(); ++r)
+                for (int c = 0; c < t->columns(); ++c) {
+                    *out += indent + QStringLiteral("cell %1,%2\n").arg(r).arg(c);
+                    const QTextTableCell cell = t->cellAt(r, c);
+                    for (QTextFrame::iterator ci = cell.begin(); !ci.atEnd(); ++ci) {
+                        if (auto* nested = qobject_cast<QTextTable*>(ci.currentFrame())) {
+                            *out +=
+                                indent +
+                                QStringLiteral("  table %1x%2\n").arg(nested->rows()).arg(nested->columns());
+                            for (int nr = 0; nr < nested->rows(); ++nr)
+                                for (int nc = 0; nc < nested->columns(); ++nc)
+                                    *out +=
+                                        indent +
+                                        QStringLiteral("    cell %1,%2: %3\n")
+                                            .arg(nr)
+                                            .arg(nc)
+                                            .arg(nested->cellAt(nr, nc).firstCursorPosition().block().text());
+                        } else if (ci.currentBlock().isValid() && !ci.currentBlock().text().isEmpty()) {
+                            *out += indent + QStringLiteral("  ") + ci.currentBlock().text() + u'\n';
+                        }
+                    }
+                }
+            continue;
+        }
+        const QTextBlock b = it.currentBlock();
+        if (!b.isValid())
+            continue;
+        QString line = indent;
+        if (QTextList* l = b.textList())
+            line +=
+                QString((l->format().indent() - 1) * 2, u' ') +
+                (l->format().style() == QTextListFormat::ListDisc ? QStringLiteral("•") : l->itemText(b)) +
+                u' ';
+        for (auto f = b.begin(); !f.atEnd(); ++f) {
+            const QTextCharFormat cf = f.fragment().charFormat();
+            const QString text = f.fragment().text();
+            if (cf.isImageFormat())
+                line += cf.toImageFormat().property(rtfprop::kRawPicture).isValid()
+                            ? QStringLiteral("[grey box]")
+                            : QStringLiteral("[picture]");
+            else if (cf.objectType() == rtfkept::kObjectType)
+                line += QStringLiteral("[%1: %2]")
+                            .arg(cf.property(rtfprop::kKeptMark).toString(),
+                                 keptText(cf.property(rtfprop::kKeptGroup).toByteArray()));
+            else if (cf.hasProperty(rtfprop::kField))
+                line += u'{' + cf.stringProperty(rtfprop::kField) + QStringLiteral(": ") + text + u'}';
+            else if (cf.fontWeight() >= QFont::Bold)
+                line += u'*' + text + u'*';
+            else
+                line += text;
+        }
+        *out += line + u'\n';
+    }
+}
+
+QString dump(const QTextDocument& d, const RtfReader::Result& r)
+{
+    QString out;
+    dumpFrame(d.rootFrame(), 0, &out);
+    const QByteArray page = d.rootFrame()->frameFormat().property(rtfprop::kPageGroups).toByteArray();
+    if (!page.isEmpty())
+        out += QStringLiteral("page groups: ") + keptText(page) + u'\n';
+    if (!r.lossy.isEmpty())
+        out += QStringLiteral("text only: ") + r.lossy.join(u',') + u'\n';
+    return out;
+}
+
 } // namespace
+
+// Every golden/NAME.rtf reads as golden/NAME.txt says, and reads the same after our save; the saved
+// copy keeps its kept groups. VERDARIUM_GOLDEN_UPDATE=1 writes the .txt files anew.
+TEST(Rtf, GoldenPagesReadAsExpectedAndLoseNothingOnSave)
+{
+    const QDir dir(QStringLiteral(VERDARIUM_TEST_DATA "/rtf/golden"));
+    const QStringList pages = dir.entryList({QStringLiteral("*.rtf")});
+    ASSERT_GE(pages.size(), 4);
+    for (const QString& name : pages) {
+        QFile in(dir.filePath(name));
+        ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+        QTextDocument d;
+        const RtfReader::Result r = RtfReader::read(in.readAll(), &d);
+        EXPECT_TRUE(r.ok) << name.toStdString() << r.problem.toStdString();
+        const QString got = dump(d, r);
+        QFile expected(dir.filePath(QString(name).replace(QLatin1String(".rtf"), QLatin1String(".txt"))));
+        if (qEnvironmentVariableIsSet("VERDARIUM_GOLDEN_UPDATE")) {
+            ASSERT_TRUE(expected.open(QIODevice::WriteOnly));
+            expected.write(got.toUtf8());
+            continue;
+        }
+        ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << expected.fileName().toStdString();
+        EXPECT_EQ(got.toStdString(), QString::fromUtf8(expected.readAll()).toStdString())
+            << name.toStdString();
+
+        QTextDocument again;
+        const QByteArray saved = RtfWriter::write(d);
+        const RtfReader::Result r2 = RtfReader::read(saved, &again);
+        QString text = dump(again, r2);
+        QString before = got; // what shows as text only is saved as its text
+        before.remove(QRegularExpression(QStringLiteral("text only: .*\n")));
+        text.remove(QRegularExpression(QStringLiteral("text only: .*\n")));
+        EXPECT_EQ(text.toStdString(), before.toStdString()) << name.toStdString() << " after a save";
+        EXPECT_EQ(RtfWriter::write(again).toStdString(), saved.toStdString()) << name.toStdString();
+    }
+}
 
 TEST(Rtf, RichEditPageInCodePage1251ReadsWithItsFormats)
 {

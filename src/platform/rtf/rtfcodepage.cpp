@@ -51,6 +51,30 @@ int fromCharset(int charset, int documentCodePage)
     }
 }
 
+bool isLeadByte(int codePage, unsigned char b)
+{
+    switch (codePage) {
+    case 932:
+        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+        return b >= 0x81 && b <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+int pendingLead(QByteArrayView bytes, int codePage)
+{
+    if (!isDoubleByte(codePage))
+        return 0;
+    qsizetype i = 0;
+    while (i < bytes.size())
+        i += isLeadByte(codePage, static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    return i > bytes.size() ? 1 : 0;
+}
+
 namespace {
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F.
@@ -84,10 +108,13 @@ QString decode(QByteArrayView bytes, int codePage)
     thread_local QHash<int, std::shared_ptr<QStringDecoder>> decoders;
     auto it = decoders.find(codePage);
     if (it == decoders.end()) {
+        // Stateless: a run is decoded whole, and nothing of it may leak into the next run.
         auto d = std::make_shared<QStringDecoder>(
-            QByteArray("windows-" + QByteArray::number(codePage)).constData());
+            QByteArray("windows-" + QByteArray::number(codePage)).constData(),
+            QStringDecoder::Flag::Stateless);
         if (!d->isValid())
-            d = std::make_shared<QStringDecoder>(QByteArray("cp" + QByteArray::number(codePage)).constData());
+            d = std::make_shared<QStringDecoder>(QByteArray("cp" + QByteArray::number(codePage)).constData(),
+                                                 QStringDecoder::Flag::Stateless);
         it = decoders.insert(codePage, d->isValid() ? d : nullptr);
     }
     if (!*it)

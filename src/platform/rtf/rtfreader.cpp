@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/rtf/rtfcodepage.h"
+#include "platform/rtf/rtfkept.h"
 #include "platform/rtf/rtftokenizer.h"
 
 #include <QBuffer>
@@ -9,21 +10,259 @@
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QTextList>
 #include <QTextTable>
 #include <QUrl>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
 
 using Kind = RtfTokenizer::Kind;
 
-enum class Dest { Text, Skip, FontTable, ColorTable, Picture, FieldInstruction, ListText, ListDefinition };
+enum class Dest : uint8_t {
+    Text,
+    Skip,
+    FontTable,
+    ColorTable,
+    Picture,
+    FieldInstruction,
+    FieldResult,
+    ListText,
+    PnDefinition,
+    ListTable,
+    LevelText,
+    ListOverrideTable,
+    Kept,     // kept whole at its place in the text (footnotes, comments)
+    PageKept, // kept whole for the page (headers, footers)
+    Inner,    // a wrapper whose inner groups are read (fields, shapes, objects)
+};
+
+// What a control word does: opens a destination, sets a character, paragraph, table, list, font,
+// colour or picture property, inserts a character, or does something of its own.
+enum class Kw : uint8_t { Dest, Char, Par, Insert, Special, Table, List, Font, Color, Pict };
+
+enum CharProp {
+    CPlain,
+    CFont,
+    CSize,
+    CBold,
+    CItalic,
+    CUnder,
+    CUnderNone,
+    CStrike,
+    CFg,
+    CBg,
+    CSuper,
+    CSub,
+    CNoSuperSub,
+    CUp,
+    CDown
+};
+enum ParProp {
+    PPard,
+    PLeft,
+    PCenter,
+    PRight,
+    PJustify,
+    PFirst,
+    PLeftIndent,
+    PRightIndent,
+    PBefore,
+    PAfter,
+    PTab,
+    PInTable,
+    PItap,
+    PListOverride,
+    PLevel
+};
+enum Special { SFieldLock, SPar, SPage, SUnicode, SUc, SAnsiCpg, SMac, SDeff, SFootnoteMark, SCommentMark };
+enum TableProp { TRowDefaults, TCellX, TCell, TRow, TNestCell, TNestRow, TBorderSide, TBorderStyle };
+enum ListProp {
+    LList,
+    LListId,
+    LLevel,
+    LLevelNfc,
+    LLevelStart,
+    LOverrideLs,
+    LPnDecimal,
+    LPnLowerAlpha,
+    LPnUpperAlpha,
+    LPnLowerRoman,
+    LPnUpperRoman,
+    LPnBullet
+};
+enum FontProp { FCharset, FCodePage };
+enum ColorProp { CRed, CGreen, CBlue };
+enum PictProp { XPng, XJpeg, XWidth, XHeight, XWidthGoal, XHeightGoal, XScaleX, XScaleY, XRawKind };
+
+struct Keyword {
+    Kw kind;
+    int id;
+};
+
+// The control words the reader knows. New constructs add rows here; a word not listed is passed
+// over, and a destination not listed (\*\word) is skipped whole.
+const std::unordered_map<std::string_view, Keyword>& keywords()
+{
+    static const std::unordered_map<std::string_view, Keyword> table = [] {
+        std::unordered_map<std::string_view, Keyword> t;
+        auto dest = [&](std::initializer_list<const char*> words, Dest d) {
+            for (const char* w : words)
+                t[w] = {Kw::Dest, static_cast<int>(d)};
+        };
+        dest({"fonttbl"}, Dest::FontTable);
+        dest({"colortbl"}, Dest::ColorTable);
+        dest({"pict"}, Dest::Picture);
+        dest({"fldinst"}, Dest::FieldInstruction);
+        dest({"fldrslt"}, Dest::FieldResult);
+        dest({"pntext", "listtext"}, Dest::ListText);
+        dest({"pn"}, Dest::PnDefinition);
+        dest({"listtable"}, Dest::ListTable);
+        dest({"leveltext"}, Dest::LevelText);
+        dest({"listoverridetable"}, Dest::ListOverrideTable);
+        dest({"footnote", "annotation", "atnid", "atnauthor"}, Dest::Kept);
+        dest({"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"},
+             Dest::PageKept);
+        dest({"field", "shppict", "shp", "shpinst", "shptxt", "object", "result", "nesttableprops"},
+             Dest::Inner);
+        dest({"stylesheet",   "info",         "rsidtbl",      "generator",
+              "xmlnstbl",     "pgdsctbl",     "themedata",    "colorschememapping",
+              "latentstyles", "datastore",    "revtbl",       "filetbl",
+              "mmathPr",      "pnseclvl",     "fldtype",      "bkmkstart",
+              "bkmkend",      "nonshppict",   "nonesttables", "objdata",
+              "objclass",     "objname",      "sp",           "shprslt",
+              "listname",     "levelnumbers", "listpicture",  "panose",
+              "falt",         "ftnsep",       "ftnsepc",      "ftncn",
+              "aftnsep",      "aftnsepc",     "aftncn",       "xe",
+              "tc",           "txe",          "template",     "userprops",
+              "docvar",       "pntxta",       "pntxtb",       "atrfstart",
+              "atrfend",      "atnref",       "atndate",      "atnicn",
+              "atntime",      "fname"},
+             Dest::Skip);
+        auto rows = [&](Kw kind, std::initializer_list<std::pair<const char*, int>> list) {
+            for (const auto& [w, id] : list)
+                t[w] = {kind, id};
+        };
+        rows(Kw::Char, {{"plain", CPlain},
+                        {"f", CFont},
+                        {"fs", CSize},
+                        {"b", CBold},
+                        {"i", CItalic},
+                        {"ul", CUnder},
+                        {"uld", CUnder},
+                        {"uldb", CUnder},
+                        {"ulw", CUnder},
+                        {"uldash", CUnder},
+                        {"ulth", CUnder},
+                        {"ulwave", CUnder},
+                        {"uldashd", CUnder},
+                        {"ulnone", CUnderNone},
+                        {"strike", CStrike},
+                        {"striked", CStrike},
+                        {"cf", CFg},
+                        {"highlight", CBg},
+                        {"cb", CBg},
+                        {"chcbpat", CBg},
+                        {"super", CSuper},
+                        {"sub", CSub},
+                        {"nosupersub", CNoSuperSub},
+                        {"up", CUp},
+                        {"dn", CDown}});
+        rows(Kw::Par, {{"pard", PPard},
+                       {"ql", PLeft},
+                       {"qc", PCenter},
+                       {"qr", PRight},
+                       {"qj", PJustify},
+                       {"fi", PFirst},
+                       {"li", PLeftIndent},
+                       {"ri", PRightIndent},
+                       {"sb", PBefore},
+                       {"sa", PAfter},
+                       {"tx", PTab},
+                       {"intbl", PInTable},
+                       {"itap", PItap},
+                       {"ls", PListOverride},
+                       {"ilvl", PLevel}});
+        rows(Kw::Insert, {{"line", 0x2028},
+                          {"lbr", 0x2028},
+                          {"tab", '\t'},
+                          {"emdash", 0x2014},
+                          {"endash", 0x2013},
+                          {"emspace", 0x2003},
+                          {"enspace", 0x2002},
+                          {"qmspace", 0x2005},
+                          {"bullet", 0x2022},
+                          {"lquote", 0x2018},
+                          {"rquote", 0x2019},
+                          {"ldblquote", 0x201C},
+                          {"rdblquote", 0x201D}});
+        rows(Kw::Special, {{"par", SPar},
+                           {"sect", SPar},
+                           {"page", SPage},
+                           {"column", SPage},
+                           {"u", SUnicode},
+                           {"uc", SUc},
+                           {"ansicpg", SAnsiCpg},
+                           {"mac", SMac},
+                           {"deff", SDeff},
+                           {"chftn", SFootnoteMark},
+                           {"chatn", SCommentMark},
+                           {"fldlock", SFieldLock}});
+        rows(Kw::Table, {{"trowd", TRowDefaults},
+                         {"cellx", TCellX},
+                         {"cell", TCell},
+                         {"row", TRow},
+                         {"nestcell", TNestCell},
+                         {"nestrow", TNestRow}});
+        for (const char* w : {"clbrdrt", "clbrdrb", "clbrdrl", "clbrdrr", "trbrdrt", "trbrdrb", "trbrdrl",
+                              "trbrdrr", "trbrdrh", "trbrdrv"})
+            t[w] = {Kw::Table, TBorderSide};
+        for (const char* w : {"brdrs", "brdrth", "brdrsh", "brdrdb", "brdrdot", "brdrdash", "brdrhair",
+                              "brdrinset", "brdroutset", "brdrtriple", "brdrwavy"})
+            t[w] = {Kw::Table, TBorderStyle};
+        rows(Kw::List, {{"list", LList},
+                        {"listid", LListId},
+                        {"listlevel", LLevel},
+                        {"levelnfc", LLevelNfc},
+                        {"levelnfcn", LLevelNfc},
+                        {"levelstartat", LLevelStart},
+                        {"pnstart", LLevelStart},
+                        {"listoverride", LOverrideLs},
+                        {"pndec", LPnDecimal},
+                        {"pnlcltr", LPnLowerAlpha},
+                        {"pnucltr", LPnUpperAlpha},
+                        {"pnlcrm", LPnLowerRoman},
+                        {"pnucrm", LPnUpperRoman},
+                        {"pnlvlblt", LPnBullet}});
+        rows(Kw::Font, {{"fcharset", FCharset}, {"cpg", FCodePage}});
+        rows(Kw::Color, {{"red", CRed}, {"green", CGreen}, {"blue", CBlue}});
+        rows(Kw::Pict, {{"pngblip", XPng},
+                        {"jpegblip", XJpeg},
+                        {"picw", XWidth},
+                        {"pich", XHeight},
+                        {"picwgoal", XWidthGoal},
+                        {"pichgoal", XHeightGoal},
+                        {"picscalex", XScaleX},
+                        {"picscaley", XScaleY},
+                        {"wmetafile", XRawKind},
+                        {"emfblip", XRawKind},
+                        {"macpict", XRawKind},
+                        {"dibitmap", XRawKind},
+                        {"wbitmap", XRawKind},
+                        {"pmmetafile", XRawKind}});
+        return t;
+    }();
+    return table;
+}
 
 struct CharState {
     int font = -1;
@@ -32,6 +271,8 @@ struct CharState {
     int fg = 0, bg = 0; // colour table indexes, 0 = automatic
     int vertical = 0;   // 1 super, -1 sub
     QString href;
+    QString field;            // the instruction of a field other than a link, kept with its result
+    bool fieldLocked = false; // \fldlock: other programs must not compute the result again
     bool operator==(const CharState&) const = default;
 };
 
@@ -55,9 +296,33 @@ QTextListFormat::Style listStyle(ListKind k)
     }
 }
 
-// What a marker such as "2.", "b)", "iv." or a bullet character says about its list.
-ListKind markerKind(const QString& marker)
+// Word's number formats (\levelnfc); 255 is a level without a number.
+ListKind nfcKind(int nfc)
 {
+    switch (nfc) {
+    case 0:
+    case 22:
+        return ListKind::Decimal;
+    case 1:
+        return ListKind::UpperRoman;
+    case 2:
+        return ListKind::LowerRoman;
+    case 3:
+        return ListKind::UpperAlpha;
+    case 4:
+        return ListKind::LowerAlpha;
+    case 255:
+        return ListKind::None;
+    default:
+        return ListKind::Bullet;
+    }
+}
+
+// What a marker such as "2.", "b)", "iv." or a bullet character says about its list.
+ListKind markerKind(QString marker)
+{
+    while (!marker.isEmpty() && (marker[0] == u'(' || marker[0] == u'['))
+        marker.remove(0, 1); // "(a)"
     if (marker.isEmpty())
         return ListKind::Bullet;
     const QChar c = marker[0];
@@ -81,13 +346,27 @@ ListKind markerKind(const QString& marker)
     return ListKind::Bullet;
 }
 
+// A Word list level: its number format and the text around the number ("(" and ")" of "(a)").
+struct ListLevel {
+    ListKind kind = ListKind::Decimal;
+    int start = 1;
+    QString prefix, suffix = QStringLiteral(".");
+};
+
+struct ListDefinition {
+    int id = 0;
+    std::vector<ListLevel> levels;
+};
+
 struct ParState {
     Qt::Alignment align = Qt::AlignLeft;
     int fi = 0, li = 0, ri = 0, sb = 0, sa = 0; // twips
     std::vector<int> tabs;
     ListKind list = ListKind::None;
+    int ls = 0;     // \ls: a Word list
     int level = -1; // \ilvl; -1 when the paragraph does not say
-    bool inTable = false;
+    int itap = 0;   // table depth: 0 outside tables, 2 in a table in a table
+    int start = 1;  // \pnstart
     bool operator==(const ParState&) const = default;
 };
 
@@ -113,6 +392,21 @@ struct Picture {
     qsizetype groupStart = 0;
 };
 
+// A table being read, one per nesting depth.
+struct OpenTable {
+    QTextTable* table = nullptr;
+    int row = 0, col = 0;
+    bool rowPending = false, cellPending = false;
+};
+
+// The row definition (\trowd ... \cellx) of one depth.
+struct RowDefinition {
+    std::vector<int> cellx;
+    bool borders = false;
+};
+
+constexpr int kMaxTableDepth = 16;
+
 qreal twipsToPoints(int t)
 {
     return t / 20.0;
@@ -132,18 +426,35 @@ private:
     void appendText(const QString& s);
     void appendBytes(QByteArrayView b);
     void word(const RtfTokenizer::Token& t);
+    void openDestination(Dest d);
+    void charProperty(int id, int v, bool on, bool hasParam);
+    void parProperty(int id, int v);
+    void special(int id, const RtfTokenizer::Token& t);
+    void tableWord(int id, int v);
+    void listWord(int id, int v);
+    void pictWord(int id, const RtfTokenizer::Token& t);
+    void groupClosed(const State& closed);
     void symbol(char c);
     void text(QByteArrayView bytes);
     void paragraph();
+    void applyList();
     void finishPicture();
+    void finishKept(const State& closed);
+    void finishLevelText();
     QByteArray rawPictureGroup(const Picture& p, const QByteArray& data) const;
     void finishFontEntry();
     void enterCellIfNeeded();
+    void closeTable();
+    void endCell(int depth);
+    void endRow(int depth);
+    void setCodePage(int codePage);
     const QTextCharFormat& charFormat();
     QTextCharFormat makeCharFormat() const;
-    QTextBlockFormat blockFormat() const;
+    const QTextBlockFormat& blockFormat();
+    QTextBlockFormat makeBlockFormat() const;
     void applyBlockFormat();
     int codePageOfFont(int f) const;
+    void noteLossy(const QString& what);
 
     QByteArrayView m_bytes;
     RtfTokenizer m_tok;
@@ -169,25 +480,41 @@ private:
     qsizetype m_groupStart = 0;
     ListKind m_pnKind = ListKind::None;
     ListKind m_markerKind = ListKind::None;
+    QString m_markerSuffix, m_markerPrefix;
+    int m_pnStart = 1;
+    // kept groups
+    qsizetype m_keptStart = 0;
+    int m_keptCodePage = 1252;
+    QByteArray m_keptPrefix; // the mark in the text before a footnote or comment
+    int m_footnotes = 0;
+    int m_keptObjects = 0;
+    QByteArray m_pageGroups;
     // field
     QString m_fieldInstruction;
+    bool m_fieldLocked = false;
     // list markers read from \pntext or \listtext
     QString m_listText;
+    // Word lists: definitions by \listid and overrides by \ls
+    std::vector<ListDefinition> m_listDefinitions;
+    QByteArray m_levelText;
+    QHash<int, int> m_overrides; // \ls -> \listid
+    int m_overrideLs = 0, m_overrideId = 0;
     // The open list of each level, outermost first, so an outer list numbers on after a nested one.
     struct OpenList {
         QTextList* list;
         ListKind kind;
         int li;
+        int ls;
     };
     std::vector<OpenList> m_lists;
-    // tables
-    QTextTable* m_table = nullptr;
-    int m_row = -1, m_col = 0;
-    int m_rowCells = 0;
-    bool m_rowPending = false;
-    bool m_cellPending = false;
+    QHash<int, QPointer<QTextList>> m_wordLists; // by \ls and level
+    // tables, outermost first
+    std::vector<OpenTable> m_tables;
+    RowDefinition m_rowDefinitions[kMaxTableDepth + 1];
+    bool m_borderSide = false;
     bool m_blockHasContent = false;
     QString m_problem;
+    QStringList m_lossy;
     int m_paragraphs = 0;
     // Formats are made again only when the state they come from has changed.
     struct MadeFormat {
@@ -198,7 +525,16 @@ private:
     std::vector<MadeFormat> m_formats;
     ParState m_blockState;
     bool m_blockStateKnown = false;
+    QTextBlockFormat m_madeBlock;
+    ParState m_madeBlockState;
+    bool m_madeBlockKnown = false;
 };
+
+void Reader::noteLossy(const QString& what)
+{
+    if (!m_lossy.contains(what))
+        m_lossy << what;
+}
 
 int Reader::codePageOfFont(int f) const
 {
@@ -206,6 +542,12 @@ int Reader::codePageOfFont(int f) const
     if (it != m_fonts.constEnd() && it->codePage > 0)
         return it->codePage;
     return m_docCodePage;
+}
+
+void Reader::setCodePage(int codePage)
+{
+    m_s.codePage = codePage;
+    m_tok.setCodePage(codePage);
 }
 
 const QTextCharFormat& Reader::charFormat()
@@ -244,6 +586,9 @@ QTextCharFormat Reader::makeCharFormat() const
         f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
     else if (m_s.ch.vertical < 0)
         f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+    if (!m_s.ch.field.isEmpty())
+        f.setProperty(rtfprop::kField,
+                      m_s.ch.fieldLocked ? QStringLiteral("\\fldlock ") + m_s.ch.field : m_s.ch.field);
     if (!m_s.ch.href.isEmpty()) {
         f.setAnchor(true);
         f.setAnchorHref(m_s.ch.href);
@@ -261,7 +606,17 @@ void Reader::applyBlockFormat()
     m_blockStateKnown = true;
 }
 
-QTextBlockFormat Reader::blockFormat() const
+const QTextBlockFormat& Reader::blockFormat()
+{
+    if (!m_madeBlockKnown || !(m_madeBlockState == m_s.par)) {
+        m_madeBlock = makeBlockFormat();
+        m_madeBlockState = m_s.par;
+        m_madeBlockKnown = true;
+    }
+    return m_madeBlock;
+}
+
+QTextBlockFormat Reader::makeBlockFormat() const
 {
     QTextBlockFormat b;
     b.setAlignment(m_s.par.align);
@@ -293,52 +648,117 @@ void Reader::appendText(const QString& s)
     m_pending += s;
 }
 
+void Reader::closeTable()
+{
+    // what follows a table starts below it, in the cell or on the page around it
+    m_cursor = m_tables.back().table->lastCursorPosition();
+    m_cursor.movePosition(QTextCursor::NextCharacter);
+    m_tables.pop_back();
+    m_blockStateKnown = false;
+}
+
 void Reader::enterCellIfNeeded()
 {
-    if (!m_s.par.inTable) {
-        if (m_table) {
-            // what follows a table starts below it
-            m_cursor = m_table->lastCursorPosition();
+    const size_t depth = static_cast<size_t>(std::clamp(m_s.par.itap, 0, kMaxTableDepth));
+    while (m_tables.size() > depth)
+        closeTable();
+    for (size_t d = 0; d < depth; ++d) {
+        if (d == m_tables.size()) {
+            const RowDefinition& def = m_rowDefinitions[d + 1];
+            // The \\par before a table ends the paragraph above it; it opens no empty one.
+            const QTextBlock here = m_cursor.block();
+            if (here.length() == 1 && here.previous().isValid() && !m_cursor.currentList()) {
+                QTextCursor before(here.previous());
+                before.movePosition(QTextCursor::EndOfBlock);
+                const bool sameCell =
+                    before.currentFrame() == m_cursor.currentFrame() &&
+                    (!m_cursor.currentTable() ||
+                     m_cursor.currentTable()->cellAt(m_cursor) == before.currentTable()->cellAt(before));
+                if (sameCell && before.position() + 1 == m_cursor.position())
+                    m_cursor.deletePreviousChar();
+            }
+            OpenTable open;
+            open.table = m_cursor.insertTable(1, std::max<int>(1, static_cast<int>(def.cellx.size())));
+            QTextTableFormat tf = open.table->format();
+            tf.setBorder(def.borders ? 1 : 0);
+            tf.setBorderCollapse(true);
+            tf.setCellPadding(2);
+            tf.setCellSpacing(0);
+            open.table->setFormat(tf);
+            m_tables.push_back(open);
+            m_cursor = open.table->cellAt(0, 0).firstCursorPosition();
             m_blockStateKnown = false;
-            m_cursor.movePosition(QTextCursor::NextCharacter);
-            m_table = nullptr;
+            continue;
         }
-        return;
-    }
-    if (!m_table) {
-        m_table = m_cursor.insertTable(1, std::max(1, m_rowCells));
-        QTextTableFormat tf = m_table->format();
-        tf.setBorder(1);
-        tf.setCellPadding(2);
-        tf.setCellSpacing(0);
-        m_table->setFormat(tf);
-        m_row = 0;
-        m_col = 0;
-        m_rowPending = false;
-        m_cellPending = false;
-        m_cursor = m_table->cellAt(0, 0).firstCursorPosition();
-        m_blockStateKnown = false;
-    } else if (m_rowPending) {
-        m_table->appendRows(1);
-        ++m_row;
-        m_col = 0;
-        m_rowPending = false;
-        m_cellPending = false;
-        m_cursor = m_table->cellAt(m_row, 0).firstCursorPosition();
-        m_blockStateKnown = false;
-    } else if (m_cellPending) {
-        if (m_col >= m_table->columns())
-            m_table->appendColumns(1); // a row with more cells than the first
-        m_cellPending = false;
-        m_cursor = m_table->cellAt(m_row, m_col).firstCursorPosition();
+        OpenTable& t = m_tables[d];
+        if (!t.rowPending && !t.cellPending)
+            continue;
+        while (m_tables.size() > d + 1)
+            closeTable();
+        if (t.rowPending) {
+            t.table->appendRows(1);
+            ++t.row;
+            t.col = 0;
+        } else if (t.col >= t.table->columns()) {
+            t.table->appendColumns(1); // a row with more cells than the first
+        }
+        t.rowPending = false;
+        t.cellPending = false;
+        m_cursor = t.table->cellAt(t.row, t.col).firstCursorPosition();
         m_blockStateKnown = false;
     }
 }
 
+void Reader::endCell(int depth)
+{
+    flushText();
+    m_s.par.itap = std::max(m_s.par.itap, depth);
+    if (depth > kMaxTableDepth) {
+        noteLossy(QStringLiteral("tables"));
+        return;
+    }
+    enterCellIfNeeded();
+    applyBlockFormat();
+    if (static_cast<int>(m_tables.size()) >= depth && depth > 0) {
+        ++m_tables[depth - 1].col;
+        m_tables[depth - 1].cellPending = true;
+    }
+}
+
+void Reader::endRow(int depth)
+{
+    flushText();
+    if (depth < 1 || depth > kMaxTableDepth || static_cast<int>(m_tables.size()) < depth)
+        return;
+    OpenTable& t = m_tables[depth - 1];
+    // The first row gives the columns their widths, as the row definition says.
+    const RowDefinition& def = m_rowDefinitions[depth];
+    if (t.row == 0 && static_cast<int>(def.cellx.size()) == t.table->columns()) {
+        QList<QTextLength> widths;
+        int left = 0;
+        for (const int x : def.cellx) {
+            widths << QTextLength(QTextLength::FixedLength, twipsToPoints(std::clamp(x - left, 1, 31680)));
+            left = std::max(left, x);
+        }
+        QTextTableFormat tf = t.table->format();
+        tf.setColumnWidthConstraints(widths);
+        tf.setBorder(def.borders ? 1 : 0);
+        t.table->setFormat(tf);
+    }
+    t.rowPending = true; // a row with fewer cells than columns leaves the last ones empty
+    t.cellPending = false;
+}
+
 void Reader::flushText()
 {
-    if (!m_pendingBytes.isEmpty())
+    if (!m_pendingBytes.isEmpty()) {
+        // A lead byte whose trail byte comes in the next escape or run waits for it.
+        const int held = rtfcodepage::pendingLead(m_pendingBytes, m_s.codePage);
+        const QByteArray last = m_pendingBytes.right(held);
+        m_pendingBytes.chop(held);
         appendText(QString());
+        m_pendingBytes = last;
+    }
     if (m_pending.isEmpty())
         return;
     enterCellIfNeeded();
@@ -347,47 +767,103 @@ void Reader::flushText()
     m_pending.clear();
 }
 
+void Reader::applyList()
+{
+    ListKind kind = m_s.par.list;
+    QString prefix, suffix;
+    int start = 1;
+    int level = m_s.par.level;
+    bool defined = false;
+    if (m_s.par.ls > 0) {
+        const auto id = m_overrides.constFind(m_s.par.ls);
+        const auto def = std::find_if(m_listDefinitions.begin(), m_listDefinitions.end(), [&](const auto& d) {
+            return id != m_overrides.constEnd() && d.id == *id;
+        });
+        if (def != m_listDefinitions.end()) {
+            const ListLevel l =
+                def->levels.empty()
+                    ? ListLevel()
+                    : def->levels[std::min<size_t>(std::max(level, 0), def->levels.size() - 1)];
+            kind = l.kind;
+            prefix = l.prefix;
+            suffix = l.suffix;
+            start = l.start;
+            level = std::max(level, 0);
+            defined = true;
+        }
+    }
+    // The marker text shows whether the list is numbered; a numbered definition says how.
+    if (kind != ListKind::None && m_markerKind != ListKind::None &&
+        (kind == ListKind::Bullet || m_markerKind == ListKind::Bullet || m_markerKind == ListKind::Decimal) &&
+        !defined)
+        kind = m_markerKind;
+    if (!defined && !m_markerSuffix.isEmpty()) {
+        prefix = m_markerPrefix;
+        suffix = m_markerSuffix;
+    }
+    if (!defined)
+        start = m_s.par.start;
+    m_markerKind = ListKind::None;
+    m_markerSuffix.clear();
+    m_markerPrefix.clear();
+    if (kind == ListKind::None) {
+        if (m_lists.empty())
+            return; // the block was made outside any list
+        if (QTextList* l = m_cursor.block().textList())
+            l->remove(m_cursor.block());
+        m_lists.clear();
+        return;
+    }
+    const int li = m_s.par.li;
+    size_t depth = 0;
+    if (level >= 0) {
+        depth = static_cast<size_t>(std::min(level, 8));
+    } else {
+        // Without a level the indent tells: deeper than the open list nests, shallower returns.
+        while (depth < m_lists.size() && m_lists[depth].li < li)
+            ++depth;
+    }
+    depth = std::min(depth, m_lists.size());
+    m_lists.resize(std::min(m_lists.size(), depth + 1), OpenList{nullptr, ListKind::None, 0, 0});
+    if (depth < m_lists.size() && m_lists[depth].kind == kind && m_lists[depth].ls == m_s.par.ls) {
+        m_lists[depth].list->add(m_cursor.block());
+        return;
+    }
+    // A Word list numbers on across the paragraphs between its items, as word processors show it.
+    const int key = m_s.par.ls * 16 + static_cast<int>(depth);
+    if (defined) {
+        const QPointer<QTextList> earlier = m_wordLists.value(key);
+        if (earlier && earlier->format().style() == listStyle(kind)) {
+            earlier->add(m_cursor.block());
+            m_lists.resize(depth + 1, OpenList{nullptr, ListKind::None, 0, 0});
+            m_lists[depth] = OpenList{earlier, kind, li, m_s.par.ls};
+            return;
+        }
+    }
+    QTextListFormat lf;
+    lf.setStyle(listStyle(kind));
+    lf.setIndent(static_cast<int>(depth) + 1);
+    if (kind != ListKind::Bullet) {
+        lf.setNumberPrefix(prefix);
+        lf.setNumberSuffix(suffix.isEmpty() ? QStringLiteral(".") : suffix);
+        if (start != 1)
+            lf.setProperty(rtfprop::kListStart, start);
+    }
+    const OpenList open{m_cursor.createList(lf), kind, li, m_s.par.ls};
+    if (defined)
+        m_wordLists.insert(key, open.list);
+    if (depth < m_lists.size())
+        m_lists[depth] = open;
+    else
+        m_lists.push_back(open);
+}
+
 void Reader::paragraph()
 {
     flushText();
     enterCellIfNeeded();
     applyBlockFormat();
-    ListKind kind = m_s.par.list;
-    // The marker text shows whether the list is numbered; a numbered definition says how.
-    if (kind != ListKind::None && m_markerKind != ListKind::None &&
-        (kind == ListKind::Bullet || m_markerKind == ListKind::Bullet || m_markerKind == ListKind::Decimal))
-        kind = m_markerKind;
-    m_markerKind = ListKind::None;
-    if (kind != ListKind::None) {
-        const int li = m_s.par.li;
-        size_t level = 0;
-        if (m_s.par.level >= 0) {
-            level = static_cast<size_t>(std::min(m_s.par.level, 8));
-        } else {
-            // Without a level the indent tells: deeper than the open list nests, shallower returns.
-            while (level < m_lists.size() && m_lists[level].li < li)
-                ++level;
-        }
-        if (level > m_lists.size())
-            level = m_lists.size();
-        m_lists.resize(std::min(m_lists.size(), level + 1), OpenList{nullptr, ListKind::None, 0});
-        if (level < m_lists.size() && m_lists[level].kind == kind) {
-            m_lists[level].list->add(m_cursor.block());
-        } else {
-            QTextListFormat lf;
-            lf.setStyle(listStyle(kind));
-            lf.setIndent(static_cast<int>(level) + 1);
-            const OpenList open{m_cursor.createList(lf), kind, li};
-            if (level < m_lists.size())
-                m_lists[level] = open;
-            else
-                m_lists.push_back(open);
-        }
-    } else {
-        if (QTextList* l = m_cursor.block().textList())
-            l->remove(m_cursor.block());
-        m_lists.clear();
-    }
+    applyList();
     m_cursor.insertBlock(blockFormat(), charFormat());
     m_blockState = m_s.par;
     m_blockStateKnown = true;
@@ -473,13 +949,68 @@ void Reader::finishPicture()
     m_pict = Picture();
 }
 
+// A footnote, comment, header or footer closes: its group is kept as portable RTF.
+void Reader::finishKept(const State& closed)
+{
+    const QByteArrayView group = m_bytes.sliced(m_keptStart, m_tok.position() - m_keptStart);
+    QHash<int, int> codePages;
+    for (auto it = m_fonts.constBegin(); it != m_fonts.constEnd(); ++it)
+        codePages.insert(it.key(), it->codePage > 0 ? it->codePage : m_docCodePage);
+    const QByteArray portable = rtfkept::portableGroup(group, codePages, m_keptCodePage);
+    if (closed.dest == Dest::PageKept) {
+        m_pageGroups += portable + "\r\n";
+        return;
+    }
+    if (portable.startsWith("{\\*\\atn")) { // a comment's author goes with the comment after it
+        m_keptPrefix += portable;
+        return;
+    }
+    flushText();
+    enterCellIfNeeded();
+    QTextCharFormat f = charFormat();
+    f.setObjectType(rtfkept::kObjectType);
+    f.setProperty(rtfprop::kKeptGroup, QByteArray(m_keptPrefix + portable));
+    if (m_keptPrefix.contains("chftn"))
+        f.setProperty(rtfprop::kKeptMark, QString::number(++m_footnotes));
+    else if (m_keptPrefix.contains("chatn"))
+        f.setProperty(rtfprop::kKeptMark, QStringLiteral("\u270e"));
+    m_keptPrefix.clear();
+    m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), f);
+    ++m_keptObjects;
+    m_blockHasContent = true;
+}
+
+void Reader::finishLevelText()
+{
+    if (m_listDefinitions.empty() || m_listDefinitions.back().levels.empty())
+        return;
+    ListLevel& l = m_listDefinitions.back().levels.back();
+    // The first byte counts the characters; bytes below 9 stand for the numbers of levels.
+    const QString text = rtfcodepage::decode(m_levelText, m_s.codePage);
+    const QString body =
+        text.mid(1, std::max<int>(0, std::min<int>(text.size() - 1, text.isEmpty() ? 0 : text[0].unicode())));
+    qsizetype first = -1, last = -1;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (body[i].unicode() < 9) {
+            if (first < 0)
+                first = i;
+            last = i;
+        }
+    }
+    if (first >= 0) {
+        l.prefix = body.left(first);
+        l.suffix = body.mid(last + 1);
+    }
+    m_levelText.clear();
+}
+
 void Reader::symbol(char c)
 {
     switch (c) {
     case '\\':
     case '{':
     case '}':
-        appendText(QString(QLatin1Char(c)));
+        appendBytes(QByteArrayView(&c, 1)); // may be the trail byte of a double-byte character
         break;
     case '~':
         appendText(QString(QChar(0x00A0)));
@@ -500,104 +1031,51 @@ void Reader::symbol(char c)
     }
 }
 
-void Reader::word(const RtfTokenizer::Token& t)
+void Reader::openDestination(Dest d)
 {
-    const QByteArrayView w = t.word;
-    const int v = t.param;
-    const bool on = !t.hasParam || v != 0;
-    const bool star = m_starNext;
-    m_starNext = false;
-
-    if (m_s.dest == Dest::Picture) {
-        if (w == "pngblip")
-            m_pict.kind = "png";
-        else if (w == "jpegblip")
-            m_pict.kind = "jpeg";
-        else if (w == "picw")
-            m_pict.picw = v;
-        else if (w == "pich")
-            m_pict.pich = v;
-        else if (w == "picwgoal")
-            m_pict.wgoal = v;
-        else if (w == "pichgoal")
-            m_pict.hgoal = v;
-        else if (w == "picscalex")
-            m_pict.scalex = v;
-        else if (w == "picscaley")
-            m_pict.scaley = v;
-        else if (w == "wmetafile" || w == "emfblip" || w == "macpict" || w == "dibitmap" || w == "wbitmap") {
-            m_pict.kind.clear();
-            m_pict.rawKind = w.toByteArray() + (t.hasParam ? QByteArray::number(v) : QByteArray());
-        }
+    // Destinations that are parts of others open only inside them.
+    const Dest in = m_s.dest;
+    if ((d == Dest::LevelText && in != Dest::ListTable) || (d == Dest::FieldResult && in == Dest::Skip)) {
+        m_s.dest = Dest::Skip;
         return;
     }
-    if (m_s.dest == Dest::FontTable) {
-        if (w == "f") {
-            finishFontEntry();
-            m_fontEntry = v;
-            m_fonts[v] = Font();
-        } else if (w == "fcharset" && m_fontEntry >= 0)
-            m_fonts[m_fontEntry].codePage = rtfcodepage::fromCharset(v, m_docCodePage);
-        else if (w == "cpg" && m_fontEntry >= 0 && v > 0)
-            m_fonts[m_fontEntry].codePage = v;
-        else if (star || w == "panose" || w == "falt")
-            m_s.dest = Dest::Skip;
+    if (in != Dest::Text && in != Dest::FieldResult && in != Dest::Inner && d != Dest::LevelText) {
+        m_s.dest = Dest::Skip; // nothing of ours nests in tables, pictures or list definitions
         return;
     }
-    if (m_s.dest == Dest::ColorTable) {
-        if (w == "red")
-            m_r = v;
-        else if (w == "green")
-            m_g = v;
-        else if (w == "blue")
-            m_b = v;
-        m_colorSet = true;
+    switch (d) {
+    case Dest::Text:
+    case Dest::Skip:
+        if (d == Dest::Skip)
+            flushText();
+        m_s.dest = d;
         return;
-    }
-    if (m_s.dest == Dest::Skip)
+    case Dest::Inner:
+        flushText();
+        m_s.dest = Dest::Inner;
         return;
-    if (m_s.dest == Dest::ListDefinition) {
-        if (w == "pndec")
-            m_pnKind = ListKind::Decimal;
-        else if (w == "pnlcltr")
-            m_pnKind = ListKind::LowerAlpha;
-        else if (w == "pnucltr")
-            m_pnKind = ListKind::UpperAlpha;
-        else if (w == "pnlcrm")
-            m_pnKind = ListKind::LowerRoman;
-        else if (w == "pnucrm")
-            m_pnKind = ListKind::UpperRoman;
-        else if (w == "pnlvlblt")
-            m_pnKind = ListKind::Bullet;
+    case Dest::FontTable:
+        m_s.dest = d;
         return;
-    }
-
-    // Destinations.
-    if (w == "fonttbl") {
-        m_s.dest = Dest::FontTable;
-        return;
-    }
-    if (w == "colortbl") {
-        m_s.dest = Dest::ColorTable;
+    case Dest::ColorTable:
+        m_s.dest = d;
         m_colors.clear();
         m_colorSet = false;
         return;
-    }
-    if (w == "pict") {
+    case Dest::Picture:
         flushText();
-        m_s.dest = Dest::Picture;
+        m_s.dest = d;
         m_pict = Picture();
         m_pict.groupStart = m_groupStart;
         return;
-    }
-    if (w == "fldinst") {
+    case Dest::FieldInstruction:
         flushText();
-        m_s.dest = Dest::FieldInstruction;
+        m_s.dest = d;
         m_fieldInstruction.clear();
         return;
-    }
-    if (w == "fldrslt") {
+    case Dest::FieldResult: {
         flushText();
+        m_s.dest = d;
         QString inst = m_fieldInstruction.trimmed();
         if (inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive)) {
             inst = inst.mid(9).trimmed();
@@ -605,208 +1083,408 @@ void Reader::word(const RtfTokenizer::Token& t)
             const qsizetype q1 = inst.indexOf(u'"');
             const qsizetype q2 = q1 >= 0 ? inst.indexOf(u'"', q1 + 1) : -1;
             m_s.ch.href = q2 > q1 ? inst.mid(q1 + 1, q2 - q1 - 1) : inst.section(u' ', 0, 0);
+        } else if (!inst.isEmpty()) {
+            m_s.ch.field = inst;
+            m_s.ch.fieldLocked = m_fieldLocked;
         }
         return;
     }
-    if (w == "pntext" || w == "listtext") {
+    case Dest::ListText:
         flushText();
-        m_s.dest = Dest::ListText;
+        m_s.dest = d;
         m_listText.clear();
         return;
-    }
-    if (w == "shppict" || w == "field")
-        return; // read their inner groups
-    if (w == "pn") {
-        m_s.dest = Dest::ListDefinition;
+    case Dest::PnDefinition:
+        m_s.dest = d;
         m_pnKind = ListKind::Bullet;
+        m_pnStart = 1;
         return;
-    }
-    if (star || w == "stylesheet" || w == "info" || w == "header" || w == "footer" || w == "headerl" ||
-        w == "headerr" || w == "footerl" || w == "footerr" || w == "footnote" || w == "nonshppict" ||
-        w == "listtable" || w == "listoverridetable" || w == "rsidtbl" || w == "generator" ||
-        w == "xmlnstbl" || w == "pgdsctbl" || w == "themedata" || w == "colorschememapping" ||
-        w == "latentstyles" || w == "datastore" || w == "object" || w == "revtbl" || w == "filetbl" ||
-        w == "mmathPr" || w == "pnseclvl" || w == "fldtype" || w == "bkmkstart" || w == "bkmkend") {
+    case Dest::ListTable:
+    case Dest::ListOverrideTable:
+        m_s.dest = d;
+        return;
+    case Dest::LevelText:
+        m_s.dest = d;
+        m_levelText.clear();
+        return;
+    case Dest::Kept:
+    case Dest::PageKept:
         flushText();
-        m_s.dest = Dest::Skip;
+        m_s.dest = d;
+        m_keptStart = m_groupStart;
+        m_keptCodePage = m_s.codePage;
         return;
     }
+}
 
-    if (m_s.dest == Dest::FieldInstruction || m_s.dest == Dest::ListText)
+void Reader::word(const RtfTokenizer::Token& t)
+{
+    const bool star = m_starNext;
+    m_starNext = false;
+    if (m_s.dest == Dest::Skip || m_s.dest == Dest::Kept || m_s.dest == Dest::PageKept)
         return;
-
-    // Header.
-    if (w == "ansicpg") {
-        if (v > 0)
-            m_docCodePage = v;
-        m_s.codePage = codePageOfFont(m_s.ch.font);
-        return;
-    }
-    if (w == "deff") {
-        m_defaultFont = v;
-        return;
-    }
-    if (w == "uc") {
-        m_s.uc = std::clamp(v, 0, 10);
+    const auto& table = keywords();
+    const auto found = table.find(std::string_view(t.word.data(), static_cast<size_t>(t.word.size())));
+    if (found == table.end()) {
+        if (star)
+            openDestination(Dest::Skip); // an optional destination we do not know
         return;
     }
-    if (w == "u") {
-        appendText(QString(QChar(static_cast<char16_t>(v < 0 ? v + 65536 : v))));
-        m_skipChars = m_s.uc;
+    const Keyword k = found->second;
+    const int v = t.param;
+    if (k.kind == Kw::Dest) {
+        if (t.word == "field")
+            m_fieldLocked = false;
+        if (t.word == "object" || t.word == "shp")
+            noteLossy(t.word == "shp" ? QStringLiteral("shapes") : QStringLiteral("objects"));
+        openDestination(static_cast<Dest>(k.id));
         return;
     }
-
-    // Text.
-    if (w == "par" || w == "sect") {
-        paragraph();
+    if (star) {
+        openDestination(Dest::Skip);
         return;
     }
-    if (w == "line") {
-        appendText(QString(QChar::LineSeparator));
+    switch (m_s.dest) {
+    case Dest::Picture:
+        if (k.kind == Kw::Pict)
+            pictWord(k.id, t);
         return;
-    }
-    if (w == "tab") {
-        appendText(QStringLiteral("\t"));
+    case Dest::FontTable:
+        if (k.kind == Kw::Char && k.id == CFont) {
+            finishFontEntry();
+            m_fontEntry = v;
+            m_fonts[v] = Font();
+        } else if (k.kind == Kw::Font && m_fontEntry >= 0) {
+            if (k.id == FCharset)
+                m_fonts[m_fontEntry].codePage = rtfcodepage::fromCharset(v, m_docCodePage);
+            else if (v > 0)
+                m_fonts[m_fontEntry].codePage = v;
+        }
         return;
-    }
-    if (w == "emdash") {
-        appendText(QString(QChar(0x2014)));
+    case Dest::ColorTable:
+        if (k.kind == Kw::Color) {
+            (k.id == CRed ? m_r : k.id == CGreen ? m_g : m_b) = v;
+            m_colorSet = true;
+        }
         return;
-    }
-    if (w == "endash") {
-        appendText(QString(QChar(0x2013)));
+    case Dest::PnDefinition:
+    case Dest::ListTable:
+    case Dest::ListOverrideTable:
+        if (k.kind == Kw::List)
+            listWord(k.id, v);
+        else if (k.kind == Kw::Par && k.id == PListOverride && m_s.dest == Dest::ListOverrideTable)
+            m_overrideLs = v;
         return;
-    }
-    if (w == "emspace") {
-        appendText(QString(QChar(0x2003)));
+    case Dest::LevelText:
+        if (k.kind == Kw::Special && k.id == SUnicode) {
+            m_levelText += '?'; // a bullet character: bullet levels need no text around a number
+            m_skipChars = m_s.uc;
+        }
         return;
-    }
-    if (w == "enspace") {
-        appendText(QString(QChar(0x2002)));
+    case Dest::FieldInstruction:
+    case Dest::ListText:
         return;
+    default:
+        break;
     }
-    if (w == "qmspace") {
-        appendText(QString(QChar(0x2005)));
-        return;
-    }
-    if (w == "bullet") {
-        appendText(QString(QChar(0x2022)));
-        return;
-    }
-    if (w == "lquote") {
-        appendText(QString(QChar(0x2018)));
-        return;
-    }
-    if (w == "rquote") {
-        appendText(QString(QChar(0x2019)));
-        return;
-    }
-    if (w == "ldblquote") {
-        appendText(QString(QChar(0x201C)));
-        return;
-    }
-    if (w == "rdblquote") {
-        appendText(QString(QChar(0x201D)));
-        return;
-    }
-
-    // Tables.
-    if (w == "trowd") {
+    const bool on = !t.hasParam || v != 0;
+    switch (k.kind) {
+    case Kw::Char:
         flushText();
-        m_rowCells = 0;
-        m_s.par.inTable = true;
+        charProperty(k.id, v, on, t.hasParam);
+        return;
+    case Kw::Par:
+        parProperty(k.id, v);
+        return;
+    case Kw::Insert:
+        appendText(QString(QChar(static_cast<char16_t>(k.id))));
+        return;
+    case Kw::Special:
+        special(k.id, t);
+        return;
+    case Kw::Table:
+        tableWord(k.id, v);
+        return;
+    default:
         return;
     }
-    if (w == "cellx") {
-        ++m_rowCells;
-        return;
-    }
-    if (w == "intbl") {
-        m_s.par.inTable = true;
-        return;
-    }
-    if (w == "cell") {
-        flushText();
-        m_s.par.inTable = true;
-        enterCellIfNeeded();
-        applyBlockFormat();
-        ++m_col;
-        m_cellPending = true;
-        return;
-    }
-    if (w == "row") {
-        flushText();
-        if (m_table)
-            m_rowPending = true; // a row with fewer cells than columns leaves the last ones empty
-        return;
-    }
+}
 
-    // Character formats: any change ends the run so far.
-    flushText();
+void Reader::charProperty(int id, int v, bool on, bool hasParam)
+{
     CharState& c = m_s.ch;
-    if (w == "plain") {
-        const QString href = c.href;
+    switch (id) {
+    case CPlain: {
+        const QString href = c.href, field = c.field;
+        const bool locked = c.fieldLocked;
         c = CharState();
         c.href = href;
+        c.field = field;
+        c.fieldLocked = locked;
         c.font = m_defaultFont;
-    } else if (w == "f") {
+        break;
+    }
+    case CFont:
         c.font = v;
-        m_s.codePage = codePageOfFont(v);
-    } else if (w == "fs")
+        setCodePage(codePageOfFont(v));
+        break;
+    case CSize:
         c.size = v;
-    else if (w == "b")
+        break;
+    case CBold:
         c.bold = on;
-    else if (w == "i")
+        break;
+    case CItalic:
         c.italic = on;
-    else if (w == "ul" || w == "uld" || w == "uldb" || w == "ulw" || w == "uldash" || w == "ulth")
+        break;
+    case CUnder:
         c.underline = on;
-    else if (w == "ulnone")
+        break;
+    case CUnderNone:
         c.underline = false;
-    else if (w == "strike" || w == "striked")
+        break;
+    case CStrike:
         c.strike = on;
-    else if (w == "cf")
+        break;
+    case CFg:
         c.fg = v;
-    else if (w == "highlight" || w == "cb" || w == "chcbpat")
+        break;
+    case CBg:
         c.bg = v;
-    else if (w == "super")
+        break;
+    case CSuper:
         c.vertical = on ? 1 : 0;
-    else if (w == "sub")
+        break;
+    case CSub:
         c.vertical = on ? -1 : 0;
-    else if (w == "nosupersub")
+        break;
+    case CNoSuperSub:
         c.vertical = 0;
-    else if (w == "up")
-        c.vertical = t.hasParam && v == 0 ? 0 : 1; // raised text, as LibreOffice writes it
-    else if (w == "dn")
-        c.vertical = t.hasParam && v == 0 ? 0 : -1;
-    // Paragraph formats.
-    else if (w == "pard") {
-        m_s.par = ParState();
-    } else if (w == "ql")
-        m_s.par.align = Qt::AlignLeft;
-    else if (w == "qc")
-        m_s.par.align = Qt::AlignHCenter;
-    else if (w == "qr")
-        m_s.par.align = Qt::AlignRight;
-    else if (w == "qj")
-        m_s.par.align = Qt::AlignJustify;
-    else if (w == "fi")
-        m_s.par.fi = v;
-    else if (w == "li")
-        m_s.par.li = v;
-    else if (w == "ri")
-        m_s.par.ri = v;
-    else if (w == "sb")
-        m_s.par.sb = v;
-    else if (w == "sa")
-        m_s.par.sa = v;
-    else if (w == "tx") {
-        if (m_s.par.tabs.size() < 64)
-            m_s.par.tabs.push_back(v);
-    } else if (w == "ilvl") {
-        m_s.par.level = std::clamp(v, 0, 8);
-    } else if (w == "ls") {
-        if (m_s.par.list == ListKind::None)
-            m_s.par.list = ListKind::Bullet;
+        break;
+    case CUp:
+        c.vertical = hasParam && v == 0 ? 0 : 1; // raised text, as LibreOffice writes it
+        break;
+    case CDown:
+        c.vertical = hasParam && v == 0 ? 0 : -1;
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::parProperty(int id, int v)
+{
+    ParState& p = m_s.par;
+    switch (id) {
+    case PPard:
+        flushText();
+        p = ParState();
+        break;
+    case PLeft:
+        p.align = Qt::AlignLeft;
+        break;
+    case PCenter:
+        p.align = Qt::AlignHCenter;
+        break;
+    case PRight:
+        p.align = Qt::AlignRight;
+        break;
+    case PJustify:
+        p.align = Qt::AlignJustify;
+        break;
+    case PFirst:
+        p.fi = v;
+        break;
+    case PLeftIndent:
+        p.li = v;
+        break;
+    case PRightIndent:
+        p.ri = v;
+        break;
+    case PBefore:
+        p.sb = v;
+        break;
+    case PAfter:
+        p.sa = v;
+        break;
+    case PTab:
+        if (p.tabs.size() < 64)
+            p.tabs.push_back(v);
+        break;
+    case PInTable:
+        p.itap = std::max(p.itap, 1);
+        break;
+    case PItap:
+        flushText();
+        p.itap = std::clamp(v, 0, kMaxTableDepth + 1);
+        break;
+    case PListOverride:
+        p.ls = std::max(v, 0);
+        if (p.list == ListKind::None)
+            p.list = ListKind::Bullet;
+        break;
+    case PLevel:
+        p.level = std::clamp(v, 0, 8);
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::special(int id, const RtfTokenizer::Token& t)
+{
+    const int v = t.param;
+    switch (id) {
+    case SPar:
+        paragraph();
+        break;
+    case SPage:
+        if (m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty())
+            paragraph();
+        break;
+    case SUnicode:
+        appendText(QString(QChar(static_cast<char16_t>(v < 0 ? v + 65536 : v))));
+        m_skipChars = m_s.uc;
+        break;
+    case SUc:
+        m_s.uc = std::clamp(v, 0, 10);
+        break;
+    case SAnsiCpg:
+        if (v > 0)
+            m_docCodePage = v;
+        setCodePage(codePageOfFont(m_s.ch.font));
+        break;
+    case SMac:
+        m_docCodePage = 10000;
+        setCodePage(codePageOfFont(m_s.ch.font));
+        break;
+    case SDeff:
+        m_defaultFont = v;
+        break;
+    case SFieldLock:
+        m_fieldLocked = true;
+        break;
+    case SFootnoteMark:
+        flushText();
+        m_keptPrefix += "{\\super\\chftn}";
+        break;
+    case SCommentMark:
+        flushText();
+        m_keptPrefix += "\\chatn ";
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::tableWord(int id, int v)
+{
+    // A row definition belongs to the depth of the paragraph it stands in, at least the outer table.
+    const int depth = std::clamp(std::max(m_s.par.itap, 1), 1, kMaxTableDepth);
+    switch (id) {
+    case TRowDefaults:
+        flushText();
+        m_rowDefinitions[depth] = RowDefinition();
+        m_s.par.itap = std::max(m_s.par.itap, 1);
+        break;
+    case TCellX:
+        if (m_rowDefinitions[depth].cellx.size() < 256)
+            m_rowDefinitions[depth].cellx.push_back(v);
+        m_borderSide = false;
+        break;
+    case TBorderSide:
+        m_borderSide = true;
+        break;
+    case TBorderStyle:
+        if (m_borderSide)
+            m_rowDefinitions[depth].borders = true;
+        break;
+    case TCell:
+        endCell(1);
+        break;
+    case TNestCell:
+        endCell(std::max(m_s.par.itap, 2));
+        break;
+    case TRow:
+        endRow(1);
+        break;
+    case TNestRow:
+        endRow(std::max(m_s.par.itap, 2));
+        break;
+    default:
+        break;
+    }
+}
+
+void Reader::listWord(int id, int v)
+{
+    if (m_s.dest == Dest::PnDefinition) {
+        static const ListKind kinds[] = {ListKind::Decimal,    ListKind::LowerAlpha, ListKind::UpperAlpha,
+                                         ListKind::LowerRoman, ListKind::UpperRoman, ListKind::Bullet};
+        if (id >= LPnDecimal && id <= LPnBullet)
+            m_pnKind = kinds[id - LPnDecimal];
+        else if (id == LLevelStart)
+            m_pnStart = std::clamp(v, 0, 32767);
+        return;
+    }
+    if (m_s.dest == Dest::ListOverrideTable) {
+        if (id == LOverrideLs) {
+            m_overrideLs = 0;
+            m_overrideId = 0;
+        } else if (id == LListId) {
+            m_overrideId = v;
+        }
+        return;
+    }
+    if (id == LList && m_listDefinitions.size() < 4096)
+        m_listDefinitions.emplace_back();
+    if (m_listDefinitions.empty())
+        return;
+    ListDefinition& def = m_listDefinitions.back();
+    if (id == LListId)
+        def.id = v;
+    else if (id == LLevel && def.levels.size() < 9)
+        def.levels.emplace_back();
+    else if (id == LLevelNfc && !def.levels.empty())
+        def.levels.back().kind = nfcKind(v);
+    else if (id == LLevelStart && !def.levels.empty())
+        def.levels.back().start = std::clamp(v, 0, 32767);
+}
+
+void Reader::pictWord(int id, const RtfTokenizer::Token& t)
+{
+    const int v = t.param;
+    switch (id) {
+    case XPng:
+        m_pict.kind = "png";
+        break;
+    case XJpeg:
+        m_pict.kind = "jpeg";
+        break;
+    case XWidth:
+        m_pict.picw = v;
+        break;
+    case XHeight:
+        m_pict.pich = v;
+        break;
+    case XWidthGoal:
+        m_pict.wgoal = v;
+        break;
+    case XHeightGoal:
+        m_pict.hgoal = v;
+        break;
+    case XScaleX:
+        m_pict.scalex = v;
+        break;
+    case XScaleY:
+        m_pict.scaley = v;
+        break;
+    case XRawKind:
+        m_pict.kind.clear();
+        m_pict.rawKind = t.word.toByteArray() + (t.hasParam ? QByteArray::number(v) : QByteArray());
+        break;
+    default:
+        break;
     }
 }
 
@@ -814,6 +1492,8 @@ void Reader::text(QByteArrayView bytes)
 {
     switch (m_s.dest) {
     case Dest::Text:
+    case Dest::FieldResult:
+    case Dest::Inner:
         appendBytes(bytes);
         break;
     case Dest::FontTable:
@@ -836,14 +1516,63 @@ void Reader::text(QByteArrayView bytes)
             m_pict.hex += bytes;
         break;
     case Dest::FieldInstruction:
-        m_fieldInstruction += rtfcodepage::decode(bytes, m_s.codePage);
+        if (m_fieldInstruction.size() < 65536)
+            m_fieldInstruction += rtfcodepage::decode(bytes, m_s.codePage);
         break;
     case Dest::ListText:
         m_listText += rtfcodepage::decode(bytes, m_s.codePage);
         break;
+    case Dest::LevelText:
+        if (m_levelText.size() < 256)
+            m_levelText += bytes;
+        break;
     default:
         break;
     }
+}
+
+void Reader::groupClosed(const State& closed)
+{
+    if (closed.dest == Dest::ListOverrideTable && m_overrideLs > 0 && m_overrideId != 0) {
+        m_overrides.insert(m_overrideLs, m_overrideId);
+        m_overrideLs = m_overrideId = 0;
+    }
+    if (closed.dest == m_s.dest)
+        return; // an inner group of the same destination
+    switch (closed.dest) {
+    case Dest::FontTable:
+        finishFontEntry();
+        break;
+    case Dest::Picture:
+        finishPicture();
+        break;
+    case Dest::PnDefinition:
+        m_s.par.list = m_pnKind;
+        m_s.par.start = m_pnStart;
+        break;
+    case Dest::ListText: {
+        const QString marker = m_listText.trimmed();
+        m_markerKind = markerKind(marker);
+        if (m_markerKind != ListKind::Bullet && !marker.isEmpty() && !marker.back().isLetterOrNumber()) {
+            m_markerSuffix = marker.back();
+            m_markerPrefix = marker.front().isLetterOrNumber() ? QString() : QString(marker.front());
+        }
+        break;
+    }
+    case Dest::LevelText:
+        finishLevelText();
+        break;
+    case Dest::ListOverrideTable:
+        break;
+    case Dest::Kept:
+    case Dest::PageKept:
+        finishKept(closed);
+        break;
+    default:
+        break;
+    }
+    if (!closed.ch.href.isEmpty() && m_s.ch.href.isEmpty())
+        m_fieldInstruction.clear();
 }
 
 RtfReader::Result Reader::run()
@@ -891,44 +1620,37 @@ RtfReader::Result Reader::run()
             m_skipChars = 0;
             if (m_stack.empty())
                 break; // unbalanced braces are tolerated
-            if (m_s.dest == Dest::Text)
+            if (m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner)
                 flushText();
             const State closed = m_s;
             m_s = m_stack.back();
             m_stack.pop_back();
-            if (closed.dest == Dest::FontTable)
-                finishFontEntry();
-            if (closed.dest == Dest::Picture && m_s.dest != Dest::Picture)
-                finishPicture();
-            if (closed.dest == Dest::ListDefinition && m_s.dest != Dest::ListDefinition)
-                m_s.par.list = m_pnKind;
-            if (closed.dest == Dest::ListText && m_s.dest != Dest::ListText) {
-                const QString marker = m_listText.trimmed();
-                m_markerKind = markerKind(marker);
-            }
-            if (!closed.ch.href.isEmpty() && m_s.ch.href.isEmpty() && closed.dest == Dest::Text)
-                m_fieldInstruction.clear();
+            m_tok.setCodePage(m_s.codePage);
+            groupClosed(closed);
             if (m_stack.empty())
-                m_s.codePage = codePageOfFont(m_s.ch.font);
+                setCodePage(codePageOfFont(m_s.ch.font));
             break;
         }
         case Kind::Word:
             word(t);
             break;
         case Kind::Symbol:
-            if (m_s.dest == Dest::Text || t.symbol == '*')
+            if (m_s.dest == Dest::FieldInstruction &&
+                (t.symbol == '\\' || t.symbol == '{' || t.symbol == '}'))
+                m_fieldInstruction += QLatin1Char(t.symbol); // a field's switches: DATE \\@ "d.M.yyyy"
+            else if (m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner ||
+                     t.symbol == '*')
                 symbol(t.symbol);
             break;
         case Kind::Text:
             text(t.word);
             break;
-        case Kind::Hex:
-            if (m_s.dest == Dest::Text || m_s.dest == Dest::FontTable || m_s.dest == Dest::FieldInstruction ||
-                m_s.dest == Dest::ListText) {
-                const char b = static_cast<char>(t.byte);
+        case Kind::Hex: {
+            const char b = static_cast<char>(t.byte);
+            if (m_s.dest != Dest::Picture)
                 text(QByteArrayView(&b, 1));
-            }
             break;
+        }
         case Kind::Bin:
             if (m_s.dest == Dest::Picture)
                 m_pict.bin = t.data.toByteArray();
@@ -937,8 +1659,11 @@ RtfReader::Result Reader::run()
             break;
         }
     }
+    if (m_s.dest == Dest::Kept || m_s.dest == Dest::PageKept)
+        m_problem = QStringLiteral("The page ends inside a footnote, comment, header or footer.");
+    m_pendingBytes += QByteArray(rtfcodepage::pendingLead(m_pendingBytes, m_s.codePage), '?');
     flushText();
-    m_s.par.inTable = false;
+    m_s.par.itap = 0;
     enterCellIfNeeded();
     if (!m_blockHasContent && m_paragraphs > 0 && m_cursor.block().length() == 1 &&
         !m_cursor.currentTable()) {
@@ -947,12 +1672,21 @@ RtfReader::Result Reader::run()
     } else {
         applyBlockFormat();
     }
+    // Asking for the layout makes one; a page without kept groups leaves that to its view.
+    if (m_keptObjects > 0)
+        rtfkept::registerHandler(m_doc);
     m_cursor.endEditBlock();
+    if (!m_pageGroups.isEmpty()) {
+        QTextFrameFormat ff = m_doc->rootFrame()->frameFormat();
+        ff.setProperty(rtfprop::kPageGroups, m_pageGroups);
+        m_doc->rootFrame()->setFrameFormat(ff);
+    }
     RtfReader::Result r;
     if (m_tok.damaged() && m_problem.isEmpty())
         m_problem = QStringLiteral("The page is damaged; what could be read is shown.");
     r.ok = m_problem.isEmpty();
     r.problem = m_problem;
+    r.lossy = m_lossy;
     return r;
 }
 
@@ -972,11 +1706,16 @@ RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* docume
         document->setPlainText(text);
         return {};
     }
-    // Reading is one edit: no undo steps and no layout work until the whole page is in.
+    // Reading is one edit with no undo steps. A document shown in an editor lays itself out as it
+    // changes; with no page size it does not, and getting its size back lays the whole page out
+    // lazily, a part at a time after the first paint, as a document given to an editor is.
     const bool undo = document->isUndoRedoEnabled();
+    const QSizeF page = document->pageSize();
     document->setUndoRedoEnabled(false);
+    document->setPageSize(QSizeF(0, 0));
     Reader reader(bytes, document);
     const Result r = reader.run();
+    document->setPageSize(page);
     document->setUndoRedoEnabled(undo);
     return r;
 }

@@ -2,19 +2,25 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class QTextDocument;
 
-// Reads a page's RTF bytes into a document: text in the code pages the file names, character and
-// paragraph formats, lists, links, pictures and simple tables. Pictures it cannot show (metafiles)
-// are kept as they came, so a save writes them back. A 0-byte file is an empty page; bytes that are
-// not RTF are read as plain text in code page 1251. Damaged input never crashes or hangs the reader:
-// it keeps what it could read and says what went wrong.
+// Reads a page's RTF bytes into a document: text in the code pages the file names (double-byte ones
+// too), character and paragraph formats, Word and older lists, links, pictures and tables, nested
+// ones too. Pictures it cannot show (metafiles) are kept as they came, and so are footnotes, comments,
+// headers and footers, so a save writes them back, and so are fields with their results. Objects
+// and text boxes keep their text. A 0-byte
+// file is an empty page; bytes that are not RTF are read as plain text in code page 1251. Damaged input never
+// crashes or hangs the reader: it keeps what it could read and says what went wrong.
 class RtfReader {
 public:
     struct Result {
         bool ok = true;
         QString problem; // why reading stopped early or what was skipped
+        // Parts kept as their text only, so a save loses their frame or code: "objects" (embedded
+        // from other programs), "shapes" (text boxes), "tables" (nested deeper than the page can show).
+        QStringList lossy;
     };
 
     static Result read(const QByteArray& bytes, QTextDocument* document);
@@ -31,4 +37,14 @@ inline constexpr int kRawPicture = 0x100000 + 1;
 // The original bytes of a PNG or JPEG picture and their kind ("png" or "jpeg").
 inline constexpr int kPictureBytes = 0x100000 + 2;
 inline constexpr int kPictureKind = 0x100000 + 3;
+// A group kept as it came (portable RTF), on its object character, and the mark the character shows.
+inline constexpr int kKeptGroup = 0x100000 + 4;
+inline constexpr int kKeptMark = 0x100000 + 5;
+// Groups of the whole page (headers, footers), on the root frame.
+inline constexpr int kPageGroups = 0x100000 + 6;
+// The instruction of a field other than a link ("PAGE", "DATE \\@ ..."), on its result text; it begins
+// with "\fldlock " when other programs must not compute the result again.
+inline constexpr int kField = 0x100000 + 8;
+// A list's first number, when it is not 1.
+inline constexpr int kListStart = 0x100000 + 7;
 } // namespace rtfprop

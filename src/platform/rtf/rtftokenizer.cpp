@@ -1,5 +1,7 @@
 #include "platform/rtf/rtftokenizer.h"
 
+#include "platform/rtf/rtfcodepage.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -129,8 +131,26 @@ RtfTokenizer::Token RtfTokenizer::next()
         }
         qsizetype p = m_pos;
         const char* bytes = m_bytes.data();
-        while (p < n && !kStops[static_cast<unsigned char>(bytes[p])])
-            ++p;
+        if (rtfcodepage::isDoubleByte(m_codePage)) {
+            // A trail byte may be \\, { or }; but a lead byte before an escape ("\\'5c", "\\\\") is
+            // completed by that escape, and the reader joins the two.
+            auto takesTrail = [&](qsizetype at) {
+                if (at + 1 >= n || bytes[at + 1] == '\r' || bytes[at + 1] == '\n')
+                    return false;
+                if (bytes[at + 1] != '\\' || at + 2 >= n)
+                    return true;
+                const char after = bytes[at + 2];
+                return after != '\'' && after != '\\' && after != '{' && after != '}';
+            };
+            while (p < n && !kStops[static_cast<unsigned char>(bytes[p])])
+                p +=
+                    rtfcodepage::isLeadByte(m_codePage, static_cast<unsigned char>(bytes[p])) && takesTrail(p)
+                        ? 2
+                        : 1;
+        } else {
+            while (p < n && !kStops[static_cast<unsigned char>(bytes[p])])
+                ++p;
+        }
         t.kind = Kind::Text;
         t.word = m_bytes.sliced(m_pos, p - m_pos);
         m_pos = p;

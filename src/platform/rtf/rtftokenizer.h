@@ -23,10 +23,13 @@ public:
     // Set when a \bin asked for more bytes than the file holds or a \'hh escape was not hex.
     bool damaged() const { return m_damaged; }
     qsizetype position() const { return m_pos; }
+    // In a double-byte code page a raw lead byte takes the byte after it, even a \\, { or }.
+    void setCodePage(int codePage) { m_codePage = codePage; }
 
 private:
     QByteArrayView m_bytes;
     qsizetype m_pos = 0;
     qsizetype m_pendingBin = -1;
     bool m_damaged = false;
+    int m_codePage = 0;
 };

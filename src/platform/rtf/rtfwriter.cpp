@@ -1,6 +1,7 @@
 #include "platform/rtf/rtfwriter.h"
 
 #include "platform/codepage.h"
+#include "platform/rtf/rtfkept.h"
 #include "platform/rtf/rtfreader.h"
 
 #include <QBuffer>
@@ -16,23 +17,28 @@
 
 namespace {
 
-// The \pn word of a numbered list's style; empty for bullets.
-QByteArray listKindWord(QTextListFormat::Style style)
+// Word's number format (\levelnfc) of a list style.
+int levelNfc(QTextListFormat::Style style)
 {
     switch (style) {
     case QTextListFormat::ListDecimal:
-        return "pndec";
-    case QTextListFormat::ListLowerAlpha:
-        return "pnlcltr";
-    case QTextListFormat::ListUpperAlpha:
-        return "pnucltr";
-    case QTextListFormat::ListLowerRoman:
-        return "pnlcrm";
+        return 0;
     case QTextListFormat::ListUpperRoman:
-        return "pnucrm";
+        return 1;
+    case QTextListFormat::ListLowerRoman:
+        return 2;
+    case QTextListFormat::ListUpperAlpha:
+        return 3;
+    case QTextListFormat::ListLowerAlpha:
+        return 4;
     default:
-        return QByteArray();
+        return 23;
     }
+}
+
+QByteArray hexByte(int b)
+{
+    return "\\'" + QByteArray::number(b, 16).rightJustified(2, '0');
 }
 
 int toTwips(qreal points)
@@ -49,14 +55,17 @@ private:
     int fontIndex(const QTextCharFormat& f);
     int colorIndex(const QColor& c);
     void frame(QTextFrame* frame);
-    void block(const QTextBlock& b, bool inTable);
-    void table(QTextTable* t);
+    void block(const QTextBlock& b, int depth);
+    void table(QTextTable* t, int depth);
+    void cell(const QTextTableCell& c, int depth);
     void text(const QString& s);
+    QByteArray escaped(const QString& s);
     void picture(const QTextImageFormat& f);
 
     const QTextDocument& m_doc;
     QStringList m_fonts;
     QList<QColor> m_colors;
+    QList<QTextList*> m_lists; // \ls N is m_lists[N - 1]
     QByteArray m_body;
 };
 
@@ -109,6 +118,15 @@ void Writer::text(const QString& s)
     }
 }
 
+QByteArray Writer::escaped(const QString& s)
+{
+    QByteArray out;
+    std::swap(out, m_body);
+    text(s);
+    std::swap(out, m_body);
+    return out;
+}
+
 void Writer::picture(const QTextImageFormat& f)
 {
     const QVariant raw = f.property(rtfprop::kRawPicture);
@@ -138,12 +156,14 @@ void Writer::picture(const QTextImageFormat& f)
     m_body += '}';
 }
 
-void Writer::block(const QTextBlock& b, bool inTable)
+void Writer::block(const QTextBlock& b, int depth)
 {
     const QTextBlockFormat bf = b.blockFormat();
     m_body += "\\pard";
-    if (inTable)
+    if (depth > 0)
         m_body += "\\intbl";
+    if (depth > 1)
+        m_body += "\\itap" + QByteArray::number(depth);
     const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
     if (a & Qt::AlignHCenter)
         m_body += "\\qc";
@@ -169,15 +189,21 @@ void Writer::block(const QTextBlock& b, bool inTable)
     for (const QTextOption::Tab& t : bf.tabPositions())
         m_body += "\\tx" + QByteArray::number(toTwips(t.position));
     if (list) {
+        // A Word list (\\ls, \\ilvl) with its marker as text for readers that know no lists.
         const QTextListFormat lf = list->format();
-        const QByteArray kind = listKindWord(lf.style());
-        if (lf.indent() > 1)
-            m_body += "\\ilvl" + QByteArray::number(std::min(lf.indent() - 1, 8));
-        const QByteArray marker = kind.isEmpty() ? QByteArray("\\'b7") : list->itemText(b).toLatin1();
-        m_body += "{\\pntext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
-        m_body += kind.isEmpty() ? QByteArray("{\\*\\pn\\pnlvlblt\\pnf0\\pnindent360{\\pntxtb\\'b7}}")
-                                 : "{\\*\\pn\\pnlvlbody\\" + kind + "\\pnstart1\\pnindent360{\\pntxta.}}";
+        qsizetype ls = m_lists.indexOf(list);
+        if (ls < 0) {
+            m_lists << list;
+            ls = m_lists.size() - 1;
+        }
+        m_body += "\\ls" + QByteArray::number(ls + 1) + "\\ilvl" +
+                  QByteArray::number(std::clamp(lf.indent() - 1, 0, 8));
+        const QByteArray marker =
+            levelNfc(lf.style()) == 23 ? QByteArray("\\u8226 ?") : escaped(list->itemText(b));
+        m_body += "{\\listtext\\f" + QByteArray::number(fontIndex(b.charFormat())) + " " + marker + "\\tab}";
     }
+    // Fragments of one link or field share one \\field group, whatever their formats.
+    QByteArray openField;
     for (auto it = b.begin(); !it.atEnd(); ++it) {
         const QTextFragment frag = it.fragment();
         if (!frag.isValid())
@@ -203,46 +229,91 @@ void Writer::block(const QTextBlock& b, bool inTable)
         if (f.verticalAlignment() == QTextCharFormat::AlignSubScript)
             fmt += "\\sub";
         const bool link = f.isAnchor() && !f.anchorHref().isEmpty();
-        if (link) {
-            m_body += "{\\field{\\*\\fldinst{HYPERLINK \"";
-            text(f.anchorHref());
-            m_body += "\"}}{\\fldrslt{";
-        } else {
-            m_body += '{';
+        const QString instruction = f.property(rtfprop::kField).toString();
+        const bool locked = instruction.startsWith(QLatin1String("\\fldlock "));
+        QByteArray field;
+        if (link)
+            field = "{\\*\\fldinst{HYPERLINK \"" + escaped(f.anchorHref()) + "\"}}";
+        else if (!instruction.isEmpty())
+            field = QByteArray(locked ? "\\fldlock" : "") + "{\\*\\fldinst{" +
+                    escaped(instruction.mid(locked ? 9 : 0)) + "}}";
+        if (field != openField) {
+            if (!openField.isEmpty())
+                m_body += "}}}";
+            if (!field.isEmpty())
+                m_body += "{\\field" + field + "{\\fldrslt{";
+            openField = field;
         }
-        m_body += fmt + ' ';
+        m_body += '{' + fmt + ' ';
         const QString s = frag.text();
         if (f.isImageFormat()) {
             for (qsizetype i = 0; i < s.size(); ++i)
                 picture(f.toImageFormat());
+        } else if (f.objectType() == rtfkept::kObjectType) {
+            for (qsizetype i = 0; i < s.size(); ++i)
+                m_body += f.property(rtfprop::kKeptGroup).toByteArray();
         } else {
             text(s);
         }
-        m_body += link ? "}}}" : "}";
+        m_body += '}';
+    }
+    if (!openField.isEmpty())
+        m_body += "}}}";
+}
+
+// Borders and column widths go back as they came, so other programs show the table as it was.
+void Writer::table(QTextTable* t, int depth)
+{
+    const QTextTableFormat tf = t->format();
+    const QList<QTextLength> widths = tf.columnWidthConstraints();
+    const QByteArray side = "\\brdrs\\brdrw10";
+    QByteArray row = "\\trowd\\trgaph108";
+    if (tf.border() > 0)
+        for (const char* s : {"t", "l", "b", "r", "h", "v"})
+            row += "\\trbrdr" + QByteArray(s) + side;
+    int x = 0;
+    for (int c = 0; c < t->columns(); ++c) {
+        const QTextLength w = widths.value(c);
+        x += w.type() == QTextLength::FixedLength && w.rawValue() > 0 ? toTwips(w.rawValue())
+             : w.type() == QTextLength::PercentageLength ? static_cast<int>(9360 * w.rawValue() / 100)
+                                                         : 2880;
+        if (tf.border() > 0)
+            for (const char* s : {"t", "l", "b", "r"})
+                row += "\\clbrdr" + QByteArray(s) + side;
+        row += "\\cellx" + QByteArray::number(x);
+    }
+    for (int r = 0; r < t->rows(); ++r) {
+        if (depth == 1)
+            m_body += row + "\r\n";
+        for (int c = 0; c < t->columns(); ++c) {
+            cell(t->cellAt(r, c), depth);
+            m_body += depth == 1 ? "\\cell " : "\\nestcell ";
+        }
+        if (depth == 1)
+            m_body += "\\row\r\n";
+        else
+            m_body += "{\\*\\nesttableprops" + row + "\\nestrow}{\\nonesttables\\par}\r\n";
     }
 }
 
-void Writer::table(QTextTable* t)
+// A cell's paragraphs, and tables nested in it, each starting a paragraph of its own.
+void Writer::cell(const QTextTableCell& c, int depth)
 {
-    for (int r = 0; r < t->rows(); ++r) {
-        m_body += "\\trowd\\trgaph108";
-        for (int c = 0; c < t->columns(); ++c)
-            m_body += "\\cellx" + QByteArray::number((c + 1) * 2880);
-        m_body += "\r\n";
-        for (int c = 0; c < t->columns(); ++c) {
-            const QTextTableCell cell = t->cellAt(r, c);
-            bool firstBlock = true;
-            for (QTextFrame::iterator it = cell.begin(); !it.atEnd(); ++it) {
-                if (!it.currentBlock().isValid())
-                    continue;
-                if (!firstBlock)
-                    m_body += "\\par\r\n";
-                block(it.currentBlock(), true);
-                firstBlock = false;
-            }
-            m_body += "\\cell ";
+    bool first = true;
+    for (QTextFrame::iterator it = c.begin(); !it.atEnd(); ++it) {
+        if (auto* nested = qobject_cast<QTextTable*>(it.currentFrame())) {
+            if (!first)
+                m_body += "\\par\r\n";
+            table(nested, depth + 1);
+            first = true;
+            continue;
         }
-        m_body += "\\row\r\n";
+        if (!it.currentBlock().isValid())
+            continue;
+        if (!first)
+            m_body += "\\par\r\n";
+        block(it.currentBlock(), depth);
+        first = false;
     }
 }
 
@@ -251,8 +322,10 @@ void Writer::frame(QTextFrame* f)
     bool first = true;
     for (QTextFrame::iterator it = f->begin(); !it.atEnd(); ++it) {
         if (QTextFrame* child = it.currentFrame()) {
+            if (!first)
+                m_body += "\\par\r\n"; // the paragraph above a table ends before it
             if (auto* t = qobject_cast<QTextTable*>(child))
-                table(t);
+                table(t, 1);
             else
                 frame(child);
             first = true;
@@ -261,7 +334,7 @@ void Writer::frame(QTextFrame* f)
         const QTextBlock b = it.currentBlock();
         if (!first)
             m_body += "\\par\r\n";
-        block(b, false);
+        block(b, 0);
         first = false;
     }
 }
@@ -278,7 +351,37 @@ QByteArray Writer::run()
     for (const QColor& c : m_colors)
         out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
                QByteArray::number(c.blue()) + ';';
-    out += "}\r\n\\viewkind4\\uc1";
+    out += "}\r\n";
+    if (!m_lists.isEmpty()) {
+        // One Word list for each list of the page, every level of it numbered alike.
+        QByteArray overrides;
+        out += "{\\*\\listtable";
+        for (qsizetype n = 0; n < m_lists.size(); ++n) {
+            const QTextListFormat lf = m_lists[n]->format();
+            const int nfc = levelNfc(lf.style());
+            const int start = lf.hasProperty(rtfprop::kListStart) ? lf.intProperty(rtfprop::kListStart) : 1;
+            out += "{\\list\\listtemplateid" + QByteArray::number(n + 1);
+            for (int level = 0; level < 9; ++level) {
+                out += "{\\listlevel\\levelnfc" + QByteArray::number(nfc) + "\\levelstartat" +
+                       QByteArray::number(start);
+                if (nfc == 23) {
+                    out += "{\\leveltext\\'01\\u8226 ?;}{\\levelnumbers;}";
+                } else {
+                    const QString prefix = lf.numberPrefix().left(8), suffix = lf.numberSuffix().left(8);
+                    out += "{\\leveltext" + hexByte(static_cast<int>(prefix.size() + 1 + suffix.size())) +
+                           escaped(prefix) + hexByte(level) + escaped(suffix) + ";}{\\levelnumbers" +
+                           hexByte(static_cast<int>(prefix.size() + 1)) + ";}";
+                }
+                out += "\\fi-360\\li" + QByteArray::number(360 * (level + 1)) + '}';
+            }
+            out += "\\listid" + QByteArray::number(n + 1) + "}\r\n";
+            overrides += "{\\listoverride\\listid" + QByteArray::number(n + 1) + "\\listoverridecount0\\ls" +
+                         QByteArray::number(n + 1) + '}';
+        }
+        out += "}\r\n{\\listoverridetable" + overrides + "}\r\n";
+    }
+    out += "\\viewkind4\\uc1";
+    out += m_doc.rootFrame()->frameFormat().property(rtfprop::kPageGroups).toByteArray();
     out += m_body;
     out += "\\par\r\n}\r\n";
     return out;
