@@ -2,6 +2,8 @@
 #include "app/signalclose.h"
 #include "platform/singleinstance.h"
 
+#include "platform/fsname.h"
+
 #include <QApplication>
 
 #include <csignal>
@@ -19,8 +21,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("My Verdarium"));
     QApplication::setApplicationDisplayName(QStringLiteral("My Verdarium"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
+    // Arguments are bytes: a file named in Windows-1251 is reached by its own bytes, as in the collection.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << fsname::decodePath(argv[i]);
     TMainForm form(QApplication::applicationDirPath(), args);
     closeOnTerminationSignals(&form);
     form.show();

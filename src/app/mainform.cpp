@@ -422,6 +422,7 @@ void TMainForm::buildMenus()
             this, &TMainForm::N17Click);
     connect(action(help, QStringLiteral("N19"), QStringLiteral("About"), 18), &QAction::triggered, this,
             &TMainForm::N19Click);
+    buildHistoryItems(file, edit);
 }
 
 void TMainForm::FormCreate()

@@ -163,6 +163,11 @@ public:
     // The save dialog of the web copy (tests answer it): folder and proposed name in, path out.
     std::function<QString(const QString& folder, const QString& proposed)> askWebCopyPath;
 
+    // Page history and removed items (src/history): Edit "Page history...", also on the editor's menu,
+    // and File "Removed items...".
+    void showPageHistory();
+    void showRemovedItems();
+
     // Templates opened with the desktop's program for rich text.
     void N36Click();
     void N37Click();
@@ -194,6 +199,8 @@ private:
     void buildRegions();
     void buildMenus();
     void buildToolBar();
+    void buildHistoryItems(QMenu* file, QMenu* edit);
+    bool pageHasHistory() const;
     void buildSearch();
     void stopSearch();
     QPushButton* pageButton(const QString& name, const QString& text, int helpContext);
@@ -265,6 +272,8 @@ private:
     QAction* m_undo = nullptr;
     QAction* m_paste = nullptr;
     QAction* m_addGroupFile = nullptr;
+    QAction* m_removedItems = nullptr;
+    QAction* m_pageHistory = nullptr;
     bool m_topLevelAdd = false;
     QTreeWidgetItem* m_renaming = nullptr;
     QString m_renamingFrom;

@@ -1,6 +1,7 @@
 // The main window's group bar: building it from MyPlants, the group click, and the group menu.
 #include "app/mainform.h"
 #include "i18n/translate.h"
+#include "platform/codepage.h"
 
 #include "editor/editor.h"
 #include "editor/ruler.h"
@@ -143,6 +144,14 @@ void TMainForm::selectGroupAtStartUp()
             chosen = n;
             matched = true;
             break;
+        }
+    // main.ini holds Windows-1251: a name with characters it cannot hold (a placeholder for bytes no
+    // code page shows) comes back with '?' in their place, and is found in that form.
+    for (int n = 1; n <= groupCount && !matched; ++n)
+        if (cp1251::encode(Frame11->entry(n).name) == cp1251::encode(rememberedGroupName)) {
+            chosen = n;
+            matched = true;
+            rememberedGroupName = Frame11->entry(n).name;
         }
     if (!matched && groupCount > 0)
         rememberedGroupName = Frame11->entry(1).name;

@@ -344,10 +344,16 @@ bool TMainForm::FileSave()
     if (editorFileName == untitled() || editorFileName.isEmpty() || !Editor->document()->isModified() ||
         Editor->isReadOnly())
         return true;
-    const IoStatus s = Editor->saveDocument(editorFileName);
+    QString noVersion;
+    const IoStatus s = Editor->saveDocument(editorFileName, &noVersion);
     if (!s.ok()) {
         showError(QStringLiteral("Cannot save ") + editorFileName + QStringLiteral(": ") + s.text);
         return false;
+    }
+    if (!noVersion.isEmpty()) {
+        const QString line = m_messages.text(QStringLiteral("k19")) + u' ' + noVersion;
+        StatusBar->showMessage(line, 10000);
+        errorlog::WriteErrorLog(m_programFolder, line + QStringLiteral(" (args: ") + editorFileName + u')');
     }
     showModifiedState(false);
     return true;
@@ -443,6 +449,8 @@ void TMainForm::updateEditCommands()
         m_undo->setEnabled(Editor->document()->isUndoAvailable());
     if (m_paste)
         m_paste->setEnabled(!Editor->isReadOnly() && Editor->canPaste());
+    if (m_pageHistory)
+        m_pageHistory->setEnabled(pageHasHistory());
 }
 
 // ---- templates ------------------------------------------------------------------------------------

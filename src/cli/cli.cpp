@@ -29,9 +29,10 @@ const CommandInfo kCommands[] = {
      "verdarium-cli groups ~/Verdarium", 1, 1, true, false, cli::groups},
     {"tree", "PROGRAM_FOLDER GROUP", "Shows a group's tree as the program shows it, with the marks.",
      "verdarium-cli tree ~/Verdarium Succulents", 2, 2, true, false, cli::tree},
-    {"page", "PROGRAM_FOLDER GROUP NODE [description|care|diary] [--format txt|html|rtf]",
+    {"page", "PROGRAM_FOLDER GROUP NODE [description|care|diary] [--format txt|html|rtf] [--version ID]",
      "Prints a page. txt (the default) is plain text with list markers, html the page as HTML, rtf\n"
-     "exactly the bytes the program would save for the page now.",
+     "exactly the bytes the program would save for the page now. --version prints an earlier version\n"
+     "of the page (verdarium-cli history lists them).",
      "verdarium-cli page ~/Verdarium Succulents Cacti/Opuntia care --format html > care.html", 3, 4, true,
      false, cli::page},
     {"resize", "IN.jpg|IN.bmp WIDTH HEIGHT OUT.bmp",
@@ -75,6 +76,23 @@ const CommandInfo kCommands[] = {
      "A full disk or a group without a readable list gives exit code 1 and keeps group1.ini, so it can\n"
      "be run again. Progress goes to standard error.",
      "verdarium-cli convert ~/Verdarium", 1, 1, true, true, cli::convertOlder},
+    {"removed", "PROGRAM_FOLDER",
+     "Lists every removed group, folder and plant: its path under MyPlants, its original name and when\n"
+     "it was removed, tab-separated, newest first.",
+     "verdarium-cli removed ~/Verdarium", 1, 1, true, false, cli::removedItems},
+    {"restore", "PROGRAM_FOLDER PATH",
+     "Brings back a removed item (PATH as removed lists it) under its original name in its place, or\n"
+     "\"NAME 1\", \"NAME 2\" ... when that is taken; prints the name it got. A plant of a removed folder\n"
+     "brings its folder back too.",
+     "verdarium-cli restore ~/Verdarium \"Succulents/!deleted_Aloe_4711\"", 2, 2, true, true,
+     cli::restoreItem},
+    {"history", "PROGRAM_FOLDER GROUP NODE description|care|diary",
+     "Lists the kept versions of a page, newest first: version id, date and time, bytes.",
+     "verdarium-cli history ~/Verdarium Succulents Aloe care", 4, 4, true, false, cli::history},
+    {"restore-page", "PROGRAM_FOLDER GROUP NODE description|care|diary ID",
+     "Puts a version of a page back; the page as it was becomes a version itself.",
+     "verdarium-cli restore-page ~/Verdarium Succulents Aloe care 20261207-101500-000", 5, 5, true, true,
+     cli::restorePage},
     {"search", "PROGRAM_FOLDER WORD...",
      "Prints one line per node holding every word (as the start of a word, without regard to case, \"ё\"\n"
      "as \"е\"): group, node and where it matched (name, description, care, diary, comments), tab-\n"
@@ -141,6 +159,9 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
         else if (w == u"--format" && name == u"page") {
             if (!value(&a->format) || (a->format != u"txt" && a->format != u"html" && a->format != u"rtf"))
                 return commandUsage(c, err, QStringLiteral("--format takes txt, html or rtf")), false;
+        } else if (w == u"--version" && name == u"page") {
+            if (!value(&a->version) || a->version.isEmpty())
+                return commandUsage(c, err, QStringLiteral("--version takes a version id")), false;
         } else if (w == u"--color" && name == u"add-group") {
             if (!number(&a->color) || *a->color < 0 || *a->color > 0xFFFFFF)
                 return commandUsage(c, err,

@@ -22,6 +22,7 @@ struct Args {
     QString format;             // --format
     std::optional<int> color;   // --color
     std::optional<int> picture; // --picture
+    QString version;            // --version
 };
 
 // Prints "verdarium-cli: " + line and returns kFailed.
@@ -63,5 +64,10 @@ int move(const Args& a, QTextStream& out, QTextStream& err);
 int addGroup(const Args& a, QTextStream& out, QTextStream& err);
 int convertOlder(const Args& a, QTextStream& out, QTextStream& err);
 int search(const Args& a, QTextStream& out, QTextStream& err);
+
+int removedItems(const Args& a, QTextStream& out, QTextStream& err);
+int restoreItem(const Args& a, QTextStream& out, QTextStream& err);
+int history(const Args& a, QTextStream& out, QTextStream& err);
+int restorePage(const Args& a, QTextStream& out, QTextStream& err);
 
 } // namespace cli

@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "platform/fsname.h"
+
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -20,7 +22,9 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    QStringList args = app.arguments();
-    args.removeFirst();
+    // Arguments are bytes: a file named in Windows-1251 is reached by its own bytes, as in the collection.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << fsname::decodePath(argv[i]);
     return runCli(args, out, err);
 }

@@ -8,6 +8,7 @@
 #include "groups/bmpfile.h"
 #include "groups/grouplist.h"
 #include "groups/smoothresize.h"
+#include "history/versions.h"
 #include "photos/album.h"
 #include "photos/webexport.h"
 #include "platform/atomicfile.h"
@@ -116,8 +117,16 @@ int page(const Args& a, QTextStream& out, QTextStream& err)
     if (!node)
         return kFailed;
     QTextDocument document;
-    const pagefile::LoadResult r =
-        pagefile::load(pagePath(node->folder, QString(which + QStringLiteral(".rtf"))), &document);
+    QString file = pagePath(node->folder, QString(which + QStringLiteral(".rtf")));
+    if (!a.version.isEmpty()) {
+        const QList<versions::Version> kept = versions::list(file);
+        const auto v = std::find_if(kept.begin(), kept.end(),
+                                    [&](const versions::Version& k) { return k.id == a.version; });
+        if (v == kept.end())
+            return fail(err, QStringLiteral("no version \"") + a.version + QStringLiteral("\" of ") + file);
+        file = v->path;
+    }
+    const pagefile::LoadResult r = pagefile::load(file, &document);
     if (!r.ok())
         return fail(err, r.status.text);
     if (!r.problem.isEmpty())

@@ -162,7 +162,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     return {};
 }
 
-IoStatus PageEditor::saveDocument(const QString& path)
+IoStatus PageEditor::saveDocument(const QString& path, QString* note)
 {
     // The file keeps its indents in points: a copy is scaled back, the page on show stays as it is.
     std::unique_ptr<QTextDocument> copy;
@@ -170,7 +170,7 @@ IoStatus PageEditor::saveDocument(const QString& path)
         copy.reset(document()->clone());
         scaleIndents(copy.get(), 1 / kPixelsPerPoint);
     }
-    const IoStatus s = pagefile::save(path, copy ? *copy : *document(), m_keepOriginal, m_form);
+    const IoStatus s = pagefile::save(path, copy ? *copy : *document(), m_keepOriginal, m_form, note);
     if (s.ok()) {
         m_keepOriginal = false;
         document()->setModified(false);
@@ -271,6 +271,13 @@ void PageEditor::contextMenuEvent(QContextMenuEvent* e)
         else if (a == Insertpicture1)
             a->setEnabled(editable);
     }
+    // Then what other parts of the program put on the editor (page history).
+    for (QAction* a : actions())
+        if (!PopupMenu2->actions().contains(a)) {
+            if (!m_othersSeparator)
+                m_othersSeparator = PopupMenu2->addSeparator();
+            PopupMenu2->addAction(a);
+        }
     PopupMenu2->popup(e->globalPos());
     e->accept();
 }

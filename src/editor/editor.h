@@ -23,8 +23,9 @@ public:
     // once and is laid out a part at a time after its first screen is painted.
     // problem (when given) says what a damaged page lost on reading.
     IoStatus loadDocument(const QString& path, QString* problem = nullptr);
-    // Writes the content to path (atomically); the modified flag is cleared only on success.
-    IoStatus saveDocument(const QString& path);
+    // Writes the content to path (atomically); the modified flag is cleared only on success. note
+    // (when given) says why no version of the page as it was could be kept.
+    IoStatus saveDocument(const QString& path, QString* note = nullptr);
     // The parts of the page just loaded that show as text only ("fields", "objects", "shapes",
     // "tables"), when its original was kept beside it as path + ".original" on this load; the user is
     // told once, when the copy is made.
@@ -88,6 +89,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // The editor's own menu, then the actions other parts of the program put on the editor.
     void contextMenuEvent(QContextMenuEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
@@ -113,6 +115,7 @@ private:
         int linesBefore = 0;
     };
     mutable LineCache m_lineCache;
+    QAction* m_othersSeparator = nullptr;
     void watchLines(QTextDocument* doc);
     QStringList m_keptOriginalFor;
 };

@@ -1,5 +1,6 @@
 #include "editor/pagefile.h"
 
+#include "history/versions.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -83,7 +84,7 @@ LoadResult load(const QString& path, QTextDocument* document)
     return r;
 }
 
-IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal, Form form)
+IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal, Form form, QString* note)
 {
     if (keepOriginal && paths::exists(path) && !paths::exists(path + QStringLiteral(".damaged"))) {
         QByteArray old;
@@ -93,9 +94,13 @@ IoStatus save(const QString& path, const QTextDocument& document, bool keepOrigi
         if (!s.ok())
             return s;
     }
-    if (form.kind != Kind::Rtf)
-        return atomicfile::write(path, textBytes(document, form));
-    return atomicfile::write(path, RtfWriter::write(document));
+    const QByteArray bytes = form.kind != Kind::Rtf ? textBytes(document, form) : RtfWriter::write(document);
+    // The page as it was is kept first; when that fails the save still goes ahead, and says so.
+    const versions::KeepResult kept =
+        atomicfile::canReplace(path) ? versions::keepBefore(path, bytes) : versions::KeepResult{};
+    if (note)
+        *note = kept.problem;
+    return atomicfile::write(path, bytes);
 }
 
 bool keepOriginal(const QString& path, IoStatus* status)

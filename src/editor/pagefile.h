@@ -44,7 +44,10 @@ LoadResult load(const QString& path, QTextDocument* document);
 // path + ".damaged" (once), for a page whose reading had to leave something out.
 // A plain-text form writes the text in its own encoding and line ends; characters Windows-1251 cannot
 // hold make such a file UTF-8 rather than lose them.
-IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal = false, Form form = {});
+// A page of the collection keeps its old content as a version first; note (when given) says why none
+// could be kept, while the save itself goes ahead.
+IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal = false, Form form = {},
+              QString* note = nullptr);
 
 // Keeps the file at path beside it as path + ".original" unless that exists; true when it was made now.
 // A page with parts the editor shows as text only keeps its original before it can be saved over.

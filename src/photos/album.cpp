@@ -3,10 +3,12 @@
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
+#include "platform/trash.h"
 
 #include <QCollator>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace album {
 
@@ -73,6 +75,22 @@ IoStatus ensureComment(const QString& photoPath)
     if (paths::exists(commentPath(photoPath)))
         return {};
     return atomicfile::write(commentPath(photoPath), QByteArray());
+}
+
+IoStatus deletePhoto(const QString& photoPath, bool toTrash)
+{
+    const QString comment = commentPath(photoPath);
+    if (toTrash) {
+        IoStatus s = trash::moveToTrash(photoPath).status;
+        if (s.ok() && paths::exists(comment))
+            s = trash::moveToTrash(comment).status;
+        return s;
+    }
+    if (!paths::removeFile(photoPath))
+        return IoStatus::fromErrno(errno);
+    if (paths::exists(comment) && !paths::removeFile(comment))
+        return IoStatus::fromErrno(errno);
+    return {};
 }
 
 IoStatus addPhoto(const QString& folder, const QString& file, const QString& comment)

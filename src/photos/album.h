@@ -23,6 +23,10 @@ IoStatus writeComment(const QString& photoPath, const QString& text);
 // comment file. A photo that cannot be copied whole is not left behind.
 IoStatus addPhoto(const QString& folder, const QString& file, const QString& comment = QString());
 
+// Deletes a photo with its comment file: into the desktop's trash (both, so the file manager can put
+// them back), or for good when toTrash is false. The comment goes only with its photo.
+IoStatus deletePhoto(const QString& photoPath, bool toTrash);
+
 // Creates the empty comment file of a photo shown for the first time.
 IoStatus ensureComment(const QString& photoPath);
 

@@ -4,6 +4,7 @@
 
 #include "photos/album.h"
 #include "platform/paths.h"
+#include "platform/trash.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -17,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -291,17 +293,19 @@ void PhotoPanel::deletePhoto()
 {
     if (m_folder.isEmpty())
         return;
-    if (!m_sink.question(m_messages.text(QStringLiteral("q2"))))
+    const QString web = webCopy();
+    const QString target = !web.isEmpty() ? web : m_shown ? shownPhotoPath() : QString();
+    // Deleted photos go to the desktop's trash; where none can take them the question says so.
+    const bool toTrash = target.isEmpty() || trash::canTrash(target);
+    if (!m_sink.question(m_messages.text(toTrash ? QStringLiteral("q2") : QStringLiteral("k17"))))
         return;
-    if (const QString web = webCopy(); !web.isEmpty()) {
-        paths::removeFile(web);
-    } else if (m_shown) {
-        // The comment goes only with its photo.
-        const QString photo = shownPhotoPath();
-        if (paths::removeFile(photo))
-            paths::removeFile(album::commentPath(photo));
-        else
-            m_sink.warning(QStringLiteral("The photo ") + photo + QStringLiteral(" could not be deleted."));
+    if (!target.isEmpty()) {
+        const IoStatus s = !web.isEmpty() ? (toTrash                  ? trash::moveToTrash(web).status
+                                             : paths::removeFile(web) ? IoStatus()
+                                                                      : IoStatus::fromErrno(errno))
+                                          : album::deletePhoto(target, toTrash);
+        if (!s.ok())
+            m_sink.warning(m_messages.textWithName(QStringLiteral("k18"), target) + u' ' + s.text);
     }
     Q_EMIT reselectNode();
 }

@@ -130,4 +130,12 @@ QByteArray leafOf(const QByteArray& native)
     return p.mid(p.lastIndexOf('/') + 1);
 }
 
+QString decodePath(QByteArrayView bytes)
+{
+    QStringList parts;
+    for (const QByteArray& part : bytes.toByteArray().split('/'))
+        parts << decodeName(part);
+    return parts.join(u'/');
+}
+
 } // namespace fsname

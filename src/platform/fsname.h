@@ -25,6 +25,10 @@ QByteArray encodePath(const QString& path);
 // path's folder as encodePath finds it, joined with leaf bytes as they are.
 QByteArray encodeIn(const QString& folder, QByteArrayView leaf);
 
+// A path given as bytes (a command-line argument), each component shown as decodeName shows it, so
+// that encodePath finds the same bytes again.
+QString decodePath(QByteArrayView bytes);
+
 // The last component of a native path.
 QByteArray leafOf(const QByteArray& native);
 

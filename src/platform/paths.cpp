@@ -260,3 +260,26 @@ bool leavesRoot(const QString& root, const QString& folder)
 }
 
 } // namespace paths
+
+namespace paths {
+
+namespace {
+QDateTime fromTimespec(const struct timespec& t)
+{
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
+}
+} // namespace
+
+QDateTime modificationTime(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(native(path).constData(), &st) == 0 ? fromTimespec(st.st_mtim) : QDateTime();
+}
+
+QDateTime changeTime(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(native(path).constData(), &st) == 0 ? fromTimespec(st.st_ctim) : QDateTime();
+}
+
+} // namespace paths

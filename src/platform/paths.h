@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -65,6 +66,10 @@ bool exists(const QString& path);
 bool isLink(const QString& path);
 // The size of a file, -1 when there is none.
 qint64 fileSize(const QString& path);
+// When an entry's content last changed, and when the entry itself last changed (a rename changes
+// that); invalid when there is no entry. Links are not followed.
+QDateTime modificationTime(const QString& path);
+QDateTime changeTime(const QString& path);
 
 // False (errno) on failure; makePath also makes the missing parents and accepts a folder that exists.
 bool makeDir(const QString& path);
