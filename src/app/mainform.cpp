@@ -5,6 +5,7 @@
 #include "app/widgetsink.h"
 #include "convert/convert.h"
 #include "editor/editor.h"
+#include "editor/formatbar.h"
 #include "editor/ruler.h"
 #include "groups/grouplist.h"
 #include "groups/tframe1.h"
@@ -24,7 +25,6 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFontComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QHBoxLayout>
@@ -247,11 +247,9 @@ void TMainForm::buildRegions()
     auto* editorLayout = new QVBoxLayout(Panel2);
     editorLayout->setContentsMargins(0, 0, 0, 0);
     editorLayout->setSpacing(0);
-    StandardToolBar = new QToolBar(Panel2);
-    StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
-    StandardToolBar->setIconSize(QSize(16, 16));
-    RulerBar = new Ruler(Panel2);
     Editor = new PageEditor(Panel2);
+    StandardToolBar = new FormatBar(Editor, Panel2);
+    RulerBar = new Ruler(Editor, Panel2);
     StatusBar = new QStatusBar(Panel2);
     StatusBar->setObjectName(QStringLiteral("StatusBar"));
     StatusBar->setSizeGripEnabled(false);
@@ -313,7 +311,6 @@ void TMainForm::buildRegions()
     // The bar of the window itself takes the application's hints; the page area's bar shows the panels.
     setStatusBar(nullptr);
     connect(Editor, &PageEditor::modificationChanged, this, &TMainForm::showModifiedState);
-    connect(Editor, &QTextEdit::cursorPositionChanged, this, &TMainForm::showCursorPosition);
     connect(Editor, &PageEditor::filesDropped, this, &TMainForm::filesDropped);
 
     m_timer8 = new QTimer(this);
@@ -325,114 +322,12 @@ void TMainForm::buildRegions()
 
 void TMainForm::buildToolBar()
 {
-    m_fontName = new QFontComboBox(StandardToolBar);
-    m_fontName->setObjectName(QStringLiteral("FontName"));
-    m_fontName->setMaximumWidth(170);
-    m_fontSize = new QComboBox(StandardToolBar);
-    m_fontSize->setObjectName(QStringLiteral("FontSize"));
-    m_fontSize->setEditable(true);
-    for (int s : {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72})
-        m_fontSize->addItem(QString::number(s));
-    StandardToolBar->addWidget(m_fontName);
-    StandardToolBar->addWidget(m_fontSize);
-    StandardToolBar->addSeparator();
-
-    auto charAction = [this](const QString& name, const QString& text, const QString& tip,
-                             const QKeySequence& key, auto apply) {
-        QAction* a = StandardToolBar->addAction(text);
-        a->setObjectName(name);
-        a->setCheckable(true);
-        a->setShortcut(key);
-        a->setStatusTip(tip);
-        a->setToolTip(tip);
-        connect(a, &QAction::triggered, this, [this, apply](bool on) {
-            if (Editor->isReadOnly())
-                return; // a page that could not be read, or cannot be written, is never changed
-            QTextCharFormat f;
-            apply(f, on);
-            Editor->mergeCurrentCharFormat(f);
-        });
-        return a;
-    };
-    QAction* bold = charAction(
-        QStringLiteral("BoldButton"), QStringLiteral("B"), QStringLiteral("Bold"), QKeySequence::Bold,
-        [](QTextCharFormat& f, bool on) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
-    QAction* italic =
-        charAction(QStringLiteral("ItalicButton"), QStringLiteral("I"), QStringLiteral("Italic"),
-                   QKeySequence::Italic, [](QTextCharFormat& f, bool on) { f.setFontItalic(on); });
-    QAction* under =
-        charAction(QStringLiteral("UnderlineButton"), QStringLiteral("U"), QStringLiteral("Underline"),
-                   QKeySequence::Underline, [](QTextCharFormat& f, bool on) { f.setFontUnderline(on); });
-    QFont bf = bold->font();
-    bf.setBold(true);
-    bold->setFont(bf);
-    QFont itf = italic->font();
-    itf.setItalic(true);
-    italic->setFont(itf);
-    QFont uf = under->font();
-    uf.setUnderline(true);
-    under->setFont(uf);
-    StandardToolBar->addSeparator();
-
-    auto* alignments = new QActionGroup(StandardToolBar);
-    auto alignAction = [this, alignments](const QString& name, const QString& text, const QString& tip,
-                                          Qt::Alignment al) {
-        QAction* a = StandardToolBar->addAction(text);
-        a->setObjectName(name);
-        a->setCheckable(true);
-        a->setData(int(al));
-        alignments->addAction(a);
-        a->setStatusTip(tip);
-        a->setToolTip(tip);
-        connect(a, &QAction::triggered, this, [this, al] {
-            if (!Editor->isReadOnly())
-                Editor->setAlignment(al);
-        });
-        return a;
-    };
-    alignAction(QStringLiteral("LeftAlign"), QStringLiteral("\u2261L"), QStringLiteral("Align left"),
-                Qt::AlignLeft);
-    alignAction(QStringLiteral("CenterAlign"), QStringLiteral("\u2261C"), QStringLiteral("Centre"),
-                Qt::AlignHCenter);
-    alignAction(QStringLiteral("RightAlign"), QStringLiteral("\u2261R"), QStringLiteral("Align right"),
-                Qt::AlignRight);
-    m_widealign = alignAction(QStringLiteral("Widealign"), QStringLiteral("\u2261J"),
-                              QStringLiteral("Justify"), Qt::AlignJustify);
-
-    // The controls tell the truth about the text at the caret (or the selection's start).
-    connect(Editor, &QTextEdit::currentCharFormatChanged, this, [=, this](const QTextCharFormat& f) {
-        bold->setChecked(f.fontWeight() >= QFont::DemiBold);
-        italic->setChecked(f.fontItalic());
-        under->setChecked(f.fontUnderline());
-        const QSignalBlocker quietName(m_fontName), quietSize(m_fontSize);
-        const QStringList families = f.fontFamilies().toStringList();
-        if (!families.isEmpty())
-            m_fontName->setCurrentFont(QFont(families.front()));
-        if (f.fontPointSize() > 0)
-            m_fontSize->setCurrentText(QString::number(f.fontPointSize()));
-    });
-    connect(Editor, &QTextEdit::cursorPositionChanged, this, [this, alignments] {
-        const Qt::Alignment now = Editor->alignment() & Qt::AlignHorizontal_Mask;
-        for (QAction* a : alignments->actions())
-            a->setChecked(Qt::Alignment(a->data().toInt()) == now ||
-                          (now == Qt::AlignLeading && a->data().toInt() == int(Qt::AlignLeft)));
-    });
-    connect(m_fontName, &QFontComboBox::currentFontChanged, this, [this](const QFont& font) {
-        if (Editor->isReadOnly())
-            return;
-        QTextCharFormat f;
-        f.setFontFamilies({font.family()});
-        Editor->mergeCurrentCharFormat(f);
-    });
-    connect(m_fontSize, &QComboBox::textActivated, this, [this](const QString& text) {
-        bool ok = false;
-        const double size = text.toDouble(&ok);
-        if (ok && size > 0 && size <= 1638 && !Editor->isReadOnly()) {
-            QTextCharFormat f;
-            f.setFontPointSize(size);
-            Editor->mergeCurrentCharFormat(f);
-        }
-    });
+    connect(StandardToolBar->Print, &QAction::triggered, this, &TMainForm::printPage);
+    for (auto signal : {&QTextEdit::cursorPositionChanged, &QTextEdit::selectionChanged})
+        connect(Editor, signal, this, &TMainForm::selectionChanged);
+    connect(Editor, &QTextEdit::currentCharFormatChanged, this, &TMainForm::selectionChanged);
+    connect(Editor, &PageEditor::indentsChanged, this, &TMainForm::selectionChanged);
+    connect(Editor, &PageEditor::problem, this, &TMainForm::showError);
 }
 
 void TMainForm::buildMenus()
@@ -500,13 +395,8 @@ void TMainForm::buildMenus()
     paste->setShortcut(QKeySequence::Paste);
     connect(paste, &QAction::triggered, Editor, &QTextEdit::paste);
     edit->addSeparator();
-    QAction* font = action(edit, QStringLiteral("EditFontItem"), QStringLiteral("Font..."), 14);
-    connect(font, &QAction::triggered, this, [this] {
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, Editor->currentFont(), this);
-        if (ok)
-            Editor->setCurrentFont(f);
-    });
+    QAction* font = action(edit, QStringLiteral("miEditFont"), QStringLiteral("Font..."), 14);
+    connect(font, &QAction::triggered, StandardToolBar, &FormatBar::EditFontCmd);
     // Each edit command is enabled only when the editor can carry it out.
     connect(Editor, &QTextEdit::undoAvailable, undo, &QAction::setEnabled);
     connect(Editor, &QTextEdit::copyAvailable, cut, &QAction::setEnabled);
@@ -542,7 +432,7 @@ void TMainForm::FormCreate()
     m_copier.progress.pump = [] { QApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     treeLoading = false;
     // Justified paragraphs are always available in this editor.
-    m_widealign->setEnabled(true);
+    StandardToolBar->Widealign->setEnabled(true);
     selectedSlot = 1;
     Frame11->Shape1->move(Frame11->Shape1->x(), 1);
     m_copier.conversion = false;
@@ -578,14 +468,14 @@ void TMainForm::FormShow()
                         QStringLiteral(" cannot be read: ") + m_settingsFile->readStatus().text +
                         QStringLiteral("\rDefault settings are used and the file is left as it is."));
     // 5. The open and save dialogs start in the program folder (they take it as their directory).
-    // 6-7. An untitled editor in Times New Roman 12 with the screen's fonts in the font box.
+    // 6-7. An untitled editor with the screen's fonts in the font box, typing in Times New Roman 12.
     editorFileName = untitled();
+    StandardToolBar->fillFontList();
+    selectionChanged();
     QTextCharFormat initial;
     initial.setFontFamilies({QStringLiteral("Times New Roman")});
     initial.setFontPointSize(12);
     Editor->setCurrentCharFormat(initial);
-    m_fontName->setCurrentFont(Editor->currentFont());
-    m_fontSize->setCurrentText(QStringLiteral("12"));
     // 8. The window never gets narrower than the page-button bar needs.
     setMinimumWidth(std::max(minimumWidth(), minimumStartWidth()));
     // 9-11.
@@ -779,9 +669,9 @@ void TMainForm::resizeEvent(QResizeEvent* e)
 
 void TMainForm::FormResize()
 {
-    // Margins of the text inside the editor: 9 on the left (6 plus the selection bar), 6 on the right.
+    // The text keeps 6 pixels clear of the editor's sides; the ruler follows its new width.
     Editor->document()->setDocumentMargin(6);
-    RulerBar->setTextLeft(9);
+    selectionChanged();
     m_timer8->start();
 }
 
@@ -826,10 +716,14 @@ void TMainForm::showModifiedState(bool modified)
 
 void TMainForm::showCursorPosition()
 {
-    const QTextCursor c = Editor->textCursor();
-    const int line = c.blockNumber() + 1;
-    const int col = c.positionInBlock() + 1;
-    m_caretPanel->setText(QStringLiteral("Line: %1   Col: %2").arg(line, 3).arg(col, 3));
+    m_caretPanel->setText(Editor->caretPosition());
+}
+
+void TMainForm::selectionChanged()
+{
+    StandardToolBar->selectionChanged();
+    RulerBar->placeMarkers();
+    showCursorPosition();
 }
 
 void TMainForm::highlightPage(QPushButton* current)

@@ -16,7 +16,6 @@
 class IniFile;
 class QAction;
 class QMimeData;
-class QFontComboBox;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -29,6 +28,7 @@ class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+class FormatBar;
 class Ruler;
 class TFrame1;
 class WidgetSink;
@@ -64,7 +64,7 @@ public:
     QPushButton* BitBtn1 = nullptr;
     QLabel* Image1 = nullptr;
     QWidget* Panel2 = nullptr;
-    QToolBar* StandardToolBar = nullptr;
+    FormatBar* StandardToolBar = nullptr;
     Ruler* RulerBar = nullptr;
     PageEditor* Editor = nullptr;
     QStatusBar* StatusBar = nullptr;
@@ -177,6 +177,8 @@ public:
     void N33Click();
     void editTemplate(const QString& group, QStringView page);
     void showCursorPosition();
+    // The toolbar, the ruler's markers and the caret's place follow the editor's selection.
+    void selectionChanged();
     // Find in the collection (the panel, made with the index at its first use) and in the page.
     search::SearchPanel* openSearchPanel(const QString& text = QString());
     void openSearchResult(const search::Hit& hit, const QStringList& words);
@@ -266,9 +268,6 @@ private:
     QLabel* m_modifiedPanel = nullptr;
     QLabel* m_thirdPanel = nullptr;
     QLabel* m_emptyPage = nullptr;
-    QFontComboBox* m_fontName = nullptr;
-    QComboBox* m_fontSize = nullptr;
-    QAction* m_widealign = nullptr;
     QTimer* m_timer8 = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_paste = nullptr;

@@ -3,6 +3,7 @@
 #include "app/mainform.h"
 
 #include "editor/editor.h"
+#include "editor/formatbar.h"
 #include "editor/notes.h"
 #include "editor/ruler.h"
 #include "photos/photopanel.h"
@@ -395,7 +396,7 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
     if (Editor->isEnabled() && Editor->isVisible())
         Editor->setFocus();
     showModifiedState(false);
-    showCursorPosition();
+    selectionChanged();
     updateEditCommands();
     if (!problem.isEmpty())
         showError(m_messages.text(QStringLiteral("p2")).arg(path) + QStringLiteral("\r") + problem);
@@ -413,7 +414,7 @@ void TMainForm::FileNew()
 {
     Editor->newDocument();
     showModifiedState(false);
-    showCursorPosition();
+    selectionChanged();
     updateEditCommands();
 }
 

@@ -1,19 +1,117 @@
 #include "editor/editor.h"
 
+#include "i18n/messages.h"
+#include "platform/picturefile.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QImage>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QUrl>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// Pages keep their indents in points; the editor lays its paragraphs out in pixels of the screen.
+constexpr double kPixelsPerPoint = 4.0 / 3.0;
+constexpr double kIndentStep = 36; // points
+
+// Scales every paragraph's indents and tab stops (on reading a page, and on the copy that is saved).
+bool hasIndents(const QTextDocument* doc)
+{
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() != 0 || f.textIndent() != 0 || f.rightMargin() != 0 || !f.tabPositions().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void scaleIndents(QTextDocument* doc, double factor)
+{
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    // One edit: the page is laid out once at the end, not after every paragraph.
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        QTextBlockFormat f = b.blockFormat();
+        if (f.leftMargin() == 0 && f.textIndent() == 0 && f.rightMargin() == 0 && f.tabPositions().isEmpty())
+            continue;
+        f.setLeftMargin(f.leftMargin() * factor);
+        f.setTextIndent(f.textIndent() * factor);
+        f.setRightMargin(f.rightMargin() * factor);
+        QList<QTextOption::Tab> tabs = f.tabPositions();
+        for (QTextOption::Tab& t : tabs)
+            t.position *= factor;
+        f.setTabPositions(tabs);
+        c.setPosition(b.position());
+        c.setBlockFormat(f);
+    }
+    c.endEditBlock();
+    doc->setUndoRedoEnabled(undo);
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const char* text, int key)
+{
+    QAction* a = menu->addAction(QString::fromUtf8(text));
+    a->setObjectName(QString::fromLatin1(name));
+    setTextKey(a, key);
+    return a;
+}
+
+} // namespace
 
 PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
 {
     setObjectName(QStringLiteral("Editor"));
     setAcceptRichText(true);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The editor's own font is the one pages are typed in: what is shown is what is saved.
+    QFont pageFont(QStringLiteral("Times New Roman"));
+    pageFont.setPointSize(12);
+    setFont(pageFont);
+    document()->setDefaultFont(pageFont);
+    setMouseTracking(true);
+
+    watchLines(document());
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    connect(menuItem(PopupMenu2, "Cut1", "Cu&t", 59), &QAction::triggered, this, &QTextEdit::cut);
+    connect(menuItem(PopupMenu2, "Copy1", "&Copy", 60), &QAction::triggered, this, &QTextEdit::copy);
+    connect(menuItem(PopupMenu2, "Paste1", "&Paste", 61), &QAction::triggered, this, &QTextEdit::paste);
+    PopupMenu2->addSeparator();
+    connect(menuItem(PopupMenu2, "Undo1", "&Undo", 62), &QAction::triggered, this, &QTextEdit::undo);
+    PopupMenu2->addSeparator();
+    Insertpicture1 = menuItem(PopupMenu2, "Insertpicture1", "Insert picture", 72);
+    connect(Insertpicture1, &QAction::triggered, this, &PageEditor::insertPicture);
+
+    askPictureFile = [this] {
+        QStringList patterns;
+        for (const QByteArray& f : QImageReader::supportedImageFormats())
+            patterns << QStringLiteral("*.") + QString::fromLatin1(f);
+        return QFileDialog::getOpenFileName(this, QString(), QString(),
+                                            QStringLiteral("Pictures (") + patterns.join(u' ') + u')');
+    };
+    openLink = [](const QUrl& url) {
+        if (isSafeLink(url))
+            QDesktopServices::openUrl(url);
+    };
     connect(document(), &QTextDocument::modificationChanged, this, &PageEditor::modificationChanged);
 }
 
@@ -25,6 +123,7 @@ void PageEditor::adoptDocument(QTextDocument* fresh)
     fresh->setDefaultTextOption(old->defaultTextOption());
     fresh->setIndentWidth(old->indentWidth());
     connect(fresh, &QTextDocument::modificationChanged, this, &PageEditor::modificationChanged);
+    watchLines(fresh);
     // The first document belongs to the edit control, which deletes it itself; later ones are ours.
     const bool ours = old->parent() == this;
     setDocument(fresh);
@@ -43,6 +142,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
         delete fresh;
         return r.status;
     }
+    scaleIndents(fresh, kPixelsPerPoint); // before it is shown: laid out once
     adoptDocument(fresh);
     m_keepOriginal = !r.problem.isEmpty();
     m_keptOriginalFor.clear();
@@ -64,7 +164,13 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
 
 IoStatus PageEditor::saveDocument(const QString& path, QString* note)
 {
-    const IoStatus s = pagefile::save(path, *document(), m_keepOriginal, m_form, note);
+    // The file keeps its indents in points: a copy is scaled back, the page on show stays as it is.
+    std::unique_ptr<QTextDocument> copy;
+    if (m_form.kind == pagefile::Kind::Rtf && hasIndents(document())) {
+        copy.reset(document()->clone());
+        scaleIndents(copy.get(), 1 / kPixelsPerPoint);
+    }
+    const IoStatus s = pagefile::save(path, copy ? *copy : *document(), m_keepOriginal, m_form, note);
     if (s.ok()) {
         m_keepOriginal = false;
         document()->setModified(false);
@@ -81,6 +187,10 @@ void PageEditor::newDocument()
     setReadOnly(false);
     setCurrentFont(font());
     document()->setDefaultFont(font());
+    QTextCharFormat typed; // typed text says its font and size in the file
+    typed.setFontFamilies({font().family()});
+    typed.setFontPointSize(font().pointSizeF());
+    setCurrentCharFormat(typed);
     document()->setModified(false);
 }
 
@@ -130,16 +240,231 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
+    // Ctrl+M and Ctrl+Shift+M move the selected paragraphs half an inch in and out, as the ruler's
+    // markers would.
+    if (e->key() == Qt::Key_M && (e->modifiers() & Qt::ControlModifier)) {
+        Indents in = indents();
+        const bool out = e->modifiers() & Qt::ShiftModifier;
+        in.first = std::max(0.0, in.first + (out ? -kIndentStep : kIndentStep));
+        in.left = std::max(in.left, -in.first);
+        setIndents(in);
+        e->accept();
+        return;
+    }
     QTextEdit::keyPressEvent(e);
 }
 
 void PageEditor::contextMenuEvent(QContextMenuEvent* e)
 {
-    QMenu* menu = createStandardContextMenu(e->pos());
-    menu->setObjectName(QStringLiteral("PopupMenu2"));
-    if (!actions().isEmpty())
-        menu->addSeparator();
-    menu->addActions(actions());
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(e->globalPos());
+    const bool editable = !isReadOnly();
+    const bool selected = textCursor().hasSelection();
+    for (QAction* a : PopupMenu2->actions()) {
+        const QString name = a->objectName();
+        if (name == u"Cut1")
+            a->setEnabled(editable && selected);
+        else if (name == u"Copy1")
+            a->setEnabled(selected);
+        else if (name == u"Paste1")
+            a->setEnabled(editable && canPaste());
+        else if (name == u"Undo1")
+            a->setEnabled(editable && document()->isUndoAvailable());
+        else if (a == Insertpicture1)
+            a->setEnabled(editable);
+    }
+    // Then what other parts of the program put on the editor (page history).
+    for (QAction* a : actions())
+        if (!PopupMenu2->actions().contains(a)) {
+            if (!m_othersSeparator)
+                m_othersSeparator = PopupMenu2->addSeparator();
+            PopupMenu2->addAction(a);
+        }
+    PopupMenu2->popup(e->globalPos());
+    e->accept();
+}
+
+PageEditor::Indents PageEditor::indents() const
+{
+    // In points, as exact as the file keeps them (twentieths).
+    const auto points = [](double px) { return std::round(px / kPixelsPerPoint * 20) / 20; };
+    const QTextBlockFormat f = textCursor().blockFormat();
+    return {points(f.leftMargin() + f.textIndent()), points(-f.textIndent()), points(f.rightMargin())};
+}
+
+void PageEditor::setIndents(const Indents& in)
+{
+    if (isReadOnly())
+        return;
+    QTextBlockFormat f;
+    f.setLeftMargin((in.first + in.left) * kPixelsPerPoint);
+    f.setTextIndent(-in.left * kPixelsPerPoint);
+    f.setRightMargin(in.right * kPixelsPerPoint);
+    QTextCursor c = textCursor();
+    c.mergeBlockFormat(f);
+    setTextCursor(c);
+    Q_EMIT indentsChanged();
+}
+
+QRect PageEditor::textRect() const
+{
+    const int m = static_cast<int>(document()->documentMargin());
+    return QRect(m, 0, viewport()->width() - 2 * m, viewport()->height());
+}
+
+QTextCharFormat PageEditor::currentAttributes() const
+{
+    QTextCharFormat f = currentCharFormat();
+    const QFont full = f.font().resolve(document()->defaultFont());
+    const QStringList families = f.fontFamilies().toStringList();
+    f.setFontFamilies({families.isEmpty() ? full.family() : families.front()});
+    if (f.fontPointSize() <= 0)
+        f.setFontPointSize(full.pointSizeF() > 0 ? full.pointSizeF() : 12);
+    if (f.foreground().style() == Qt::NoBrush)
+        f.setForeground(palette().color(QPalette::Text));
+    return f;
+}
+
+void PageEditor::mergeAttributes(const QTextCharFormat& f)
+{
+    if (!isReadOnly())
+        mergeCurrentCharFormat(f);
+}
+
+QString PageEditor::caretPosition() const
+{
+    const QTextCursor c = textCursor();
+    const QTextBlock block = c.block();
+    // Lines shown above the caret's paragraph, walked from the paragraph asked about last (a long
+    // page is not counted from its top at every key).
+    const auto lines = [](const QTextBlock& b) {
+        return std::max(1, b.layout() ? b.layout()->lineCount() : 1);
+    };
+    QTextBlock from =
+        m_lineCache.block >= 0 ? document()->findBlockByNumber(m_lineCache.block) : QTextBlock();
+    if (!from.isValid() || from.position() != m_lineCache.position) {
+        from = document()->begin();
+        m_lineCache.linesBefore = 0;
+    }
+    int line = m_lineCache.linesBefore;
+    for (; from.isValid() && from.blockNumber() < block.blockNumber(); from = from.next())
+        line += lines(from);
+    for (; from.isValid() && from.blockNumber() > block.blockNumber();) {
+        from = from.previous();
+        line -= lines(from);
+    }
+    m_lineCache = {block.blockNumber(), block.position(), line};
+    int col = c.positionInBlock();
+    if (const QTextLayout* layout = block.layout()) {
+        const QTextLine l = layout->lineForTextPosition(col);
+        if (l.isValid()) {
+            line += l.lineNumber();
+            col -= l.textStart();
+        }
+    }
+    return QStringLiteral("Line: %1   Col: %2").arg(line + 1, 3).arg(col + 1, 3);
+}
+
+void PageEditor::insertPicture()
+{
+    if (isReadOnly())
+        return;
+    const QString path = askPictureFile ? askPictureFile() : QString();
+    if (path.isEmpty())
+        return;
+    QString error;
+    const QImage image = picturefile::read(path, QSize(), &error);
+    if (image.isNull()) {
+        Q_EMIT problem(error); // the page and the clipboard stay as they were
+        return;
+    }
+    QGuiApplication::clipboard()->setImage(image);
+    paste();
+}
+
+void PageEditor::insertImage(const QImage& image)
+{
+    if (image.isNull() || isReadOnly())
+        return;
+    // A name of its own in this document; the writer keeps the picture's pixels in the page.
+    QString name;
+    do
+        name = QStringLiteral("picture-%1.png").arg(++m_pictures);
+    while (document()->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
+    document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+    QTextImageFormat f;
+    f.setName(name);
+    const double room = std::max(16, textRect().width() - 4);
+    if (image.width() > room) {
+        f.setWidth(room);
+        f.setHeight(std::round(image.height() * room / image.width()));
+    }
+    textCursor().insertImage(f);
+}
+
+bool PageEditor::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasImage() || QTextEdit::canInsertFromMimeData(source);
+}
+
+void PageEditor::insertFromMimeData(const QMimeData* source)
+{
+    // A picture alone (a screenshot, a picture copied from a viewer, Insert picture) goes in as a
+    // picture; text that comes with a picture of itself stays text.
+    if (source->hasImage() && !source->hasText() && !source->hasHtml()) {
+        insertImage(qvariant_cast<QImage>(source->imageData()));
+        return;
+    }
+    QTextEdit::insertFromMimeData(source);
+}
+
+bool PageEditor::isSafeLink(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() &&
+           (scheme == u"http" || scheme == u"https" || scheme == u"mailto" || scheme == u"ftp");
+}
+
+void PageEditor::mousePressEvent(QMouseEvent* e)
+{
+    m_pressedLink = e->button() == Qt::LeftButton ? anchorAt(e->position().toPoint()) : QString();
+    QTextEdit::mousePressEvent(e);
+}
+
+void PageEditor::mouseMoveEvent(QMouseEvent* e)
+{
+    QTextEdit::mouseMoveEvent(e);
+    const bool overLink = !anchorAt(e->position().toPoint()).isEmpty();
+    viewport()->setCursor(overLink       ? Qt::PointingHandCursor
+                          : isReadOnly() ? Qt::ArrowCursor
+                                         : Qt::IBeamCursor);
+}
+
+void PageEditor::mouseReleaseEvent(QMouseEvent* e)
+{
+    QTextEdit::mouseReleaseEvent(e);
+    const QString link = m_pressedLink;
+    m_pressedLink.clear();
+    if (e->button() != Qt::LeftButton || link.isEmpty() || textCursor().hasSelection() ||
+        anchorAt(e->position().toPoint()) != link)
+        return;
+    QUrl url(link);
+    if (url.scheme().isEmpty())
+        url = QUrl::fromUserInput(link);
+    if (openLink)
+        openLink(url);
+}
+
+void PageEditor::resizeEvent(QResizeEvent* e)
+{
+    m_lineCache.block = -1;
+    QTextEdit::resizeEvent(e);
+}
+
+void PageEditor::watchLines(QTextDocument* doc)
+{
+    // A change above the paragraph counted last, or a new width, makes its line count stale.
+    m_lineCache.block = -1;
+    connect(doc, &QTextDocument::contentsChange, this, [this](int position, int, int) {
+        if (position < m_lineCache.position)
+            m_lineCache.block = -1;
+    });
 }

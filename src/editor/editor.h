@@ -4,6 +4,10 @@
 
 #include <QTextEdit>
 
+#include <functional>
+
+class QMenu;
+
 // The page editor: a rich-text edit that reads and writes whole page documents as RTF. The page is
 // the editor's content; there is no other copy of it.
 class PageEditor : public QTextEdit {
@@ -33,9 +37,49 @@ public:
     // The local files a drop carries (they are documents to open, not text to insert).
     static QStringList localFiles(const QMimeData* source);
 
+    // Paragraph indents in points: the first line starts at first, the other lines at first + left
+    // (left may be negative), and right is kept free at the right edge.
+    struct Indents {
+        double first = 0;
+        double left = 0;
+        double right = 0;
+    };
+    // The indents of the paragraph at the caret.
+    Indents indents() const;
+    // Sets the indents of every paragraph the selection touches (one undo step).
+    void setIndents(const Indents& in);
+    // Where text may stand, in the viewport's coordinates: the document margin kept clear on both sides.
+    QRect textRect() const;
+    // The attributes formatting applies to (the selection's, or those the next typed text takes),
+    // with the font, size and colour always filled in.
+    QTextCharFormat currentAttributes() const;
+    // Gives the current attributes f's properties; nothing changes on a page that cannot be changed.
+    void mergeAttributes(const QTextCharFormat& f);
+    // "Line: %3d   Col: %3d" for the caret, counting the lines as they are shown.
+    QString caretPosition() const;
+
+    // The editor's own context menu: Cut, Copy, Paste, Undo and Insert picture; the window may add
+    // items at its end.
+    QMenu* PopupMenu2 = nullptr;
+    QAction* Insertpicture1 = nullptr;
+    // Insert picture: the file comes from the picture-file dialog (tests answer it), and goes to the
+    // page through the clipboard.
+    std::function<QString()> askPictureFile;
+    void insertPicture();
+    // Puts image into the page at the caret, no wider than the text.
+    void insertImage(const QImage& image);
+    // Opens a link the user clicked (tests see it here); by default the desktop's handler, and only
+    // for web and mail addresses.
+    std::function<void(const QUrl&)> openLink;
+    static bool isSafeLink(const QUrl& url);
+
 Q_SIGNALS:
     // Local files dropped on the editor (they are documents to open, not text to insert).
     void filesDropped(const QStringList& paths);
+    // The indents of the selected paragraphs were set.
+    void indentsChanged();
+    // Something the user asked for could not be done (a picture that cannot be read).
+    void problem(const QString& text);
     // The modified flag of the page changed. A page is read into a document of its own that then
     // takes the place of the one shown, so this follows whichever document the editor holds.
     void modificationChanged(bool modified);
@@ -47,6 +91,12 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     // The editor's own menu, then the actions other parts of the program put on the editor.
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void adoptDocument(QTextDocument* document);
@@ -55,5 +105,17 @@ private:
     bool m_keepOriginal = false;
     // The form the file had when read; it goes back in the same form.
     pagefile::Form m_form;
+    // The link under the left button's press; it opens when the button is released over it.
+    QString m_pressedLink;
+    int m_pictures = 0;
+    // The paragraph the caret's line was counted for last, and the lines shown above it.
+    struct LineCache {
+        int block = -1;
+        int position = 0;
+        int linesBefore = 0;
+    };
+    mutable LineCache m_lineCache;
+    QAction* m_othersSeparator = nullptr;
+    void watchLines(QTextDocument* doc);
     QStringList m_keptOriginalFor;
 };

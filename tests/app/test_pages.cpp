@@ -2,6 +2,7 @@
 #include "../support/treeitems.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
+#include "editor/formatbar.h"
 #include "photos/photopanel.h"
 #include "platform/codepage.h"
 #include "platform/rtf/rtfreader.h"

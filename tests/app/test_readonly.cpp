@@ -3,6 +3,7 @@
 #include "../support/windowevents.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
+#include "editor/formatbar.h"
 
 #include <QAction>
 #include <QDir>
