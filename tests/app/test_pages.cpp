@@ -1,5 +1,6 @@
 #include "../support/tempprogramfolder.h"
 #include "../support/treeitems.h"
+#include "../support/typing.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "editor/formatbar.h"
@@ -51,17 +52,6 @@ void clickNode(TMainForm& form, const QString& text)
     const QRect r = form.TreeView1->visualItemRect(node);
     QTest::mouseClick(form.TreeView1->viewport(), Qt::LeftButton, {}, r.center());
     QApplication::processEvents();
-}
-
-// Types text as key presses, letters outside ASCII too.
-void type(QWidget* w, const QString& text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
 }
 
 QString modifiedPanel(TMainForm& form)
@@ -139,7 +129,7 @@ TEST(Pages, ThePageBeingLeftIsWrittenBeforeTheNextIsShown)
     EXPECT_TRUE(form.Editor->toPlainText().isEmpty());
     EXPECT_TRUE(form.Button5->font().bold());
     EXPECT_FALSE(form.Button4->font().bold());
-    type(form.Editor, QString::fromUtf8("полив раз в неделю"));
+    typeText(form.Editor, QString::fromUtf8("полив раз в неделю"));
 
     // Moving with the keyboard writes it too, and the Care page stays the page shown.
     tree->setFocus();
@@ -341,7 +331,7 @@ TEST(Pages, AGroupOfTwoThousandPlants)
     clickNode(form, QString::fromUtf8("Роза 1"));
     EXPECT_TRUE(form.Editor->toPlainText().startsWith(QString::fromUtf8("Роза Rose")));
     form.Editor->moveCursor(QTextCursor::End);
-    type(form.Editor, QString::fromUtf8(" конец"));
+    typeText(form.Editor, QString::fromUtf8(" конец"));
     form.close();
     const QString saved = pageText(pf, QString::fromUtf8("MyPlants/Big/Folder 00/Роза 1/description.rtf"));
     EXPECT_TRUE(saved.endsWith(QString::fromUtf8(" конец")));

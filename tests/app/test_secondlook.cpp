@@ -1,6 +1,7 @@
 // A second look as a new user: files given from outside, many groups, the keyboard alone.
 #include "../support/tempprogramfolder.h"
 #include "../support/windowevents.h"
+#include "../support/typing.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "groups/tform2.h"
@@ -36,17 +37,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Types text as key presses, letters outside ASCII too.
-void typeText(QWidget* w, const QString& text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
 
 // Drops local files on a widget as a file manager would.
 void dropFiles(QWidget* target, const QStringList& files)

@@ -6,6 +6,7 @@
 #include "photos/photopanel.h"
 #include "search/findbar.h"
 #include "search/searchpanel.h"
+#include "../support/typing.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -19,17 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Types text as key presses, letters outside ASCII too.
-void typeText(QWidget* w, const QString& text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
 
 // The results shown, "group/node" each, once they are expected (or after five seconds).
 QStringList waitForResults(search::SearchPanel* panel, const QStringList& expected)
