@@ -1,41 +1,15 @@
 #include "../support/eightbit.h"
-#include "../support/tempprogramfolder.h"
-#include "../support/treeitems.h"
+#include "../support/exifjpeg.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
-#include "editor/editor.h"
-#include "photos/photopanel.h"
-#include "platform/jpegcodec.h"
-
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QTest>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using namespace eightbit;
 
-namespace {
-
-QByteArray jpeg()
-{
-    QImage img(32, 24, QImage::Format_RGB888);
-    img.fill(Qt::darkGreen);
-    return jpegcodec::encode(img, 90);
-}
-
-} // namespace
-
 TEST(EightBitWindow, EveryActionOnANodeReachesItsOriginalFolder)
 {
     TempProgramFolder pf;
-    eightbit::layOut(pf, jpeg());
-    pf.write(u"new.jpg"_s, jpeg());
+    eightbit::layOut(pf, exifjpeg::plainJpeg(32, 24, Qt::darkGreen));
+    pf.write(u"new.jpg"_s, exifjpeg::plainJpeg(32, 24, Qt::darkGreen));
     const QByteArray& g = kG;
     RecordingSink sink;
     ShownForm form(pf.path(), &sink);
@@ -68,7 +42,7 @@ TEST(EightBitWindow, EveryActionOnANodeReachesItsOriginalFolder)
     photos->choosePicture = [&] { return pf.file(u"new.jpg"_s); };
     QTest::mouseClick(photos->Button3, Qt::LeftButton);
     EXPECT_EQ(photos->photoCount(), 2);
-    EXPECT_EQ(pf.readBytes(g + kTea + "/new.jpg"), jpeg());
+    EXPECT_EQ(pf.readBytes(g + kTea + "/new.jpg"), exifjpeg::plainJpeg(32, 24, Qt::darkGreen));
     QTest::mouseClick(form.Button4, Qt::LeftButton);
 
     // Nothing was made twice: the group holds its own names (and the templates made on the way).

@@ -1,34 +1,14 @@
-#include "../support/tempprogramfolder.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
 #include "app/tform3.h"
-#include "groups/tform2.h"
 #include "i18n/langfile.h"
 #include "i18n/translate.h"
-#include "photos/photopanel.h"
-#include "store/inifile.h"
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QTest>
 #include <QToolBar>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
 
 QAction* languageItem(TMainForm& form, const char* name)
 {

@@ -1,31 +1,10 @@
 // What a new user does with the mouse and the keyboard, through the events those make.
 #include "../support/drag.h"
 #include "../support/exifjpeg.h"
-#include "../support/tempprogramfolder.h"
-#include "../support/treeitems.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
-#include "editor/editor.h"
-#include "groups/tform2.h"
-#include "groups/tframe1.h"
-#include "photos/photopanel.h"
-#include "platform/jpegcodec.h"
-#include "store/inifile.h"
 #include "tree/planttree.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
-#include <QStatusBar>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTextEdit>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -47,9 +26,7 @@ struct Collection {
     {
         pf.layOut({u"Roses"_s, u"Cacti"_s},
                   {u"Roses/Palms=1"_s, u"Roses/Palms/Kentia=0"_s, u"Roses/Ficus=0"_s});
-        QImage green(64, 48, QImage::Format_RGB888);
-        green.fill(Qt::darkGreen);
-        pf.write(u"MyPlants/Roses/Ficus/photo3.jpg"_s, jpegcodec::encode(green, 90));
+        pf.write(u"MyPlants/Roses/Ficus/photo3.jpg"_s, exifjpeg::plainJpeg(64, 48, Qt::darkGreen));
     }
 };
 

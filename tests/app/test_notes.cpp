@@ -1,17 +1,4 @@
-#include "../support/tempprogramfolder.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
-#include "editor/editor.h"
-#include "groups/tframe1.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QTest>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 

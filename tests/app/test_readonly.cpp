@@ -1,21 +1,9 @@
 #include "../support/smalldisk.h"
-#include "../support/tempprogramfolder.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
-#include "editor/editor.h"
 #include "editor/formatbar.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QStatusBar>
-#include <QTest>
 #include <QToolBar>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 

@@ -1,6 +1,4 @@
 #include "../support/companion.h"
-#include "../support/tempprogramfolder.h"
-#include "cli/cli.h"
 #include "groups/bmpfile.h"
 #include "groups/smoothresize.h"
 #include "platform/jpegcodec.h"
@@ -38,13 +36,6 @@ void layOutMixedCaseCollection(const TempProgramFolder& pf)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    QApplication a(argc, argv);
-    return RUN_ALL_TESTS();
-}
 
 TEST(Cli, ReadsACollectionWithFixedNamesInOtherLetterCases)
 {

@@ -1,10 +1,6 @@
 #include "../support/companion.h"
 #include "../support/eightbit.h"
-#include "../support/tempprogramfolder.h"
-#include "cli/cli.h"
-#include "platform/jpegcodec.h"
-
-#include <QImage>
+#include "../support/exifjpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +11,7 @@ TEST(CliEightBit, TreePageAddPhotoAndMoveUseTheNamesOnDisk)
 {
     TempProgramFolder pf;
     const QByteArray& g = kG;
-    QImage img(30, 20, QImage::Format_RGB888);
-    img.fill(Qt::red);
-    const QByteArray photo = jpegcodec::encode(img, 90);
+    const QByteArray photo = exifjpeg::plainJpeg(30, 20, Qt::red);
     eightbit::layOut(pf, photo);
     pf.write(u"in/flower.jpg"_s, photo);
     const QString p = pf.path();

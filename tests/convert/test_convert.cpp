@@ -1,8 +1,6 @@
 #include "../support/companion.h"
-#include "../support/tempprogramfolder.h"
 #include "app/mainform.h"
 #include "app/tform3.h"
-#include "cli/cli.h"
 #include "convert/convert.h"
 #include "groups/tframe1.h"
 #include "platform/codepage.h"
@@ -27,27 +25,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString s(const char* utf8)
+QByteArray fixture(const QString& relative)
 {
-    return QString::fromUtf8(utf8);
-}
-
-QString fixtureRoot()
-{
-    return QStringLiteral(VERDARIUM_TEST_DATA "/older_layout/");
-}
-
-QByteArray fixture(const char* relative)
-{
-    QFile f(fixtureRoot() + s(relative));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << relative;
-    return f.readAll();
+    return testData(u"older_layout/"_s + relative);
 }
 
 // The older layout as a keeper has it, in a real program folder.
 void layOut(const TempProgramFolder& pf)
 {
-    for (const auto& [relative, bytes] : filesUnder(fixtureRoot()).asKeyValueRange())
+    for (const auto& [relative, bytes] :
+         filesUnder(QStringLiteral(VERDARIUM_TEST_DATA "/older_layout/")).asKeyValueRange())
         pf.write(relative, bytes);
 }
 
@@ -87,7 +74,7 @@ QMap<QString, QByteArray> expectedMyPlants()
         } else if (words[0] == u"group")
             e.insert(path, groupRecord(words[1].toInt(), words[2].toInt()));
         else
-            e.insert(path, fixture(what.toUtf8().constData()));
+            e.insert(path, fixture(what));
     }
     return e;
 }
@@ -144,13 +131,6 @@ Converted runConversion(const TempProgramFolder& pf, RecordingSink& sink)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    QApplication a(argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 TEST(Convert, CopiesEveryGroupPlantAndTemplateAndChangesNothingOld)
 {
     TempProgramFolder pf;
@@ -182,8 +162,8 @@ TEST(Convert, CopiesEveryGroupPlantAndTemplateAndChangesNothingOld)
     // Set aside once; a group1.bak in the way leaves group1.ini to be offered again.
     ASSERT_TRUE(convert::setAside(pf.path()).ok());
     EXPECT_FALSE(convert::pending(pf.path()));
-    EXPECT_EQ(pf.read(u"group1.bak"_s), fixture("group1.ini"));
-    pf.write(u"group1.ini"_s, fixture("group1.ini"));
+    EXPECT_EQ(pf.read(u"group1.bak"_s), fixture(u"group1.ini"_s));
+    pf.write(u"group1.ini"_s, fixture(u"group1.ini"_s));
     EXPECT_EQ(convert::setAside(pf.path()).code, EEXIST);
     EXPECT_TRUE(convert::pending(pf.path()));
 
@@ -267,13 +247,13 @@ TEST(ConvertCommand, ConvertsWithTheRealCompanionAndSetsGroup1Aside)
     layOut(pf);
     // A plant folder copied from Windows with its name in Windows-1251 bytes (Алоэ).
     pf.writeBytes("plants/\xC0\xEB\xEE\xFD/description.rtf", "{\\rtf1 aloe}");
-    pf.write(u"group1.ini"_s, fixture("group1.ini") + cp1251::encode(u"0Алоэ\r\n"_s));
+    pf.write(u"group1.ini"_s, fixture(u"group1.ini"_s) + cp1251::encode(u"0Алоэ\r\n"_s));
     const auto before = olderLayout(pf);
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
     cli.setProcessEnvironment(env);
-    cli.start(s(VERDARIUM_CLI_BINARY), {u"convert"_s, pf.path()});
+    cli.start(u8(VERDARIUM_CLI_BINARY), {u"convert"_s, pf.path()});
     ASSERT_TRUE(cli.waitForFinished(60000));
     const QString err = QString::fromUtf8(cli.readAllStandardError());
     EXPECT_EQ(cli.exitCode(), 0) << err.toStdString();
@@ -291,7 +271,7 @@ TEST(ConvertCommand, ConvertsWithTheRealCompanionAndSetsGroup1Aside)
     EXPECT_TRUE(pf.exists(u"group1.bak"_s));
 
     // Nothing left to convert.
-    cli.start(s(VERDARIUM_CLI_BINARY), {u"convert"_s, pf.path()});
+    cli.start(u8(VERDARIUM_CLI_BINARY), {u"convert"_s, pf.path()});
     ASSERT_TRUE(cli.waitForFinished(10000));
     EXPECT_EQ(cli.exitCode(), 1);
 }

@@ -15,11 +15,6 @@ inline void PrintTo(const QString& s, std::ostream* os)
     *os << '"' << s.toStdString() << '"';
 }
 
-inline QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-
 // RTF as the rich-edit control writes it: Cyrillic as \'hh bytes of Windows-1251.
 inline QByteArray rtfPage(const char* utf8Text)
 {

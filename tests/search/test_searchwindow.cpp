@@ -131,10 +131,3 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     EXPECT_TRUE(panel->isVisible());
     expectResults({u8("Roses/Climbers/Rambler")});
 }
-
-int main(int argc, char** argv)
-{
-    testing::InitGoogleTest(&argc, argv);
-    QApplication a(argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/jpegcodec.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
@@ -10,6 +12,14 @@
 // Photos as phones write them: the picture stored as the sensor saw it, with an Exif block that
 // says how to turn it upright.
 namespace exifjpeg {
+
+// A photo of one colour.
+inline QByteArray plainJpeg(int w, int h, QColor c, int quality = 90)
+{
+    QImage img(w, h, QImage::Format_RGB888);
+    img.fill(c);
+    return jpegcodec::encode(img, quality);
+}
 
 // jpeg with an APP1 Exif block holding only the orientation tag, in either byte order.
 inline QByteArray withOrientation(const QByteArray& jpeg, int orientation, bool bigEndian = true)

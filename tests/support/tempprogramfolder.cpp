@@ -78,6 +78,12 @@ int TempProgramFolder::number(const QString& relative, QStringView section, QStr
     return IniFile(file(relative)).readInteger(section, key, -99);
 }
 
+QByteArray testData(const QString& relative)
+{
+    QFile f(QStringLiteral(VERDARIUM_TEST_DATA "/") + relative);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QMap<QString, QByteArray> filesUnder(const QString& root, const QStringList& skip, bool folders)
 {
     QMap<QString, QByteArray> files;

@@ -53,6 +53,15 @@ private:
     QString m_root;
 };
 
+// A file of tests/data by its path below that folder (empty when there is none).
+QByteArray testData(const QString& relative);
+
+// Text in UTF-8 source, for names and arguments kept as char strings.
+inline QString u8(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
 // Every file below root by its path below it, with its bytes; folders too (as "<dir>") when asked.
 // Paths containing one of skip are left out.
 QMap<QString, QByteArray> filesUnder(const QString& root, const QStringList& skip = {}, bool folders = false);

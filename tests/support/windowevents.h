@@ -1,14 +1,30 @@
 #pragma once
 
+// What the tests of the window use: the window and its parts, a program folder, and helpers that drive
+// them with the events a user makes.
 #include "app/mainform.h"
+#include "editor/editor.h"
+#include "groups/tform2.h"
 #include "groups/tframe1.h"
+#include "photos/photopanel.h"
+#include "store/inifile.h"
+#include "tempprogramfolder.h"
+#include "treeitems.h"
+#include "typing.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
 
