@@ -1,37 +1,16 @@
 // A second look as a new user: files given from outside, many groups, the keyboard alone.
-#include "../support/tempprogramfolder.h"
 #include "../support/windowevents.h"
-#include "../support/typing.h"
-#include "app/mainform.h"
-#include "editor/editor.h"
-#include "groups/tform2.h"
-#include "groups/tframe1.h"
-#include "photos/photopanel.h"
 #include "platform/bgrcolor.h"
 #include "platform/codepage.h"
-#include "store/inifile.h"
 
-#include <QApplication>
 #include <QColorDialog>
-#include <QContextMenuEvent>
 #include <QDropEvent>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
-#include <QTimer>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <functional>
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -318,11 +297,9 @@ TEST(SecondLook, TheKeyboardReachesEveryCommand)
 // The group editor from the keyboard: a picture by arrow keys and Enter, the colour by Space.
 TEST(SecondLook, TheGroupEditorFromTheKeyboard)
 {
-    TempProgramFolder pf;
-    pf.layOut({u"Roses"_s}, {u"Roses/Abc=0"_s});
     RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    TForm2 editor(form.messages(), sink, &form);
+    MessageTable messages;
+    TForm2 editor(messages, sink);
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
     auto* first = editor.findChild<QWidget*>(u"Im1"_s);

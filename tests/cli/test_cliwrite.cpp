@@ -1,44 +1,20 @@
 #include "../support/companion.h"
-#include "../support/tempprogramfolder.h"
+#include "../support/exifjpeg.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
-#include "cli/cli.h"
-#include "platform/jpegcodec.h"
-#include "store/inifile.h"
 
-#include <QAction>
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
-#include <QMenu>
 #include <QProcess>
-#include <QTest>
 #include <QThread>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString s(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 void layOut(const TempProgramFolder& pf)
 {
     pf.layOut({u"Roses"_s, u"Cacti"_s}, {u"Roses/Shrubs=1"_s, u"Roses/Shrubs/Rugosa=2"_s, u"Roses/Tea=0"_s});
     pf.write(u"MyPlants/Roses/Tea/description.rtf"_s, "{\\rtf1 Tea page\\par}");
     pf.write(u"MyPlants/!Shablon_all/description.rtf"_s, "{\\rtf1 Collection template\\par}");
-}
-
-QByteArray smallJpeg()
-{
-    QImage img(40, 30, QImage::Format_RGB888);
-    img.fill(qRgb(20, 160, 40));
-    return jpegcodec::encode(img, 85);
 }
 
 } // namespace
@@ -84,24 +60,24 @@ TEST(CliWrite, EveryCommandChangesTheCollectionAndRefusesBadInput)
     EXPECT_EQ(cli({u"mark"_s, p, u"Roses"_s, u"Tea"_s, u"dead"_s}).code, 2);
 
     // add-photo copies the photo and its comment; a second copy, junk and folders are refused.
-    pf.write(u"in/flower.jpg"_s, smallJpeg());
+    pf.write(u"in/flower.jpg"_s, exifjpeg::plainJpeg(40, 30, Qt::green));
     pf.write(u"in/junk.jpg"_s, QByteArray(5000, 'j'));
     pf.mkdir(u"in/dir.jpg"_s);
     EXPECT_EQ(
         cli({u"add-photo"_s, p, u"Roses"_s, u"Tea"_s, pf.file(u"in/flower.jpg"_s), u"Первый цветок"_s}).code,
         0);
-    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/flower.jpg"_s), smallJpeg());
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/flower.jpg"_s), exifjpeg::plainJpeg(40, 30, Qt::green));
     EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/flower.jpg.txt"_s),
               "\xcf\xe5\xf0\xe2\xfb\xe9 \xf6\xe2\xe5\xf2\xee\xea");
     for (const char* bad : {"in/flower.jpg", "in/junk.jpg", "in/dir.jpg", "in/none.jpg"})
-        EXPECT_EQ(cli({u"add-photo"_s, p, u"Roses"_s, u"Tea"_s, pf.file(s(bad))}).code, 1) << bad;
+        EXPECT_EQ(cli({u"add-photo"_s, p, u"Roses"_s, u"Tea"_s, pf.file(u8(bad))}).code, 1) << bad;
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea/junk.jpg"_s));
 
     // move: into a folder, to another group; a folder into a folder is refused.
     EXPECT_EQ(cli({u"move"_s, p, u"Roses"_s, u"Rugosa"_s, u"Roses/Pots"_s}).code, 0);
     EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Pots/Rugosa/plant.ini"_s));
     EXPECT_EQ(cli({u"move"_s, p, u"Roses"_s, u"Tea"_s, u"Cacti"_s}).code, 0);
-    EXPECT_EQ(pf.read(u"MyPlants/Cacti/Tea/flower.jpg"_s), smallJpeg());
+    EXPECT_EQ(pf.read(u"MyPlants/Cacti/Tea/flower.jpg"_s), exifjpeg::plainJpeg(40, 30, Qt::green));
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea"_s));
     EXPECT_EQ(cli({u"move"_s, p, u"Roses"_s, u"Pots"_s, u"Roses/Shrubs"_s}).code, 1);
     EXPECT_EQ(cli({u"move"_s, p, u"Cacti"_s, u"Tea"_s, u"Cacti"_s}).code, 1);
@@ -162,16 +138,16 @@ TEST(CliWrite, PagesGoInAndOutInEveryFormat)
                                                          {"in/cp1251.txt", "Полив\n"},
                                                          {"in/page.htm", "Some bold text\n"}};
     for (const auto& [file, text] : texts) {
-        ASSERT_EQ(cli({u"import-page"_s, p, u"Roses"_s, u"Tea"_s, u"diary"_s, pf.file(s(file))}).code, 0)
+        ASSERT_EQ(cli({u"import-page"_s, p, u"Roses"_s, u"Tea"_s, u"diary"_s, pf.file(u8(file))}).code, 0)
             << file;
-        EXPECT_EQ(cli({u"page"_s, p, u"Roses"_s, u"Tea"_s, u"diary"_s}).out, s(text)) << file;
+        EXPECT_EQ(cli({u"page"_s, p, u"Roses"_s, u"Tea"_s, u"diary"_s}).out, u8(text)) << file;
     }
     // Junk, folders and missing files change nothing.
     const QByteArray diary = pf.read(u"MyPlants/Roses/Tea/diary.rtf"_s);
-    pf.write(u"in/photo.txt"_s, smallJpeg());
+    pf.write(u"in/photo.txt"_s, exifjpeg::plainJpeg(40, 30, Qt::green));
     pf.mkdir(u"in/dir.rtf"_s);
     for (const char* bad : {"in/photo.txt", "in/dir.rtf", "in/none.md"}) {
-        r = cli({u"import-page"_s, p, u"Roses"_s, u"Tea"_s, u"diary"_s, pf.file(s(bad))});
+        r = cli({u"import-page"_s, p, u"Roses"_s, u"Tea"_s, u"diary"_s, pf.file(u8(bad))});
         EXPECT_EQ(r.code, 1) << bad;
         EXPECT_TRUE(r.err.endsWith(u"the page stays as it was\n"_s)) << r.err.toStdString();
     }
@@ -229,11 +205,9 @@ TEST(CliWrite, HelpAndUsage)
     EXPECT_EQ(all.code, 0);
     for (const char* c :
          {"add", "rename", "remove", "mark", "import-page", "add-photo", "move", "add-group"}) {
-        EXPECT_TRUE(all.out.contains(u"verdarium-cli "_s + s(c) + u' ')) << c;
-        const CliOutcome one = cli({s(c), u"--help"_s});
+        EXPECT_TRUE(all.out.contains(u"verdarium-cli "_s + u8(c) + u' ')) << c;
+        const CliOutcome one = cli({u8(c), u"--help"_s});
         EXPECT_EQ(one.code, 0);
         EXPECT_TRUE(one.out.contains(u"Example:"_s)) << c;
     }
-    EXPECT_EQ(cli({u"add"_s, u"x"_s}).code, 2);
-    EXPECT_EQ(cli({u"add"_s, u"a"_s, u"b"_s, u"c"_s, u"--bogus"_s}).code, 2);
 }

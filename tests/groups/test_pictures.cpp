@@ -2,12 +2,9 @@
 #include "groups/bmpfile.h"
 #include "groups/smoothresize.h"
 #include "platform/exiforientation.h"
-#include "platform/jpegcodec.h"
 #include "platform/picturefile.h"
 
 #include <gtest/gtest.h>
-
-#include <QImage>
 
 #include <vector>
 

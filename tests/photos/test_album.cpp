@@ -43,7 +43,6 @@ TEST(Album, PhotosAndTheirCommentFiles)
 
     // The comment file: the whole photo name + .txt, Windows-1251, CR LF between lines, none at the end.
     const QString rose = pf.file(u"node/rose.jpg"_s);
-    EXPECT_EQ(album::commentPath(rose), rose + u".txt"_s);
     ASSERT_TRUE(album::ensureComment(rose).ok());
     EXPECT_TRUE(pf.exists(u"node/rose.jpg.txt"_s));
     EXPECT_TRUE(pf.read(u"node/rose.jpg.txt"_s).isEmpty());
