@@ -1,38 +1,23 @@
-#include "../support/tempprogramfolder.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
-#include "editor/editor.h"
 #include "editor/formatbar.h"
 #include "editor/ruler.h"
 
 #include <QClipboard>
 #include <QFontDialog>
 #include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QToolButton>
 
 namespace {
 
-QString u8(const char* s)
-{
-    return QString::fromUtf8(s);
-}
-
 // One plant whose Description page holds rtf, shown in a window.
 struct Window {
     explicit Window(const QByteArray& rtf)
     {
-        pf.writeRecord(u8("MyPlants/Roses/group.ini"), u8("[Group]\nImageOrder=1\n"));
-        pf.writeRecord(u8("MyPlants/Roses/Abc/plant.ini"), u8("[Main]\nCond=0\n"));
+        pf.layOut({u8("Roses")}, {u8("Roses/Abc=0")});
         pf.write(u8("MyPlants/Roses/Abc/description.rtf"), rtf);
-        form = std::make_unique<TMainForm>(pf.path(), QStringList(), &sink);
-        form->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        form = std::make_unique<ShownForm>(pf.path(), &sink);
         bar = form->StandardToolBar;
         editor = form->Editor;
     }
@@ -163,6 +148,31 @@ TEST(Toolbar, TheControlsChangeTheSelectionOrOnlyTheNextTypedText)
     EXPECT_TRUE(w.page().contains("\\fs24 typed")) << w.page().constData();
 }
 
+// Clicks move the caret: B and the alignment show the text there, so a first press of B on plain text
+// after bold makes the next typed text bold.
+TEST(Toolbar, TheButtonsFollowTheCaret)
+{
+    Window w("{\\rtf1{\\fonttbl{\\f0 Times New Roman;}}\\pard\\qc\\f0\\fs24\\b Bold centred\\par"
+             "\\pard\\ql\\b0 Plain left\\par}");
+    auto clickText = [&](int block) {
+        QTextCursor c(w.editor->document()->findBlockByNumber(block));
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, 3);
+        QTest::mouseClick(w.editor->viewport(), Qt::LeftButton, {}, w.editor->cursorRect(c).center());
+    };
+    clickText(0);
+    EXPECT_TRUE(w.bar->BoldButton->isChecked());
+    EXPECT_TRUE(w.bar->CenterAlign->isChecked());
+    clickText(1);
+    EXPECT_FALSE(w.bar->BoldButton->isChecked());
+    EXPECT_TRUE(w.bar->LeftAlign->isChecked());
+    EXPECT_FALSE(w.bar->CenterAlign->isChecked());
+    QTest::keyClick(w.editor, Qt::Key_End);
+    w.click(w.bar->BoldButton);
+    QTest::keyClicks(w.editor, u8(" more"));
+    EXPECT_GE(w.formatAt(w.editor->document()->characterCount() - 2).fontWeight(), QFont::Bold);
+    EXPECT_EQ(w.editor->document()->lastBlock().text(), u8("Plain left more"));
+}
+
 TEST(Toolbar, TheRulerMarkersShowAndSetTheIndents)
 {
     // First line 30 pt in, right indent 30 pt.
@@ -247,8 +257,8 @@ TEST(Toolbar, TheEditorsMenuPicturesAndLinks)
     QStringList items;
     for (QAction* a : e->PopupMenu2->actions())
         items << (a->isSeparator() ? u8("-") : a->text());
-    EXPECT_EQ(items.mid(0, 7), (QStringList{u8("Cu&t"), u8("&Copy"), u8("&Paste"), u8("-"), u8("&Undo"), u8("-"),
-                                  u8("Insert picture")}));
+    EXPECT_EQ(items.mid(0, 7), (QStringList{u8("Cu&t"), u8("&Copy"), u8("&Paste"), u8("-"), u8("&Undo"),
+                                            u8("-"), u8("Insert picture")}));
     e->PopupMenu2->hide();
 
     // A picture file that cannot be read: said so, page and clipboard as they were.
