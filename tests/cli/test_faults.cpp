@@ -1,28 +1,17 @@
 #include "../support/companion.h"
+#include "../support/exifjpeg.h"
 #include "../support/smalldisk.h"
-#include "../support/tempprogramfolder.h"
 #include "../support/windowevents.h"
-#include "app/mainform.h"
-#include "cli/cli.h"
-#include "editor/editor.h"
 #include "photos/album.h"
 #include "platform/atomicfile.h"
-#include "platform/jpegcodec.h"
 #include "platform/sysio.h"
 #include "store/copyfolder.h"
 #include "store/errorlog.h"
-#include "store/inifile.h"
 #include "store/leftovers.h"
 #include "tree/plantops.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
-#include <QTest>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 
@@ -30,31 +19,26 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void put(const QString& root, const QString& relative, const QByteArray& bytes)
-{
-    const QString full = root + relative;
-    QDir().mkpath(QFileInfo(full).path());
-    QFile f(full);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << full.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-QByteArray get(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
-}
-
 using Files = std::map<std::string, std::string>;
 
 // Every file below root with its bytes. The page templates a first use makes (empty files, which a
-// full disk still holds) are not the user's and are left out.
+// full disk still holds) are not the user's and are left out, as is what fills a small disk.
 Files files(const QString& root)
 {
     Files all;
-    for (const auto& [path, bytes] : filesUnder(root, {u"!Shablon"_s}).asKeyValueRange())
+    for (const auto& [path, bytes] : filesUnder(root, {u"!Shablon"_s, u"filler"_s}).asKeyValueRange())
         all[path.toStdString()] = bytes.toStdString();
     return all;
+}
+
+// The files below a folder, by their paths below it.
+Files under(const Files& f, const std::string& folder)
+{
+    Files out;
+    for (const auto& [k, v] : f)
+        if (k.rfind(folder, 0) == 0)
+            out[k.substr(folder.size())] = v;
+    return out;
 }
 
 std::string value(const Files& f, const QString& key)
@@ -63,26 +47,19 @@ std::string value(const Files& f, const QString& key)
     return it == f.end() ? std::string("<none>") : it->second;
 }
 
-QByteArray photo()
+void layOut(const TempProgramFolder& pf)
 {
-    QImage img(32, 24, QImage::Format_RGB888);
-    img.fill(qRgb(200, 30, 90));
-    return jpegcodec::encode(img, 90);
-}
-
-void layOut(const QString& root)
-{
-    put(root, u"MyPlants/Roses/group.ini"_s, "[Group]\r\nColor=255\r\nImageIndex=3\r\nImageOrder=1\r\n\r\n");
-    put(root, u"MyPlants/Cacti/group.ini"_s, "[Group]\r\nImageOrder=2\r\n\r\n");
-    put(root, u"MyPlants/Roses/Tea/plant.ini"_s, "[Main]\r\nCond=2\r\nExpanded=0\r\n\r\n");
-    put(root, u"MyPlants/Roses/Tea/description.rtf"_s, "{\\rtf1 The old page of Tea\\par}");
-    put(root, u"MyPlants/Roses/Tea/care.rtf"_s, "{\\rtf1 Care\\par}");
-    put(root, u"MyPlants/Roses/Tea/diary.rtf"_s, "{\\rtf1 Diary\\par}");
-    put(root, u"MyPlants/Roses/Tea/p1.jpg"_s, photo());
-    put(root, u"MyPlants/Roses/Tea/p1.jpg.txt"_s, "old comment");
-    put(root, u"MyPlants/Roses/Pots/plant.ini"_s, "[Main]\r\nCond=1\r\n\r\n");
-    put(root, u"main.ini"_s, "[Options]\r\nLastGroup=Roses\r\n\r\n");
-    put(root, u"errorlog.txt"_s, "old line\r\n");
+    pf.write(u"MyPlants/Roses/group.ini"_s, "[Group]\r\nColor=255\r\nImageIndex=3\r\nImageOrder=1\r\n\r\n");
+    pf.write(u"MyPlants/Cacti/group.ini"_s, "[Group]\r\nImageOrder=2\r\n\r\n");
+    pf.write(u"MyPlants/Roses/Tea/plant.ini"_s, "[Main]\r\nCond=2\r\nExpanded=0\r\n\r\n");
+    pf.write(u"MyPlants/Roses/Tea/description.rtf"_s, "{\\rtf1 The old page of Tea\\par}");
+    pf.write(u"MyPlants/Roses/Tea/care.rtf"_s, "{\\rtf1 Care\\par}");
+    pf.write(u"MyPlants/Roses/Tea/diary.rtf"_s, "{\\rtf1 Diary\\par}");
+    pf.write(u"MyPlants/Roses/Tea/p1.jpg"_s, exifjpeg::plainJpeg(32, 24, Qt::red));
+    pf.write(u"MyPlants/Roses/Tea/p1.jpg.txt"_s, "old comment");
+    pf.write(u"MyPlants/Roses/Pots/plant.ini"_s, "[Main]\r\nCond=1\r\n\r\n");
+    pf.write(u"main.ini"_s, "[Options]\r\nLastGroup=Roses\r\n\r\n");
+    pf.write(u"errorlog.txt"_s, "old line\r\n");
 }
 
 } // namespace
@@ -92,15 +69,14 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
     SmallDisk disk(512);
     if (!disk.mounted())
         GTEST_SKIP() << disk.why().toStdString();
-    const QString pf = disk.path();
-    layOut(pf);
-    put(pf, u"in/new.md"_s, "A new page");
+    const TempProgramFolder d(disk.path());
+    const QString pf = d.path();
+    layOut(d);
+    d.write(u"in/new.md"_s, "A new page");
     TempProgramFolder outside;
-    outside.write(u"flower.jpg"_s, photo());
+    outside.write(u"flower.jpg"_s, exifjpeg::plainJpeg(32, 24, Qt::red));
     disk.fill();
-    const auto before = files(pf + u"MyPlants"_s);
-    const QByteArray mainIni = get(pf + u"main.ini"_s);
-    const QByteArray log = get(pf + u"errorlog.txt"_s);
+    const auto before = files(pf);
 
     // The companion's writers.
     Companion cli;
@@ -115,28 +91,26 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
         EXPECT_EQ(run.code, 1) << args.join(u' ').toStdString();
         EXPECT_TRUE(err.contains(full) || err.contains(u"Cannot create"_s)) << err.toStdString();
         EXPECT_EQ(err.count(u'\n'), 1);
-        EXPECT_EQ(files(pf + u"MyPlants"_s), before) << args.join(u' ').toStdString();
+        EXPECT_EQ(files(pf), before) << args.join(u' ').toStdString();
     }
     // The logic's own writers, down to ten bytes.
     for (const auto& [path, write] : std::initializer_list<std::pair<QString, std::function<IoStatus()>>>{
-             {pf + u"MyPlants/Roses/Tea/description.rtf"_s,
+             {u"MyPlants/Roses/Tea/description.rtf"_s,
               [&] { return atomicfile::write(pf + u"MyPlants/Roses/Tea/description.rtf"_s, "0123456789"); }},
-             {pf + u"MyPlants/Roses/Tea/p1.jpg.txt"_s,
+             {u"MyPlants/Roses/Tea/p1.jpg.txt"_s,
               [&] { return album::writeComment(pf + u"MyPlants/Roses/Tea/p1.jpg"_s, u"new comment"_s); }},
-             {pf + u"errorlog.txt"_s, [&] { return errorlog::WriteErrorLog(pf, u"a line"_s); }},
-             {pf + u"main.ini"_s, [&] {
+             {u"errorlog.txt"_s, [&] { return errorlog::WriteErrorLog(pf, u"a line"_s); }},
+             {u"main.ini"_s, [&] {
                   IniFile ini(pf + u"main.ini"_s);
                   ini.writeString(u"Options", u"LastGroup", u"Cacti"_s);
                   return ini.updateFile();
               }}}) {
-        const QByteArray old = get(path);
+        const QByteArray old = d.read(path);
         const IoStatus s = write();
         EXPECT_EQ(s.code, ENOSPC) << path.toStdString();
         EXPECT_EQ(s.text, full);
-        EXPECT_EQ(get(path), old) << path.toStdString();
+        EXPECT_EQ(d.read(path), old) << path.toStdString();
     }
-    EXPECT_EQ(get(pf + u"main.ini"_s), mainIni);
-    EXPECT_EQ(get(pf + u"errorlog.txt"_s), log);
 
     // The window: typing on a page and moving to another node keeps the text and says why.
     {
@@ -157,7 +131,7 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
         sink.answer = true; // close anyway
         form.close();
     }
-    EXPECT_EQ(get(pf + u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 The old page of Tea\\par}");
+    EXPECT_EQ(d.read(u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 The old page of Tea\\par}");
     EXPECT_EQ(QDir(pf + u"MyPlants/Roses/Tea"_s).entryList(QDir::Files | QDir::Hidden).size(), 6)
         << "no temporary file is left";
 }
@@ -209,7 +183,7 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
     std::map<std::string, Files> clean;
     for (const Writer& w : writers) {
         TempProgramFolder folder;
-        layOut(folder.path());
+        layOut(folder);
         if (QByteArray(w.name).startsWith("move"))
             sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
         EXPECT_TRUE(w.run(folder.path()).ok()) << w.name;
@@ -221,7 +195,7 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
             for (const Writer& w : writers) {
                 TempProgramFolder folder;
                 const QString pf = folder.path();
-                layOut(pf);
+                layOut(folder);
                 const auto before = files(pf);
                 const bool move = QByteArray(w.name).startsWith("move");
                 // The move copies when the first rename says the target is on another file system.
@@ -247,22 +221,16 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
                     else
                         EXPECT_TRUE(now == old || now == good) << at << ": " << now;
                 }
-                Files source, target, stayed;
-                for (const auto& [k, v] : before)
-                    if (k.rfind("MyPlants/Roses/Tea/", 0) == 0)
-                        source[k.substr(19)] = v;
                 for (const auto& [k, v] : after) {
-                    if (k.rfind("MyPlants/Cacti/Tea/", 0) == 0)
-                        target[k.substr(19)] = v;
-                    if (k.rfind("MyPlants/Roses/Tea/", 0) == 0)
-                        stayed[k.substr(19)] = v;
                     EXPECT_EQ(k.find("!vd"), std::string::npos) << at << " " << k;
                     EXPECT_FALSE(atomicfile::isLeftover(QFileInfo(QString::fromStdString(k)).fileName()))
                         << at << " " << k;
                 }
+                // A move leaves the plant whole at the source, or whole at the target, and never hidden.
+                const Files source = under(before, "MyPlants/Roses/Tea/"),
+                            target = under(after, "MyPlants/Cacti/Tea/");
                 if (move) {
-                    // Whole at the source, or whole at the target, and never hidden.
-                    EXPECT_TRUE(target == source || stayed == source) << at;
+                    EXPECT_TRUE(target == source || under(after, "MyPlants/Roses/Tea/") == source) << at;
                     EXPECT_EQ(s.ok(), target == source) << at;
                 }
             }
@@ -273,7 +241,7 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
 TEST(Faults, LeftoversOfAKilledSaveOrMoveGoAtTheNextStart)
 {
     TempProgramFolder pf;
-    layOut(pf.path());
+    layOut(pf);
     pf.write(u"MyPlants/Roses/Tea/.description.rtf.vdtmp-a1B2c3"_s, "half");
     pf.write(u"MyPlants/Roses/Tea/description.rtf.iInohN"_s, "half of an older save");
     pf.write(u"MyPlants/Roses/Tea/notes.txt.abcdef"_s, "the user's own");
@@ -308,10 +276,10 @@ TEST(Faults, DamagedRecordsAreKeptBesideThemselves)
 TEST(Faults, LinksAreNeverFollowedOutOfTheCollection)
 {
     TempProgramFolder pf;
-    layOut(pf.path());
+    layOut(pf);
     TempProgramFolder outside;
     outside.write(u"Elsewhere/description.rtf"_s, "{\\rtf1 not ours\\par}");
-    outside.write(u"Elsewhere/p.jpg"_s, photo());
+    outside.write(u"Elsewhere/p.jpg"_s, exifjpeg::plainJpeg(32, 24, Qt::red));
     const auto theirs = files(outside.path());
     ASSERT_TRUE(QFile::link(outside.file(u"Elsewhere"_s), pf.file(u"MyPlants/Roses/Out"_s)));
     ASSERT_TRUE(QFile::link(u"."_s, pf.file(u"MyPlants/Roses/Zloop"_s)));
