@@ -2,7 +2,6 @@
 #include "platform/atomicfile.h"
 #include "platform/fsname.h"
 #include "platform/paths.h"
-#include "platform/randomname.h"
 
 #include <gtest/gtest.h>
 
@@ -73,14 +72,4 @@ TEST(FsName, PathsReachTheBytesOnDisk)
     EXPECT_EQ(pf.listBytes("MyPlants/" + kRose),
               QList<QByteArray>({"plant.ini", kRose, kPhoto, kPhoto + ".txt"}));
     EXPECT_EQ(pf.listBytes("MyPlants").size(), 5);
-
-    // Removal keeps the bytes of the name; a rename by the user writes UTF-8.
-    const QString removed = removedname::removeByRenaming(rose, u"Роза"_s);
-    ASSERT_FALSE(removed.isEmpty());
-    EXPECT_TRUE(paths::fileNameOf(removed).startsWith(u"!deleted_Роза_"_s));
-    EXPECT_TRUE(pf.listBytes("MyPlants/" + kRose).at(0).startsWith(QByteArray("!deleted_" + kRose + "_")));
-    ASSERT_TRUE(
-        removedname::renameNoReplace(root + u"MyPlants/bad\uFFFDone"_s, root + u"MyPlants/Хорошее"_s));
-    EXPECT_TRUE(pf.existsBytes(u"MyPlants/Хорошее"_s.toUtf8()));
-    EXPECT_FALSE(pf.existsBytes("MyPlants/bad\x98one"));
 }

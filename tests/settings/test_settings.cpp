@@ -9,33 +9,19 @@ const QSize kScreen(1280, 800);
 const QSize kMinimum(822, 300);
 } // namespace
 
-TEST(Settings, NoFileGivesTheDefaultsCentredAndRaisedToTheMinimum)
-{
-    TempProgramFolder pf;
-    const IniFile ini(pf.file(QStringLiteral("main.ini")));
-    const Settings s = loadSettings(ini, kScreen, kMinimum);
-    EXPECT_EQ(s.width, 822); // 800 raised to the minimum width
-    EXPECT_EQ(s.height, 586);
-    EXPECT_EQ(s.left, 229); // (1280 - 822) / 2
-    EXPECT_EQ(s.top, 107);  // (800 - 586) / 2
-    EXPECT_EQ(s.listWidth, 184);
-    EXPECT_EQ(s.groupsWidth, 102);
-    EXPECT_EQ(s.language, QStringLiteral("Russian"));
-    EXPECT_FALSE(s.wstate);
-    EXPECT_EQ(s.userNick, QStringLiteral("Your_nick"));
-    EXPECT_EQ(s.webFotoMaxSide, 400);
-    EXPECT_EQ(s.webFotoMaxSize, 49500);
-    // Halves go to the even neighbour: (1281 - 822) / 2 = 229.5 gives 230, (1279 - 822) / 2 = 228.5 gives
-    // 228.
-    EXPECT_EQ(loadSettings(ini, QSize(1281, 800), kMinimum).left, 230);
-    EXPECT_EQ(loadSettings(ini, QSize(1279, 800), kMinimum).left, 228);
-}
-
-TEST(Settings, AFreshSaveWritesEveryKeyInItsOrder)
+// The window's tests check the default sizes; here the place on the screen, and that the defaults read
+// without a file are what a first save writes, every key in its order.
+TEST(Settings, NoFileGivesTheDefaultsCentredAndAFirstSaveWritesThem)
 {
     TempProgramFolder pf;
     IniFile ini(pf.file(QStringLiteral("main.ini")));
-    Settings s;
+    const Settings s = loadSettings(ini, kScreen, kMinimum);
+    EXPECT_EQ(s.left, 229); // (1280 - 822) / 2
+    EXPECT_EQ(s.top, 107);  // (800 - 586) / 2
+    EXPECT_FALSE(s.wstate);
+    // Halves go to the even neighbour: 229.5 gives 230, 228.5 gives 228.
+    EXPECT_EQ(loadSettings(ini, QSize(1281, 800), kMinimum).left, 230);
+    EXPECT_EQ(loadSettings(ini, QSize(1279, 800), kMinimum).left, 228);
     WindowState w;
     w.geometry = QRect(10, 20, 900, 600);
     w.listWidth = 200;
