@@ -4,7 +4,6 @@
 #include <QProcess>
 #include <QSplitter>
 #include <QThread>
-#include <QToolBar>
 
 #include <csignal>
 

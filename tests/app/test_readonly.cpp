@@ -2,9 +2,6 @@
 #include "../support/windowevents.h"
 #include "editor/formatbar.h"
 
-#include <QFileInfo>
-#include <QToolBar>
-
 using namespace Qt::StringLiterals;
 
 TEST(ReadOnly, ACollectionOnAWriteProtectedMediumShowsItsPagesReadOnly)

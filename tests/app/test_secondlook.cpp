@@ -8,7 +8,6 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QUrl>
-#include <QWindow>
 
 #include <algorithm>
 #include <random>

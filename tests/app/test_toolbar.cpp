@@ -6,7 +6,6 @@
 #include <QFontDialog>
 #include <QImage>
 #include <QTextBlock>
-#include <QTextDocumentFragment>
 #include <QToolButton>
 
 namespace {

@@ -3,7 +3,6 @@
 #include "groups/smoothresize.h"
 #include "platform/jpegcodec.h"
 
-#include <QApplication>
 #include <QProcess>
 
 #include <gtest/gtest.h>

@@ -2,10 +2,6 @@
 #include "../support/exifjpeg.h"
 #include "../support/windowevents.h"
 
-#include <QDirIterator>
-#include <QProcess>
-#include <QThread>
-
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -10,7 +10,6 @@
 #include "store/leftovers.h"
 #include "tree/plantops.h"
 
-#include <QDirIterator>
 #include <QFileInfo>
 
 #include <cerrno>

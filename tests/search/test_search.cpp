@@ -1,11 +1,10 @@
 #include "../support/companion.h"
 #include "../support/smalldisk.h"
-#include "searchcollection.h"
 #include "search/searchindex.h"
+#include "searchcollection.h"
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 
 #include <gtest/gtest.h>
 
@@ -50,8 +49,9 @@ TEST_F(Search, FindsWordsByPrefixAndCaseOnlyWhereTheTreeShowsThem)
     // Prefix, case, a word split by bold, in group order then tree order, the notes group last;
     // never the removed plant or the template.
     EXPECT_EQ(lines(index, "ПОЛИВ"), QStringList({u8("Roses\tTea\tdescription"), u8("Cacti\tAloe\tcare"),
-                                                 u8("!Notes\tMain\tdescription")}));
-    EXPECT_EQ(lines(index, "поливать"), QStringList({u8("Roses\tTea\tdescription"), u8("!Notes\tMain\tdescription")}));
+                                                  u8("!Notes\tMain\tdescription")}));
+    EXPECT_EQ(lines(index, "поливать"),
+              QStringList({u8("Roses\tTea\tdescription"), u8("!Notes\tMain\tdescription")}));
     // Every word in the same node, wherever it stands; Latin too.
     EXPECT_EQ(lines(index, "tea fungi TOP"), QStringList({u8("Roses\tTea\tname,description")}));
     EXPECT_EQ(lines(index, "fungi aloe"), QStringList());
@@ -112,7 +112,8 @@ TEST_F(Search, FollowsChangesMadeOutsideAndSurvivesALostOrDamagedCache)
         EXPECT_EQ(lines(index, "подкорм").size(), 2);
     }
     // Damaged: not a database at all, then a database header over garbage.
-    for (const QByteArray& junk : {QByteArray(5000, 'x'), QByteArray(QByteArray("SQLite format 3\0", 16) + QByteArray(8000, '\x7f'))}) {
+    for (const QByteArray& junk : {QByteArray(5000, 'x'), QByteArray(QByteArray("SQLite format 3\0", 16) +
+                                                                     QByteArray(8000, '\x7f'))}) {
         for (const char* suffix : {"-wal", "-shm"})
             QFile::remove(file + QString::fromLatin1(suffix));
         QFile f(file);
@@ -171,7 +172,8 @@ TEST(SearchText, PagesInOtherCodePagesDamagedOrWithHiddenParts)
     // Not RTF at all: UTF-8 text, else Windows-1251.
     EXPECT_EQ(fromPage("Ёлка"), u8("Ёлка"));
     EXPECT_EQ(fromPage("\xa8\xeb\xea\xe0"), u8("Ёлка"));
-    EXPECT_EQ(searchtext::queryWords(u8("  \"ЁЛКА\" OR палк* (ёлка)")), QStringList({u8("елка"), u8("or"), u8("палк")}));
+    EXPECT_EQ(searchtext::queryWords(u8("  \"ЁЛКА\" OR палк* (ёлка)")),
+              QStringList({u8("елка"), u8("or"), u8("палк")}));
 }
 
 TEST_F(Search, CompanionPrintsOneLinePerNode)

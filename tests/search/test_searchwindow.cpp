@@ -1,16 +1,13 @@
 #include "searchcollection.h"
 
+#include "../support/typing.h"
 #include "app/mainform.h"
 #include "editor/editor.h"
 #include "editor/notes.h"
 #include "photos/photopanel.h"
 #include "search/findbar.h"
 #include "search/searchpanel.h"
-#include "../support/typing.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -56,12 +53,15 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     auto* panel = form.findChild<search::SearchPanel*>();
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
-    auto expectResults = [panel](const QStringList& nodes) { EXPECT_EQ(waitForResults(panel, nodes), nodes); };
+    auto expectResults = [panel](const QStringList& nodes) {
+        EXPECT_EQ(waitForResults(panel, nodes), nodes);
+    };
     typeText(panel->words(), u8("пятна"));
     expectResults({u8("Roses/Climbers/Rambler")});
     QTreeWidget* list = panel->results();
     // A click on the result: the plant inside its folder, its photo page, the comment's words selected.
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
     ASSERT_NE(form.TreeView1->currentItem(), nullptr);
     EXPECT_EQ(form.TreeView1->currentItem()->text(0), u8("Rambler"));
     EXPECT_TRUE(form.Panel6->isVisible());
@@ -83,11 +83,13 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     panel->words()->clear();
     typeText(panel->words(), u8("поливать"));
     expectResults({u8("Roses/Tea"), notes::heading() + u8("/Main")});
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(0)).center());
     EXPECT_EQ(form.currentGroupName, u8("Roses"));
     EXPECT_EQ(form.currentPageFile, u8("description.rtf"));
     EXPECT_EQ(form.Editor->textCursor().selectedText(), u8("Поливать"));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(1)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(1)).center());
     EXPECT_TRUE(form.notesMode);
     EXPECT_EQ(form.Editor->textCursor().selectedText(), u8("поливать"));
 

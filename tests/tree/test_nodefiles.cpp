@@ -48,10 +48,6 @@ TEST(NodeFiles, NewNodesGetTemplatesOrEmptyPagesAndExistingFilesAreNeverTouched)
     ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Ferns"_s, QString(), u"Fern"_s, false).ok());
     EXPECT_EQ(pf.read(u"MyPlants/Ferns/!Shablon/care.rtf"_s), "{\\rtf1 Main care\\par}");
     EXPECT_EQ(pf.read(u"MyPlants/Ferns/Fern/care.rtf"_s), "{\\rtf1 Main care\\par}");
-    // In the notes group every page starts empty.
-    pf.write(u"MyPlants/!Notes/!Shablon/description.rtf"_s, "{\\rtf1 never\\par}");
-    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"!Notes"_s, QString(), u"Todo"_s, false).ok());
-    EXPECT_TRUE(pf.read(u"MyPlants/!Notes/Todo/description.rtf"_s).isEmpty());
 
     // A plant inside a folder; a page the user wrote, and a record with other keys, stay as they are.
     pf.write(u"MyPlants/Roses/Shrubs/Rugosa/diary.rtf"_s, "{\\rtf1 my diary\\par}");
