@@ -87,17 +87,9 @@ TEST(MainForm, CloseWritesTheSettingsAndARestartRestoresThem)
         QApplication::processEvents();
         form.close();
     }
-    const QByteArray bytes = pf.read(u"main.ini"_s);
-    EXPECT_TRUE(bytes.startsWith("[Options]\r\n"));
-    EXPECT_FALSE(bytes.contains("\n\n")) << "every line ends with CR LF";
-    EXPECT_TRUE(bytes.contains("\r\n\r\n[Old]\r\nkeep=1\r\n\r\n"));
-    const IniFile ini(pf.file(u"main.ini"_s));
-    EXPECT_EQ(ini.readInteger(u"Options", u"Width", 0), 1000);
-    EXPECT_EQ(ini.readInteger(u"Options", u"Height", 0), 640);
-    EXPECT_EQ(ini.readInteger(u"Options", u"GroupsWidth", 0), 130);
-    EXPECT_EQ(ini.readInteger(u"Options", u"ListWidth", 0), 250);
-    EXPECT_EQ(ini.readString(u"Options", u"LastGroup", QString()), u"Cacti"_s);
-
+    // The settings' own tests check the bytes of a save; here other sections stay and a restart reads it.
+    EXPECT_TRUE(pf.read(u"main.ini"_s).contains("\r\nLastGroup=Cacti\r\n"));
+    EXPECT_TRUE(pf.read(u"main.ini"_s).contains("\r\n\r\n[Old]\r\nkeep=1\r\n\r\n"));
     ShownForm again(pf.path(), &sink);
     QApplication::processEvents();
     EXPECT_EQ(again.size(), QSize(1000, 640));

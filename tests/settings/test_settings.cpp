@@ -36,13 +36,14 @@ TEST(Settings, NoFileGivesTheDefaultsCentredAndAFirstSaveWritesThem)
                          "WebFotoMaxSide=400\r\nWebFotoMaxSize=49500\r\nWstate=0\r\n\r\n"));
 }
 
-TEST(Settings, MaximizedSaveKeepsTheNormalGeometryAndOtherSectionsStay)
+// The window's tests check that other sections stay and that the notes are never the last group.
+TEST(Settings, MaximizedSaveKeepsTheNormalGeometryAndOtherKeys)
 {
     TempProgramFolder pf;
     pf.writeRecord(
         QStringLiteral("main.ini"),
         QStringLiteral("[Options]\nHeight=500\nWidth=1000\nTop=5\nLeft=6\nLastGroup=Cacti\nPlantsWidth=999\n"
-                       "Width2=x\n[Group1]\nName=old layout\n"));
+                       "Width2=x\n"));
     IniFile ini(pf.file(QStringLiteral("main.ini")));
     Settings s = loadSettings(ini, kScreen, kMinimum);
     EXPECT_EQ(s.width, 1000);
@@ -59,16 +60,8 @@ TEST(Settings, MaximizedSaveKeepsTheNormalGeometryAndOtherSectionsStay)
     EXPECT_EQ(back.readString(u"Options", u"LastGroup", QString()), QStringLiteral("Cacti"));
     EXPECT_TRUE(back.readBool(u"Options", u"Wstate", false));
     EXPECT_EQ(back.readInteger(u"Options", u"PlantsWidth", 0), 184); // rewritten from the tree panel
-    EXPECT_EQ(back.readString(u"Group1", u"Name", QString()), QStringLiteral("old layout"));
     EXPECT_EQ(back.readString(u"Options", u"Width2", QString()), QStringLiteral("x"));
     EXPECT_TRUE(loadSettings(back, kScreen, kMinimum).wstate);
-
-    // The notes view is never remembered as the last group.
-    w.maximized = false;
-    w.rememberedGroupName = QStringLiteral("_notes");
-    w.currentGroupName = QStringLiteral("_notes");
-    saveSettings(ini, s, w);
-    EXPECT_EQ(ini.readString(u"Options", u"LastGroup", QString()), QStringLiteral("Cacti"));
 }
 
 TEST(Settings, NonNumbersReadAsDefaultsAndSmallSizesAreRaised)

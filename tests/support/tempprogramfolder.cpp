@@ -29,33 +29,11 @@ TempProgramFolder::~TempProgramFolder()
     paths::removeTreeNative(QFile::encodeName(m_dir.path()));
 }
 
-void TempProgramFolder::write(const QString& relative, const QByteArray& bytes) const
-{
-    const QString full = file(relative);
-    QDir().mkpath(QFileInfo(full).path());
-    QFile f(full);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << full.toStdString();
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
 void TempProgramFolder::writeRecord(const QString& relative, const QString& text) const
 {
     QString crlf = text;
     crlf.replace(u"\r\n"_s, u"\n"_s).replace(u'\n', u"\r\n"_s);
     write(relative, cp1251::encode(crlf));
-}
-
-QByteArray TempProgramFolder::read(const QString& relative) const
-{
-    QFile f(file(relative));
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return f.readAll();
-}
-
-void TempProgramFolder::mkdir(const QString& relative) const
-{
-    QDir().mkpath(file(relative));
 }
 
 bool TempProgramFolder::exists(const QString& relative) const

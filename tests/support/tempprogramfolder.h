@@ -22,11 +22,14 @@ public:
     QString file(const QString& relative) const { return path() + relative; }
 
     // Writes bytes to relative (folders created); the bytes go to disk exactly as given.
-    void write(const QString& relative, const QByteArray& bytes) const;
+    void write(const QString& relative, const QByteArray& bytes) const
+    {
+        writeBytes(QFile::encodeName(relative), bytes);
+    }
     // A record in Windows-1251 with CR LF lines.
     void writeRecord(const QString& relative, const QString& text) const;
-    QByteArray read(const QString& relative) const;
-    void mkdir(const QString& relative) const;
+    QByteArray read(const QString& relative) const { return readBytes(QFile::encodeName(relative)); }
+    void mkdir(const QString& relative) const { mkdirBytes(QFile::encodeName(relative)); }
     bool exists(const QString& relative) const;
     // A collection: the groups in bar order (each record holds its ImageOrder), a record for each
     // node given as "Group/Path=Cond", and main.ini opening the first group.
