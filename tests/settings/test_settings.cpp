@@ -36,7 +36,7 @@ TEST(Settings, NoFileGivesTheDefaultsCentredAndAFirstSaveWritesThem)
                          "WebFotoMaxSide=400\r\nWebFotoMaxSize=49500\r\nWstate=0\r\n\r\n"));
 }
 
-// The window's tests check that other sections stay and that the notes are never the last group.
+// The window's tests check that other sections stay.
 TEST(Settings, MaximizedSaveKeepsTheNormalGeometryAndOtherKeys)
 {
     TempProgramFolder pf;
@@ -62,6 +62,12 @@ TEST(Settings, MaximizedSaveKeepsTheNormalGeometryAndOtherKeys)
     EXPECT_EQ(back.readInteger(u"Options", u"PlantsWidth", 0), 184); // rewritten from the tree panel
     EXPECT_EQ(back.readString(u"Options", u"Width2", QString()), QStringLiteral("x"));
     EXPECT_TRUE(loadSettings(back, kScreen, kMinimum).wstate);
+
+    // The notes view is never remembered as the last group.
+    w.maximized = false;
+    w.rememberedGroupName = QStringLiteral("_notes");
+    saveSettings(ini, s, w);
+    EXPECT_EQ(ini.readString(u"Options", u"LastGroup", QString()), QStringLiteral("Cacti"));
 }
 
 TEST(Settings, NonNumbersReadAsDefaultsAndSmallSizesAreRaised)
