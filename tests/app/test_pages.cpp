@@ -33,7 +33,6 @@ void layOutRoses(const TempProgramFolder& pf)
     const QString g = u"MyPlants/Roses/"_s;
     pf.layOut({u"Roses"_s},
               {u"Roses/Кусты=1"_s, u"Roses/Кусты/Rugosa=5"_s, u"Roses/Abc=0"_s, u"Roses/Чайная=2"_s});
-    pf.writeRecord(g + u"group.ini"_s, u"[Group]\nColor=14745568\nImageOrder=1\n"_s);
     pf.writeRecord(g + kShrubs + u"/plant.ini"_s, u"[Main]\nCond=1\nExpanded=1\n"_s);
     pf.write(g + kShrubs + u"/description.rtf"_s,
              "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 Arial;}}\\f0 Shrubs page\\par}");
@@ -59,7 +58,6 @@ TEST(Pages, ThePageBeingLeftIsWrittenBeforeTheNextIsShown)
     ASSERT_EQ(topNames(tree), QStringList({kShrubs, u"Abc"_s, kTea}));
     EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
     EXPECT_EQ(pf.read(shrubs + u"/plant.ini"_s), shrubsRecord);
-    EXPECT_EQ(tree->palette().color(QPalette::Base), QColor(0xE0, 0xFF, 0xE0));
 
     // The first node's page is on show at start-up, so what is typed goes into that page, not over it.
     EXPECT_EQ(form.Editor->toPlainText(), u"Shrubs page"_s);
@@ -253,7 +251,6 @@ TEST(Pages, AGroupOfTwoThousandPlants)
     for (int i = 0; i < 50; ++i)
         children += tree->topLevelItem(i)->childCount();
     EXPECT_EQ(children, shownInFolders);
-    EXPECT_EQ(item(tree, u"Folder 07"_s), nullptr);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), u"Folder 00"_s);
     EXPECT_EQ(tree->topLevelItem(25)->text(0), u"Папка 01"_s) << "Latin before Cyrillic";
     // Inside a folder, by byte order of the names: "rose" before "Роза".
@@ -268,10 +265,4 @@ TEST(Pages, AGroupOfTwoThousandPlants)
               1);
     clickNode(form, u"Роза 1"_s);
     EXPECT_TRUE(form.Editor->toPlainText().startsWith(u"Роза Rose"_s));
-    form.Editor->moveCursor(QTextCursor::End);
-    typeText(form.Editor, u" конец"_s);
-    form.close();
-    const QString saved = pageText(pf, u"MyPlants/Big/Folder 00/Роза 1/description.rtf"_s);
-    EXPECT_TRUE(saved.endsWith(u" конец"_s));
-    EXPECT_TRUE(saved.startsWith(u"Роза Rose"_s));
 }

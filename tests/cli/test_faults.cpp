@@ -143,29 +143,27 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
         QStringList paths; // relative to the program folder: each is the old or the new version after it
     };
     const QByteArray newPage = "{\\rtf1 new page\\par}";
+    const QString tea = u"MyPlants/Roses/Tea/"_s;
     const Writer writers[] = {
         {"page",
-         [&](const QString& pf) {
-             return atomicfile::write(pf + u"MyPlants/Roses/Tea/description.rtf"_s, newPage);
-         },
-         {u"MyPlants/Roses/Tea/description.rtf"_s}},
+         [&](const QString& pf) { return atomicfile::write(pf + tea + u"description.rtf"_s, newPage); },
+         {tea + u"description.rtf"_s}},
         {"record",
-         [](const QString& pf) {
-             IniFile ini(pf + u"MyPlants/Roses/Tea/plant.ini"_s);
+         [&](const QString& pf) {
+             IniFile ini(pf + tea + u"plant.ini"_s);
              ini.writeInteger(u"Main", u"Cond", 5);
              return ini.updateFile();
          },
-         {u"MyPlants/Roses/Tea/plant.ini"_s}},
+         {tea + u"plant.ini"_s}},
         {"comment",
-         [](const QString& pf) { return album::writeComment(pf + u"MyPlants/Roses/Tea/p1.jpg"_s, u"new"_s); },
-         {u"MyPlants/Roses/Tea/p1.jpg.txt"_s}},
+         [&](const QString& pf) { return album::writeComment(pf + tea + u"p1.jpg"_s, u"new"_s); },
+         {tea + u"p1.jpg.txt"_s}},
         {"error log",
          [](const QString& pf) { return errorlog::WriteErrorLog(pf, u"new line"_s); },
          {u"errorlog.txt"_s}},
         {"photo",
-         [](const QString& pf) {
-             return album::addPhoto(pf + u"MyPlants/Roses/Pots"_s, pf + u"MyPlants/Roses/Tea/p1.jpg"_s,
-                                    u"c"_s);
+         [&](const QString& pf) {
+             return album::addPhoto(pf + u"MyPlants/Roses/Pots"_s, pf + tea + u"p1.jpg"_s, u"c"_s);
          },
          {u"MyPlants/Roses/Pots/p1.jpg"_s}},
         {"move across file systems",
