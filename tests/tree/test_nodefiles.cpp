@@ -43,11 +43,6 @@ TEST(NodeFiles, NewNodesGetTemplatesOrEmptyPagesAndExistingFilesAreNeverTouched)
     ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Roses"_s, QString(), u"Shrubs"_s, true).ok());
     EXPECT_TRUE(pf.read(u"MyPlants/Roses/Shrubs/description.rtf"_s).isEmpty());
     EXPECT_EQ(condOf(pf, u"MyPlants/Roses/Shrubs"_s), 1);
-    // A group made afterwards gets the filled collection-wide Care template.
-    pf.mkdir(u"MyPlants/Ferns"_s);
-    ASSERT_TRUE(prepareNodeFiles(pf.path(), u"Ferns"_s, QString(), u"Fern"_s, false).ok());
-    EXPECT_EQ(pf.read(u"MyPlants/Ferns/!Shablon/care.rtf"_s), "{\\rtf1 Main care\\par}");
-    EXPECT_EQ(pf.read(u"MyPlants/Ferns/Fern/care.rtf"_s), "{\\rtf1 Main care\\par}");
 
     // A plant inside a folder; a page the user wrote, and a record with other keys, stay as they are.
     pf.write(u"MyPlants/Roses/Shrubs/Rugosa/diary.rtf"_s, "{\\rtf1 my diary\\par}");

@@ -104,24 +104,3 @@ TEST(GroupOrder, TheBarsSelectionProcedure)
     EXPECT_EQ(order({0, 2, 1}), u"ZYX"_s); // 0 never moves forward
     EXPECT_EQ(order({101, 1, -3}), u"YXZ"_s);
 }
-
-TEST(GroupScan, ReadOnlyScanWritesNothingAndSkipsReservedFolders)
-{
-    TempProgramFolder pf;
-    pf.writeRecord(u"MyPlants/Roses/group.ini"_s, u"[Group]\nImageIndex=100\nImageOrder=2\n"_s);
-    pf.writeRecord(u"MyPlants/Cacti/group.ini"_s, u"[Group]\nImageIndex=3\nImageOrder=1\n"_s);
-    pf.mkdir(u"MyPlants/!Notes"_s);
-    pf.mkdir(u"MyPlants/!deleted_Old_5"_s);
-    pf.write(u"MyPlants/file.txt"_s, "x");
-    const GroupScan scan = scanGroups(pf.path(), false);
-    ASSERT_EQ(scan.slots.size(), 2u);
-    EXPECT_EQ(scan.slots[0].name, u"Cacti"_s);
-    EXPECT_EQ(scan.slots[1].picture, 1); // own picture missing: built-in picture 1
-    EXPECT_FALSE(pf.read(u"MyPlants/Roses/group.ini"_s).contains("\r\n\r\n"));
-
-    // The bar's build writes ImageOrder for a group without one and creates a missing record.
-    pf.mkdir(u"MyPlants/New"_s);
-    const GroupScan built = scanGroups(pf.path(), true);
-    EXPECT_EQ(built.slots.size(), 3u);
-    EXPECT_TRUE(pf.read(u"MyPlants/New/group.ini"_s).startsWith("[Group]\r\nImageOrder="));
-}
