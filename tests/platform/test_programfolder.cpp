@@ -3,33 +3,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-// Sets an environment variable for one scope.
-class EnvVar {
-public:
-    EnvVar(const char* name, const QByteArray& value)
-        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, value);
-    }
-    ~EnvVar() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
-
-private:
-    const char* m_name;
-    QByteArray m_old;
-    bool m_had;
-};
-
-} // namespace
 
 TEST(ProgramFolder, APortableCopyKeepsItsCollectionBesideItAndAnInstalledOneInTheUsersDataFolder)
 {
     TempProgramFolder t;
-    const EnvVar data("XDG_DATA_HOME", QFile::encodeName(t.file(u8("data"))));
+    const QByteArray old = qgetenv("XDG_DATA_HOME");
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", old); });
+    qputenv("XDG_DATA_HOME", QFile::encodeName(t.file(u8("data"))));
     const QString bin = t.file(u8("bin"));
     t.mkdir(u8("bin"));
     const QString userData = t.file(u8("data/my-verdarium/"));
@@ -52,13 +35,11 @@ TEST(ProgramFolder, APortableCopyKeepsItsCollectionBesideItAndAnInstalledOneInTh
     EXPECT_EQ(programfolder::choose(bin), bin + u'/');
 
     // No usable XDG_DATA_HOME: ~/.local/share.
-    const QString fallback = QDir::homePath() + u8("/.local/share/my-verdarium/");
-    {
-        const EnvVar empty("XDG_DATA_HOME", "");
-        EXPECT_EQ(programfolder::userDataFolder(), fallback);
+    for (const char* unusable : {"", "data"}) {
+        qputenv("XDG_DATA_HOME", unusable);
+        EXPECT_EQ(programfolder::userDataFolder(), QDir::homePath() + u8("/.local/share/my-verdarium/"))
+            << unusable;
     }
-    const EnvVar relative("XDG_DATA_HOME", "data");
-    EXPECT_EQ(programfolder::userDataFolder(), fallback);
 }
 
 TEST(ProgramFolder, TheLanguageFileIsTheProgramFoldersOwnThenTheShippedOne)
