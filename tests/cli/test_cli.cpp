@@ -57,38 +57,31 @@ TEST(Cli, ReadsACollectionWithFixedNamesInOtherLetterCases)
     EXPECT_TRUE(p.readAllStandardOutput().contains(u"Суккуленты"_s.toUtf8()));
 }
 
-TEST(Cli, ReadsOnlyAndSaysWhatIsWrong)
+TEST(Cli, ReadingCommandsSayWhatIsWrongAndWriteNothing)
 {
     TempProgramFolder pf;
     EXPECT_EQ(cli({u"groups"_s, pf.path()}).code, 1); // no MyPlants
     EXPECT_FALSE(pf.exists(u"MyPlants"_s));
-    pf.mkdir(u"MyPlants/Roses"_s);
+    // A page that is not RTF is 1251 text (the writing tests print RTF pages).
+    pf.write(u"MyPlants/Розы/Кусты/Чайная/care.rtf"_s, "plain \xe2\xee\xe4\xe0");
+    EXPECT_EQ(cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты/Чайная"_s, u"care"_s}).out, u"plain вода\n"_s);
     const CliOutcome missing = cli({u"tree"_s, pf.path(), u"Tulips"_s});
     EXPECT_EQ(missing.code, 1);
     EXPECT_TRUE(missing.err.contains(u"no group named"_s));
+    const CliOutcome none = cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты/Чайная"_s});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.err.contains(u"description.rtf"_s));
+    // Names that would lead out of the collection; usage.
+    for (const char* bad : {"../Розы", "Кусты/../..", "a/b/c", ""})
+        EXPECT_EQ(cli({u"page"_s, pf.path(), u"Розы"_s, u8(bad)}).code, 1) << bad;
+    EXPECT_EQ(cli({u"page"_s, pf.path(), u".."_s, u"x"_s}).code, 1);
     EXPECT_EQ(cli({u"tree"_s, pf.path(), u".."_s}).code, 1);
+    EXPECT_EQ(cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты"_s, u"notes"_s}).code, 2);
     EXPECT_EQ(cli({u"bogus"_s}).code, 2);
     EXPECT_EQ(cli({}).code, 2);
     // Listing the groups never writes their records.
     EXPECT_EQ(cli({u"groups"_s, pf.path()}).code, 0);
-    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/group.ini"_s));
-}
-
-TEST(Cli, PrintsAPageAsTextWithTheProgramsReader)
-{
-    // RTF pages: the companion's writing tests print them.
-    TempProgramFolder pf;
-    pf.write(u"MyPlants/Розы/Кусты/Чайная/care.rtf"_s, "plain \xe2\xee\xe4\xe0");
-    const CliOutcome care = cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты/Чайная"_s, u"care"_s});
-    EXPECT_EQ(care.out, u"plain вода\n"_s) << "a page that is not RTF is 1251 text";
-    // A page that is not there, and names that would lead out of the collection.
-    const CliOutcome none = cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты/Чайная"_s});
-    EXPECT_EQ(none.code, 1);
-    EXPECT_TRUE(none.err.contains(u"description.rtf"_s));
-    for (const char* bad : {"../Розы", "Кусты/../..", "a/b/c", ""})
-        EXPECT_EQ(cli({u"page"_s, pf.path(), u"Розы"_s, u8(bad)}).code, 1) << bad;
-    EXPECT_EQ(cli({u"page"_s, pf.path(), u".."_s, u"x"_s}).code, 1);
-    EXPECT_EQ(cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты"_s, u"notes"_s}).code, 2);
+    EXPECT_FALSE(pf.exists(u"MyPlants/Розы/group.ini"_s));
 }
 
 TEST(Cli, ResizeWritesTheResamplersBitmap)

@@ -47,8 +47,6 @@ TEST(IniFile, IntegersAcceptDecimalAndBothHexFormsAndFallBackOnAnythingElse)
     EXPECT_EQ(read(u"I"), 5);
     EXPECT_EQ(read(u"K"), -2147483647 - 1);
     EXPECT_EQ(ini.readInteger(u"Nope", u"A", 77), 77);
-    EXPECT_TRUE(ini.readBool(u"Group", u"D", false));
-    EXPECT_FALSE(ini.readBool(u"Group", u"E", false));
 }
 
 TEST(IniFile, DamagedUnreadableAndNeverFlushedFilesAreLeftAlone)
