@@ -129,12 +129,13 @@ TEST(Pages, ThePageBeingLeftIsWrittenBeforeTheNextIsShown)
     EXPECT_FALSE(pf.exists(u"Untitled"_s));
 }
 
-TEST(Pages, AFailedSaveKeepsThePageModifiedAndItsNodeSelected)
+// A click on another node while the page cannot be saved keeps the page and its node (the full-disk
+// test checks that); here the message names the file and closing asks first.
+TEST(Pages, AFailedSaveIsToldByNameAndClosingAsksFirst)
 {
     TempProgramFolder pf;
     layOutRoses(pf);
     const QString page = u"MyPlants/Roses/"_s + kShrubs + u"/description.rtf"_s;
-    const QByteArray before = pf.read(page);
     RecordingSink sink;
     sink.answer = false; // do not close when the page cannot be saved
     ShownForm form(pf.path(), &sink);
@@ -143,9 +144,6 @@ TEST(Pages, AFailedSaveKeepsThePageModifiedAndItsNodeSelected)
     clickNode(form, u"Abc"_s);
     ASSERT_EQ(sink.warnings.size(), 1);
     EXPECT_TRUE(sink.warnings[0].startsWith(u"Cannot save "_s + pf.file(page)));
-    EXPECT_EQ(pf.read(page), before);
-    EXPECT_EQ(form.TreeView1->currentItem()->text(0), kShrubs);
-    EXPECT_TRUE(form.Editor->document()->isModified());
     EXPECT_EQ(modifiedPanel(form), u"Modified"_s);
 
     // Closing asks first; declined, the window stays and the text is still there.
