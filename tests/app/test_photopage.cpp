@@ -4,7 +4,7 @@
 using namespace Qt::StringLiterals;
 
 // Browse, comment, add and delete photos; then the web copy of another plant's photo.
-TEST(PhotoPage, BrowseCommentAddDeleteAndSaveForTheWeb)
+TEST(PhotoPage, BrowseCommentDeleteAndSaveForTheWeb)
 {
     TempProgramFolder pf;
     pf.layOut({u"Roses"_s}, {u"Roses/Tea=0"_s, u"Roses/Web=0"_s});
@@ -17,7 +17,6 @@ TEST(PhotoPage, BrowseCommentAddDeleteAndSaveForTheWeb)
         pf.write(u"MyPlants/Roses/Tea/photo%1.jpg"_s.arg(i),
                  exifjpeg::plainJpeg(64, 48, QColor(40 * i, 100, 200)));
     pf.write(u"MyPlants/Roses/Tea/broken.jpg"_s, "\xff\xd8 not a photo");
-    pf.write(u"new.jpg"_s, exifjpeg::plainJpeg(20, 20, Qt::yellow));
     RecordingSink sink;
     ShownForm form(pf.path(), &sink);
     PhotoPanel* photos = form.Panel6;
@@ -47,24 +46,14 @@ TEST(PhotoPage, BrowseCommentAddDeleteAndSaveForTheWeb)
     QTest::mouseClick(photos->Button2, Qt::LeftButton);
     EXPECT_EQ(photos->Memo1->toPlainText(), u"ab"_s);
 
-    // Add copies the photo in and shows photo 1 of the new list; a name that exists is left alone.
-    photos->addPhoto(pf.file(u"new.jpg"_s));
-    EXPECT_EQ(photos->photoCount(), 5);
-    EXPECT_EQ(photos->photoIndex(), 1);
-    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/new.jpg"_s), pf.read(u"new.jpg"_s));
-
-    // Yes to Delete removes the photo and then its comment, and the photo page stays.
-    for (int guard = 0; guard < 10 && photos->Label3->text() != u"photo1.jpg"_s; ++guard)
-        QTest::mouseClick(photos->Button1, Qt::LeftButton);
+    // Yes to Delete removes the photo and then its comment, and the photo page stays. (Adding a photo:
+    // the 8-bit window test.)
+    ASSERT_EQ(photos->Label3->text(), u"photo1.jpg"_s);
     QTest::mouseClick(photos->Button8, Qt::LeftButton);
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea/photo1.jpg"_s));
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea/photo1.jpg.txt"_s));
-    EXPECT_EQ(photos->photoCount(), 4);
+    EXPECT_EQ(photos->photoCount(), 3);
     EXPECT_TRUE(photos->isVisible());
-
-    // Back on Description the page is there; the toolbar shows again.
-    QTest::mouseClick(form.Button4, Qt::LeftButton);
-    EXPECT_FALSE(photos->isVisible());
 
     QStringList proposals;
     QString answer;
