@@ -1,24 +1,15 @@
 #include "../support/companion.h"
-#include "app/mainform.h"
+#include "../support/windowevents.h"
 #include "app/tform3.h"
 #include "convert/convert.h"
-#include "groups/tframe1.h"
 #include "platform/codepage.h"
 #include "platform/sysio.h"
 #include "store/copyfolder.h"
-#include "store/inifile.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QMap>
 #include <QProcess>
-#include <QTest>
-#include <QTimer>
 
 #include <cerrno>
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 

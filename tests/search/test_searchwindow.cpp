@@ -1,20 +1,11 @@
 #include "searchcollection.h"
 
-#include "../support/typing.h"
-#include "app/mainform.h"
-#include "editor/editor.h"
+#include "../support/windowevents.h"
 #include "editor/notes.h"
-#include "photos/photopanel.h"
 #include "search/findbar.h"
 #include "search/searchpanel.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -43,9 +34,7 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     RecordingSink sink;
-    TMainForm form(pf.path(), {}, &sink);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ShownForm form(pf.path(), &sink);
     ASSERT_EQ(form.currentGroupName, u8("Roses"));
 
     // Ctrl+Shift+F opens the panel with the words field focused; typing searches.
