@@ -53,7 +53,6 @@ TEST(Notes, TheNoteButtonOpensTheNotesGroup)
         ASSERT_EQ(tree->topLevelItemCount(), 1);
         EXPECT_FALSE(hint->isVisible());
         EXPECT_EQ(form.Editor->toPlainText(), QString());
-        EXPECT_EQ(pf.read(u"MyPlants/!Notes/Shopping list/description.rtf"_s), QByteArray());
         EXPECT_EQ(pf.read(u"MyPlants/!Notes/!Shablon/description.rtf"_s), "{\\rtf1 Template text\\par}");
         QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
                           tree->visualItemRect(tree->topLevelItem(0)).center());
