@@ -110,7 +110,7 @@ TEST(Language, TheMenuSwitchesTheInterfaceAndRemembersIt)
 
 TEST(Language, DialogsTranslateThemselvesAndNumberZeroIsNotSearched)
 {
-    const LanguageFile file = LanguageFile::parse("[L]\r\ns57=Copied:\r\ns56=Fine\r\ns5=Sub\r\ns9=Top\r\n");
+    const LanguageFile file = LanguageFile::parse("[L]\r\ns57=Copied:\r\ns56=Fine\r\ns5=Sub\r\ns9=Upper\r\n");
     i18n::setCurrent(&file, u"L"_s);
     TForm3 progress;
     EXPECT_EQ(progress.Label6->text(), u"Copied:"_s);
@@ -130,7 +130,7 @@ TEST(Language, DialogsTranslateThemselvesAndNumberZeroIsNotSearched)
     setTextKey(sub, 5);
     i18n::translateComponent(&bar, file, u"L"_s);
     EXPECT_EQ(inner->text(), u"Inner"_s) << "under a number-0 item nothing is searched";
-    EXPECT_EQ(top->menuAction()->text(), u"Top"_s);
+    EXPECT_EQ(top->menuAction()->text(), u"Upper"_s);
     EXPECT_EQ(sub->text(), u"Sub"_s);
 }
 

@@ -99,7 +99,6 @@ TEST(CliWrite, EveryCommandChangesTheCollectionAndRefusesBadInput)
     EXPECT_EQ(cli({u"add"_s, p, u"!Notes"_s, u"Shopping"_s}).code, 0);
     EXPECT_EQ(pf.read(u"MyPlants/!Notes/Shopping/description.rtf"_s), QByteArray());
     EXPECT_EQ(cli({u"tree"_s, p, u"!Notes"_s}).out, u"Shopping\n"_s);
-    EXPECT_EQ(cli({u"add-group"_s}).code, 2);
 }
 
 TEST(CliWrite, PagesGoInAndOutInEveryFormat)

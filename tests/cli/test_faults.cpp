@@ -117,7 +117,6 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
         ShownForm form(pf, &sink);
         clickNode(form, u"Tea"_s);
         QTreeWidgetItem* tea = form.TreeView1->currentItem();
-        ASSERT_EQ(tea->text(0), u"Tea"_s);
         QTest::keyClicks(form.Editor, u"typed on a full disk"_s);
         sink.warnings.clear();
         clickNode(form, u"Pots"_s);

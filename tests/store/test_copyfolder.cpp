@@ -91,7 +91,8 @@ TEST(CopyFolder, CopiesEveryFileWithItsModeAndTimeAndOverwritesReadOnlyTargets)
     EXPECT_EQ(pf.read(u"dst/Rose/description.rtf"_s), QByteArray("{\\rtf1 Rose}"));
 }
 
-TEST(CopyFolder, ConversionDrivesTheGaugeInBlocksAndRenamesOldPages)
+// The conversion's tests check the pages it renames; here the gauge.
+TEST(CopyFolder, ConversionDrivesTheGaugeInBlocks)
 {
     TempProgramFolder pf;
     RecordingSink sink;
@@ -106,8 +107,6 @@ TEST(CopyFolder, ConversionDrivesTheGaugeInBlocksAndRenamesOldPages)
     copier.progress.gaugeProgress = [&](int v) { steps << v; };
     copier.progress.counter = [&](int v) { counters << v; };
     ASSERT_TRUE(copier.copyTree(pf.file(u"plants"_s), pf.file(u"MyPlants/g"_s), false));
-    EXPECT_EQ(pf.read(u"MyPlants/g/Rose/diary.rtf"_s).size(), 250000);
-    EXPECT_EQ(pf.read(u"MyPlants/g/Rose/care.rtf"_s), QByteArray("care"));
     EXPECT_TRUE(maxima.contains(2500));
     EXPECT_EQ(counters, QList<int>({1, 2}));
     // The 250,000-byte file: five blocks, the last reaching 2,500 (the other file adds its own steps).

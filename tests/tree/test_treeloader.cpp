@@ -56,7 +56,6 @@ TEST(TreeLoader, FolderAndPlantRulesAtBothLevels)
 
     const LoadedTree t = loadTreeFromDisk(pf.path(), u"Garden"_s, QString());
     EXPECT_EQ(t.color, 0x9FFBB1);
-    EXPECT_EQ(t.heading, u"Garden"_s);
     ASSERT_EQ(texts(t.nodes), QStringList({u"Broken"_s, u"Cacti"_s, u"Closed"_s, u"NoRecord"_s, u"Rose"_s}));
     const TreeNode& cacti = t.nodes[1];
     EXPECT_TRUE(cacti.isFolder());
