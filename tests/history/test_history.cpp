@@ -209,8 +209,7 @@ TEST(History, PageVersionsAreBoundedRestoredAndTravel)
     EXPECT_EQ(readAll(kept[0].path), previous);
     EXPECT_NE(kept[1].id.left(13), kept[0].id.left(13)) << "one version a minute";
 
-    // A restore of version 5 puts it back, and the page as it was becomes a version.
-    const QByteArray current = readAll(page);
+    // A restore of version 5 puts it back (that the page as it was becomes a version: the window's test).
     Companion cli;
     const QStringList node = {pf.path(), u"Roses"_s, u"Tea"_s, u"description"_s};
     const CliOutcome shown = cli(QStringList{u"page"_s} + node + QStringList{u"--version"_s, kept[4].id});
@@ -223,7 +222,6 @@ TEST(History, PageVersionsAreBoundedRestoredAndTravel)
     ASSERT_EQ(restored.code, 0) << restored.err.toStdString();
     EXPECT_EQ(readAll(page), fifth);
     kept = versions::list(page);
-    EXPECT_EQ(readAll(kept[0].path), current);
     const CliOutcome listed = cli(QStringList{u"history"_s} + node);
     EXPECT_EQ(listed.out.count(u'\n'), kept.size());
     EXPECT_TRUE(listed.out.startsWith(kept[0].id + u'\t'));
