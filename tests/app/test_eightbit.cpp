@@ -59,5 +59,4 @@ TEST(EightBitWindow, EveryActionOnANodeReachesItsOriginalFolder)
     EXPECT_TRUE(pf.listBytes(g + kShrubs).front().startsWith(QByteArray("!deleted_" + kWild + "_")));
     EXPECT_EQ(item(tree, u"Дикая"_s), nullptr);
     EXPECT_TRUE(sink.warnings.isEmpty()) << sink.said();
-    form.close();
 }

@@ -154,7 +154,6 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
     Q_EMIT form.PopupMenu3->aboutToShow();
     EXPECT_FALSE(form.PopupMenu3->findChild<QAction*>(u"N24"_s) &&
                  form.findChild<QAction*>(u"N24"_s)->isEnabled());
-    form.close();
 }
 
 TEST(GroupBar, HiddenGroupsAndOwnPictures)
@@ -178,5 +177,4 @@ TEST(GroupBar, HiddenGroupsAndOwnPictures)
     EXPECT_EQ(form.pictureNumbers, (std::vector<int>{0, 1, 100}));
     EXPECT_EQ(pf.groupValue(u"B"_s, u"ImageIndex"), 100);
     EXPECT_EQ(form.Frame11->picture(3)->pixmap().toImage().pixelColor(5, 5), QColor(250, 10, 10));
-    form.close();
 }

@@ -173,5 +173,4 @@ TEST(Language, EveryTextTheUserSeesCarriesItsKey)
     EXPECT_EQ(textsWithoutKeys(&editor, {}).join(u"; "_s).toStdString(), "");
     TForm3 progress;
     EXPECT_EQ(textsWithoutKeys(&progress, {}).join(u"; "_s).toStdString(), "");
-    form.close();
 }

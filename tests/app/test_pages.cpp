@@ -157,7 +157,6 @@ TEST(Pages, AFailedSaveIsToldByNameAndClosingAsksFirst)
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(pageText(pf, page).contains(u"typed"_s));
     EXPECT_TRUE(modifiedPanel(form).isEmpty());
-    form.close();
 }
 
 TEST(Pages, DroppedDocumentsAndPagesThatCannotBeRead)
@@ -203,7 +202,6 @@ TEST(Pages, DroppedDocumentsAndPagesThatCannotBeRead)
     EXPECT_TRUE(sink.warnings[0].contains(u"description.rtf"_s)) << sink.warnings[0].toStdString();
     EXPECT_TRUE(form.Editor->isReadOnly());
     EXPECT_TRUE(form.Editor->toPlainText().isEmpty());
-    form.close();
 }
 
 // A keeper's real group: 2,000 plants in 50 folders, Cyrillic and Latin names, records missing or

@@ -125,7 +125,6 @@ TEST(SecondLook, SixtyGroupsShowAllInNameOrder)
     QTest::mouseClick(last, Qt::LeftButton, {}, last->rect().center());
     QApplication::processEvents();
     EXPECT_EQ(form.Label2->text(), u"g59"_s);
-    form.close();
 }
 
 // The group editor: a refused name changes nothing, not on disk and not on screen. Closing on the
@@ -342,5 +341,4 @@ TEST(SecondLook, ARefusedCommandLineDocumentIsReportedOverTheWindow)
     ASSERT_EQ(sink.warnings.size(), 1);
     EXPECT_TRUE(sink.shownFirst);
     EXPECT_EQ(pf.read(u"photo.jpg"_s).size(), 11);
-    form.close();
 }

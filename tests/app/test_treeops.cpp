@@ -111,7 +111,6 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     form.openTreeMenu(tree->topLevelItem(0), QPoint(10, 10));
     EXPECT_FALSE(enabled("N7"));
     form.PopupMenu1->hide();
-    form.close();
 }
 
 TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
@@ -199,5 +198,4 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
     ASSERT_EQ(c.sink.warnings.size(), 1);
     EXPECT_TRUE(c.sink.warnings[0].startsWith(u"Directory with name "_s));
     EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Rugosa/plant.ini"_s));
-    form.close();
 }
