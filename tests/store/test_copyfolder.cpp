@@ -31,18 +31,10 @@ void setTimeAndMode(const QString& path, time_t mtime, long nsec, mode_t mode)
     ::chmod(QFile::encodeName(path).constData(), mode);
 }
 
+// Every file and folder below dir, hidden ones too, by its path below it.
 QStringList entriesBelow(const QString& dir)
 {
-    QStringList out;
-    QDir d(dir);
-    for (const QFileInfo& fi :
-         d.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
-        out << fi.fileName();
-        if (fi.isDir())
-            for (const QString& sub : entriesBelow(fi.filePath()))
-                out << fi.fileName() + u'/' + sub;
-    }
-    return out;
+    return filesUnder(dir, {}, true).keys();
 }
 
 } // namespace
