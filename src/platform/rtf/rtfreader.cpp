@@ -92,6 +92,7 @@ enum ListProp {
     LLevel,
     LLevelNfc,
     LLevelStart,
+    LLevelLegal,
     LOverrideLs,
     LPnDecimal,
     LPnLowerAlpha,
@@ -235,6 +236,7 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                         {"levelnfc", LLevelNfc},
                         {"levelnfcn", LLevelNfc},
                         {"levelstartat", LLevelStart},
+                        {"levellegal", LLevelLegal},
                         {"pnstart", LLevelStart},
                         {"listoverride", LOverrideLs},
                         {"pndec", LPnDecimal},
@@ -351,7 +353,38 @@ struct ListLevel {
     ListKind kind = ListKind::Decimal;
     int start = 1;
     QString prefix, suffix = QStringLiteral(".");
+    QString text;       // the whole level text; characters below 9 stand for the numbers of levels ("\0.\1")
+    bool zero = false;  // numbers below 10 written with a leading zero ("01")
+    bool legal = false; // the numbers of outer levels shown in Arabic figures ("1.01" under "I")
 };
+
+// The list of one level of a Word list, whichever of its overrides (\ls) a paragraph names.
+qint64 wordListKey(int listId, int level)
+{
+    return (static_cast<qint64>(listId) << 4) | level;
+}
+
+// A number as a list of the kind shows it: 4 is "4", "d", "D", "iv" or "IV".
+QString numberText(int n, ListKind kind)
+{
+    if (n <= 0 || kind == ListKind::Decimal || kind == ListKind::Bullet || kind == ListKind::None)
+        return QString::number(n);
+    if (kind == ListKind::LowerAlpha || kind == ListKind::UpperAlpha) {
+        QString out;
+        for (; n > 0; n = (n - 1) / 26)
+            out.prepend(QChar(u'a' + (n - 1) % 26));
+        return kind == ListKind::UpperAlpha ? out.toUpper() : out;
+    }
+    static const std::pair<int, const char*> roman[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
+                                                        {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
+                                                        {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"},
+                                                        {1, "i"}};
+    QString out;
+    for (const auto& [value, letters] : roman)
+        for (; n >= value; n -= value)
+            out += QLatin1String(letters);
+    return kind == ListKind::UpperRoman ? out.toUpper() : out;
+}
 
 struct ListDefinition {
     int id = 0;
@@ -432,6 +465,8 @@ private:
     void special(int id, const RtfTokenizer::Token& t);
     void tableWord(int id, int v);
     void listWord(int id, int v);
+    void levelMarker(const ListDefinition& def, const ListLevel& own, int level, QString& prefix,
+                     QString& suffix) const;
     void pictWord(int id, const RtfTokenizer::Token& t);
     void groupClosed(const State& closed);
     void symbol(char c);
@@ -507,7 +542,7 @@ private:
         int ls;
     };
     std::vector<OpenList> m_lists;
-    QHash<int, QPointer<QTextList>> m_wordLists; // by \ls and level
+    QHash<qint64, QPointer<QTextList>> m_wordLists; // by wordListKey(); the overrides of one list number as one
     // tables, outermost first
     std::vector<OpenTable> m_tables;
     RowDefinition m_rowDefinitions[kMaxTableDepth + 1];
@@ -774,6 +809,8 @@ void Reader::applyList()
     int start = 1;
     int level = m_s.par.level;
     bool defined = false;
+    const ListDefinition* definition = nullptr;
+    ListLevel own;
     if (m_s.par.ls > 0) {
         const auto id = m_overrides.constFind(m_s.par.ls);
         const auto def = std::find_if(m_listDefinitions.begin(), m_listDefinitions.end(), [&](const auto& d) {
@@ -790,6 +827,8 @@ void Reader::applyList()
             start = l.start;
             level = std::max(level, 0);
             defined = true;
+            definition = &*def;
+            own = l;
         }
     }
     // The marker text shows whether the list is numbered; a numbered definition says how.
@@ -825,12 +864,16 @@ void Reader::applyList()
     }
     depth = std::min(depth, m_lists.size());
     m_lists.resize(std::min(m_lists.size(), depth + 1), OpenList{nullptr, ListKind::None, 0, 0});
+    // An item of a Word list starts its deeper levels again, as word processors number them.
+    if (defined)
+        for (int k = static_cast<int>(depth) + 1; k < 9; ++k)
+            m_wordLists.remove(wordListKey(definition->id, k));
     if (depth < m_lists.size() && m_lists[depth].kind == kind && m_lists[depth].ls == m_s.par.ls) {
         m_lists[depth].list->add(m_cursor.block());
         return;
     }
     // A Word list numbers on across the paragraphs between its items, as word processors show it.
-    const int key = m_s.par.ls * 16 + static_cast<int>(depth);
+    const qint64 key = defined ? wordListKey(definition->id, static_cast<int>(depth)) : 0;
     if (defined) {
         const QPointer<QTextList> earlier = m_wordLists.value(key);
         if (earlier && earlier->format().style() == listStyle(kind)) {
@@ -840,12 +883,14 @@ void Reader::applyList()
             return;
         }
     }
+    if (defined && !own.text.isEmpty())
+        levelMarker(*definition, own, level, prefix, suffix);
     QTextListFormat lf;
     lf.setStyle(listStyle(kind));
     lf.setIndent(static_cast<int>(depth) + 1);
     if (kind != ListKind::Bullet) {
         lf.setNumberPrefix(prefix);
-        lf.setNumberSuffix(suffix.isEmpty() ? QStringLiteral(".") : suffix);
+        lf.setNumberSuffix(suffix.isEmpty() && !defined ? QStringLiteral(".") : suffix);
         if (start != 1)
             lf.setProperty(rtfprop::kListStart, start);
     }
@@ -856,6 +901,37 @@ void Reader::applyList()
         m_lists[depth] = open;
     else
         m_lists.push_back(open);
+}
+
+// The text around a level's own number, with the numbers its outer levels have at this item ("Sect 2." of
+// "Sect 2.1" under chapter II): a list of the level starts again after each outer item, so the text stays.
+void Reader::levelMarker(const ListDefinition& def, const ListLevel& own, int level, QString& prefix,
+                         QString& suffix) const
+{
+    QString before, after;
+    bool seen = false;
+    for (const QChar c : own.text) {
+        QString& out = seen ? after : before;
+        const int k = c.unicode();
+        if (k >= 9) {
+            out += c;
+        } else if (k == level) {
+            seen = true;
+        } else if (k < level) {
+            const QPointer<QTextList> outer = m_wordLists.value(wordListKey(def.id, k));
+            if (!outer || outer->count() == 0)
+                continue;
+            const QTextListFormat f = outer->format();
+            const int n = (f.hasProperty(rtfprop::kListStart) ? f.intProperty(rtfprop::kListStart) : 1) +
+                          outer->count() - 1;
+            const ListKind outerKind = def.levels[std::min<size_t>(k, def.levels.size() - 1)].kind;
+            out += numberText(n, own.legal ? ListKind::Decimal : outerKind);
+        }
+    }
+    if (seen) {
+        prefix = before;
+        suffix = after;
+    }
 }
 
 void Reader::paragraph()
@@ -1000,6 +1076,7 @@ void Reader::finishLevelText()
     if (first >= 0) {
         l.prefix = body.left(first);
         l.suffix = body.mid(last + 1);
+        l.text = body;
     }
     m_levelText.clear();
 }
@@ -1171,7 +1248,7 @@ void Reader::word(const RtfTokenizer::Token& t)
     case Dest::ListTable:
     case Dest::ListOverrideTable:
         if (k.kind == Kw::List)
-            listWord(k.id, v);
+            listWord(k.id, t.hasParam ? v : 1); // a flag such as \levellegal alone is on
         else if (k.kind == Kw::Par && k.id == PListOverride && m_s.dest == Dest::ListOverrideTable)
             m_overrideLs = v;
         return;
@@ -1447,6 +1524,8 @@ void Reader::listWord(int id, int v)
         def.levels.emplace_back();
     else if (id == LLevelNfc && !def.levels.empty())
         def.levels.back().kind = nfcKind(v);
+    else if (id == LLevelLegal && !def.levels.empty())
+        def.levels.back().legal = v != 0;
     else if (id == LLevelStart && !def.levels.empty())
         def.levels.back().start = std::clamp(v, 0, 32767);
 }
