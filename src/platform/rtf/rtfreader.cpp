@@ -84,7 +84,22 @@ enum ParProp {
     PListOverride,
     PLevel
 };
-enum Special { SFieldLock, SPar, SPage, SUnicode, SUc, SAnsiCpg, SMac, SDeff, SFootnoteMark, SCommentMark };
+enum Special {
+    SFieldLock,
+    SPar,
+    SPage,
+    SUnicode,
+    SUc,
+    SAnsiCpg,
+    SMac,
+    SDeff,
+    SFootnoteMark,
+    SCommentMark,
+    SNoteNumbers,    // \ftnnar … \ftnnruc: how footnotes are numbered (Arabic, letters, Roman)
+    SEndnoteNumbers, // \aftnnar … \aftnnruc: the same for endnotes
+    SNoteStart,
+    SEndnoteStart
+};
 enum TableProp { TRowDefaults, TCellX, TCell, TRow, TNestCell, TNestRow, TBorderSide, TBorderStyle };
 enum ListProp {
     LList,
@@ -217,7 +232,13 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"deff", SDeff},
                            {"chftn", SFootnoteMark},
                            {"chatn", SCommentMark},
+                           {"ftnstart", SNoteStart},
+                           {"aftnstart", SEndnoteStart},
                            {"fldlock", SFieldLock}});
+        for (const char* w : {"ftnnar", "ftnnalc", "ftnnauc", "ftnnrlc", "ftnnruc"})
+            t[w] = {Kw::Special, SNoteNumbers};
+        for (const char* w : {"aftnnar", "aftnnalc", "aftnnauc", "aftnnrlc", "aftnnruc"})
+            t[w] = {Kw::Special, SEndnoteNumbers};
         rows(Kw::Table, {{"trowd", TRowDefaults},
                          {"cellx", TCellX},
                          {"cell", TCell},
@@ -521,7 +542,12 @@ private:
     qsizetype m_keptStart = 0;
     int m_keptCodePage = 1252;
     QByteArray m_keptPrefix; // the mark in the text before a footnote or comment
-    int m_footnotes = 0;
+    // Footnotes and endnotes are numbered apart, each in its own kind of number.
+    struct NoteNumbers {
+        ListKind kind = ListKind::Decimal;
+        int start = 1, count = 0;
+    } m_noteNumbers, m_endnoteNumbers;
+    QByteArray m_noteWords; // the words that say so, written back with the page
     int m_keptObjects = 0;
     QByteArray m_pageGroups;
     // field
@@ -1046,8 +1072,10 @@ void Reader::finishKept(const State& closed)
     QTextCharFormat f = charFormat();
     f.setObjectType(rtfkept::kObjectType);
     f.setProperty(rtfprop::kKeptGroup, QByteArray(m_keptPrefix + portable));
-    if (m_keptPrefix.contains("chftn"))
-        f.setProperty(rtfprop::kKeptMark, QString::number(++m_footnotes));
+    if (m_keptPrefix.contains("chftn")) {
+        NoteNumbers& n = portable.left(24).contains("\\ftnalt") ? m_endnoteNumbers : m_noteNumbers;
+        f.setProperty(rtfprop::kKeptMark, numberText(n.start + n.count++, n.kind));
+    }
     else if (m_keptPrefix.contains("chatn"))
         f.setProperty(rtfprop::kKeptMark, QStringLiteral("\u270e"));
     m_keptPrefix.clear();
@@ -1441,6 +1469,25 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     case SFieldLock:
         m_fieldLocked = true;
         break;
+    case SNoteNumbers:
+    case SEndnoteNumbers: {
+        // ftnnar, ftnnalc, ftnnauc, ftnnrlc, ftnnruc
+        static const std::pair<const char*, ListKind> kinds[] = {{"ar", ListKind::Decimal},
+                                                                 {"alc", ListKind::LowerAlpha},
+                                                                 {"auc", ListKind::UpperAlpha},
+                                                                 {"rlc", ListKind::LowerRoman},
+                                                                 {"ruc", ListKind::UpperRoman}};
+        for (const auto& [ending, kind] : kinds)
+            if (t.word.endsWith(QByteArray(QByteArray("nn") + ending)))
+                (id == SNoteNumbers ? m_noteNumbers : m_endnoteNumbers).kind = kind;
+        m_noteWords += '\\' + t.word.toByteArray();
+        break;
+    }
+    case SNoteStart:
+    case SEndnoteStart:
+        (id == SNoteStart ? m_noteNumbers : m_endnoteNumbers).start = std::clamp(v, 1, 32767);
+        m_noteWords += '\\' + t.word.toByteArray() + QByteArray::number(v);
+        break;
     case SFootnoteMark:
         flushText();
         m_keptPrefix += "{\\super\\chftn}";
@@ -1755,6 +1802,7 @@ RtfReader::Result Reader::run()
     if (m_keptObjects > 0)
         rtfkept::registerHandler(m_doc);
     m_cursor.endEditBlock();
+    m_pageGroups.prepend(m_noteWords.isEmpty() ? m_noteWords : m_noteWords + "\r\n");
     if (!m_pageGroups.isEmpty()) {
         QTextFrameFormat ff = m_doc->rootFrame()->frameFormat();
         ff.setProperty(rtfprop::kPageGroups, m_pageGroups);
