@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
@@ -473,7 +474,7 @@ public:
     {
     }
 
-    RtfReader::Result run();
+    RtfReader::Result run(const RtfReader::Options& options);
 
 private:
     void flushText();
@@ -1701,15 +1702,28 @@ void Reader::groupClosed(const State& closed)
         m_fieldInstruction.clear();
 }
 
-RtfReader::Result Reader::run()
+RtfReader::Result Reader::run(const RtfReader::Options& options)
 {
     m_cursor.movePosition(QTextCursor::Start);
     m_cursor.beginEditBlock();
     int depthOverflow = 0;
-    for (;;) {
+    bool partial = false;
+    QElapsedTimer sinceTold;
+    sinceTold.start();
+    for (unsigned tokens = 1;; ++tokens) {
         const RtfTokenizer::Token t = m_tok.next();
         if (t.kind == Kind::End)
             break;
+        if (options.progress && tokens % 4096 == 0 && sinceTold.elapsed() >= 40) {
+            options.progress(static_cast<int>(m_tok.position() * 100 / std::max<qsizetype>(1, m_bytes.size())));
+            sinceTold.restart();
+        }
+        // A first look stops between paragraphs of the body, outside tables and groups of their own.
+        if (options.firstParagraphs > 0 && m_paragraphs >= options.firstParagraphs && m_tables.empty() &&
+            m_s.dest == Dest::Text && m_stack.size() <= 1 && t.kind != Kind::GroupEnd) {
+            partial = true;
+            break;
+        }
         if (depthOverflow > 0) { // groups nested too deep are passed over whole
             if (t.kind == Kind::GroupStart)
                 ++depthOverflow;
@@ -1814,12 +1828,13 @@ RtfReader::Result Reader::run()
     r.ok = m_problem.isEmpty();
     r.problem = m_problem;
     r.lossy = m_lossy;
+    r.partial = partial;
     return r;
 }
 
 } // namespace
 
-RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* document)
+RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* document, const Options& options)
 {
     document->clear();
     qsizetype start = 0;
@@ -1841,7 +1856,7 @@ RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* docume
     document->setUndoRedoEnabled(false);
     document->setPageSize(QSizeF(0, 0));
     Reader reader(bytes, document);
-    const Result r = reader.run();
+    const Result r = reader.run(options);
     document->setPageSize(page);
     document->setUndoRedoEnabled(undo);
     return r;
