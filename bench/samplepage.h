@@ -9,7 +9,8 @@
 
 // A diary page as keepers write them: dated Cyrillic and Latin entries, bold dates, and (when
 // pictures > 0) 160 x 120 photos spread evenly through it. Returned as our writer saves it.
-inline QByteArray sampleDiary(int paragraphs, int pictures)
+// Brief entries are short Latin lines, about 100 bytes a paragraph.
+inline QByteArray sampleDiary(int paragraphs, int pictures, bool brief = false)
 {
     QTextDocument d;
     QTextCursor c(&d);
@@ -18,6 +19,11 @@ inline QByteArray sampleDiary(int paragraphs, int pictures)
     for (int i = 0; i < paragraphs; ++i) {
         if (i)
             c.insertBlock();
+        if (brief) {
+            c.insertText(QStringLiteral("%1.05").arg(i % 31 + 1), bold);
+            c.insertText(QStringLiteral(" watered and fed, one new leaf; turned to the light."), plain);
+            continue;
+        }
         c.insertText(QStringLiteral("%1 мая: ").arg(i % 31 + 1), bold);
         c.insertText(QString::fromUtf8("полив, подкормка, новый лист; watered and fed, one new leaf."),
                      plain);

@@ -311,6 +311,12 @@ void TMainForm::buildRegions()
     // The bar of the window itself takes the application's hints; the page area's bar shows the panels.
     setStatusBar(nullptr);
     connect(Editor, &PageEditor::modificationChanged, this, &TMainForm::showModifiedState);
+    connect(Editor, &PageEditor::loadProgress, this, [this](int percent) {
+        if (percent < 0)
+            StatusBar->clearMessage();
+        else
+            StatusBar->showMessage(m_messages.text(QStringLiteral("d5")).arg(percent));
+    });
     connect(Editor, &PageEditor::filesDropped, this, &TMainForm::filesDropped);
 
     m_timer8 = new QTimer(this);

@@ -269,6 +269,7 @@ private:
     QLabel* m_thirdPanel = nullptr;
     QLabel* m_emptyPage = nullptr;
     QTimer* m_timer8 = nullptr;
+    int m_pagesOpened = 0; // pages asked for, so a page put off until the window shows knows it is still wanted
     QAction* m_undo = nullptr;
     QAction* m_paste = nullptr;
     QAction* m_addGroupFile = nullptr;

@@ -27,7 +27,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QFileInfo>
 #include <QTimer>
+#include <QWindow>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
@@ -361,6 +363,23 @@ bool TMainForm::FileSave()
 
 bool TMainForm::FileOpen()
 {
+    const int opening = ++m_pagesOpened;
+    // A long page at start-up is read once the window is on the screen, so its first paragraphs show
+    // at once; until then nothing is named in the editor, so nothing can be written over the page.
+    const bool onScreen = windowHandle() && windowHandle()->isExposed();
+    if (!onScreen && QFileInfo(editorFileName).size() >= PageEditor::kFirstLookBytes) {
+        const QString path = editorFileName;
+        Editor->newDocument();
+        Editor->setReadOnly(true);
+        editorFileName = untitled();
+        QTimer::singleShot(0, this, [this, path, opening] {
+            if (opening != m_pagesOpened)
+                return; // another page was opened meanwhile
+            editorFileName = path;
+            FileOpen();
+        });
+        return true;
+    }
     if (!loadDocumentIntoEditor(editorFileName))
         return false;
     // Typing that could never be saved is not taken: a read-only file or folder shows read-only.

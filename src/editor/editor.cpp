@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QImage>
 #include <QImageReader>
@@ -135,9 +136,23 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
 {
     m_updating = true;
     const auto done = qScopeGuard([this] { m_updating = false; });
+    RtfReader::Options whole;
+    if (QFileInfo(path).size() >= kFirstLookBytes && showFirstLook(path)) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        whole.progress = [this](int percent) {
+                    Q_EMIT loadProgress(percent);
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+    }
+    const auto told = qScopeGuard([this, &whole] {
+        if (!whole.progress)
+            return;
+        QApplication::restoreOverrideCursor();
+        Q_EMIT loadProgress(-1);
+    });
     auto* fresh = new QTextDocument(this);
     fresh->setDefaultFont(document()->defaultFont());
-    const pagefile::LoadResult r = pagefile::load(path, fresh);
+    const pagefile::LoadResult r = pagefile::load(path, fresh, whole);
     if (!r.ok()) {
         delete fresh;
         return r.status;
@@ -160,6 +175,26 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     moveCursor(QTextCursor::Start); // a page is read from its top
     document()->setModified(false);
     return {};
+}
+
+// The first paragraphs of a long page, shown read-only until the whole page takes their place.
+bool PageEditor::showFirstLook(const QString& path)
+{
+    auto* look = new QTextDocument(this);
+    look->setDefaultFont(document()->defaultFont());
+    RtfReader::Options first;
+    first.firstParagraphs = 300;
+    const pagefile::LoadResult r = pagefile::load(path, look, first);
+    if (!r.ok() || !r.partial) {
+        delete look;
+        return false;
+    }
+    scaleIndents(look, kPixelsPerPoint);
+    adoptDocument(look);
+    setReadOnly(true);
+    moveCursor(QTextCursor::Start);
+    viewport()->repaint();
+    return true;
 }
 
 IoStatus PageEditor::saveDocument(const QString& path, QString* note)

@@ -21,8 +21,12 @@ public:
     // Loads path, replacing the content. A file that cannot be read leaves the content as it was.
     // The page is read into a document no view lays out and then shown, so a large page opens at
     // once and is laid out a part at a time after its first screen is painted.
+    // A long page shows its first paragraphs at once, read-only, while the whole of it is read; the
+    // window keeps painting meanwhile, and what the user types or clicks waits until the page is whole.
     // problem (when given) says what a damaged page lost on reading.
     IoStatus loadDocument(const QString& path, QString* problem = nullptr);
+    // Pages of this size and more show their beginning before they are read whole.
+    static constexpr qint64 kFirstLookBytes = 4 * 1024 * 1024;
     // Writes the content to path (atomically); the modified flag is cleared only on success. note
     // (when given) says why no version of the page as it was could be kept.
     IoStatus saveDocument(const QString& path, QString* note = nullptr);
@@ -83,6 +87,8 @@ Q_SIGNALS:
     // The modified flag of the page changed. A page is read into a document of its own that then
     // takes the place of the one shown, so this follows whichever document the editor holds.
     void modificationChanged(bool modified);
+    // A long page is being read: the share read so far (0-100), then -1 when it is whole.
+    void loadProgress(int percent);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -100,6 +106,7 @@ protected:
 
 private:
     void adoptDocument(QTextDocument* document);
+    bool showFirstLook(const QString& path);
     bool m_updating = false;
     // The page in the editor was damaged when read; its original is kept before the first save.
     bool m_keepOriginal = false;

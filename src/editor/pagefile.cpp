@@ -44,7 +44,7 @@ QByteArray textBytes(const QTextDocument& document, Form form)
 
 } // namespace
 
-LoadResult load(const QString& path, QTextDocument* document)
+LoadResult load(const QString& path, QTextDocument* document, const RtfReader::Options& options)
 {
     LoadResult r;
     QByteArray bytes;
@@ -76,10 +76,11 @@ LoadResult load(const QString& path, QTextDocument* document)
         document->setModified(false);
         return r;
     }
-    const RtfReader::Result read = RtfReader::read(bytes, document);
+    const RtfReader::Result read = RtfReader::read(bytes, document, options);
     if (!read.ok)
         r.problem = read.problem;
     r.lossy = read.lossy;
+    r.partial = read.partial;
     document->setModified(false);
     return r;
 }

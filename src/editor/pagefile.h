@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/iostatus.h"
+#include "platform/rtf/rtfreader.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,6 +25,7 @@ struct LoadResult {
     Kind kind = Kind::Rtf;
     bool crlf = false; // text whose lines ended in CR LF
     bool bom = false;  // UTF-8 text that began with a byte-order mark
+    bool partial = false; // only the first paragraphs were read (RtfReader::Options::firstParagraphs)
     bool ok() const { return status.ok(); }
 };
 
@@ -37,7 +39,8 @@ struct Form {
 // Reads path into document. A file that is neither RTF nor text (a picture, a program) is refused,
 // so it can never be saved over as a page. Text that is not RTF is read as plain text: UTF-8 when it
 // is valid UTF-8, else Windows-1251; an empty file is an RTF page when its name ends in ".rtf".
-LoadResult load(const QString& path, QTextDocument* document);
+// options go to the RTF reader.
+LoadResult load(const QString& path, QTextDocument* document, const RtfReader::Options& options = {});
 
 // Writes document as RTF through a temporary file renamed over path: a failed save leaves the old
 // page whole. When keepOriginal is set and path exists, the file as it was is first kept beside it as

@@ -31,6 +31,7 @@ constexpr Default kDefaults[] = {
     {"d2", "objects from other programs"},
     {"d3", "text boxes and shapes"},
     {"d4", "tables nested too deeply"},
+    {"d5", "Opening the page: %1%"},
     {"p3", "The template %1 cannot be opened: this desktop has no program for rich text (.rtf). Edit it "
            "here, in the page editor?"},
     {"w1", "The web copy could not be made:"},

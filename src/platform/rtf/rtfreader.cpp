@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
@@ -84,7 +85,22 @@ enum ParProp {
     PListOverride,
     PLevel
 };
-enum Special { SFieldLock, SPar, SPage, SUnicode, SUc, SAnsiCpg, SMac, SDeff, SFootnoteMark, SCommentMark };
+enum Special {
+    SFieldLock,
+    SPar,
+    SPage,
+    SUnicode,
+    SUc,
+    SAnsiCpg,
+    SMac,
+    SDeff,
+    SFootnoteMark,
+    SCommentMark,
+    SNoteNumbers,    // \ftnnar … \ftnnruc: how footnotes are numbered (Arabic, letters, Roman)
+    SEndnoteNumbers, // \aftnnar … \aftnnruc: the same for endnotes
+    SNoteStart,
+    SEndnoteStart
+};
 enum TableProp { TRowDefaults, TCellX, TCell, TRow, TNestCell, TNestRow, TBorderSide, TBorderStyle };
 enum ListProp {
     LList,
@@ -92,6 +108,7 @@ enum ListProp {
     LLevel,
     LLevelNfc,
     LLevelStart,
+    LLevelLegal,
     LOverrideLs,
     LPnDecimal,
     LPnLowerAlpha,
@@ -216,7 +233,13 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"deff", SDeff},
                            {"chftn", SFootnoteMark},
                            {"chatn", SCommentMark},
+                           {"ftnstart", SNoteStart},
+                           {"aftnstart", SEndnoteStart},
                            {"fldlock", SFieldLock}});
+        for (const char* w : {"ftnnar", "ftnnalc", "ftnnauc", "ftnnrlc", "ftnnruc"})
+            t[w] = {Kw::Special, SNoteNumbers};
+        for (const char* w : {"aftnnar", "aftnnalc", "aftnnauc", "aftnnrlc", "aftnnruc"})
+            t[w] = {Kw::Special, SEndnoteNumbers};
         rows(Kw::Table, {{"trowd", TRowDefaults},
                          {"cellx", TCellX},
                          {"cell", TCell},
@@ -235,6 +258,7 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                         {"levelnfc", LLevelNfc},
                         {"levelnfcn", LLevelNfc},
                         {"levelstartat", LLevelStart},
+                        {"levellegal", LLevelLegal},
                         {"pnstart", LLevelStart},
                         {"listoverride", LOverrideLs},
                         {"pndec", LPnDecimal},
@@ -351,7 +375,38 @@ struct ListLevel {
     ListKind kind = ListKind::Decimal;
     int start = 1;
     QString prefix, suffix = QStringLiteral(".");
+    QString text;       // the whole level text; characters below 9 stand for the numbers of levels ("\0.\1")
+    bool zero = false;  // numbers below 10 written with a leading zero ("01")
+    bool legal = false; // the numbers of outer levels shown in Arabic figures ("1.01" under "I")
 };
+
+// The list of one level of a Word list, whichever of its overrides (\ls) a paragraph names.
+qint64 wordListKey(int listId, int level)
+{
+    return (static_cast<qint64>(listId) << 4) | level;
+}
+
+// A number as a list of the kind shows it: 4 is "4", "d", "D", "iv" or "IV".
+QString numberText(int n, ListKind kind)
+{
+    if (n <= 0 || kind == ListKind::Decimal || kind == ListKind::Bullet || kind == ListKind::None)
+        return QString::number(n);
+    if (kind == ListKind::LowerAlpha || kind == ListKind::UpperAlpha) {
+        QString out;
+        for (; n > 0; n = (n - 1) / 26)
+            out.prepend(QChar(u'a' + (n - 1) % 26));
+        return kind == ListKind::UpperAlpha ? out.toUpper() : out;
+    }
+    static const std::pair<int, const char*> roman[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
+                                                        {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
+                                                        {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"},
+                                                        {1, "i"}};
+    QString out;
+    for (const auto& [value, letters] : roman)
+        for (; n >= value; n -= value)
+            out += QLatin1String(letters);
+    return kind == ListKind::UpperRoman ? out.toUpper() : out;
+}
 
 struct ListDefinition {
     int id = 0;
@@ -419,7 +474,7 @@ public:
     {
     }
 
-    RtfReader::Result run();
+    RtfReader::Result run(const RtfReader::Options& options);
 
 private:
     void flushText();
@@ -432,6 +487,8 @@ private:
     void special(int id, const RtfTokenizer::Token& t);
     void tableWord(int id, int v);
     void listWord(int id, int v);
+    void levelMarker(const ListDefinition& def, const ListLevel& own, int level, QString& prefix,
+                     QString& suffix) const;
     void pictWord(int id, const RtfTokenizer::Token& t);
     void groupClosed(const State& closed);
     void symbol(char c);
@@ -486,7 +543,12 @@ private:
     qsizetype m_keptStart = 0;
     int m_keptCodePage = 1252;
     QByteArray m_keptPrefix; // the mark in the text before a footnote or comment
-    int m_footnotes = 0;
+    // Footnotes and endnotes are numbered apart, each in its own kind of number.
+    struct NoteNumbers {
+        ListKind kind = ListKind::Decimal;
+        int start = 1, count = 0;
+    } m_noteNumbers, m_endnoteNumbers;
+    QByteArray m_noteWords; // the words that say so, written back with the page
     int m_keptObjects = 0;
     QByteArray m_pageGroups;
     // field
@@ -507,7 +569,7 @@ private:
         int ls;
     };
     std::vector<OpenList> m_lists;
-    QHash<int, QPointer<QTextList>> m_wordLists; // by \ls and level
+    QHash<qint64, QPointer<QTextList>> m_wordLists; // by wordListKey(); the overrides of one list number as one
     // tables, outermost first
     std::vector<OpenTable> m_tables;
     RowDefinition m_rowDefinitions[kMaxTableDepth + 1];
@@ -774,6 +836,8 @@ void Reader::applyList()
     int start = 1;
     int level = m_s.par.level;
     bool defined = false;
+    const ListDefinition* definition = nullptr;
+    ListLevel own;
     if (m_s.par.ls > 0) {
         const auto id = m_overrides.constFind(m_s.par.ls);
         const auto def = std::find_if(m_listDefinitions.begin(), m_listDefinitions.end(), [&](const auto& d) {
@@ -790,6 +854,8 @@ void Reader::applyList()
             start = l.start;
             level = std::max(level, 0);
             defined = true;
+            definition = &*def;
+            own = l;
         }
     }
     // The marker text shows whether the list is numbered; a numbered definition says how.
@@ -825,12 +891,16 @@ void Reader::applyList()
     }
     depth = std::min(depth, m_lists.size());
     m_lists.resize(std::min(m_lists.size(), depth + 1), OpenList{nullptr, ListKind::None, 0, 0});
+    // An item of a Word list starts its deeper levels again, as word processors number them.
+    if (defined)
+        for (int k = static_cast<int>(depth) + 1; k < 9; ++k)
+            m_wordLists.remove(wordListKey(definition->id, k));
     if (depth < m_lists.size() && m_lists[depth].kind == kind && m_lists[depth].ls == m_s.par.ls) {
         m_lists[depth].list->add(m_cursor.block());
         return;
     }
     // A Word list numbers on across the paragraphs between its items, as word processors show it.
-    const int key = m_s.par.ls * 16 + static_cast<int>(depth);
+    const qint64 key = defined ? wordListKey(definition->id, static_cast<int>(depth)) : 0;
     if (defined) {
         const QPointer<QTextList> earlier = m_wordLists.value(key);
         if (earlier && earlier->format().style() == listStyle(kind)) {
@@ -840,12 +910,14 @@ void Reader::applyList()
             return;
         }
     }
+    if (defined && !own.text.isEmpty())
+        levelMarker(*definition, own, level, prefix, suffix);
     QTextListFormat lf;
     lf.setStyle(listStyle(kind));
     lf.setIndent(static_cast<int>(depth) + 1);
     if (kind != ListKind::Bullet) {
         lf.setNumberPrefix(prefix);
-        lf.setNumberSuffix(suffix.isEmpty() ? QStringLiteral(".") : suffix);
+        lf.setNumberSuffix(suffix.isEmpty() && !defined ? QStringLiteral(".") : suffix);
         if (start != 1)
             lf.setProperty(rtfprop::kListStart, start);
     }
@@ -856,6 +928,37 @@ void Reader::applyList()
         m_lists[depth] = open;
     else
         m_lists.push_back(open);
+}
+
+// The text around a level's own number, with the numbers its outer levels have at this item ("Sect 2." of
+// "Sect 2.1" under chapter II): a list of the level starts again after each outer item, so the text stays.
+void Reader::levelMarker(const ListDefinition& def, const ListLevel& own, int level, QString& prefix,
+                         QString& suffix) const
+{
+    QString before, after;
+    bool seen = false;
+    for (const QChar c : own.text) {
+        QString& out = seen ? after : before;
+        const int k = c.unicode();
+        if (k >= 9) {
+            out += c;
+        } else if (k == level) {
+            seen = true;
+        } else if (k < level) {
+            const QPointer<QTextList> outer = m_wordLists.value(wordListKey(def.id, k));
+            if (!outer || outer->count() == 0)
+                continue;
+            const QTextListFormat f = outer->format();
+            const int n = (f.hasProperty(rtfprop::kListStart) ? f.intProperty(rtfprop::kListStart) : 1) +
+                          outer->count() - 1;
+            const ListKind outerKind = def.levels[std::min<size_t>(k, def.levels.size() - 1)].kind;
+            out += numberText(n, own.legal ? ListKind::Decimal : outerKind);
+        }
+    }
+    if (seen) {
+        prefix = before;
+        suffix = after;
+    }
 }
 
 void Reader::paragraph()
@@ -970,8 +1073,10 @@ void Reader::finishKept(const State& closed)
     QTextCharFormat f = charFormat();
     f.setObjectType(rtfkept::kObjectType);
     f.setProperty(rtfprop::kKeptGroup, QByteArray(m_keptPrefix + portable));
-    if (m_keptPrefix.contains("chftn"))
-        f.setProperty(rtfprop::kKeptMark, QString::number(++m_footnotes));
+    if (m_keptPrefix.contains("chftn")) {
+        NoteNumbers& n = portable.left(24).contains("\\ftnalt") ? m_endnoteNumbers : m_noteNumbers;
+        f.setProperty(rtfprop::kKeptMark, numberText(n.start + n.count++, n.kind));
+    }
     else if (m_keptPrefix.contains("chatn"))
         f.setProperty(rtfprop::kKeptMark, QStringLiteral("\u270e"));
     m_keptPrefix.clear();
@@ -1000,6 +1105,7 @@ void Reader::finishLevelText()
     if (first >= 0) {
         l.prefix = body.left(first);
         l.suffix = body.mid(last + 1);
+        l.text = body;
     }
     m_levelText.clear();
 }
@@ -1171,7 +1277,7 @@ void Reader::word(const RtfTokenizer::Token& t)
     case Dest::ListTable:
     case Dest::ListOverrideTable:
         if (k.kind == Kw::List)
-            listWord(k.id, v);
+            listWord(k.id, t.hasParam ? v : 1); // a flag such as \levellegal alone is on
         else if (k.kind == Kw::Par && k.id == PListOverride && m_s.dest == Dest::ListOverrideTable)
             m_overrideLs = v;
         return;
@@ -1364,6 +1470,25 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     case SFieldLock:
         m_fieldLocked = true;
         break;
+    case SNoteNumbers:
+    case SEndnoteNumbers: {
+        // ftnnar, ftnnalc, ftnnauc, ftnnrlc, ftnnruc
+        static const std::pair<const char*, ListKind> kinds[] = {{"ar", ListKind::Decimal},
+                                                                 {"alc", ListKind::LowerAlpha},
+                                                                 {"auc", ListKind::UpperAlpha},
+                                                                 {"rlc", ListKind::LowerRoman},
+                                                                 {"ruc", ListKind::UpperRoman}};
+        for (const auto& [ending, kind] : kinds)
+            if (t.word.endsWith(QByteArray(QByteArray("nn") + ending)))
+                (id == SNoteNumbers ? m_noteNumbers : m_endnoteNumbers).kind = kind;
+        m_noteWords += '\\' + t.word.toByteArray();
+        break;
+    }
+    case SNoteStart:
+    case SEndnoteStart:
+        (id == SNoteStart ? m_noteNumbers : m_endnoteNumbers).start = std::clamp(v, 1, 32767);
+        m_noteWords += '\\' + t.word.toByteArray() + QByteArray::number(v);
+        break;
     case SFootnoteMark:
         flushText();
         m_keptPrefix += "{\\super\\chftn}";
@@ -1447,6 +1572,8 @@ void Reader::listWord(int id, int v)
         def.levels.emplace_back();
     else if (id == LLevelNfc && !def.levels.empty())
         def.levels.back().kind = nfcKind(v);
+    else if (id == LLevelLegal && !def.levels.empty())
+        def.levels.back().legal = v != 0;
     else if (id == LLevelStart && !def.levels.empty())
         def.levels.back().start = std::clamp(v, 0, 32767);
 }
@@ -1575,15 +1702,28 @@ void Reader::groupClosed(const State& closed)
         m_fieldInstruction.clear();
 }
 
-RtfReader::Result Reader::run()
+RtfReader::Result Reader::run(const RtfReader::Options& options)
 {
     m_cursor.movePosition(QTextCursor::Start);
     m_cursor.beginEditBlock();
     int depthOverflow = 0;
-    for (;;) {
+    bool partial = false;
+    QElapsedTimer sinceTold;
+    sinceTold.start();
+    for (unsigned tokens = 1;; ++tokens) {
         const RtfTokenizer::Token t = m_tok.next();
         if (t.kind == Kind::End)
             break;
+        if (options.progress && tokens % 4096 == 0 && sinceTold.elapsed() >= 40) {
+            options.progress(static_cast<int>(m_tok.position() * 100 / std::max<qsizetype>(1, m_bytes.size())));
+            sinceTold.restart();
+        }
+        // A first look stops between paragraphs of the body, outside tables and groups of their own.
+        if (options.firstParagraphs > 0 && m_paragraphs >= options.firstParagraphs && m_tables.empty() &&
+            m_s.dest == Dest::Text && m_stack.size() <= 1 && t.kind != Kind::GroupEnd) {
+            partial = true;
+            break;
+        }
         if (depthOverflow > 0) { // groups nested too deep are passed over whole
             if (t.kind == Kind::GroupStart)
                 ++depthOverflow;
@@ -1676,6 +1816,7 @@ RtfReader::Result Reader::run()
     if (m_keptObjects > 0)
         rtfkept::registerHandler(m_doc);
     m_cursor.endEditBlock();
+    m_pageGroups.prepend(m_noteWords.isEmpty() ? m_noteWords : m_noteWords + "\r\n");
     if (!m_pageGroups.isEmpty()) {
         QTextFrameFormat ff = m_doc->rootFrame()->frameFormat();
         ff.setProperty(rtfprop::kPageGroups, m_pageGroups);
@@ -1687,12 +1828,13 @@ RtfReader::Result Reader::run()
     r.ok = m_problem.isEmpty();
     r.problem = m_problem;
     r.lossy = m_lossy;
+    r.partial = partial;
     return r;
 }
 
 } // namespace
 
-RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* document)
+RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* document, const Options& options)
 {
     document->clear();
     qsizetype start = 0;
@@ -1714,7 +1856,7 @@ RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* docume
     document->setUndoRedoEnabled(false);
     document->setPageSize(QSizeF(0, 0));
     Reader reader(bytes, document);
-    const Result r = reader.run();
+    const Result r = reader.run(options);
     document->setPageSize(page);
     document->setUndoRedoEnabled(undo);
     return r;

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QTextDocument;
 
 // Reads a page's RTF bytes into a document: text in the code pages the file names (double-byte ones
@@ -21,9 +23,17 @@ public:
         // Parts kept as their text only, so a save loses their frame or code: "objects" (embedded
         // from other programs), "shapes" (text boxes), "tables" (nested deeper than the page can show).
         QStringList lossy;
+        bool partial = false; // stopped after Options::firstParagraphs: the rest of the page is not read
+    };
+    struct Options {
+        // Read no more than the first paragraphs of the body, for a first look at a long page; 0 reads all.
+        int firstParagraphs = 0;
+        // Told the share read so far (0-100) every few hundredths of a second on long pages.
+        std::function<void(int percent)> progress;
     };
 
-    static Result read(const QByteArray& bytes, QTextDocument* document);
+    static Result read(const QByteArray& bytes, QTextDocument* document, const Options& options);
+    static Result read(const QByteArray& bytes, QTextDocument* document) { return read(bytes, document, {}); }
 
     // Limits that keep damaged files harmless.
     static constexpr int kMaxDepth = 512;
