@@ -212,10 +212,12 @@ void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
 bool TMainForm::eventFilter(QObject* watched, QEvent* e)
 {
     if (watched == TreeView1->viewport()) {
-        // Drags inside the tree: a plant may be dropped on a folder only.
+        // Drags inside the tree: a plant may be dropped on a folder only. The tree's own drag is
+        // taken in wherever it enters (over the plant itself, at first), or no moves would follow.
         if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {
             auto* de = static_cast<QDragMoveEvent*>(e);
-            if (TreeView1DragOver(de->source(), TreeView1->itemAt(de->position().toPoint())))
+            if (TreeView1DragOver(de->source(), TreeView1->itemAt(de->position().toPoint())) ||
+                (e->type() == QEvent::DragEnter && de->source() == TreeView1))
                 de->acceptProposedAction();
             else
                 de->ignore();

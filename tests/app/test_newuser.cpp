@@ -86,15 +86,23 @@ TEST(NewUserDrags, OnlyTheMovedNodeLeavesTheTree)
     EXPECT_FALSE(QDir(c.pf.file(u"MyPlants/Roses/Ficus"_s)).exists());
     EXPECT_EQ(treeNames(tree), QStringList({u"Palms"_s, u"Palms/Kentia"_s, u"Zfolder"_s, u"Yucca"_s}));
 
-    // Yucca onto the empty folder.
+    // Yucca never onto a plant; onto the empty folder, with the page typed in it saved first.
+    tree->scrollToItem(item(tree, u"Kentia"_s)); // opens Palms
+    dragWithMouse(tree->viewport(), at(u"Yucca"_s), tree->viewport(), at(u"Kentia"_s));
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Yucca/plant.ini"_s));
+    QTest::keyClicks(form.Editor, u"moved "_s);
     dragWithMouse(tree->viewport(), at(u"Yucca"_s), tree->viewport(), at(u"Zfolder"_s));
-    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Zfolder/Yucca/plant.ini"_s));
+    EXPECT_TRUE(c.pf.read(u"MyPlants/Roses/Zfolder/Yucca/description.rtf"_s).contains("moved"));
     EXPECT_EQ(treeNames(tree),
               QStringList({u"Palms"_s, u"Palms/Kentia"_s, u"Zfolder"_s, u"Zfolder/Yucca"_s}));
     // The editor shows the page of the node the tree shows as selected.
     ASSERT_NE(tree->currentItem(), nullptr);
     EXPECT_TRUE(form.editorFileName.contains(u'/' + tree->currentItem()->text(0) + u'/'))
         << form.editorFileName.toStdString();
+    // Dropped on the folder that holds it, it stays.
+    tree->scrollToItem(item(tree, u"Yucca"_s));
+    dragWithMouse(tree->viewport(), at(u"Yucca"_s), tree->viewport(), at(u"Zfolder"_s));
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Zfolder/Yucca/plant.ini"_s));
     EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.said();
 
     // A note is never dropped on a group picture.
