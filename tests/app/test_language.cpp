@@ -77,27 +77,27 @@ TEST(Language, TheMenuSwitchesTheInterfaceAndRemembersIt)
         EXPECT_TRUE(languageItem(form, "lang1")->isChecked());
         EXPECT_EQ(form.Panel6->Button1->text(), u"Forward >>"_s) << "S46 is s46";
 
-        languageItem(form, "lang0")->trigger();
+        menuBarItem(form, "Language1", "lang0");
         EXPECT_EQ(form.Panel6->Button1->text(), u"Далее >>"_s);
         EXPECT_EQ(form.BitBtn1->text(), QString()) << "an entry with nothing after = is an empty text";
         EXPECT_EQ(form.messages().text(u"q2"_s), u"Удалить?"_s);
         EXPECT_EQ(IniFile(pf.file(u"main.ini"_s)).readString(u"Options", u"Language", QString()),
                   u"Russian"_s)
             << "written at once";
-        languageItem(form, "lang0")->trigger();
+        menuBarItem(form, "Language1", "lang0");
         EXPECT_EQ(form.windowTitle(), u"Мой Вердарий - Special build for myverdarium.org"_s)
             << "the suffix once";
         EXPECT_EQ(QApplication::applicationDisplayName(), form.windowTitle());
 
         // English lacks q2 (the English default comes back) and mfcapt (the caption stays).
-        languageItem(form, "lang1")->trigger();
+        menuBarItem(form, "Language1", "lang1");
         EXPECT_EQ(form.messages().text(u"q2"_s), u"Remove photo?"_s);
         EXPECT_EQ(form.Panel6->Button1->text(), u"Forward >>"_s);
         EXPECT_EQ(form.BitBtn1->text(), QString()) << "a missing key keeps the text in place";
         EXPECT_TRUE(form.windowTitle().startsWith(u"Мой Вердарий - Special"_s));
 
         // Dialogs made later come up in the language in force.
-        languageItem(form, "lang0")->trigger();
+        menuBarItem(form, "Language1", "lang0");
         {
             TForm3 progress;
             EXPECT_EQ(progress.Label6->text(), u"Total files copied:"_s) << "Russian has no s57 here";

@@ -343,18 +343,7 @@ TEST(NewUser, WithoutAWordProcessorATemplateIsEditedInThePageEditor)
     qputenv("PATH", QFile::encodeName(noPrograms.path()));
     ShownForm form(c.pf.path(), &c.sink);
     clickNode(form, u"Ficus"_s);
-    QMenuBar* bar = form.menuBar();
-    auto* file = form.findChild<QMenu*>(u"File1"_s);
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(file->menuAction()).center());
-    ASSERT_TRUE(file->isVisible());
-    auto* patterns = form.findChild<QMenu*>(u"N35"_s);
-    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(patterns->menuAction()).center());
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return patterns->isVisible(); }, 2000)); // a submenu opens a moment later
-    QAction* description = patterns->findChild<QAction*>(u"N36"_s);
-    if (!description)
-        description = patterns->actions().front();
-    QTest::mouseClick(patterns, Qt::LeftButton, {}, patterns->actionGeometry(description).center());
+    menuBarItem(form, "File1", "N35", "N36");
     qputenv("PATH", path);
     ASSERT_EQ(c.sink.questions.size(), 1);
     EXPECT_TRUE(c.sink.questions.front().contains(u"no program for rich text"_s));

@@ -122,7 +122,7 @@ TEST(Toolbar, TheControlsChangeTheSelectionOrOnlyTheNextTypedText)
         d->setCurrentFont(QFont(u8("DejaVu Serif"), 20, QFont::Normal, true));
         d->accept();
     });
-    w.form->findChild<QAction*>(u8("miEditFont"))->trigger();
+    menuBarItem(*w.form, "Edit1", "miEditFont");
     QTest::keyClicks(e, u8("!"));
     const QTextCharFormat dialogs = w.formatAt(e->document()->characterCount() - 2);
     EXPECT_TRUE(dialogs.fontItalic());

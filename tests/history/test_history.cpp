@@ -65,23 +65,6 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A click on a menu of the menu bar, then on its item.
-void clickMenuItem(TMainForm& form, const char* menuName, const char* itemName)
-{
-    auto* menu = form.menuBar()->findChild<QMenu*>(QString::fromLatin1(menuName));
-    ASSERT_NE(menu, nullptr);
-    QTest::mouseClick(form.menuBar(), Qt::LeftButton, {},
-                      form.menuBar()->actionGeometry(menu->menuAction()).center());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }));
-    QAction* a = menu->findChild<QAction*>(QString::fromLatin1(itemName));
-    if (!a)
-        for (QAction* c : menu->actions())
-            if (c->objectName() == QLatin1String(itemName))
-                a = c;
-    ASSERT_NE(a, nullptr) << itemName;
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-}
-
 // Pictures of the dialogs for the README, when asked for.
 void shoot(QWidget* w, const char* name)
 {
@@ -305,7 +288,7 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
         shoot(d, "page-history.png");
         QTest::mouseClick(d->RestoreButton, Qt::LeftButton);
     });
-    clickMenuItem(form, "Edit1", "PageHistoryItem");
+    menuBarItem(form, "Edit1", "PageHistoryItem");
     EXPECT_EQ(form.Editor->toPlainText().trimmed(), u"Tea as it was"_s);
     EXPECT_EQ(versions::list(pf.file(u"MyPlants/Roses/Tea/description.rtf"_s)).size(), 2);
 
@@ -316,7 +299,7 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
         shoot(d, "removed-items.png");
         QTest::mouseClick(d->RestoreButton, Qt::LeftButton);
     });
-    clickMenuItem(form, "File1", "RemovedItemsItem");
+    menuBarItem(form, "File1", "RemovedItemsItem");
     ASSERT_NE(form.TreeView1->currentItem(), nullptr);
     EXPECT_EQ(form.TreeView1->currentItem()->text(0), u"Old rose"_s);
     EXPECT_TRUE(form.Editor->toPlainText().contains(u"Damask"_s));

@@ -63,20 +63,48 @@ inline void clickNode(TMainForm& form, const QString& text, Qt::MouseButton butt
     QApplication::processEvents();
 }
 
-// A click on a shown menu's item of that object name.
-inline void chooseItem(QMenu* menu, const char* itemName)
+// Opens a shown menu's submenu of that object name with a click on its item.
+inline QMenu* openSubmenu(QMenu* menu, const char* name)
 {
+    for (QAction* a : menu->actions())
+        if (a->menu() && a->menu()->objectName() == QLatin1String(name)) {
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
+            EXPECT_TRUE(QTest::qWaitFor([a] { return a->menu()->isVisible(); })) << name;
+            return a->menu();
+        }
+    ADD_FAILURE() << "no submenu " << name;
+    return menu;
+}
+
+// A click on a shown menu's item of that object name, or on the item sub of that submenu.
+inline void chooseItem(QMenu* menu, const char* item, const char* sub = nullptr)
+{
+    if (sub)
+        return chooseItem(openSubmenu(menu, item), sub);
     ASSERT_TRUE(menu->isVisible());
-    QAction* a = menu->findChild<QAction*>(QString::fromLatin1(itemName));
-    ASSERT_NE(a, nullptr) << itemName;
+    QAction* a = nullptr;
+    for (QAction* shown : menu->actions())
+        a = shown->objectName() == QLatin1String(item) ? shown : a;
+    ASSERT_NE(a, nullptr) << item;
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
 }
 
-// A right click on a node, then a click on the tree menu's item.
-inline void treeMenu(TMainForm& form, const QString& node, const char* itemName)
+// A click on the menu bar's menu of that object name, then on its item (or on the item sub of that submenu).
+inline void menuBarItem(TMainForm& form, const char* menuName, const char* item, const char* sub = nullptr)
+{
+    auto* menu = form.menuBar()->findChild<QMenu*>(QString::fromLatin1(menuName));
+    ASSERT_NE(menu, nullptr) << menuName;
+    QTest::mouseClick(form.menuBar(), Qt::LeftButton, {},
+                      form.menuBar()->actionGeometry(menu->menuAction()).center());
+    ASSERT_TRUE(QTest::qWaitFor([menu] { return menu->isVisible(); }));
+    chooseItem(menu, item, sub);
+}
+
+// A right click on a node, then a click on the tree menu's item (or on the item sub of that submenu).
+inline void treeMenu(TMainForm& form, const QString& node, const char* item, const char* sub = nullptr)
 {
     clickNode(form, node, Qt::RightButton);
-    chooseItem(form.PopupMenu1, itemName);
+    chooseItem(form.PopupMenu1, item, sub);
 }
 
 // F2 or Rename has opened the caption's editor: type the new name where the keyboard is (that must
@@ -108,12 +136,13 @@ template <class T> void whenModal(const std::function<void(T*)>& act)
     poll->start(5);
 }
 
-// A right click on a group picture, then a click on the group menu's item.
-inline void groupMenu(TMainForm& form, int slot, const char* itemName)
+// A right click on a group picture, then a click on the group menu's item when one is named.
+inline void groupMenu(TMainForm& form, int slot, const char* itemName = nullptr)
 {
     QWidget* picture = form.Frame11->picture(slot);
     QContextMenuEvent press(QContextMenuEvent::Mouse, picture->rect().center(),
                             picture->mapToGlobal(picture->rect().center()));
     QApplication::sendEvent(picture, &press);
-    chooseItem(form.PopupMenu3, itemName);
+    if (itemName)
+        chooseItem(form.PopupMenu3, itemName);
 }
