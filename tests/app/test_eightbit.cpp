@@ -52,9 +52,8 @@ TEST(EightBitWindow, EveryActionOnANodeReachesItsOriginalFolder)
 
     // Moves and renames of these names: the companion's and the tree's tests (the same logic functions).
     // Remove renames the original folder, keeping its bytes.
-    clickNode(form, u"Дикая"_s);
     sink.answer = true;
-    form.N7Click();
+    treeMenu(form, u"Дикая"_s, "N7");
     EXPECT_FALSE(pf.existsBytes(g + kShrubs + "/" + kWild));
     EXPECT_TRUE(pf.listBytes(g + kShrubs).front().startsWith(QByteArray("!deleted_" + kWild + "_")));
     EXPECT_EQ(item(tree, u"Дикая"_s), nullptr);

@@ -48,8 +48,7 @@ TEST(Notes, TheNoteButtonOpensTheNotesGroup)
 
         // A note added from the tree's menu starts empty; its menu has no Send to and no marks.
         QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, QPoint(10, 10));
-        form.PopupMenu1->findChild<QAction*>(u"N1"_s)->trigger();
-        form.PopupMenu1->hide();
+        chooseItem(form.PopupMenu1, "N1");
         ASSERT_EQ(tree->topLevelItemCount(), 1);
         EXPECT_FALSE(hint->isVisible());
         EXPECT_EQ(form.Editor->toPlainText(), QString());

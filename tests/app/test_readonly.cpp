@@ -33,8 +33,7 @@ TEST(ReadOnly, ACollectionOnAWriteProtectedMediumShowsItsPagesReadOnly)
         // A rename says what the system said, not that the name exists.
         sink.warnings.clear();
         QTest::keyClick(form.TreeView1, Qt::Key_F2);
-        form.N18Click();
-        form.TreeView1->currentItem()->setText(0, u"Renamed"_s);
+        typeNewName(form, u"Renamed"_s);
         ASSERT_FALSE(sink.warnings.isEmpty());
         EXPECT_FALSE(sink.warnings.join(u' ').contains(u"Probably"_s)) << sink.said();
         sink.questions.clear();
@@ -55,8 +54,9 @@ TEST(ReadOnly, APageThatCouldNotBeReadIsNeverWrittenOver)
     clickNode(form, u"Aaa"_s);
     EXPECT_TRUE(form.Editor->isReadOnly());
     // The alignment buttons, a font size and a key press change nothing there.
-    for (const char* name : {"CenterAlign", "RightAlign", "BoldButton"})
-        form.StandardToolBar->findChild<QAction*>(QString::fromLatin1(name))->trigger();
+    FormatBar* bar = form.StandardToolBar;
+    for (QAction* a : {bar->CenterAlign, bar->RightAlign, bar->BoldButton})
+        QTest::mouseClick(bar->widgetForAction(a), Qt::LeftButton);
     QTest::keyClicks(form.Editor, u"x"_s);
     clickNode(form, u"Bbb"_s);
     clickNode(form, u"Aaa"_s);

@@ -42,9 +42,8 @@ TEST(TreeOps, AddRenameRemoveAndMark)
 
     // Add plant into the selected folder: trailing blanks go, names already in the tree are asked
     // again, a name with a separator is refused with a message.
-    tree->setCurrentItem(item(tree, u"Shrubs"_s));
     answers = {u"Rugosa"_s, u"a/b"_s, u"Alba  "_s};
-    form.N1Click();
+    treeMenu(form, u"Shrubs"_s, "N1");
     EXPECT_EQ(c.sink.warnings.size(), 1);
     c.sink.warnings.clear();
     QTreeWidgetItem* alba = item(tree, u"Alba"_s);
@@ -53,49 +52,47 @@ TEST(TreeOps, AddRenameRemoveAndMark)
 
     // Add folder keeps a trailing blank; it has no record until it is first selected.
     answers = {u"New "_s};
-    form.N15Click();
+    treeMenu(form, u"Alba"_s, "N15");
     EXPECT_TRUE(QDir(pf.file(u"MyPlants/Roses/New "_s)).exists());
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/New /plant.ini"_s));
     EXPECT_TRUE(planttree::isFolder(item(tree, u"New "_s)));
 
     // Rename Alba to Rugosa: that name is taken in the folder, so it becomes "Rugosa 1"; the page
     // being edited follows the folder. A blank name is refused and the caption kept.
-    tree->setCurrentItem(alba);
+    clickNode(form, u"Alba"_s);
     QTest::keyClicks(form.Editor, u"alba text"_s);
-    form.N18Click();
-    alba->setText(0, u"Rugosa"_s);
+    treeMenu(form, u"Alba"_s, "N18");
+    typeNewName(form, u"Rugosa"_s);
     EXPECT_EQ(alba->text(0), u"Rugosa 1"_s);
     EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Rugosa 1/plant.ini"_s));
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Shrubs/Alba"_s));
     EXPECT_TRUE(form.editorFileName.endsWith(u"/Shrubs/Rugosa 1/description.rtf"_s));
     EXPECT_TRUE(pf.read(u"MyPlants/Roses/Shrubs/Rugosa 1/description.rtf"_s).contains("alba text"));
-    form.N18Click();
-    alba->setText(0, u"   "_s);
+    QTest::keyClick(form.Editor, Qt::Key_F2);
+    typeNewName(form, u"   "_s);
     EXPECT_EQ(alba->text(0), u"Rugosa 1"_s);
     EXPECT_EQ(c.sink.warnings.size(), 1);
     c.sink.warnings.clear();
 
     // Marks change the icon at once (the records they write are checked against the companion's).
-    tree->setCurrentItem(item(tree, u"Tea"_s));
-    form.setMark(5);
+    treeMenu(form, u"Tea"_s, "N12", "N14");
     EXPECT_EQ(planttree::imageOf(item(tree, u"Tea"_s)), 5);
 
     // The menu: Delete is off on a folder with plants, Add plant off on a plant.
     auto enabled = [&](const char* name) {
         return form.PopupMenu1->findChild<QAction*>(QString::fromLatin1(name))->isEnabled();
     };
-    form.openTreeMenu(item(tree, u"Shrubs"_s), QPoint(10, 10));
+    clickNode(form, u"Shrubs"_s, Qt::RightButton);
     EXPECT_FALSE(enabled("N7"));
     EXPECT_TRUE(enabled("N1"));
-    form.PopupMenu1->hide();
-    form.openTreeMenu(item(tree, u"Tea"_s), QPoint(10, 10));
+    QTest::keyClick(form.PopupMenu1, Qt::Key_Escape);
+    clickNode(form, u"Tea"_s, Qt::RightButton);
     EXPECT_TRUE(enabled("N7"));
     EXPECT_FALSE(enabled("N1"));
-    form.PopupMenu1->hide();
 
     // Remove renames the folder and keeps everything in it.
     c.sink.answer = true;
-    form.N7Click();
+    chooseItem(form.PopupMenu1, "N7");
     EXPECT_EQ(c.sink.questions.back(), u"Are you sure to remove \"Tea\"?"_s);
     EXPECT_EQ(item(tree, u"Tea"_s), nullptr);
     // Renamed, not deleted (the history tests restore removed nodes byte for byte).
@@ -106,11 +103,11 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     // In the notes group a folder that is the only node cannot be removed.
     pf.mkdir(u"MyPlants/!Notes/Todo"_s);
     pf.writeRecord(u"MyPlants/!Notes/group.ini"_s, u"[Group]\nColor=10484657\n"_s);
-    form.showGroup(u"Notes"_s, u"!Notes"_s);
+    QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
     ASSERT_EQ(topNames(tree), QStringList({u"Todo"_s}));
-    form.openTreeMenu(tree->topLevelItem(0), QPoint(10, 10));
+    clickNode(form, u"Todo"_s, Qt::RightButton);
     EXPECT_FALSE(enabled("N7"));
-    form.PopupMenu1->hide();
+    QTest::keyClick(form.PopupMenu1, Qt::Key_Escape);
 }
 
 TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
@@ -118,16 +115,15 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
     Collection c;
     TempProgramFolder& pf = c.pf;
     pf.mkdir(u"MyPlants/Roses/Never selected"_s);
+    pf.mkdir(u"MyPlants/Roses/Empty"_s);
     pf.write(u"MyPlants/Roses/Tea/big.jpg"_s, QByteArray(300000, 'b'));
     ShownForm form(pf.path(), &c.sink);
     QTreeWidget* tree = form.TreeView1;
-    QAction* toCacti = form.N8->findChild<QAction*>(u"mgr2"_s);
-    ASSERT_NE(toCacti, nullptr);
 
     // Send Tea to Cacti on another file system (so the move copies) where files larger than 100 KB
     // cannot be written: nothing arrives, nothing is hidden, the plant is whole where it was and
     // still in the tree.
-    tree->setCurrentItem(item(tree, u"Tea"_s));
+    clickNode(form, u"Tea"_s, Qt::RightButton);
     const auto before = QDir(pf.file(u"MyPlants/Roses/Tea"_s)).entryList(QDir::Files);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
@@ -136,7 +132,7 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
     limit.rlim_cur = 100000;
     sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    toCacti->trigger();
+    chooseItem(form.PopupMenu1, "N8", "mgr2");
     setrlimit(RLIMIT_FSIZE, &old);
     sysio::clearFaults();
     EXPECT_EQ(
@@ -150,51 +146,34 @@ TEST(TreeOps, MoveIntoAFolderAndSendToAnotherGroup)
     EXPECT_TRUE(c.sink.warnings.join(u' ').contains(u"File too large"_s)) << c.sink.said();
     c.sink.warnings.clear();
 
-    // Drag Tea into Climbers: its files move, it shows under the folder.
-    tree->setCurrentItem(item(tree, u"Tea"_s));
-    QTest::keyClicks(form.Editor, u"moved "_s);
-    EXPECT_FALSE(form.TreeView1DragOver(tree, item(tree, u"Rugosa"_s))) << "never onto a plant";
-    EXPECT_TRUE(form.TreeView1DragOver(tree, item(tree, u"Climbers"_s)));
-    form.TreeView1DragDrop(item(tree, u"Climbers"_s));
-    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea"_s));
-    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Climbers/Tea/description.rtf"_s).contains("moved"))
-        << "the page was saved before the move";
-    ASSERT_NE(item(tree, u"Tea"_s), nullptr);
-    // Dropping it on the folder that holds it does nothing.
-    tree->setCurrentItem(item(tree, u"Tea"_s));
-    form.TreeView1DragDrop(item(tree, u"Climbers"_s));
-    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Climbers/Tea/plant.ini"_s));
-
-    // Send to the same group: nothing. To Cacti: it arrives at Cacti's top level.
-    form.N9Click(u"Roses"_s);
-    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Climbers/Tea/plant.ini"_s));
+    // Send to the same group: nothing. To Cacti: it arrives at Cacti's top level (drags: NewUserDrags).
+    treeMenu(form, u"Tea"_s, "N8", "mgr1");
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Tea/plant.ini"_s));
     ASSERT_EQ(tree->currentItem()->text(0), u"Tea"_s);
     // With room made, the move goes through, across file systems too (the fault tests check the files
     // of such moves at every step).
+    clickNode(form, u"Tea"_s, Qt::RightButton);
     sysio::failEvery(sysio::Op::Rename, 1, EXDEV, true);
-    toCacti->trigger(); // "Send to..." > Cacti
+    chooseItem(form.PopupMenu1, "N8", "mgr2");
     sysio::clearFaults();
     EXPECT_EQ(QDir(pf.file(u"MyPlants/Cacti/Tea"_s)).entryList(QDir::Files), before) << c.sink.said();
-    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Climbers/Tea"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea"_s));
     EXPECT_EQ(item(tree, u"Tea"_s), nullptr);
 
-    // A folder never selected (no files at all) is not lost: it arrives in the other group.
-    tree->setCurrentItem(item(tree, u"Never selected"_s));
-    form.N9Click(u"Cacti"_s); // selecting it made its pages; send it anyway
+    // A folder is not lost when sent: it arrives in the other group, also when its files went
+    // meanwhile (no files at all).
+    treeMenu(form, u"Never selected"_s, "N8", "mgr2"); // selecting it made its pages
     EXPECT_TRUE(QDir(pf.file(u"MyPlants/Cacti/Never selected"_s)).exists());
+    clickNode(form, u"Empty"_s);
+    QDir(pf.file(u"MyPlants/Roses/Empty"_s)).removeRecursively();
     pf.mkdir(u"MyPlants/Roses/Empty"_s);
-    form.loadTree(u"Roses"_s);
-    QSignalBlocker quiet(tree); // select without node selection, as a folder that was never opened
-    tree->setCurrentItem(item(tree, u"Empty"_s));
-    quiet.unblock();
-    form.N9Click(u"Cacti"_s);
+    treeMenu(form, u"Empty"_s, "N8", "mgr2");
     EXPECT_TRUE(QDir(pf.file(u"MyPlants/Cacti/Empty"_s)).exists());
     EXPECT_FALSE(QDir(pf.file(u"MyPlants/Roses/Empty"_s)).exists());
 
     // A name that already exists in the target group is refused; nothing moves.
     pf.writeRecord(u"MyPlants/Cacti/Shrubs/plant.ini"_s, u"[Main]\nCond=1\n"_s);
-    tree->setCurrentItem(item(tree, u"Shrubs"_s));
-    form.N9Click(u"Cacti"_s);
+    treeMenu(form, u"Shrubs"_s, "N8", "mgr2");
     ASSERT_EQ(c.sink.warnings.size(), 1);
     EXPECT_TRUE(c.sink.warnings[0].startsWith(u"Directory with name "_s));
     EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Shrubs/Rugosa/plant.ini"_s));
