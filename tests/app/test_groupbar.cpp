@@ -1,8 +1,9 @@
 #include "../support/exifjpeg.h"
 #include "../support/windowevents.h"
 #include "groups/bmpfile.h"
+#include "platform/bgrcolor.h"
 
-#include <QDropEvent>
+#include <QColorDialog>
 #include <QMimeData>
 
 using namespace Qt::StringLiterals;
@@ -61,7 +62,7 @@ TEST(GroupBar, DefaultGroupsClicksAndMoves)
     EXPECT_EQ(pf.read(u"MyPlants/Decoratively blossoming/group.ini"_s), middle);
     EXPECT_EQ(form.selectedSlot, 1);
     // Move UP on the first slot does nothing.
-    form.moveGroup(1, 0);
+    groupMenu(form, 1, "N26");
     EXPECT_EQ(barNames(form).front(), u"Succulents"_s);
     // The order holds after a restart.
     form.close();
@@ -87,17 +88,18 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
 
     // Add: a name that cannot be a folder is refused in the editor; then a good one is made.
     whenModal<TForm2>([&](TForm2* editor) {
-        editor->Edit1->setText(u"a/b"_s);
-        editor->Button2->click();
+        QTest::keyClicks(editor->Edit1, u"a/b"_s);
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
         EXPECT_TRUE(editor->isVisible());
         EXPECT_EQ(sink.warnings.size(), 1);
-        editor->Edit1->setText(u"Папоротники"_s);
-        editor->chooseBuiltIn(5);
+        editor->Edit1->selectAll();
+        typeText(editor->Edit1, u"Папоротники"_s);
+        QTest::mouseClick(editor->findChild<QLabel*>(u"Im5"_s), Qt::LeftButton);
         QTest::keyClick(editor, Qt::Key_Escape);
         EXPECT_TRUE(editor->isVisible()) << "Escape closes nothing";
-        editor->Button2->click();
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
     });
-    form.addGroup();
+    groupMenu(form, 2, "N22");
     sink.warnings.clear();
     EXPECT_FALSE(QDir(pf.file(u"MyPlants/a"_s)).exists());
     const QString ferns = u"Папоротники"_s;
@@ -111,16 +113,23 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
     whenModal<TForm2>([&](TForm2* editor) {
         EXPECT_EQ(editor->groupName(), u"Cacti"_s);
         EXPECT_EQ(editor->pictureNumber(), 2);
-        editor->chooseOwnPicture(pf.file(u"own.png"_s));
+        QStringList picked = {pf.file(u"own.png"_s), pf.file(u"own.JPG"_s)};
+        editor->askPicturePath = [&picked] { return picked.takeFirst(); };
+        QTest::mouseClick(editor->Button4, Qt::LeftButton);
         EXPECT_EQ(sink.warnings.value(0), u"Supported type of images is BMP and JPG only."_s);
         EXPECT_EQ(editor->pictureNumber(), 2);
-        editor->chooseOwnPicture(pf.file(u"own.JPG"_s));
+        QTest::mouseClick(editor->Button4, Qt::LeftButton);
         EXPECT_EQ(editor->pictureNumber(), 100);
-        editor->setColor(0x00C0FF);
-        editor->Edit1->setText(u"Cactaceae"_s);
-        editor->Button2->click();
+        whenModal<QColorDialog>([](QColorDialog* colours) {
+            colours->setCurrentColor(bgrcolor::toColor(0x00C0FF));
+            colours->accept();
+        });
+        QTest::mouseClick(editor->Shape1, Qt::LeftButton);
+        editor->Edit1->selectAll();
+        QTest::keyClicks(editor->Edit1, u"Cactaceae"_s);
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
     });
-    form.changeGroup();
+    groupMenu(form, 2, "N23");
     EXPECT_FALSE(pf.exists(u"MyPlants/Cacti"_s));
     EXPECT_TRUE(pf.exists(u"MyPlants/Cactaceae/Opuntia/plant.ini"_s));
     EXPECT_EQ(pf.groupValue(u"Cactaceae"_s, u"ImageIndex"), 100);
@@ -136,7 +145,7 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
     EXPECT_TRUE(form.editorFileName.contains(u"/Cactaceae/"_s)) << "the page follows its folder";
 
     // Delete renames the folder to a removed name; nothing is lost, slot 1 is shown.
-    form.deleteGroup();
+    groupMenu(form, 2, "N24");
     EXPECT_EQ(sink.questions.back(), u"Are you sure to remove \"Cactaceae\"?"_s);
     EXPECT_FALSE(pf.exists(u"MyPlants/Cactaceae"_s));
     const QStringList removed =
@@ -149,11 +158,11 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
 
     // With one group left, Delete is disabled.
     sink.answer = true;
-    form.deleteGroup();
+    groupMenu(form, 1, "N24");
     EXPECT_EQ(form.groupCount, 1);
-    Q_EMIT form.PopupMenu3->aboutToShow();
-    EXPECT_FALSE(form.PopupMenu3->findChild<QAction*>(u"N24"_s) &&
-                 form.findChild<QAction*>(u"N24"_s)->isEnabled());
+    groupMenu(form, 1);
+    EXPECT_FALSE(form.PopupMenu3->findChild<QAction*>(u"N24"_s)->isEnabled());
+    QTest::keyClick(form.PopupMenu3, Qt::Key_Escape);
 }
 
 TEST(GroupBar, HiddenGroupsAndOwnPictures)
