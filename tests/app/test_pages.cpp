@@ -1,3 +1,4 @@
+#include "../support/drag.h"
 #include "../support/windowevents.h"
 #include "platform/rtf/rtfreader.h"
 #include "tree/planttree.h"
@@ -173,11 +174,11 @@ TEST(Pages, DroppedDocumentsAndPagesThatCannotBeRead)
     // A dropped document: the modified page is written first.
     form.Editor->moveCursor(QTextCursor::Start);
     QTest::keyClicks(form.Editor, u"Z"_s);
-    form.filesDropped({pf.file(u"outside.rtf"_s)});
+    dropFiles(form.Editor->viewport(), {pf.file(u"outside.rtf"_s)});
     EXPECT_TRUE(pageText(pf, u"MyPlants/Roses/"_s + kShrubs + u"/description.rtf"_s).startsWith(u'Z'));
     EXPECT_EQ(form.Editor->toPlainText(), u"outside"_s);
     // A picture is not a document: it is refused and can never be saved over.
-    form.filesDropped({pf.file(u"photo.jpg"_s)});
+    dropFiles(form.Editor->viewport(), {pf.file(u"photo.jpg"_s)});
     ASSERT_EQ(sink.warnings.size(), 1);
     EXPECT_TRUE(sink.warnings.takeFirst().contains(u"is not a text document"_s));
     EXPECT_TRUE(form.Editor->isReadOnly());
@@ -197,7 +198,7 @@ TEST(Pages, DroppedDocumentsAndPagesThatCannotBeRead)
     // A page that cannot be read is reported by name, and nothing can be typed over it.
     QFile::remove(pf.file(u"MyPlants/Roses/Abc/description.rtf"_s));
     pf.mkdir(u"MyPlants/Roses/Abc/description.rtf"_s);
-    form.TreeView1Click();
+    QTest::mouseClick(form.Button4, Qt::LeftButton); // Description, shown again
     ASSERT_EQ(sink.warnings.size(), 1);
     EXPECT_TRUE(sink.warnings[0].contains(u"description.rtf"_s)) << sink.warnings[0].toStdString();
     EXPECT_TRUE(form.Editor->isReadOnly());

@@ -1,13 +1,11 @@
 // A second look as a new user: files given from outside, many groups, the keyboard alone.
+#include "../support/drag.h"
 #include "../support/windowevents.h"
 #include "platform/bgrcolor.h"
 #include "platform/codepage.h"
 
 #include <QColorDialog>
-#include <QDropEvent>
-#include <QMimeData>
 #include <QScrollBar>
-#include <QUrl>
 
 #include <algorithm>
 #include <random>
@@ -15,21 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Drops local files on a widget as a file manager would.
-void dropFiles(QWidget* target, const QStringList& files)
-{
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& f : files)
-        urls << QUrl::fromLocalFile(f);
-    data.setUrls(urls);
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &enter);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &drop);
-}
 
 // Walks a menu with the arrow keys to the item and takes it with Enter.
 void chooseByKeys(QMenu* menu, QAction* target)
@@ -79,7 +62,7 @@ TEST(SecondLook, PlainTextFilesStayPlainText)
 
     // A dropped Windows-1251 file with CR LF lines goes back in the same bytes it came in.
     QTest::keyClicks(form.Editor, u"!"_s);
-    dropFiles(form.Editor, {pf.file(u"old.txt"_s)});
+    dropFiles(form.Editor->viewport(), {pf.file(u"old.txt"_s)});
     EXPECT_EQ(pf.read(u"notes.txt"_s), (list + u"Rosa!"_s).toUtf8());
     EXPECT_EQ(form.Editor->toPlainText(), u"Старый\nсписок\n"_s);
     form.Editor->moveCursor(QTextCursor::Start);
