@@ -114,7 +114,7 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     EXPECT_FALSE(bar->isVisible());
 
     // The field above the tree: words and Enter open the panel with them.
-    panel->hide();
+    EXPECT_FALSE(panel->isVisible()) << "Escape closed it";
     auto* field = form.findChild<QLineEdit*>(u8("TreeSearch"));
     QTest::mouseClick(field, Qt::LeftButton);
     typeText(field, u8("пятна"));
