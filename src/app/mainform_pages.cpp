@@ -22,17 +22,17 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QFileInfo>
 #include <QTimer>
-#include <QWindow>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QWindow>
 
 const QString& TMainForm::untitled()
 {

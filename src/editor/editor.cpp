@@ -10,8 +10,8 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -140,7 +140,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     if (QFileInfo(path).size() >= kFirstLookBytes && showFirstLook(path)) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         whole.progress = [this](int percent) {
-                    Q_EMIT loadProgress(percent);
+            Q_EMIT loadProgress(percent);
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         };
     }

@@ -19,12 +19,12 @@ inline constexpr qint64 kMaxPageBytes = qint64(512) * 1024 * 1024;
 enum class Kind { Rtf, Utf8Text, Cp1251Text };
 
 struct LoadResult {
-    IoStatus status; // the file could not be read (missing, unreadable, not a document)
-    QString problem; // it was read, but damaged: what could be read is in the document
+    IoStatus status;   // the file could not be read (missing, unreadable, not a document)
+    QString problem;   // it was read, but damaged: what could be read is in the document
     QStringList lossy; // parts shown as text only (see RtfReader::Result::lossy)
     Kind kind = Kind::Rtf;
-    bool crlf = false; // text whose lines ended in CR LF
-    bool bom = false;  // UTF-8 text that began with a byte-order mark
+    bool crlf = false;    // text whose lines ended in CR LF
+    bool bom = false;     // UTF-8 text that began with a byte-order mark
     bool partial = false; // only the first paragraphs were read (RtfReader::Options::firstParagraphs)
     bool ok() const { return status.ok(); }
 };

@@ -80,8 +80,8 @@ TEST(Opening, ALongPageShowsItsBeginningFirstAndIsSavedWhole)
 TEST(Opening, APageShownPartlyAsTextKeepsItsOriginalAndSaysSoOnce)
 {
     TempProgramFolder pf;
-    const QByteArray page =
-        "{\\rtf1 Pot {\\object\\objemb{\\*\\objclass Excel.Sheet}{\\*\\objdata 0102}{\\result Sheet}} list\\par}";
+    const QByteArray page = "{\\rtf1 Pot {\\object\\objemb{\\*\\objclass Excel.Sheet}{\\*\\objdata "
+                            "0102}{\\result Sheet}} list\\par}";
     layOutPlants(pf, QStringLiteral("Word"), page);
     RecordingSink sink;
     ShownForm form(pf.path(), &sink);

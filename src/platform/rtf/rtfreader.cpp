@@ -397,10 +397,9 @@ QString numberText(int n, ListKind kind)
             out.prepend(QChar(u'a' + (n - 1) % 26));
         return kind == ListKind::UpperAlpha ? out.toUpper() : out;
     }
-    static const std::pair<int, const char*> roman[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
-                                                        {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
-                                                        {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"},
-                                                        {1, "i"}};
+    static const std::pair<int, const char*> roman[] = {
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
     QString out;
     for (const auto& [value, letters] : roman)
         for (; n >= value; n -= value)
@@ -569,7 +568,8 @@ private:
         int ls;
     };
     std::vector<OpenList> m_lists;
-    QHash<qint64, QPointer<QTextList>> m_wordLists; // by wordListKey(); the overrides of one list number as one
+    QHash<qint64, QPointer<QTextList>>
+        m_wordLists; // by wordListKey(); the overrides of one list number as one
     // tables, outermost first
     std::vector<OpenTable> m_tables;
     RowDefinition m_rowDefinitions[kMaxTableDepth + 1];
@@ -1076,8 +1076,7 @@ void Reader::finishKept(const State& closed)
     if (m_keptPrefix.contains("chftn")) {
         NoteNumbers& n = portable.left(24).contains("\\ftnalt") ? m_endnoteNumbers : m_noteNumbers;
         f.setProperty(rtfprop::kKeptMark, numberText(n.start + n.count++, n.kind));
-    }
-    else if (m_keptPrefix.contains("chatn"))
+    } else if (m_keptPrefix.contains("chatn"))
         f.setProperty(rtfprop::kKeptMark, QStringLiteral("\u270e"));
     m_keptPrefix.clear();
     m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), f);
@@ -1715,7 +1714,8 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
         if (t.kind == Kind::End)
             break;
         if (options.progress && tokens % 4096 == 0 && sinceTold.elapsed() >= 40) {
-            options.progress(static_cast<int>(m_tok.position() * 100 / std::max<qsizetype>(1, m_bytes.size())));
+            options.progress(
+                static_cast<int>(m_tok.position() * 100 / std::max<qsizetype>(1, m_bytes.size())));
             sinceTold.restart();
         }
         // A first look stops between paragraphs of the body, outside tables and groups of their own.
