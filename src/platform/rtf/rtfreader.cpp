@@ -96,8 +96,18 @@ enum Special {
     SDeff,
     SFootnoteMark,
     SCommentMark,
-    SNoteNumbers,    // \ftnnar … \ftnnruc: how footnotes are numbered (Arabic, letters, Roman)
-    SEndnoteNumbers, // \aftnnar … \aftnnruc: the same for endnotes
+    // How footnotes (\ftnnar … \ftnnruc) and endnotes (\aftnnar … \aftnnruc) are numbered, in
+    // the order of noteKinds
+    SNoteArabic,
+    SNoteLowerAlpha,
+    SNoteUpperAlpha,
+    SNoteLowerRoman,
+    SNoteUpperRoman,
+    SEndnoteArabic,
+    SEndnoteLowerAlpha,
+    SEndnoteUpperAlpha,
+    SEndnoteLowerRoman,
+    SEndnoteUpperRoman,
     SNoteStart,
     SEndnoteStart
 };
@@ -236,10 +246,16 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"ftnstart", SNoteStart},
                            {"aftnstart", SEndnoteStart},
                            {"fldlock", SFieldLock}});
-        for (const char* w : {"ftnnar", "ftnnalc", "ftnnauc", "ftnnrlc", "ftnnruc"})
-            t[w] = {Kw::Special, SNoteNumbers};
-        for (const char* w : {"aftnnar", "aftnnalc", "aftnnauc", "aftnnrlc", "aftnnruc"})
-            t[w] = {Kw::Special, SEndnoteNumbers};
+        rows(Kw::Special, {{"ftnnar", SNoteArabic},
+                           {"ftnnalc", SNoteLowerAlpha},
+                           {"ftnnauc", SNoteUpperAlpha},
+                           {"ftnnrlc", SNoteLowerRoman},
+                           {"ftnnruc", SNoteUpperRoman},
+                           {"aftnnar", SEndnoteArabic},
+                           {"aftnnalc", SEndnoteLowerAlpha},
+                           {"aftnnauc", SEndnoteUpperAlpha},
+                           {"aftnnrlc", SEndnoteLowerRoman},
+                           {"aftnnruc", SEndnoteUpperRoman}});
         rows(Kw::Table, {{"trowd", TRowDefaults},
                          {"cellx", TCellX},
                          {"cell", TCell},
@@ -375,9 +391,8 @@ struct ListLevel {
     ListKind kind = ListKind::Decimal;
     int start = 1;
     QString prefix, suffix = QStringLiteral(".");
-    QString text;       // the whole level text; characters below 9 stand for the numbers of levels ("\0.\1")
-    bool zero = false;  // numbers below 10 written with a leading zero ("01")
-    bool legal = false; // the numbers of outer levels shown in Arabic figures ("1.01" under "I")
+    QString text;       // the whole level text; characters below 9 stand for the numbers of levels
+    bool legal = false; // the numbers of outer levels shown in Arabic figures ("1.1" under "I")
 };
 
 // The list of one level of a Word list, whichever of its overrides (\ls) a paragraph names.
@@ -1469,17 +1484,21 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     case SFieldLock:
         m_fieldLocked = true;
         break;
-    case SNoteNumbers:
-    case SEndnoteNumbers: {
-        // ftnnar, ftnnalc, ftnnauc, ftnnrlc, ftnnruc
-        static const std::pair<const char*, ListKind> kinds[] = {{"ar", ListKind::Decimal},
-                                                                 {"alc", ListKind::LowerAlpha},
-                                                                 {"auc", ListKind::UpperAlpha},
-                                                                 {"rlc", ListKind::LowerRoman},
-                                                                 {"ruc", ListKind::UpperRoman}};
-        for (const auto& [ending, kind] : kinds)
-            if (t.word.endsWith(QByteArray(QByteArray("nn") + ending)))
-                (id == SNoteNumbers ? m_noteNumbers : m_endnoteNumbers).kind = kind;
+    case SNoteArabic:
+    case SNoteLowerAlpha:
+    case SNoteUpperAlpha:
+    case SNoteLowerRoman:
+    case SNoteUpperRoman:
+    case SEndnoteArabic:
+    case SEndnoteLowerAlpha:
+    case SEndnoteUpperAlpha:
+    case SEndnoteLowerRoman:
+    case SEndnoteUpperRoman: {
+        static const ListKind noteKinds[] = {ListKind::Decimal, ListKind::LowerAlpha, ListKind::UpperAlpha,
+                                             ListKind::LowerRoman, ListKind::UpperRoman};
+        const bool endnotes = id >= SEndnoteArabic;
+        (endnotes ? m_endnoteNumbers : m_noteNumbers).kind =
+            noteKinds[id - (endnotes ? SEndnoteArabic : SNoteArabic)];
         m_noteWords += '\\' + t.word.toByteArray();
         break;
     }
