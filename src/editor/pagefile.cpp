@@ -26,7 +26,7 @@ bool looksBinary(const QByteArray& bytes)
 
 bool isRtf(const QByteArray& bytes, const QString& path)
 {
-    const QByteArray trimmed = bytes.trimmed();
+    const QByteArrayView trimmed = QByteArrayView(bytes).trimmed(); // no copy of a long page
     if (trimmed.isEmpty())
         return path.endsWith(QLatin1String(".rtf"), Qt::CaseInsensitive);
     return trimmed.startsWith("{\\rtf");
