@@ -7,7 +7,10 @@
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextList>
 
 #include <cerrno>
 
@@ -87,6 +90,14 @@ LoadResult load(const QString& path, QTextDocument* document, const RtfReader::O
 
 IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal, Form form, QString* note)
 {
+    const QByteArray bytes = form.kind != Kind::Rtf ? textBytes(document, form) : RtfWriter::write(document);
+    // A page that cannot be written right is never written wrong: the old one stays.
+    if (form.kind == Kind::Rtf) {
+        const QString problem = RtfWriter::readBackProblem(bytes);
+        if (!problem.isEmpty())
+            return IoStatus::failure(EPROTO, QStringLiteral("the page as written would not read back (") +
+                                                 problem + QStringLiteral(")"));
+    }
     if (keepOriginal && paths::exists(path) && !paths::exists(path + QStringLiteral(".damaged"))) {
         QByteArray old;
         IoStatus s = atomicfile::readAll(path, &old, nullptr, kMaxPageBytes);
@@ -95,13 +106,39 @@ IoStatus save(const QString& path, const QTextDocument& document, bool keepOrigi
         if (!s.ok())
             return s;
     }
-    const QByteArray bytes = form.kind != Kind::Rtf ? textBytes(document, form) : RtfWriter::write(document);
     // The page as it was is kept first; when that fails the save still goes ahead, and says so.
     const versions::KeepResult kept =
         atomicfile::canReplace(path) ? versions::keepBefore(path, bytes) : versions::KeepResult{};
     if (note)
         *note = kept.problem;
     return atomicfile::write(path, bytes);
+}
+
+bool hasFormatting(const QTextDocument& document)
+{
+    if (document.rootFrame()->childFrames().size() > 0)
+        return true; // tables
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        const QTextBlockFormat bf = b.blockFormat();
+        if (b.textList() || bf.leftMargin() != 0 || bf.rightMargin() != 0 || bf.textIndent() != 0 ||
+            (bf.alignment() & Qt::AlignHorizontal_Mask & ~Qt::AlignLeading & ~Qt::AlignLeft) != 0)
+            return true;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat cf = it.fragment().charFormat();
+            if (cf.isImageFormat() || cf.isAnchor() || cf.objectType() != 0 ||
+                cf.fontWeight() > QFont::Normal || cf.fontItalic() || cf.fontUnderline() ||
+                cf.fontStrikeOut() || cf.hasProperty(QTextFormat::ForegroundBrush) ||
+                cf.hasProperty(QTextFormat::BackgroundBrush) ||
+                cf.verticalAlignment() != QTextCharFormat::AlignNormal)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool isCollectionPage(const QString& path)
+{
+    return versions::keepsVersions(path);
 }
 
 bool keepOriginal(const QString& path, IoStatus* status)

@@ -59,4 +59,12 @@ bool keepOriginal(const QString& path, IoStatus* status);
 // The page's text as plain text, lines ending in "\n".
 QString plainText(const QTextDocument& document);
 
+// Whether document holds anything plain text cannot: pictures, tables, lists, links, bold, italic,
+// underlined or struck-out text, colours, aligned or indented paragraphs.
+bool hasFormatting(const QTextDocument& document);
+
+// Whether path is a page of the collection: such a page is always saved as RTF, whatever another
+// program left in it.
+bool isCollectionPage(const QString& path);
+
 } // namespace pagefile

@@ -197,6 +197,7 @@ TEST(Rtf, GoldenPagesReadAsExpectedAndLoseNothingOnSave)
         text.remove(QRegularExpression(QStringLiteral("text only: .*\n")));
         EXPECT_EQ(text.toStdString(), before.toStdString()) << name.toStdString() << " after a save";
         EXPECT_EQ(RtfWriter::write(again).toStdString(), saved.toStdString()) << name.toStdString();
+        EXPECT_TRUE(RtfWriter::readBackProblem(saved).isEmpty()) << name.toStdString();
     }
 }
 

@@ -445,6 +445,9 @@ struct State {
     ParState par;
     int uc = 1;
     int codePage = 1252;
+    // Where this group's "{" stands, so a destination keeps its own whole group, whatever groups
+    // came and went before its word; -1 for the document itself, which no destination may keep.
+    qsizetype groupStart = -1;
 };
 
 struct Font {
@@ -459,6 +462,7 @@ struct Picture {
     QByteArray hex;
     QByteArray bin;
     qsizetype groupStart = 0;
+    qsizetype from = 0; // where its \pict word stands
 };
 
 // A table being read, one per nesting depth.
@@ -511,6 +515,7 @@ private:
     void applyList();
     void finishPicture();
     void finishKept(const State& closed);
+    QByteArray ownGroup(qsizetype groupStart, qsizetype wordStart) const;
     void finishLevelText();
     QByteArray rawPictureGroup(const Picture& p, const QByteArray& data) const;
     void finishFontEntry();
@@ -545,16 +550,18 @@ private:
     QByteArray m_pendingBytes;
     int m_skipChars = 0;
     bool m_starNext = false;
+    qsizetype m_starAt = 0;   // where the last \* stood
+    qsizetype m_destFrom = 0; // where the destination word being opened (or its \*) stands
     // picture
     Picture m_pict;
     int m_pictures = 0;
-    qsizetype m_groupStart = 0;
     ListKind m_pnKind = ListKind::None;
     ListKind m_markerKind = ListKind::None;
     QString m_markerSuffix, m_markerPrefix;
     int m_pnStart = 1;
     // kept groups
     qsizetype m_keptStart = 0;
+    qsizetype m_keptFrom = 0;
     int m_keptCodePage = 1252;
     QByteArray m_keptPrefix; // the mark in the text before a footnote or comment
     // Footnotes and endnotes are numbered apart, each in its own kind of number.
@@ -1007,7 +1014,7 @@ void Reader::finishFontEntry()
 // could be read of it, so a save never writes damage into the page.
 QByteArray Reader::rawPictureGroup(const Picture& p, const QByteArray& data) const
 {
-    const QByteArrayView group = m_bytes.sliced(p.groupStart, m_tok.position() - p.groupStart);
+    const QByteArray group = ownGroup(p.groupStart, p.from);
     RtfTokenizer check(group);
     int depth = 0;
     for (RtfTokenizer::Token t = check.next(); t.kind != Kind::End; t = check.next()) {
@@ -1017,7 +1024,7 @@ QByteArray Reader::rawPictureGroup(const Picture& p, const QByteArray& data) con
             break;
     }
     if (depth == 0 && !check.damaged())
-        return group.toByteArray();
+        return group;
     return "{\\pict\\" + (p.rawKind.isEmpty() ? QByteArray("wmetafile8") : p.rawKind) + "\\picw" +
            QByteArray::number(p.picw) + "\\pich" + QByteArray::number(p.pich) + "\\picwgoal" +
            QByteArray::number(p.wgoal) + "\\pichgoal" + QByteArray::number(p.hgoal) + " " + data.toHex() +
@@ -1067,10 +1074,20 @@ void Reader::finishPicture()
     m_pict = Picture();
 }
 
+// The group a destination word opened, up to the "}" just read: text and formats between the "{"
+// and the word were already read as the page's own, so the group kept begins at the word.
+QByteArray Reader::ownGroup(qsizetype groupStart, qsizetype wordStart) const
+{
+    const qsizetype end = m_tok.position();
+    if (wordStart <= groupStart + 1)
+        return m_bytes.sliced(groupStart, end - groupStart).toByteArray();
+    return '{' + m_bytes.sliced(wordStart, end - wordStart).toByteArray();
+}
+
 // A footnote, comment, header or footer closes: its group is kept as portable RTF.
 void Reader::finishKept(const State& closed)
 {
-    const QByteArrayView group = m_bytes.sliced(m_keptStart, m_tok.position() - m_keptStart);
+    const QByteArray group = ownGroup(m_keptStart, m_keptFrom);
     QHash<int, int> codePages;
     for (auto it = m_fonts.constBegin(); it != m_fonts.constEnd(); ++it)
         codePages.insert(it.key(), it->codePage > 0 ? it->codePage : m_docCodePage);
@@ -1142,6 +1159,7 @@ void Reader::symbol(char c)
         break; // optional hyphen
     case '*':
         m_starNext = true;
+        m_starAt = m_tok.position() - 2;
         return;
     case '\t':
         appendText(QStringLiteral("\t"));
@@ -1153,6 +1171,9 @@ void Reader::symbol(char c)
 
 void Reader::openDestination(Dest d)
 {
+    // A destination word in the document's own group would take the rest of the page with it.
+    if (m_stack.size() <= 1)
+        return;
     // Destinations that are parts of others open only inside them.
     const Dest in = m_s.dest;
     if ((d == Dest::LevelText && in != Dest::ListTable) || (d == Dest::FieldResult && in == Dest::Skip)) {
@@ -1186,7 +1207,8 @@ void Reader::openDestination(Dest d)
         flushText();
         m_s.dest = d;
         m_pict = Picture();
-        m_pict.groupStart = m_groupStart;
+        m_pict.groupStart = m_s.groupStart;
+        m_pict.from = m_destFrom;
         return;
     case Dest::FieldInstruction:
         flushText();
@@ -1231,7 +1253,8 @@ void Reader::openDestination(Dest d)
     case Dest::PageKept:
         flushText();
         m_s.dest = d;
-        m_keptStart = m_groupStart;
+        m_keptStart = m_s.groupStart;
+        m_keptFrom = m_destFrom;
         m_keptCodePage = m_s.codePage;
         return;
     }
@@ -1241,6 +1264,7 @@ void Reader::word(const RtfTokenizer::Token& t)
 {
     const bool star = m_starNext;
     m_starNext = false;
+    m_destFrom = star ? m_starAt : t.word.data() - m_bytes.data() - 1;
     if (m_s.dest == Dest::Skip || m_s.dest == Dest::Kept || m_s.dest == Dest::PageKept)
         return;
     const auto& table = keywords();
@@ -1772,8 +1796,8 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
                     QStringLiteral("The page nests groups too deeply; the deepest parts were left out.");
                 break;
             }
-            m_groupStart = m_tok.position() - 1;
             m_stack.push_back(m_s);
+            m_s.groupStart = m_tok.position() - 1;
             break;
         case Kind::GroupEnd: {
             m_skipChars = 0;

@@ -3,9 +3,11 @@
 #include "platform/codepage.h"
 #include "platform/rtf/rtfkept.h"
 #include "platform/rtf/rtfreader.h"
+#include "platform/rtf/rtftokenizer.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -137,6 +139,7 @@ void Writer::picture(const QTextImageFormat& f)
     QByteArray data = f.property(rtfprop::kPictureBytes).toByteArray();
     QByteArray kind = f.property(rtfprop::kPictureKind).toByteArray();
     const QImage image = m_doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    QSize natural = image.size();
     if (data.isEmpty()) {
         if (image.isNull())
             return;
@@ -144,11 +147,16 @@ void Writer::picture(const QTextImageFormat& f)
         buf.open(QIODevice::WriteOnly);
         image.save(&buf, "PNG");
         kind = "png";
+    } else if (image.isNull()) {
+        // The document no longer holds the decoded picture: its size comes from the bytes themselves.
+        QBuffer buf(&data);
+        natural = QImageReader(&buf).size();
     }
-    const int w = f.width() > 0 ? static_cast<int>(f.width()) : image.width();
-    const int h = f.height() > 0 ? static_cast<int>(f.height()) : image.height();
+    natural = natural.isValid() ? natural : QSize(1, 1);
+    const int w = f.width() > 0 ? static_cast<int>(f.width()) : natural.width();
+    const int h = f.height() > 0 ? static_cast<int>(f.height()) : natural.height();
     m_body += "{\\pict\\" + (kind == "jpeg" ? QByteArray("jpegblip") : QByteArray("pngblip")) + "\\picw" +
-              QByteArray::number(image.width()) + "\\pich" + QByteArray::number(image.height()) +
+              QByteArray::number(natural.width()) + "\\pich" + QByteArray::number(natural.height()) +
               "\\picwgoal" + QByteArray::number(w * 15) + "\\pichgoal" + QByteArray::number(h * 15) + "\r\n";
     const QByteArray hex = data.toHex();
     for (qsizetype i = 0; i < hex.size(); i += 128)
@@ -392,4 +400,36 @@ QByteArray Writer::run()
 QByteArray RtfWriter::write(const QTextDocument& document)
 {
     return Writer(document).run();
+}
+
+QString RtfWriter::readBackProblem(const QByteArray& bytes, qsizetype fullReadBytes)
+{
+    using Kind = RtfTokenizer::Kind;
+    RtfTokenizer tok(bytes);
+    int depth = 0;
+    bool ended = false;
+    for (RtfTokenizer::Token t = tok.next(); t.kind != Kind::End; t = tok.next()) {
+        if (ended && !(t.kind == Kind::Text && t.word.trimmed().isEmpty()))
+            return QStringLiteral("something follows the end of the document");
+        if (t.kind == Kind::GroupStart) {
+            ++depth;
+        } else if (t.kind == Kind::GroupEnd) {
+            if (--depth < 0)
+                return QStringLiteral("a group is closed that was never opened");
+            ended = depth == 0;
+        } else if (depth == 0) {
+            return QStringLiteral("something stands outside the document");
+        }
+    }
+    if (depth != 0)
+        return QStringLiteral("a group is left open");
+    if (tok.damaged())
+        return QStringLiteral("an escape or binary run is damaged");
+    if (bytes.size() <= fullReadBytes) {
+        QTextDocument again;
+        const RtfReader::Result r = RtfReader::read(bytes, &again);
+        if (!r.ok)
+            return r.problem;
+    }
+    return {};
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 class QTextDocument;
 
@@ -12,4 +13,9 @@ class QTextDocument;
 class RtfWriter {
 public:
     static QByteArray write(const QTextDocument& document);
+
+    // Why bytes meant for a page would not read back cleanly (a group left open or closed twice, text
+    // after the document's end, damaged escapes, and for pages up to fullReadBytes what a whole
+    // reading finds); empty when they read back as written. A save checks this before any file changes.
+    static QString readBackProblem(const QByteArray& bytes, qsizetype fullReadBytes = 2 * 1024 * 1024);
 };
