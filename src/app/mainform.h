@@ -250,6 +250,10 @@ private:
     void showEmptyPageWhenNoNodes();
     QPushButton* pageButtonOf(const QString& page) const;
     void showError(const QString& text);
+    // True, after saying which link, when path is reached through a group or folder that is a link.
+    bool refusedByLink(const QString& path);
+    // The tree's rules for removing a node, for its menu and the Delete key alike.
+    bool canRemove(const QTreeWidgetItem* node) const;
     void updateEditCommands();
     bool eventFilter(QObject* watched, QEvent* e) override;
 
@@ -269,7 +273,8 @@ private:
     QLabel* m_thirdPanel = nullptr;
     QLabel* m_emptyPage = nullptr;
     QTimer* m_timer8 = nullptr;
-    int m_pagesOpened = 0; // pages asked for, so a page put off until the window shows knows it is still wanted
+    int m_pagesOpened =
+        0; // pages asked for, so a page put off until the window shows knows it is still wanted
     QAction* m_undo = nullptr;
     QAction* m_paste = nullptr;
     QAction* m_addGroupFile = nullptr;

@@ -253,12 +253,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
         }
         // The page being left is written before a click can change the node; when it cannot be
         // written the click is not taken, so the page and its node stay together.
+        // The keyboard stays with the tree that was clicked: Delete and F2 act on its nodes.
         if (TreeView1->itemAt(me->position().toPoint()) && !FileSave())
             return true;
-        QTimer::singleShot(0, this, [this] {
-            if (Editor->isEnabled() && Editor->isVisible())
-                Editor->setFocus();
-        });
     }
     return QMainWindow::eventFilter(watched, e);
 }
@@ -348,9 +345,14 @@ bool TMainForm::FileSave()
     if (editorFileName == untitled() || editorFileName.isEmpty() || !Editor->document()->isModified() ||
         Editor->isReadOnly())
         return true;
+    // A text file opened from elsewhere stays text, unless the user would rather keep the formatting.
+    if (Editor->formattingWouldBeLost() &&
+        m_sink->question(m_messages.textWithName(QStringLiteral("k23"), editorFileName)))
+        Editor->saveAsRtf();
     QString noVersion;
     const IoStatus s = Editor->saveDocument(editorFileName, &noVersion);
     if (!s.ok()) {
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(s.text, editorFileName));
         showError(QStringLiteral("Cannot save ") + editorFileName + QStringLiteral(": ") + s.text);
         return false;
     }

@@ -2,6 +2,7 @@
 #include "app/mainform.h"
 
 #include "editor/editor.h"
+#include "platform/linkguard.h"
 #include "platform/messagesink.h"
 #include "platform/names.h"
 #include "platform/paths.h"
@@ -173,10 +174,7 @@ void TMainForm::openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos)
         const bool folder = planttree::isFolder(node);
         add->setEnabled(folder);
         marks->setEnabled(!folder);
-        int nodes = 0;
-        for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
-            ++nodes;
-        del->setEnabled(!folder || (node->childCount() == 0 && nodes != 1));
+        del->setEnabled(canRemove(node));
     } else {
         add->setEnabled(true);
         del->setEnabled(false);
@@ -209,8 +207,23 @@ QString TMainForm::askNewNodeName(const QString& caption, bool trimEnd)
     }
 }
 
+bool TMainForm::refusedByLink(const QString& path)
+{
+    const QByteArray link = linkguard::linkOnTheWay(paths::native(path));
+    if (link.isEmpty())
+        return false;
+    showError(linkguard::refusal(link));
+    return true;
+}
+
 void TMainForm::N1Click()
 {
+    QTreeWidgetItem* into = TreeView1->currentItem();
+    const bool inFolder = !m_topLevelAdd && into && planttree::isFolder(into) && !into->parent();
+    if (refusedByLink(inFolder ? nodeFolderOf(into) + QStringLiteral("/.")
+                               : collection::groupFolder(m_programFolder, currentGroupName) +
+                                     QStringLiteral("/.")))
+        return;
     const QString name = askNewNodeName(QStringLiteral("Add plant"), true);
     if (name.isEmpty())
         return;
@@ -226,6 +239,8 @@ void TMainForm::N1Click()
 
 void TMainForm::N15Click()
 {
+    if (refusedByLink(collection::groupFolder(m_programFolder, currentGroupName) + QStringLiteral("/.")))
+        return;
     const QString name = askNewNodeName(QStringLiteral("Add folder"), false);
     if (name.isEmpty())
         return;
@@ -252,10 +267,23 @@ void TMainForm::nodeLeft(QTreeWidgetItem* node)
     showEmptyPageWhenNoNodes();
 }
 
+bool TMainForm::canRemove(const QTreeWidgetItem* node) const
+{
+    // A folder goes only when empty, and never as the group's last node.
+    if (!node || !planttree::isFolder(node))
+        return node != nullptr;
+    int nodes = 0;
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
+        ++nodes;
+    return node->childCount() == 0 && nodes != 1;
+}
+
 void TMainForm::N7Click()
 {
     QTreeWidgetItem* node = TreeView1->currentItem();
-    if (!node)
+    if (!canRemove(node))
+        return;
+    if (refusedByLink(nodeFolderOf(node)))
         return;
     if (!m_sink->question(m_messages.text(QStringLiteral("q1")) + QStringLiteral(" \"") + node->text(0) +
                           QStringLiteral("\"?")))
@@ -301,7 +329,7 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
         showError(m_messages.textWithName(names::messageKey(problem), text));
         return;
     }
-    if (!FileSave()) {
+    if (!FileSave() || refusedByLink(nodeFolderOf(node))) {
         keep();
         return;
     }
@@ -333,6 +361,8 @@ void TMainForm::TreeView1Edited(QTreeWidgetItem* node, const QString& text)
 bool TMainForm::moveNodeTo(QTreeWidgetItem* node, const QString& target, const QString& routine)
 {
     const QString source = nodeFolderOf(node);
+    if (refusedByLink(source) || refusedByLink(target))
+        return false;
     const plantops::MoveResult r = [&] {
         const BusyCursor busy;
         return plantops::moveNode(m_copier, source, target);
@@ -399,7 +429,7 @@ void TMainForm::TreeView1DragDrop(QTreeWidgetItem* target)
 void TMainForm::setMark(int mark)
 {
     QTreeWidgetItem* node = TreeView1->currentItem();
-    if (!node || planttree::isFolder(node))
+    if (!node || planttree::isFolder(node) || refusedByLink(nodeFolderOf(node) + QStringLiteral("/.")))
         return;
     {
         const QSignalBlocker quiet(TreeView1);

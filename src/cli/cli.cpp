@@ -1,8 +1,11 @@
 #include "cli/cli.h"
 
 #include "cli/clicommon.h"
+#include "platform/linkguard.h"
+#include "platform/paths.h"
 #include "platform/programfolder.h"
 #include "platform/singleinstance.h"
+#include "store/collection.h"
 #include "store/leftovers.h"
 
 #include <QCoreApplication>
@@ -203,6 +206,32 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
     return true;
 }
 
+// A writing command never reaches through a group or folder that is a symbolic link: the first such
+// link on its way, or empty. A node that is itself a link may be renamed, removed or moved as a link.
+QByteArray linkOnTheWay(const CommandInfo& c, const cli::Args& a)
+{
+    const QString name = QLatin1String(c.name);
+    static const QStringList nodeCommands = {QStringLiteral("add"),       QStringLiteral("rename"),
+                                             QStringLiteral("remove"),    QStringLiteral("move"),
+                                             QStringLiteral("mark"),      QStringLiteral("import-page"),
+                                             QStringLiteral("add-photo"), QStringLiteral("restore-page")};
+    QStringList ways;
+    if (nodeCommands.contains(name)) {
+        const QString node =
+            paths::join(collection::groupFolder(a.programFolder, a.positional[0]), a.positional[1]);
+        const bool inside = name != u"add" && name != u"rename" && name != u"remove" && name != u"move";
+        ways << (inside ? node + QStringLiteral("/.") : node);
+        if (name == u"move")
+            ways << collection::myPlants(a.programFolder) + u'/' + a.positional[2] + QStringLiteral("/.");
+    } else if (name == u"restore") {
+        ways << collection::myPlants(a.programFolder) + u'/' + a.positional[0];
+    }
+    for (const QString& way : ways)
+        if (const QByteArray link = linkguard::linkOnTheWay(paths::native(way)); !link.isEmpty())
+            return link;
+    return {};
+}
+
 } // namespace
 
 int runCli(const QStringList& args, QTextStream& out, QTextStream& err, const QString& lockPath)
@@ -234,5 +263,7 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err, const QS
     // A start like the window's: what a killed save or move left behind goes first.
     if (c->programFolder)
         leftovers::clean(a.programFolder);
+    if (const QByteArray link = linkOnTheWay(*c, a); !link.isEmpty())
+        return cli::fail(err, linkguard::refusal(link) + QStringLiteral("; nothing was changed"));
     return c->run(a, out, err);
 }

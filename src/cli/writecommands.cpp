@@ -13,6 +13,8 @@
 #include "platform/picturefile.h"
 #include "store/collection.h"
 #include "store/copyfolder.h"
+#include "store/errorlog.h"
+#include "store/templates.h"
 #include "tree/nodefiles.h"
 #include "tree/plantops.h"
 #include "tree/treeloader.h"
@@ -119,7 +121,19 @@ int add(const Args& a, QTextStream&, QTextStream& err)
                                  QStringLiteral(": ") + systemText());
         return kDone;
     }
-    return prepare(pf, n, err) ? kDone : kFailed;
+    // A plant is whole or not there: without its record the tree would show it as a folder.
+    const NodeFiles f = prepareNodeFiles(pf, group, n.parent, n.name, false);
+    QString why = f.error;
+    if (why.isEmpty() && !paths::isFile(collection::plantRecordPath(folder)))
+        why = QStringLiteral("cannot write ") + collection::plantRecordPath(folder) + QStringLiteral(": ") +
+              f.recordError;
+    for (const QStringView page : templates::kPages)
+        if (why.isEmpty() && !paths::isFile(pagePath(folder, page)))
+            why = QStringLiteral("cannot write ") + pagePath(folder, page);
+    if (why.isEmpty())
+        return kDone;
+    paths::removeTree(folder); // made by this command a moment ago, with nothing of the user's in it
+    return fail(err, why + QStringLiteral("; nothing was added"));
 }
 
 int rename(const Args& a, QTextStream& out, QTextStream& err)
@@ -218,10 +232,17 @@ int importPage(const Args& a, QTextStream&, QTextStream& err)
     if (!prepare(a.programFolder, *n, err))
         return kFailed;
     const QString path = pagePath(n->folder, QString(page + QStringLiteral(".rtf")));
-    const IoStatus s = pagefile::save(path, document);
-    if (!s.ok())
+    QString noVersion;
+    const IoStatus s = pagefile::save(path, document, false, {}, &noVersion);
+    if (s.ok() && !noVersion.isEmpty()) {
+        err << "the page was saved, but no older version of it could be kept: " << noVersion << '\n';
+        errorlog::WriteErrorLog(a.programFolder, errorlog::message(noVersion, path));
+    }
+    if (!s.ok()) {
+        errorlog::WriteErrorLog(a.programFolder, errorlog::message(s.text, path));
         return fail(err, QStringLiteral("cannot write ") + path + QStringLiteral(": ") + s.text +
                              QStringLiteral("; the page stays as it was"));
+    }
     return kDone;
 }
 

@@ -2,6 +2,9 @@
 
 #include "i18n/messages.h"
 #include "platform/picturefile.h"
+#include "platform/rtf/rtfkept.h"
+#include "platform/rtf/rtfreader.h"
+#include "platform/rtf/rtfwriter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
@@ -19,10 +22,13 @@
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
+#include <QTextFrame>
 #include <QTextLayout>
 #include <QUrl>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -65,6 +71,37 @@ void scaleIndents(QTextDocument* doc, double factor)
     }
     c.endEditBlock();
     doc->setUndoRedoEnabled(undo);
+}
+
+// The clipboard format of a piece of a page: RTF as the page writer writes it.
+constexpr char kPageMime[] = "application/x-verdarium-page";
+
+// Calls f with a cursor selecting each picture of doc (every frame and table cell included).
+void forEachPicture(QTextDocument* doc, const std::function<void(QTextCursor&, const QTextImageFormat&)>& f)
+{
+    QList<int> at;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                for (int i = 0; i < it.fragment().length(); ++i)
+                    at << it.fragment().position() + i;
+    for (const int position : at) {
+        QTextCursor c(doc);
+        c.setPosition(position);
+        c.setPosition(position + 1, QTextCursor::KeepAnchor);
+        const QTextCharFormat cf = c.charFormat();
+        if (cf.isImageFormat())
+            f(c, cf.toImageFormat());
+    }
+}
+
+bool hasKeptObjects(const QTextDocument* doc)
+{
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().objectType() == rtfkept::kObjectType)
+                return true;
+    return false;
 }
 
 QAction* menuItem(QMenu* menu, const char* name, const char* text, int key)
@@ -119,6 +156,9 @@ PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
 void PageEditor::adoptDocument(QTextDocument* fresh)
 {
     QTextDocument* old = document();
+    // Reading a page is not an edit: Undo right after opening has nothing to take back.
+    fresh->setUndoRedoEnabled(true);
+    fresh->clearUndoRedoStacks();
     fresh->setDefaultFont(old->defaultFont());
     fresh->setDocumentMargin(old->documentMargin());
     fresh->setDefaultTextOption(old->defaultTextOption());
@@ -151,6 +191,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
         Q_EMIT loadProgress(-1);
     });
     auto* fresh = new QTextDocument(this);
+    fresh->setUndoRedoEnabled(false); // nothing of the reading needs undoing (and it is faster)
     fresh->setDefaultFont(document()->defaultFont());
     const pagefile::LoadResult r = pagefile::load(path, fresh, whole);
     if (!r.ok()) {
@@ -168,11 +209,14 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
         else if (!kept.ok())
             m_keepOriginal = true; // kept as .damaged before the first save instead
     }
-    m_form = {r.kind, r.crlf, r.bom};
+    // A page of the collection is RTF, whatever another program wrote into it; a text file opened
+    // from elsewhere stays text.
+    m_form = pagefile::isCollectionPage(path) ? pagefile::Form{} : pagefile::Form{r.kind, r.crlf, r.bom};
     if (problem)
         *problem = r.problem;
     setReadOnly(false);
     moveCursor(QTextCursor::Start); // a page is read from its top
+    document()->clearUndoRedoStacks();
     document()->setModified(false);
     return {};
 }
@@ -181,6 +225,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
 bool PageEditor::showFirstLook(const QString& path)
 {
     auto* look = new QTextDocument(this);
+    look->setUndoRedoEnabled(false);
     look->setDefaultFont(document()->defaultFont());
     RtfReader::Options first;
     first.firstParagraphs = 300;
@@ -285,6 +330,26 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         setIndents(in);
         e->accept();
         return;
+    }
+    // Text typed right after a link is not part of it: a link grows only by typing inside it.
+    if (!e->text().isEmpty() && e->text().front().isPrint() && !textCursor().hasSelection()) {
+        const QTextCharFormat before = textCursor().charFormat();
+        if (before.isAnchor()) {
+            QTextCursor next = textCursor();
+            next.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+            const bool inside = next.hasSelection() && next.charFormat().isAnchor() &&
+                                next.charFormat().anchorHref() == before.anchorHref();
+            if (!inside) {
+                QTextCharFormat plain = before;
+                plain.setAnchor(false);
+                plain.clearProperty(QTextFormat::AnchorHref);
+                plain.clearProperty(QTextFormat::AnchorName);
+                plain.clearForeground();
+                plain.setFontUnderline(false);
+                plain.clearProperty(rtfprop::kField);
+                setCurrentCharFormat(plain);
+            }
+        }
     }
     QTextEdit::keyPressEvent(e);
 }
@@ -415,15 +480,21 @@ void PageEditor::insertPicture()
     paste();
 }
 
+QString PageEditor::freshPictureName()
+{
+    QString name;
+    do
+        name = QStringLiteral("picture-%1.png").arg(++m_pictures);
+    while (document()->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
+    return name;
+}
+
 void PageEditor::insertImage(const QImage& image)
 {
     if (image.isNull() || isReadOnly())
         return;
     // A name of its own in this document; the writer keeps the picture's pixels in the page.
-    QString name;
-    do
-        name = QStringLiteral("picture-%1.png").arg(++m_pictures);
-    while (document()->resource(QTextDocument::ImageResource, QUrl(name)).isValid());
+    const QString name = freshPictureName();
     document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
     QTextImageFormat f;
     f.setName(name);
@@ -435,6 +506,23 @@ void PageEditor::insertImage(const QImage& image)
     textCursor().insertImage(f);
 }
 
+QMimeData* PageEditor::createMimeDataFromSelection() const
+{
+    QMimeData* data = QTextEdit::createMimeDataFromSelection();
+    QTextDocument piece;
+    QTextCursor(&piece).insertFragment(textCursor().selection());
+    // The pictures' pixels are resources of this document; the piece needs them to be written.
+    forEachPicture(&piece, [&](QTextCursor&, const QTextImageFormat& f) {
+        piece.addResource(QTextDocument::ImageResource, QUrl(f.name()),
+                          document()->resource(QTextDocument::ImageResource, QUrl(f.name())));
+    });
+    scaleIndents(&piece, 1 / kPixelsPerPoint);
+    const QByteArray rtf = RtfWriter::write(piece);
+    data->setData(QString::fromLatin1(kPageMime), rtf);
+    data->setData(QStringLiteral("text/rtf"), rtf);
+    return data;
+}
+
 bool PageEditor::canInsertFromMimeData(const QMimeData* source) const
 {
     return source->hasImage() || QTextEdit::canInsertFromMimeData(source);
@@ -442,6 +530,26 @@ bool PageEditor::canInsertFromMimeData(const QMimeData* source) const
 
 void PageEditor::insertFromMimeData(const QMimeData* source)
 {
+    // A piece of a page (from this page or another) comes back with its pictures, each under a name
+    // of its own in this document.
+    if (source->hasFormat(QString::fromLatin1(kPageMime))) {
+        QTextDocument piece;
+        RtfReader::read(source->data(QString::fromLatin1(kPageMime)), &piece);
+        scaleIndents(&piece, kPixelsPerPoint);
+        forEachPicture(&piece, [&](QTextCursor& at, const QTextImageFormat& f) {
+            const QString name = freshPictureName();
+            document()->addResource(QTextDocument::ImageResource, QUrl(name),
+                                    piece.resource(QTextDocument::ImageResource, QUrl(f.name())));
+            QTextImageFormat renamed = f;
+            renamed.setName(name);
+            at.setCharFormat(renamed);
+        });
+        if (piece.rootFrame()->frameFormat().hasProperty(rtfprop::kPageGroups) || hasKeptObjects(&piece))
+            rtfkept::registerHandler(document());
+        textCursor().insertFragment(QTextDocumentFragment(&piece));
+        ensureCursorVisible();
+        return;
+    }
     // A picture alone (a screenshot, a picture copied from a viewer, Insert picture) goes in as a
     // picture; text that comes with a picture of itself stays text.
     if (source->hasImage() && !source->hasText() && !source->hasHtml()) {

@@ -36,6 +36,10 @@ public:
     const QStringList& keptOriginalFor() const { return m_keptOriginalFor; }
     // Whether the document in the editor came from a plain-text file (and goes back as one).
     bool isPlainText() const { return m_form.kind != pagefile::Kind::Rtf; }
+    // Whether saving as plain text would drop formatting the document now has.
+    bool formattingWouldBeLost() const { return isPlainText() && pagefile::hasFormatting(*document()); }
+    // From now on the document goes back to its file as RTF.
+    void saveAsRtf() { m_form = {}; }
     // Empties the content: not modified, editable.
     void newDocument();
     // The local files a drop carries (they are documents to open, not text to insert).
@@ -103,8 +107,12 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+    // A copy carries the piece of the page as RTF too, pictures and all, so it pastes whole into
+    // another page (and into word processors).
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
+    QString freshPictureName();
     void adoptDocument(QTextDocument* document);
     bool showFirstLook(const QString& path);
     bool m_updating = false;

@@ -1,6 +1,7 @@
 #include "history/versions.h"
 
 #include "platform/atomicfile.h"
+#include "platform/owntag.h"
 #include "platform/paths.h"
 
 #include <QRegularExpression>
@@ -48,7 +49,8 @@ bool looksLikePage(const QByteArray& bytes)
 QList<Version> all(const QString& folder, const QString& onlyBase = QString())
 {
     static const QRegularExpression re(
-        QStringLiteral("^(description|care|diary)\\.(\\d{8}-\\d{6}-\\d{3})\\.rtf$"),
+        QStringLiteral(
+            "^(description|care|diary)\\.(\\d{8}-\\d{6}-\\d{3})((?:-[0-9a-f]{8})?(-kept)?)\\.rtf$"),
         QRegularExpression::CaseInsensitiveOption);
     QList<Version> found;
     for (const paths::Entry& e : paths::entries(folder)) {
@@ -57,15 +59,18 @@ QList<Version> all(const QString& folder, const QString& onlyBase = QString())
             (!onlyBase.isEmpty() && m.captured(1).toLower() != onlyBase))
             continue;
         Version v;
-        v.id = m.captured(2);
-        v.time = QDateTime::fromString(v.id, kIdFormat);
+        v.id = m.captured(2) + m.captured(3);
+        v.keptByRestore = !m.captured(4).isEmpty();
+        v.time = QDateTime::fromString(m.captured(2), kIdFormat);
         v.time.setTimeSpec(Qt::UTC);
         v.path = paths::join(folder, e.name);
         v.bytes = paths::fileSize(v.path);
         if (v.time.isValid())
             found << v;
     }
-    std::sort(found.begin(), found.end(), [](const Version& a, const Version& b) { return a.id < b.id; });
+    std::sort(found.begin(), found.end(), [](const Version& a, const Version& b) {
+        return a.time != b.time ? a.time < b.time : a.id < b.id;
+    });
     return found;
 }
 
@@ -87,7 +92,7 @@ void prune(const QString& folder, const QString& base)
     }
 }
 
-KeepResult keep(const QString& pagePath, const QByteArray& old, bool oneAMinute)
+KeepResult keep(const QString& pagePath, const QByteArray& old, bool oneAMinute, bool byRestore = false)
 {
     KeepResult r;
     if (old.size() > kMaxNodeBytes) {
@@ -105,10 +110,12 @@ KeepResult keep(const QString& pagePath, const QByteArray& old, bool oneAMinute)
         written = QDateTime::currentDateTimeUtc();
     written = written.toUTC();
     const QList<Version> before = all(folder, base);
-    QString id = written.toString(kIdFormat);
+    const QString suffix =
+        u'-' + QString::fromLatin1(owntag::hostId()) + (byRestore ? QStringLiteral("-kept") : QString());
+    QString id = written.toString(kIdFormat) + suffix;
     while (paths::exists(paths::join(folder, fileName(base, id)))) {
         written = written.addMSecs(1);
-        id = written.toString(kIdFormat);
+        id = written.toString(kIdFormat) + suffix;
     }
     const IoStatus s = atomicfile::writeNew(paths::join(folder, fileName(base, id)), old);
     if (!s.ok()) {
@@ -120,7 +127,7 @@ KeepResult keep(const QString& pagePath, const QByteArray& old, bool oneAMinute)
     // now that the new one is safely on disk.
     if (oneAMinute && !before.isEmpty()) {
         const Version& newest = before.back();
-        if (newest.id.left(13) == id.left(13))
+        if (!newest.keptByRestore && newest.id.left(13) == id.left(13))
             paths::removeFile(newest.path);
     }
     prune(folder, base);
@@ -164,7 +171,7 @@ KeepResult keepBefore(const QString& pagePath, const QByteArray& newBytes, bool 
 
 IoStatus read(const QString& pagePath, const QString& id, QByteArray* bytes)
 {
-    static const QRegularExpression idForm(QStringLiteral("^\\d{8}-\\d{6}-\\d{3}$"));
+    static const QRegularExpression idForm(QStringLiteral("^\\d{8}-\\d{6}-\\d{3}(-[0-9a-f]{8})?(-kept)?$"));
     if (!idForm.match(id).hasMatch())
         return IoStatus::failure(EINVAL, QStringLiteral("no version \"") + id + u'"');
     bool missing = false;
@@ -195,7 +202,7 @@ IoStatus restore(const QString& pagePath, const QString& id)
         return {};
     if (!missing && !current.isEmpty()) {
         // Never one a minute here: the page as it is must survive its own restore.
-        const KeepResult k = keep(pagePath, current, false);
+        const KeepResult k = keep(pagePath, current, false, true);
         if (!k.kept)
             return IoStatus::failure(EIO,
                                      QStringLiteral("the page as it is could not be kept as a version (") +

@@ -19,10 +19,14 @@ inline constexpr int kMaxVersions = 20;
 inline constexpr qint64 kMaxNodeBytes = qint64(20) * 1024 * 1024;
 
 struct Version {
-    QString id;     // yyyyMMdd-HHmmss-zzz of the time its content was written (UTC)
+    // yyyyMMdd-HHmmss-zzz of the time its content was written (UTC), then the short id of the computer
+    // that kept it (so two computers sharing the collection never make the same name), then "-kept"
+    // for the page as it was before a restore, which no later save replaces
+    QString id;
     QDateTime time; // that time
     qint64 bytes = 0;
     QString path;
+    bool keptByRestore = false;
 };
 
 // Whether path is a page of the collection (description, care or diary inside MyPlants).

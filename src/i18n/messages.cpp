@@ -75,6 +75,10 @@ constexpr Default kDefaults[] = {
     {"k20", "The page could not be restored:"},
     {"k21", "bytes"},
     {"k22", "Notes"},
+    {"k23", "%1 is a plain-text file: bold, colours, indents and pictures cannot be kept in it. Save it as "
+            "RTF instead, so they stay? (No saves the text alone.)"},
+    {"k24", "My Verdarium cannot start now: verdarium-cli (process %1) is changing the collection. Start it "
+            "again when the command has finished."},
     // f1..f23: finding in the collection and in a page.
     {"f1", "Find in the collection"},
     {"f2", "Any mark"},

@@ -81,10 +81,17 @@ IoStatus deletePhoto(const QString& photoPath, bool toTrash)
 {
     const QString comment = commentPath(photoPath);
     if (toTrash) {
-        IoStatus s = trash::moveToTrash(photoPath).status;
-        if (s.ok() && paths::exists(comment))
-            s = trash::moveToTrash(comment).status;
-        return s;
+        // The photo and its comment go together or not at all.
+        const trash::Result photo = trash::moveToTrash(photoPath);
+        if (!photo.status.ok() || !paths::exists(comment))
+            return photo.status;
+        const IoStatus s = trash::moveToTrash(comment).status;
+        if (s.ok())
+            return s;
+        if (trash::putBack(photo, photoPath))
+            return IoStatus::failure(s.code, s.text + QStringLiteral("; the photo and its comment stay"));
+        return IoStatus::failure(s.code, QStringLiteral("the photo is in the trash as ") + photo.trashedAs +
+                                             QStringLiteral(", but its comment stays: ") + s.text);
     }
     if (!paths::removeFile(photoPath))
         return IoStatus::fromErrno(errno);

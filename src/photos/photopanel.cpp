@@ -129,8 +129,8 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
             return;
         if (const QString web = webCopy(); !web.isEmpty())
             openWithDesktop(web);
-        else if (m_shown)
-            openWithDesktop(shownPhotoPath());
+        else if (const QString photo = currentPhotoPath(); !photo.isEmpty())
+            openWithDesktop(photo); // one that cannot be shown too: the desktop's program may read it
     });
     connect(Button3, &QPushButton::clicked, this, [this] {
         if (m_folder.isEmpty())
@@ -146,6 +146,12 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
 QString PhotoPanel::shownPhotoPath() const
 {
     return m_shown ? paths::join(m_folder, m_photos.value(m_index - 1)) : QString();
+}
+
+QString PhotoPanel::currentPhotoPath() const
+{
+    return m_folder.isEmpty() || m_photos.isEmpty() ? QString()
+                                                    : paths::join(m_folder, m_photos.value(m_index - 1));
 }
 
 void PhotoPanel::setNoPhotos(const QString& text)
@@ -294,7 +300,8 @@ void PhotoPanel::deletePhoto()
     if (m_folder.isEmpty())
         return;
     const QString web = webCopy();
-    const QString target = !web.isEmpty() ? web : m_shown ? shownPhotoPath() : QString();
+    // A photo that cannot be decoded is deleted like any other.
+    const QString target = !web.isEmpty() ? web : currentPhotoPath();
     // Deleted photos go to the desktop's trash; where none can take them the question says so.
     const bool toTrash = target.isEmpty() || trash::canTrash(target);
     if (!m_sink.question(m_messages.text(toTrash ? QStringLiteral("q2") : QStringLiteral("k17"))))

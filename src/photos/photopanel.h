@@ -48,6 +48,8 @@ public:
     int photoIndex() const { return m_index; }
     const QStringList& photos() const { return m_photos; }
     QString shownPhotoPath() const;
+    // The album's current photo, whether or not it could be shown.
+    QString currentPhotoPath() const;
     const QImage& shownImage() const { return m_image; }
     bool photoShown() const { return m_shown; }
     // Shows the web-size picture in place of the photo, until another photo is shown.

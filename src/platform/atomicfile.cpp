@@ -2,6 +2,8 @@
 
 #include "platform/changenotice.h"
 #include "platform/fsname.h"
+#include "platform/linkguard.h"
+#include "platform/owntag.h"
 #include "platform/sysio.h"
 
 #include <QRegularExpression>
@@ -81,18 +83,18 @@ IoStatus readAll(const QString& path, QByteArray* out, bool* missing, qint64 max
 QByteArray temporaryPattern(const QByteArray& target)
 {
     const qsizetype slash = target.lastIndexOf('/');
-    return target.left(slash + 1) + '.' + target.mid(slash + 1) + ".vdtmp-XXXXXX";
+    return target.left(slash + 1) + '.' + target.mid(slash + 1) + ".vdtmp-" + owntag::tag() + "-XXXXXX";
 }
 
 bool isLeftover(const QString& fileName)
 {
-    static const QRegularExpression ours(QStringLiteral("^\\..+\\.vdtmp-[A-Za-z0-9]{6}$"));
-    // Earlier versions saved through Qt, whose temporary files are the name and six characters.
-    static const QRegularExpression qts(
-        QStringLiteral("^(description\\.rtf|care\\.rtf|diary\\.rtf|plant\\.ini|group\\.ini|main\\.ini|"
-                       "errorlog\\.txt|.+\\.(jpg|bmp|gif)\\.txt)\\.[A-Za-z0-9]{6}$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return ours.match(fileName).hasMatch() || qts.match(fileName).hasMatch();
+    // Only a name that carries this computer's id and a process that no longer runs is provably ours:
+    // anything else beside a page (a user's "description.rtf.backup", another computer's save in
+    // progress) is left alone.
+    static const QRegularExpression ours(
+        QStringLiteral("^\\..+\\.vdtmp-([0-9a-f]{8}-[0-9]+)-[A-Za-z0-9]{6}$"));
+    const QRegularExpressionMatch m = ours.match(fileName);
+    return m.hasMatch() && owntag::isAbandoned(m.captured(1).toLatin1());
 }
 
 namespace {
@@ -105,6 +107,8 @@ using Producer = std::function<int(int fd)>;
 IoStatus writeFile(const QString& path, const Producer& produce, Replace replace)
 {
     const QByteArray native = fsname::encodePath(path);
+    if (const QByteArray link = linkguard::linkOnTheWay(native); !link.isEmpty())
+        return IoStatus::failure(EROFS, linkguard::refusal(link));
     mode_t mode = 0666;
     struct stat st {};
     if (::stat(native.constData(), &st) == 0) {

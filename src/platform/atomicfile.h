@@ -26,11 +26,11 @@ IoStatus copyNew(const QString& source, const QString& target);
 // Whether write(path) could replace path: the file (when it exists) and its folder are writable.
 bool canReplace(const QString& path);
 
-// The temporary name a write uses beside target (its bytes on disk): hidden, and recognisable as ours
-// when a crash left it.
+// The temporary name a write uses beside target (its bytes on disk): hidden, with a marker no person
+// types, this computer's id and the process id, so it is recognisable as ours when a crash left it.
 QByteArray temporaryPattern(const QByteArray& target);
-// Whether a file name is one of ours left by an interrupted write (ours now, or Qt's save files of
-// the collection's own files written by earlier versions).
+// Whether a file name is one of ours left by an interrupted write of this computer whose process is
+// gone. Nothing else is ever a leftover.
 bool isLeftover(const QString& fileName);
 
 } // namespace atomicfile

@@ -1,6 +1,7 @@
 #include "platform/paths.h"
 
 #include "platform/fsname.h"
+#include "platform/linkguard.h"
 
 #include <QList>
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,13 +162,30 @@ qint64 fileSize(const QString& path)
     return st.st_size;
 }
 
+namespace {
+
+// Nothing is made or removed through a link inside the collection (see linkguard); with inside, not
+// in path itself either.
+bool throughLink(const QByteArray& path, bool inside = false)
+{
+    if (linkguard::linkOnTheWay(inside ? QByteArray(path + "/.") : path).isEmpty())
+        return false;
+    errno = EROFS;
+    return true;
+}
+
+} // namespace
+
 bool makeDir(const QString& path)
 {
-    return ::mkdir(native(path).constData(), 0777) == 0;
+    const QByteArray bytes = native(path);
+    return !throughLink(bytes) && ::mkdir(bytes.constData(), 0777) == 0;
 }
 
 bool makePathNative(const QByteArray& path)
 {
+    if (throughLink(path, true))
+        return false;
     struct stat st {};
     if (path.isEmpty() || ::stat(path.constData(), &st) == 0) {
         if (!path.isEmpty() && !S_ISDIR(st.st_mode)) {
@@ -192,12 +211,14 @@ bool makePath(const QString& path)
 
 bool removeFile(const QString& path)
 {
-    return ::unlink(native(path).constData()) == 0;
+    const QByteArray bytes = native(path);
+    return !throughLink(bytes) && ::unlink(bytes.constData()) == 0;
 }
 
 bool removeDir(const QString& path)
 {
-    return ::rmdir(native(path).constData()) == 0;
+    const QByteArray bytes = native(path);
+    return !throughLink(bytes) && ::rmdir(bytes.constData()) == 0;
 }
 
 namespace {
@@ -226,37 +247,12 @@ bool removeRecursive(const QByteArray& path)
 
 bool removeTree(const QString& path)
 {
-    return removeRecursive(native(path));
+    return removeTreeNative(native(path));
 }
 
 bool removeTreeNative(const QByteArray& path)
 {
-    return removeRecursive(path);
-}
-
-namespace {
-
-// The path with every link resolved, as bytes; empty when it is not there.
-QByteArray canonical(const QString& path)
-{
-    char buffer[PATH_MAX];
-    if (!::realpath(native(path).constData(), buffer))
-        return QByteArray();
-    return QByteArray(buffer);
-}
-
-} // namespace
-
-bool leavesRoot(const QString& root, const QString& folder)
-{
-    const QByteArray realRoot = canonical(root);
-    const QByteArray realFolder = canonical(folder);
-    const QByteArray realParent = canonical(parentOf(folder));
-    if (realRoot.isEmpty() || realFolder.isEmpty())
-        return false; // not there (yet): nothing to follow
-    if (!realFolder.startsWith(QByteArray(realRoot + '/')))
-        return true;
-    return realParent == realFolder || realParent.startsWith(QByteArray(realFolder + '/'));
+    return !throughLink(path) && removeRecursive(path);
 }
 
 } // namespace paths
@@ -280,6 +276,19 @@ QDateTime changeTime(const QString& path)
 {
     struct stat st {};
     return ::lstat(native(path).constData(), &st) == 0 ? fromTimespec(st.st_ctim) : QDateTime();
+}
+
+void keepPrivate(const QString& path, bool create)
+{
+    const QByteArray bytes = native(path);
+    if (create) {
+        const int fd = ::open(bytes.constData(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    struct stat st {};
+    if (::lstat(bytes.constData(), &st) == 0 && !S_ISLNK(st.st_mode))
+        ::chmod(bytes.constData(), S_ISDIR(st.st_mode) ? 0700 : 0600);
 }
 
 } // namespace paths

@@ -84,8 +84,8 @@ bool removeDir(const QString& path);
 bool removeTree(const QString& path);
 bool removeTreeNative(const QByteArray& path);
 
-// Whether folder, inside root, leads somewhere else through a symbolic link: out of root, or back to
-// one of its own parents (a loop). Such a folder may be shown but is never written into.
-bool leavesRoot(const QString& root, const QString& folder);
+// Makes path readable and writable by its owner alone (0700 for a folder, 0600 for a file), whatever
+// the umask; with create, a missing file is made empty with that mode. Links are left alone.
+void keepPrivate(const QString& path, bool create = false);
 
 } // namespace paths

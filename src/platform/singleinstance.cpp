@@ -22,6 +22,9 @@ SingleInstance::SingleInstance(const QString& lockPath)
         // A lock we cannot even create (unwritable runtime folder) must not keep the program from
         // running at all; only a lock held by a live process counts as another instance.
         m_another = m_lock->error() == QLockFile::LockFailedError;
+        QString host;
+        if (m_another)
+            m_lock->getLockInfo(&m_holderPid, &host, &m_holderApp);
     }
 }
 

@@ -18,6 +18,10 @@ public:
 
     // True when another instance holds the lock.
     bool anotherInstance() const { return m_another; }
+    // Who holds the lock when another instance does: its process id and program name ("verdarium",
+    // "verdarium-cli"); 0 and empty when the lock does not say.
+    qint64 holderPid() const { return m_holderPid; }
+    QString holderApp() const { return m_holderApp; }
     QString lockPath() const { return m_path; }
 
     static QString defaultLockPath();
@@ -27,4 +31,6 @@ private:
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;
     bool m_another = false;
+    qint64 m_holderPid = 0;
+    QString m_holderApp;
 };

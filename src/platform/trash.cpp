@@ -179,10 +179,20 @@ Result moveToTrash(const QString& path, const QDateTime& when)
         sysio::fsyncDir(info.constData());
         sysio::fsyncDir(parentBytes(native).constData());
         r.trashedAs = fsname::decodeName(files) + u'/' + fsname::decodeName(name);
+        r.info = infoFile;
         return r;
     }
     r.status = IoStatus::fromErrno(EEXIST);
     return r;
+}
+
+bool putBack(const Result& trashed, const QString& path)
+{
+    if (sysio::renameNoReplace(fsname::encodePath(trashed.trashedAs).constData(),
+                               absoluteNative(path).constData()) != 0)
+        return false;
+    ::unlink(trashed.info.constData());
+    return true;
 }
 
 } // namespace trash

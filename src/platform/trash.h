@@ -22,10 +22,15 @@ bool canTrash(const QString& path);
 struct Result {
     IoStatus status;
     QString trashedAs; // its path in Trash/files
+    QByteArray info;   // its information file
 };
 
 // Moves path into the trash with its information file. Nothing is deleted: when no trash takes the
 // file it stays where it is and the status says why.
 Result moveToTrash(const QString& path, const QDateTime& when = QDateTime::currentDateTime());
+
+// Takes a file just moved to the trash back to path (which must still be free) and drops its
+// information file; false (errno) when it could not.
+bool putBack(const Result& trashed, const QString& path);
 
 } // namespace trash

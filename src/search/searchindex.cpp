@@ -121,8 +121,8 @@ void SearchIndex::failed(int code, const char* what)
 {
     if (!m_db)
         return;
-    m_problem = QString::fromUtf8(sqlite3_errmsg(m_db)) + QStringLiteral(" (") + QString::fromUtf8(what) +
-                u')';
+    m_problem =
+        QString::fromUtf8(sqlite3_errmsg(m_db)) + QStringLiteral(" (") + QString::fromUtf8(what) + u')';
     close();
     if (isDamage(code)) {
         // A damaged cache is only a cache: it goes, and an empty one takes its place.
@@ -140,6 +140,12 @@ bool SearchIndex::open(bool retry)
         m_problem = QStringLiteral("cannot make ") + dir;
         return false;
     }
+    // The index holds every word of every page: it is the user's alone, whatever the umask. SQLite
+    // gives its journal files the mode of the database file.
+    paths::keepPrivate(dir);
+    paths::keepPrivate(m_file, true);
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        paths::keepPrivate(m_file + QString::fromLatin1(suffix));
     const int rc = sqlite3_open_v2(m_file.toUtf8().constData(), &m_db,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
@@ -225,7 +231,8 @@ std::vector<NodeOnDisk> SearchIndex::changedNodes()
         int r;
         while ((r = sqlite3_step(st)) == SQLITE_ROW) {
             Row row;
-            row.sig = QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 1)), sqlite3_column_bytes(st, 1));
+            row.sig =
+                QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 1)), sqlite3_column_bytes(st, 1));
             row.cond = sqlite3_column_int(st, 2);
             row.order = sqlite3_column_int64(st, 3);
             row.indexed = sqlite3_column_int(st, 4) != 0;
@@ -296,7 +303,8 @@ std::vector<NodeOnDisk> SearchIndex::changedNodes()
         }
         stale += it->indexed ? 1 : 0;
     }
-    const QByteArray setStale = "INSERT OR REPLACE INTO meta VALUES('stale', " + QByteArray::number(stale) + ")";
+    const QByteArray setStale =
+        "INSERT OR REPLACE INTO meta VALUES('stale', " + QByteArray::number(stale) + ")";
     if (!exec(setStale.constData()) || !exec("COMMIT"))
         return nodes;
     return changed;
@@ -313,13 +321,15 @@ bool SearchIndex::index(const std::vector<NodeOnDisk>& nodes, const Progress& pr
             return false;
         if (stop && stop->load())
             return true;
-        const std::vector<NodeOnDisk> batch(nodes.begin() + from, nodes.begin() + std::min(total, from + kBatch));
+        const std::vector<NodeOnDisk> batch(nodes.begin() + from,
+                                            nodes.begin() + std::min(total, from + kBatch));
         const QList<std::array<QString, FieldCount>> texts =
             QtConcurrent::blockingMapped<QList<std::array<QString, FieldCount>>>(
                 batch, [](const NodeOnDisk& n) { return readFields(n); });
         if (!exec("BEGIN"))
             return false;
-        Statement words{prepare("INSERT INTO words(name, description, care, diary, comments) VALUES(?,?,?,?,?)")};
+        Statement words{
+            prepare("INSERT INTO words(name, description, care, diary, comments) VALUES(?,?,?,?,?)")};
         Statement old{prepare("SELECT docid FROM nodes WHERE key=? AND docid IS NOT NULL")};
         Statement update{prepare("UPDATE nodes SET sig=?, cond=?, docid=? WHERE key=?")};
         if (!words.st || !old.st || !update.st)
@@ -352,9 +362,10 @@ bool SearchIndex::index(const std::vector<NodeOnDisk>& nodes, const Progress& pr
                 return false;
             }
         }
-        const QByteArray stale = "INSERT OR REPLACE INTO meta VALUES('stale', coalesce((SELECT value FROM meta "
-                                 "WHERE key='stale'), 0) + " +
-                                 QByteArray::number(replaced) + ")";
+        const QByteArray stale =
+            "INSERT OR REPLACE INTO meta VALUES('stale', coalesce((SELECT value FROM meta "
+            "WHERE key='stale'), 0) + " +
+            QByteArray::number(replaced) + ")";
         if (!exec(stale.constData()) || !exec("COMMIT"))
             return false;
         if (progress)
@@ -391,11 +402,12 @@ std::vector<Hit> SearchIndex::search(const Query& query)
     std::vector<Hit> hits;
     QHash<qint64, size_t> byDoc;
     {
-        const char* sql = query.words.isEmpty()
-                              ? "SELECT grp, parent, name, cond, docid, ord FROM nodes WHERE cond=?2 ORDER BY ord"
-                              : "SELECT grp, parent, name, cond, docid, ord FROM nodes WHERE docid IN "
-                                "(SELECT rowid FROM words WHERE words MATCH ?1) AND (?2 IS NULL OR cond=?2) "
-                                "ORDER BY ord";
+        const char* sql =
+            query.words.isEmpty()
+                ? "SELECT grp, parent, name, cond, docid, ord FROM nodes WHERE cond=?2 ORDER BY ord"
+                : "SELECT grp, parent, name, cond, docid, ord FROM nodes WHERE docid IN "
+                  "(SELECT rowid FROM words WHERE words MATCH ?1) AND (?2 IS NULL OR cond=?2) "
+                  "ORDER BY ord";
         Statement st{prepare(sql)};
         if (!st.st)
             return searchFiles(query);

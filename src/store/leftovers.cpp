@@ -1,6 +1,7 @@
 #include "store/leftovers.h"
 
 #include "platform/atomicfile.h"
+#include "platform/owntag.h"
 #include "platform/paths.h"
 #include "store/collection.h"
 
@@ -11,10 +12,12 @@ namespace leftovers {
 namespace {
 
 // Moves leave "!vdpart_" (an unfinished copy; its source is whole) and "!vdgone_" (a source already
-// copied whole to its target) folders beside nodes.
-bool isMoveLeftover(const QString& name)
+// copied whole to its target) folders beside nodes, named with the computer and process that made
+// them; only those of this computer whose process is gone are leftovers.
+bool isMoveLeftover(const QByteArray& name)
 {
-    return name.startsWith(QLatin1String("!vdpart_")) || name.startsWith(QLatin1String("!vdgone_"));
+    return (name.startsWith("!vdpart_") || name.startsWith("!vdgone_")) &&
+           owntag::isAbandoned(QByteArrayView(name).sliced(8));
 }
 
 int cleanFolder(const QString& folder, int depth)
@@ -25,7 +28,7 @@ int cleanFolder(const QString& folder, int depth)
             continue;
         const QString path = paths::join(folder, e.name);
         if (e.isDir) {
-            if (isMoveLeftover(e.name)) {
+            if (isMoveLeftover(e.bytes)) {
                 removed += paths::removeTreeNative(paths::native(folder) + '/' + e.bytes) ? 1 : 0;
             } else if (depth > 0 && !e.name.startsWith(QLatin1String("!deleted_"))) {
                 removed += cleanFolder(path, depth - 1);

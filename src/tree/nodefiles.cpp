@@ -1,5 +1,6 @@
 #include "tree/nodefiles.h"
 
+#include "platform/linkguard.h"
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "store/errorlog.h"
@@ -21,11 +22,11 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
 {
     NodeFiles r;
     r.nodeFolder = collection::nodeFolder(programFolder, group, parent, node);
-    // A node folder that is a link out of its group, or back to one of its own parents, is shown but
-    // never written into: pages made there would land somewhere else.
-    if (paths::leavesRoot(collection::groupFolder(programFolder, group), r.nodeFolder)) {
-        r.error = r.nodeFolder + QStringLiteral(" is a link that leads out of its group or back into it; it "
-                                                "is shown, but nothing is written into it.");
+    // A node, folder or group that is a link is shown but never written into: pages made there would
+    // land somewhere else.
+    if (const QByteArray link = linkguard::linkOnTheWay(paths::native(r.nodeFolder + QStringLiteral("/.")));
+        !link.isEmpty()) {
+        r.error = linkguard::refusal(link) + u'.';
         return r;
     }
     templates::ensureTemplates(programFolder, group);
@@ -63,6 +64,7 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
         const IoStatus s = ini.updateFile();
         if (!s.ok()) {
             r.logLine = errorlog::message(s.text, record);
+            r.recordError = s.text;
             errorlog::WriteErrorLog(programFolder, r.logLine);
         }
     }

@@ -11,6 +11,7 @@ struct NodeFiles {
     QString nodeFolder;
     QString error;   // "Cannot create " + path when a folder could not be made; the node is then not ready
     QString logLine; // set when the record could not be written (logged, not shown)
+    QString recordError; // the system's text for that
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/changenotice.h"
 #include "platform/fsname.h"
+#include "platform/owntag.h"
 #include "platform/paths.h"
 #include "platform/randomname.h"
 #include "platform/sysio.h"
@@ -79,7 +80,8 @@ MoveResult moveNode(FileCopier& copier, const QString& source, const QString& ta
             return r;
         }
         // Another file system: copy to a hidden working name, then put it in place whole.
-        const QByteArray partBytes = toFolder + removedname::drawNative(toFolder, "!vdpart_" + leaf + '_');
+        const QByteArray partBytes =
+            toFolder + removedname::drawNative(toFolder, "!vdpart_" + owntag::tag() + '_' + leaf + '_');
         const QString part = paths::join(targetParent, fsname::decodeName(fsname::leafOf(partBytes)));
         const int errorsBefore = copier.copyErrors;
         // Made first, so the copy finds it by its bytes; a node that holds no file must still arrive.
@@ -100,7 +102,8 @@ MoveResult moveNode(FileCopier& copier, const QString& source, const QString& ta
         // The node is whole at the target: now the source goes, hidden first so it never shows half.
         const QByteArray fromFolder = from.left(from.lastIndexOf('/') + 1);
         const QByteArray gone =
-            fromFolder + removedname::drawNative(fromFolder, "!vdgone_" + fsname::leafOf(from) + '_');
+            fromFolder + removedname::drawNative(fromFolder, "!vdgone_" + owntag::tag() + '_' +
+                                                                 fsname::leafOf(from) + '_');
         if (sysio::renameNoReplace(from.constData(), gone.constData()) != 0) {
             r.moved = true;
             r.leftBehind = source; // a whole copy stays at the source too

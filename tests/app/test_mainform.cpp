@@ -160,10 +160,28 @@ TEST(MainForm, OneInstanceAndTheCloseSequenceRunsOnSigterm)
     EXPECT_TRUE(pf.read(u"main.ini"_s).startsWith("[Options]\r\nHeight="));
 
     {
-        const SingleInstance held(runtime.file(u"MyPelmo.lock"_s));
-        ASSERT_FALSE(held.anotherInstance());
+        // A command holds the lock (it waits for its page on standard input): the window says who holds
+        // it rather than vanish without a word.
+        QProcess holder;
+        run(holder, cli, {u"import-page"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"care"_s, u"-"_s});
+        ASSERT_TRUE(waitFor([&] {
+            return runtime.read(u"MyPelmo.lock"_s)
+                .startsWith(QByteArray(QByteArray::number(holder.processId()) + '\n'));
+        })) << holder.readAllStandardError().toStdString();
         run(second, exe);
+        QByteArray said;
+        EXPECT_TRUE(waitFor([&] {
+            second.waitForReadyRead(50);
+            said += second.readAllStandardError();
+            return said.contains(
+                QByteArray("verdarium-cli (process " + QByteArray::number(holder.processId())));
+        })) << said.toStdString();
+        second.kill(); // its message box waits for a click
         ASSERT_TRUE(second.waitForFinished(5000));
+        holder.write("{\\rtf1 Care\\par}");
+        holder.closeWriteChannel();
+        ASSERT_TRUE(holder.waitForFinished(10000));
+        EXPECT_EQ(holder.exitCode(), 0) << holder.readAllStandardError().toStdString();
     }
     run(command, cli, {u"add"_s, pf.path(), u"Roses"_s, u"Alba"_s});
     ASSERT_TRUE(command.waitForFinished(10000));

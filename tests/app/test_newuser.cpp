@@ -288,7 +288,9 @@ TEST(NewUser, F2RenamesTheSelectedNodeWhereverTheFocusIs)
     ShownForm form(c.pf.path(), &c.sink);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     clickNode(form, u"Ficus"_s);
-    ASSERT_EQ(QApplication::focusWidget(), form.Editor) << "a click on a plant puts the caret in its page";
+    ASSERT_EQ(QApplication::focusWidget(), form.TreeView1) << "the keyboard stays with the tree clicked";
+    QTest::mouseClick(form.Editor->viewport(), Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), form.Editor);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
     typeNewName(form, u"Rubber plant"_s);
     EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Rubber plant/plant.ini"_s));

@@ -2,8 +2,12 @@
 #include "../support/exifjpeg.h"
 #include "../support/smalldisk.h"
 #include "../support/windowevents.h"
+#include "editor/pagefile.h"
 #include "photos/album.h"
 #include "platform/atomicfile.h"
+#include "platform/owntag.h"
+#include "platform/rtf/rtfkept.h"
+#include "platform/rtf/rtfreader.h"
 #include "platform/sysio.h"
 #include "store/copyfolder.h"
 #include "store/errorlog.h"
@@ -11,6 +15,11 @@
 #include "tree/plantops.h"
 
 #include <QFileInfo>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -84,7 +93,7 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
          {QStringList{u"import-page"_s, pf, u"Roses"_s, u"Tea"_s, u"description"_s, pf + u"in/new.md"_s},
           QStringList{u"mark"_s, pf, u"Roses"_s, u"Tea"_s, u"treat"_s},
           QStringList{u"add-photo"_s, pf, u"Roses"_s, u"Tea"_s, outside.file(u"flower.jpg"_s), u"c"_s},
-          QStringList{u"add-group"_s, pf, u"Orchids"_s}}) {
+          QStringList{u"add-group"_s, pf, u"Orchids"_s}, QStringList{u"add"_s, pf, u"Roses"_s, u"Alba"_s}}) {
         const CliOutcome run = cli(args);
         const QString& err = run.err;
         EXPECT_EQ(run.code, 1) << args.join(u' ').toStdString();
@@ -92,6 +101,7 @@ TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
         EXPECT_EQ(err.count(u'\n'), 1);
         EXPECT_EQ(files(pf), before) << args.join(u' ').toStdString();
     }
+    EXPECT_FALSE(d.exists(u"MyPlants/Roses/Alba"_s)) << "a plant without its record would show as a folder";
     // The logic's own writers, down to ten bytes.
     for (const auto& [path, write] : std::initializer_list<std::pair<QString, std::function<IoStatus()>>>{
              {u"MyPlants/Roses/Tea/description.rtf"_s,
@@ -234,21 +244,90 @@ TEST(Faults, AnInjectedFaultAtAnyStepNeverDamagesWhatWasThere)
     }
 }
 
+// Only what a process of this computer that is gone left under our own marked names goes at the next
+// start; whatever a person, another program or another computer put there stays.
 TEST(Faults, LeftoversOfAKilledSaveOrMoveGoAtTheNextStart)
 {
     TempProgramFolder pf;
     layOut(pf);
-    pf.write(u"MyPlants/Roses/Tea/.description.rtf.vdtmp-a1B2c3"_s, "half");
-    pf.write(u"MyPlants/Roses/Tea/description.rtf.iInohN"_s, "half of an older save");
-    pf.write(u"MyPlants/Roses/Tea/notes.txt.abcdef"_s, "the user's own");
-    pf.write(u"MyPlants/Cacti/!vdpart_Tea_12/description.rtf"_s, "part");
-    pf.write(u"MyPlants/Roses/!deleted_Old_3/diary.rtf"_s, "removed, kept");
-    pf.write(u".main.ini.vdtmp-zzzzzz"_s, "half");
-    EXPECT_EQ(leftovers::clean(pf.path()), 4);
-    EXPECT_FALSE(pf.exists(u"MyPlants/Cacti/!vdpart_Tea_12"_s));
-    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Tea/notes.txt.abcdef"_s));
-    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/!deleted_Old_3/diary.rtf"_s));
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const QString dead = QString::fromLatin1(owntag::hostId()) + u'-' + QString::number(child),
+                  alive = QString::fromLatin1(owntag::tag()),
+                  elsewhere = u"0badc0de-"_s + QString::number(child);
+    const QStringList ours = {u"MyPlants/Roses/Tea/.description.rtf.vdtmp-"_s + dead + u"-a1B2c3"_s,
+                              u".main.ini.vdtmp-"_s + dead + u"-zzzzzz"_s,
+                              u"MyPlants/Cacti/!vdpart_"_s + dead + u"_Tea_12/description.rtf"_s,
+                              u"MyPlants/Roses/!vdgone_"_s + dead + u"_Pots_7/plant.ini"_s};
+    const QStringList theirs = {
+        u"MyPlants/Roses/Tea/description.rtf.backup"_s,
+        u"MyPlants/Roses/Tea/plant.ini.before"_s,
+        u"MyPlants/Roses/Tea/care.rtf.copy01"_s,
+        u"MyPlants/Roses/group.ini.saved1"_s,
+        u"main.ini.backup"_s,
+        u"MyPlants/Roses/Tea/p1.jpg.txt.sunday"_s,
+        u"MyPlants/Roses/Tea/diary.rtf.old123"_s,
+        u"MyPlants/Roses/Tea/description.rtf.draft1"_s,
+        u"MyPlants/Roses/Tea/description.rtf.iInohN"_s,
+        u"MyPlants/Roses/Tea/.care.rtf.vdtmp-a1B2c3"_s, // no computer, no process: not provably ours
+        u"MyPlants/Roses/Tea/.diary.rtf.vdtmp-"_s + alive + u"-a1B2c3"_s,     // a save under way
+        u"MyPlants/Roses/Tea/.diary.rtf.vdtmp-"_s + elsewhere + u"-a1B2c3"_s, // another computer's
+        u"MyPlants/Cacti/!vdpart_"_s + elsewhere + u"_Tea_3/description.rtf"_s,
+        u"MyPlants/Cacti/!vdpart_Tea_12/description.rtf"_s,
+        u"MyPlants/Roses/!deleted_Old_3/diary.rtf"_s};
+    for (const QString& f : ours + theirs)
+        pf.write(f, "bytes");
+    // Any writing command cleans first, as the window's start does.
+    Companion cli;
+    EXPECT_EQ(cli({u"mark"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"treat"_s}).code, 0);
+    for (const QString& f : ours)
+        EXPECT_FALSE(pf.exists(f)) << f.toStdString();
+    for (const QString& f : theirs)
+        EXPECT_EQ(pf.read(f), "bytes") << f.toStdString();
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/!vdgone_"_s + dead + u"_Pots_7"_s));
     EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 The old page of Tea\\par}");
+}
+
+// A page saved when its older version could not be kept says so in one line, and is saved.
+TEST(Faults, APageSavedWithoutItsOlderVersionSaysSo)
+{
+    TempProgramFolder pf;
+    layOut(pf);
+    pf.write(u"new.txt"_s, "A new page");
+    Companion cli;
+    sysio::failEvery(sysio::Op::Write, 1, ENOSPC, true); // the first write is the version's
+    const CliOutcome run =
+        cli({u"import-page"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"description"_s, pf.file(u"new.txt"_s)});
+    sysio::clearFaults();
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err.count(u'\n'), 1);
+    EXPECT_TRUE(run.err.contains(u"no older version"_s) &&
+                run.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+        << run.err.toStdString();
+    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s).contains("A new page"));
+}
+
+// A page whose RTF would not read back as written is never written: the old page stays.
+TEST(Faults, APageThatWouldNotReadBackIsNotSaved)
+{
+    TempProgramFolder pf;
+    layOut(pf);
+    for (const QByteArray& kept : {QByteArray("{\\footnote open"), QByteArray("{\\footnote x}}"),
+                                   QByteArray("{\\footnote \\bin99 x}")}) {
+        QTextDocument doc;
+        QTextCursor c(&doc);
+        c.insertText(u"Before "_s);
+        QTextCharFormat f;
+        f.setObjectType(rtfkept::kObjectType);
+        f.setProperty(rtfprop::kKeptGroup, kept);
+        c.insertText(QString(QChar::ObjectReplacementCharacter), f);
+        const IoStatus s = pagefile::save(pf.file(u"MyPlants/Roses/Tea/description.rtf"_s), doc);
+        EXPECT_FALSE(s.ok()) << kept.constData();
+        EXPECT_TRUE(s.text.contains(u"would not read back"_s)) << s.text.toStdString();
+        EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 The old page of Tea\\par}");
+    }
 }
 
 TEST(Faults, DamagedRecordsAreKeptBesideThemselves)
@@ -305,6 +384,57 @@ TEST(Faults, LinksAreNeverFollowedOutOfTheCollection)
     EXPECT_EQ(cli({u"move"_s, pf.path(), u"Roses"_s, u"Zloop"_s, u"Cacti"_s}).code, 0);
     EXPECT_EQ(files(outside.path()), theirs);
     EXPECT_EQ(pf.read(u"MyPlants/Roses/group.ini"_s), groupRecord);
+
+    // A group or a folder that is a link is shown, but nothing is written through it, by the window
+    // or the companion, and the message names the link.
+    outside.writeRecord(u"Group/group.ini"_s, u"[Group]\nImageOrder=3\n"_s);
+    outside.writeRecord(u"Group/Fern/plant.ini"_s, u"[Main]\nCond=2\n"_s);
+    outside.write(u"Group/Fern/description.rtf"_s, "{\\rtf1 Fern\\par}");
+    outside.writeRecord(u"Folder/plant.ini"_s, u"[Main]\nCond=1\n"_s);
+    outside.writeRecord(u"Folder/Bar/plant.ini"_s, u"[Main]\nCond=2\n"_s);
+    ASSERT_TRUE(QFile::link(outside.file(u"Group"_s), pf.file(u"MyPlants/EtcGroup"_s)));
+    ASSERT_TRUE(QFile::link(outside.file(u"Folder"_s), pf.file(u"MyPlants/Roses/SymFolder"_s)));
+    const auto outsideBefore = files(outside.path());
+    pf.write(u"new.txt"_s, "new page");
+    for (const QStringList& args :
+         {QStringList{u"add"_s, pf.path(), u"EtcGroup"_s, u"Foo"_s},
+          QStringList{u"add"_s, pf.path(), u"EtcGroup"_s, u"Foo"_s, u"--folder"_s},
+          QStringList{u"add"_s, pf.path(), u"Roses"_s, u"SymFolder/Baz"_s},
+          QStringList{u"move"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"EtcGroup"_s},
+          QStringList{u"move"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"Roses/SymFolder"_s},
+          QStringList{u"move"_s, pf.path(), u"EtcGroup"_s, u"Fern"_s, u"Roses"_s},
+          QStringList{u"add-photo"_s, pf.path(), u"EtcGroup"_s, u"Fern"_s,
+                      outside.file(u"Elsewhere/p.jpg"_s)},
+          QStringList{u"import-page"_s, pf.path(), u"EtcGroup"_s, u"Fern"_s, u"care"_s,
+                      pf.file(u"new.txt"_s)},
+          QStringList{u"remove"_s, pf.path(), u"EtcGroup"_s, u"Fern"_s},
+          QStringList{u"remove"_s, pf.path(), u"Roses"_s, u"SymFolder/Bar"_s},
+          QStringList{u"rename"_s, pf.path(), u"EtcGroup"_s, u"Fern"_s, u"Fern2"_s},
+          QStringList{u"mark"_s, pf.path(), u"EtcGroup"_s, u"Fern"_s, u"treat"_s}}) {
+        const CliOutcome run = cli(args);
+        EXPECT_EQ(run.code, 1) << args.join(u' ').toStdString();
+        EXPECT_TRUE(run.err.contains(u"symbolic link"_s) &&
+                    (run.err.contains(u"EtcGroup"_s) || run.err.contains(u"SymFolder"_s)))
+            << run.err.toStdString();
+    }
+    {
+        RecordingSink sink;
+        ShownForm form(pf.path(), &sink);
+        QTest::mouseClick(form.Frame11->picture(barNames(form).indexOf(u"EtcGroup"_s) + 1), Qt::LeftButton);
+        clickNode(form, u"Fern"_s);
+        EXPECT_TRUE(sink.said().find("EtcGroup is a symbolic link") != std::string::npos) << sink.said();
+        EXPECT_TRUE(form.Editor->isReadOnly());
+        sink.warnings.clear();
+        treeMenu(form, u"Fern"_s, "N15");
+        EXPECT_TRUE(sink.said().find("EtcGroup is a symbolic link") != std::string::npos) << sink.said();
+        sink.warnings.clear();
+        QTest::keyClick(form.TreeView1, Qt::Key_F2);
+        typeNewName(form, u"Fern3"_s);
+        EXPECT_TRUE(sink.said().find("EtcGroup is a symbolic link") != std::string::npos) << sink.said();
+        form.close();
+    }
+    EXPECT_EQ(files(outside.path()), outsideBefore);
+
     // A copied folder keeps its links as links.
     pf.write(u"src/a.txt"_s, "a");
     ASSERT_TRUE(QFile::link(outside.file(u"Elsewhere/p.jpg"_s), pf.file(u"src/photo.jpg"_s)));
@@ -312,5 +442,5 @@ TEST(Faults, LinksAreNeverFollowedOutOfTheCollection)
     FileCopier copier(pf.path(), sink);
     ASSERT_TRUE(copier.copyTree(pf.file(u"src"_s), pf.file(u"dst"_s), true));
     EXPECT_TRUE(QFileInfo(pf.file(u"dst/photo.jpg"_s)).isSymLink());
-    EXPECT_EQ(files(outside.path()), theirs);
+    EXPECT_EQ(files(outside.path()), outsideBefore);
 }

@@ -242,6 +242,16 @@ TEST(History, PageVersionsAreBoundedRestoredAndTravel)
     EXPECT_FALSE(note.isEmpty());
     EXPECT_EQ(versions::list(tea).size(), before);
     EXPECT_TRUE(pf.read(u"MyPlants/Cacti/Tea/description.rtf"_s).contains("after a full disk"));
+
+    // The page as it was before a restore stays in the history, however soon the page is typed on.
+    setModified(tea, QDateTime::currentSecsSinceEpoch());
+    const QByteArray beforeRestore = readAll(tea);
+    ASSERT_TRUE(versions::restore(tea, versions::list(tea).at(3).id).ok());
+    doc.setPlainText(u"typed after the restore"_s);
+    ASSERT_TRUE(pagefile::save(tea, doc).ok());
+    const QList<versions::Version> after = versions::list(tea);
+    EXPECT_TRUE(std::any_of(after.begin(), after.end(),
+                            [&](const versions::Version& v) { return readAll(v.path) == beforeRestore; }));
 }
 
 TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)

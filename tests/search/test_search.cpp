@@ -186,4 +186,16 @@ TEST_F(Search, CompanionPrintsOneLinePerNode)
     EXPECT_EQ(r.code, 1);
     EXPECT_FALSE(r.err.isEmpty());
     EXPECT_EQ(cli({u8("search"), pf.path()}).code, 2);
+
+    // The index holds every word of every page: it is the user's alone, whatever the umask.
+    const QDir cacheDir(cache.path() + u8("/my-verdarium"));
+    ASSERT_TRUE(cacheDir.exists());
+    EXPECT_EQ(QFileInfo(cacheDir.path()).permissions() & 0x0077, 0) << "folder readable by others";
+    const QFileInfoList made = cacheDir.entryInfoList(QDir::Files | QDir::Hidden);
+    ASSERT_FALSE(made.isEmpty());
+    for (const QFileInfo& f : made)
+        EXPECT_EQ(f.permissions() &
+                      (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                  0)
+            << f.fileName().toStdString();
 }
