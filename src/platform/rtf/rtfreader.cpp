@@ -304,6 +304,14 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
     return table;
 }
 
+// Control characters (NUL and the like, from damaged files or \\u escapes) are no text: they would show
+// as nothing and could not be written back.
+void dropControls(QString& text)
+{
+    text.removeIf(
+        [](QChar c) { return (c.unicode() < 0x20 && c != u'\t' && c != u'\n') || c.unicode() == 0x7f; });
+}
+
 struct CharState {
     int font = -1;
     int size = 24; // half-points
@@ -843,6 +851,7 @@ void Reader::flushText()
         appendText(QString());
         m_pendingBytes = last;
     }
+    dropControls(m_pending);
     if (m_pending.isEmpty())
         return;
     enterCellIfNeeded();
@@ -1787,6 +1796,9 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             }
             continue;
         }
+        // "\\*" marks only the control word right after it.
+        if (t.kind != Kind::Word && !(t.kind == Kind::Symbol && t.symbol == '*'))
+            m_starNext = false;
         switch (t.kind) {
         case Kind::GroupStart:
             m_skipChars = 0;
@@ -1888,6 +1900,7 @@ RtfReader::Result RtfReader::read(const QByteArray& bytes, QTextDocument* docume
         QString text = cp1251::decode(bytes);
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         text.replace(u'\r', u'\n');
+        dropControls(text);
         document->setPlainText(text);
         return {};
     }

@@ -38,6 +38,21 @@ int levelNfc(QTextListFormat::Style style)
     }
 }
 
+QByteArray hexByte(int b);
+
+// A font's name as the font table holds it: what would end or break the entry goes as an escape.
+QByteArray fontName(const QString& name)
+{
+    QByteArray out;
+    for (const char c : cp1251::encode(name)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || c == '\\' || c == '{' || c == '}' || c == ';')
+            continue; // no font is named with them, and they would break the table
+        out += c;
+    }
+    return out.trimmed().isEmpty() ? QByteArray("Arial") : out;
+}
+
 QByteArray hexByte(int b)
 {
     return "\\'" + QByteArray::number(b, 16).rightJustified(2, '0');
@@ -354,7 +369,7 @@ QByteArray Writer::run()
     if (m_fonts.isEmpty())
         m_fonts << QStringLiteral("Arial");
     for (qsizetype i = 0; i < m_fonts.size(); ++i)
-        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset204 " + cp1251::encode(m_fonts[i]) + ";}";
+        out += "{\\f" + QByteArray::number(i) + "\\fnil\\fcharset204 " + fontName(m_fonts[i]) + ";}";
     out += "}\r\n{\\colortbl ;";
     for (const QColor& c : m_colors)
         out += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green()) + "\\blue" +
