@@ -14,6 +14,7 @@
 #include <vector>
 
 class IniFile;
+struct NodeFiles;
 class QAction;
 class QMimeData;
 class QComboBox;
@@ -254,6 +255,7 @@ private:
     bool refusedByLink(const QString& path);
     // The tree's rules for removing a node, for its menu and the Delete key alike.
     bool canRemove(const QTreeWidgetItem* node) const;
+    void showLinkedNode(const NodeFiles& files);
     void updateEditCommands();
     bool eventFilter(QObject* watched, QEvent* e) override;
 

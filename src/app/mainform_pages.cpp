@@ -129,6 +129,11 @@ void TMainForm::TreeView1Click()
         // 5-10. Folder, pages and record: only what is missing is made.
         const NodeFiles files =
             prepareNodeFiles(m_programFolder, currentGroupName, subPath, node->text(0), folderFlag);
+        if (files.throughLink) {
+            showLinkedNode(files);
+            TreeView1->setFocus();
+            return;
+        }
         if (!files.ok()) {
             // The node cannot be written into: nothing typed may seem to go there.
             if (FileSave()) {
@@ -159,6 +164,27 @@ void TMainForm::TreeView1Click()
     }
     // 14.
     TreeView1->setFocus();
+}
+
+void TMainForm::showLinkedNode(const NodeFiles& files)
+{
+    // What a link leads to is shown as it is, read-only; the status bar says why, and only a change
+    // the user asks for gets a message.
+    if (!FileSave())
+        return;
+    Panel6->loadAlbum(files.nodeFolder);
+    const QString page = pagePath(files.nodeFolder, currentPageFile);
+    if (paths::isFile(page) && Editor->loadDocument(page).ok()) {
+        editorFileName = page;
+    } else {
+        Editor->newDocument();
+        editorFileName = untitled();
+    }
+    Editor->setReadOnly(true);
+    showModifiedState(false);
+    showReadOnlyState(true);
+    selectionChanged();
+    StatusBar->showMessage(files.error);
 }
 
 void TMainForm::followFolder(const QString& from, const QString& to)

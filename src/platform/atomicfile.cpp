@@ -170,6 +170,8 @@ Producer bytesOf(const QByteArray& data)
 bool canReplace(const QString& path)
 {
     const QByteArray native = fsname::encodePath(path);
+    if (!linkguard::linkOnTheWay(native).isEmpty())
+        return false;
     const qsizetype slash = native.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? native.left(slash) : QByteArray(".");
     struct stat st {};

@@ -37,7 +37,12 @@ QByteArray linkOnTheWay(const QByteArrayView nativePath)
 
 QString refusal(const QByteArray& link)
 {
-    return fsname::decodePath(link) +
+    // Named from the collection down: the program folder above it says nothing new.
+    QString shown = fsname::decodePath(link);
+    const qsizetype from = shown.lastIndexOf(QLatin1String("/MyPlants/"), -1, Qt::CaseInsensitive);
+    if (from >= 0)
+        shown = shown.mid(from + 1);
+    return shown +
            QStringLiteral(" is a symbolic link: what it leads to is shown read-only, and nothing is written "
                           "there");
 }

@@ -27,6 +27,7 @@ NodeFiles prepareNodeFiles(const QString& programFolder, const QString& group, c
     if (const QByteArray link = linkguard::linkOnTheWay(paths::native(r.nodeFolder + QStringLiteral("/.")));
         !link.isEmpty()) {
         r.error = linkguard::refusal(link) + u'.';
+        r.throughLink = true;
         return r;
     }
     templates::ensureTemplates(programFolder, group);

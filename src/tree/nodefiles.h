@@ -12,6 +12,7 @@ struct NodeFiles {
     QString error;   // "Cannot create " + path when a folder could not be made; the node is then not ready
     QString logLine; // set when the record could not be written (logged, not shown)
     QString recordError; // the system's text for that
+    bool throughLink = false; // the node is reached through a link: shown, never written into
     bool ok() const { return error.isEmpty(); }
 };
 

@@ -1,5 +1,12 @@
 # Two real Syncthing peers on 127.0.0.1 that share one folder, for tests.
 # Source this file, then: sync_available, sync_start DIR_A DIR_B, sync_wait,
+# sync_same DIR_A DIR_B: compares the two trees, leaving out what Syncthing keeps
+# there for itself: the .stfolder marker and the .syncthing.NAME.tmp files that an
+# interrupted pull leaves behind (kept 24 h for reuse, so tests do see them).
+sync_same() {
+    diff -r -x .stfolder -x '.syncthing.*.tmp' -x '~syncthing~*.tmp' "$1" "$2"
+}
+
 # sync_pause / sync_resume, sync_api, sync_stop (also run by an EXIT trap).
 # Written for Debian 12's syncthing 1.19; needs curl and python3.
 
@@ -68,15 +75,17 @@ for p, tree in trees.items():
     dev = copy.deepcopy(root.find('defaults/device'))
     dev.set('id', ids[other])
     dev.set('name', other)
-    put(dev, 'address', f'tcp://127.0.0.1:{peers[other][1]}')
+    # Only A dials: when both dial at once, the two connections can clash and
+    # the next try comes 20 s later. B still accepts A as a known device.
+    put(dev, 'address', f'tcp://127.0.0.1:{peers[other][1]}' if p == 'A' else 'dynamic')
     root.insert(1, dev)
     fol = copy.deepcopy(root.find('defaults/folder'))
     fol.attrib.update(id=folder, label=folder, path=path, type='sendreceive',
                       rescanIntervalS='10', fsWatcherEnabled='true', fsWatcherDelayS='1')
+    fol.find('device').set('id', ids[p])
     shared = copy.deepcopy(fol.find('device'))
     shared.set('id', ids[other])
     fol.insert(0, shared)
-    fol.find('device').set('id', ids[p])
     put(fol, 'maxConflicts', -1)
     root.insert(2, fol)
     tree.write(f'{tmp}/{p}/config.xml')
@@ -113,7 +122,9 @@ print(*[s.getsockname()[1] for s in socks])'))
     mkdir -p "$dir_a/.stfolder" "$dir_b/.stfolder"
     _sync_configure "${ports[@]}" "$dir_a" "$dir_b" || { sync_stop; return 1; }
     SYNC_ID_A=$(<"$SYNC_TMP/A.id") SYNC_ID_B=$(<"$SYNC_TMP/B.id")
-    for p in A B; do
+    deadline=$((SECONDS + SYNC_TIMEOUT))
+    # B first, so that A's first dial finds B listening rather than waiting for the next try.
+    for p in B A; do
         # timeout makes a process group of its own, which sync_stop ends as a whole.
         env -u http_proxy -u https_proxy -u HTTP_PROXY -u HTTPS_PROXY -u all_proxy -u ALL_PROXY \
             STNORESTART=1 STNOUPGRADE=1 STNODEFAULTFOLDER=1 \
@@ -121,8 +132,11 @@ print(*[s.getsockname()[1] for s in socks])'))
             --no-browser --no-restart --no-upgrade --no-default-folder \
             >>"$SYNC_TMP/$p.log" 2>&1 </dev/null &
         echo $! >"$SYNC_TMP/$p.pid"
+        until sync_api "$p" GET /rest/system/ping >/dev/null 2>&1; do
+            ((SECONDS < deadline)) || break
+            sleep 0.2
+        done
     done
-    deadline=$((SECONDS + SYNC_TIMEOUT))
     until _sync_connected A "$SYNC_ID_B" && _sync_connected B "$SYNC_ID_A"; do
         if ((SECONDS >= deadline)); then
             _sync_say "the peers did not connect within $SYNC_TIMEOUT s"
@@ -199,9 +213,10 @@ _sync_set_paused() {
 sync_pause() {
     local deadline=$((SECONDS + SYNC_TIMEOUT))
     _sync_set_paused true || return 1
-    # Writes made before the folder has really stopped could still be picked up.
-    until [[ $(sync_api A GET "/rest/db/status?folder=$SYNC_FOLDER" 2>/dev/null) == *'"state": "paused"'* &&
-        $(sync_api B GET "/rest/db/status?folder=$SYNC_FOLDER" 2>/dev/null) == *'"state": "paused"'* ]]; do
+    # Writes made before the folder has really stopped could still be picked up;
+    # a stopped folder reports an empty state in 1.19, "paused" in later versions.
+    until [[ $(sync_api A GET "/rest/db/status?folder=$SYNC_FOLDER" 2>/dev/null) =~ \"state\":\ \"(paused)?\" &&
+        $(sync_api B GET "/rest/db/status?folder=$SYNC_FOLDER" 2>/dev/null) =~ \"state\":\ \"(paused)?\" ]]; do
         ((SECONDS < deadline)) || { _sync_say "the folder did not pause"; return 1; }
         sleep 0.3
     done
