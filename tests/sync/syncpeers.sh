@@ -36,6 +36,7 @@ _sync_logs() {
     for p in A B; do
         [[ -f $SYNC_TMP/$p.log ]] && { _sync_say "last lines of peer $p's log:"; tail -n 15 "$SYNC_TMP/$p.log" >&2; }
     done
+    return 0
 }
 
 # Edits both generated configs in one go: loopback only, nothing that reaches
@@ -137,6 +138,12 @@ print(*[s.getsockname()[1] for s in socks])'))
             sleep 0.2
         done
     done
+    # Ends both peers at once should this shell die without running its EXIT trap.
+    (
+        while kill -0 $$; do sleep 1; done
+        kill -TERM -- "-$(<"$SYNC_TMP/A.pid")" "-$(<"$SYNC_TMP/B.pid")"
+    ) >/dev/null 2>&1 </dev/null &
+    echo $! >"$SYNC_TMP/watchdog.pid"
     until _sync_connected A "$SYNC_ID_B" && _sync_connected B "$SYNC_ID_A"; do
         if ((SECONDS >= deadline)); then
             _sync_say "the peers did not connect within $SYNC_TIMEOUT s"
@@ -228,11 +235,13 @@ sync_resume() { _sync_set_paused false; }
 sync_stop() {
     [[ -n ${SYNC_TMP:-} && -d $SYNC_TMP ]] || return 0
     local p pid i asks=()
+    # Every step may fail harmlessly; "|| true" keeps a caller's set -e from cutting this short.
+    [[ -f $SYNC_TMP/watchdog.pid ]] && { kill "$(<"$SYNC_TMP/watchdog.pid")" 2>/dev/null || true; }
     for p in A B; do
         sync_api "$p" POST /rest/system/shutdown >/dev/null 2>&1 &
         asks+=($!)
     done
-    wait "${asks[@]}"
+    wait "${asks[@]}" || true
     for p in A B; do
         pid=$(<"$SYNC_TMP/$p.pid") 2>/dev/null || continue
         for ((i = 0; i < 50; i++)); do
@@ -240,8 +249,8 @@ sync_stop() {
             sleep 0.1
         done
         kill -TERM -- "-$pid" 2>/dev/null && sleep 0.5
-        kill -KILL -- "-$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
+        kill -KILL -- "-$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
     if [[ ${SYNC_KEEP:-} == 1 ]]; then
         _sync_say "kept $SYNC_TMP"

@@ -592,7 +592,7 @@ private:
     int m_overrideLs = 0, m_overrideId = 0;
     // The open list of each level, outermost first, so an outer list numbers on after a nested one.
     struct OpenList {
-        QTextList* list;
+        QPointer<QTextList> list; // a list goes when its last paragraph leaves it (a table cell taking it)
         ListKind kind;
         int li;
         int ls;
@@ -926,7 +926,8 @@ void Reader::applyList()
     if (defined)
         for (int k = static_cast<int>(depth) + 1; k < 9; ++k)
             m_wordLists.remove(wordListKey(definition->id, k));
-    if (depth < m_lists.size() && m_lists[depth].kind == kind && m_lists[depth].ls == m_s.par.ls) {
+    if (depth < m_lists.size() && m_lists[depth].list && m_lists[depth].kind == kind &&
+        m_lists[depth].ls == m_s.par.ls) {
         m_lists[depth].list->add(m_cursor.block());
         return;
     }
