@@ -10,6 +10,7 @@
 #include "groups/grouplist.h"
 #include "groups/tframe1.h"
 #include "photos/photopanel.h"
+#include "platform/linkguard.h"
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "store/errorlog.h"
@@ -466,7 +467,8 @@ void TMainForm::FormShow()
         m_sink->warning(QStringLiteral("Cannot create ") + myPlants +
                         QStringLiteral("\rThe collection cannot be saved until the folder can be written."));
     // What a crash in the middle of a save or a move left behind goes first.
-    leftovers::clean(m_programFolder);
+    if (!linkguard::readOnly())
+        leftovers::clean(m_programFolder);
     // 4. main.ini stays open in memory until the close sequence.
     m_settingsFile = std::make_unique<IniFile>(paths::fixed(m_programFolder, paths::kMainIni));
     if (!m_settingsFile->readStatus().ok())

@@ -4,14 +4,15 @@
 #include "platform/linkguard.h"
 #include "platform/paths.h"
 #include "platform/programfolder.h"
-#include "platform/singleinstance.h"
 #include "store/collection.h"
 #include "store/leftovers.h"
+#include "sync/collectionlock.h"
 
 #include <QCoreApplication>
 #include <QDir>
 
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -119,7 +120,10 @@ void usage(QTextStream& err)
     err << "usage: verdarium-cli COMMAND ARGUMENTS   (verdarium-cli COMMAND --help for more)\n";
     for (const CommandInfo& c : kCommands)
         err << "       verdarium-cli " << c.name << ' ' << c.synopsis << '\n';
-    err << "NODE is PLANT, FOLDER or FOLDER/PLANT. Writing commands refuse while My Verdarium runs.\n"
+    err << "NODE is PLANT, FOLDER or FOLDER/PLANT. Writing commands take the collection's lock\n"
+           "(MyPlants/.verdarium-lock): they refuse while My Verdarium or another command writes the\n"
+           "collection, from any login session, and while the lock names another computer (a collection\n"
+           "shared or synchronised between computers) unless --force is given.\n"
            "Without PROGRAM_FOLDER the collection is the program's: the folder of verdarium-cli when it\n"
            "holds one (MyPlants or main.ini) or is a writable portable copy, else\n"
            "$XDG_DATA_HOME/my-verdarium (~/.local/share/my-verdarium), as My Verdarium itself does. A first\n"
@@ -165,6 +169,8 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
         const QString name = QLatin1String(c.name);
         if (w == u"--folder" && name == u"add")
             a->folder = true;
+        else if (w == u"--force" && c.writes && c.programFolder)
+            a->force = true;
         else if (w == u"--format" && name == u"page") {
             if (!value(&a->format) || (a->format != u"txt" && a->format != u"html" && a->format != u"rtf"))
                 return commandUsage(c, err, QStringLiteral("--format takes txt, html or rtf")), false;
@@ -234,7 +240,7 @@ QByteArray linkOnTheWay(const CommandInfo& c, const cli::Args& a)
 
 } // namespace
 
-int runCli(const QStringList& args, QTextStream& out, QTextStream& err, const QString& lockPath)
+int runCli(const QStringList& args, QTextStream& out, QTextStream& err)
 {
     if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h" || args.first() == u"help") {
         usage(args.isEmpty() ? err : out);
@@ -256,10 +262,22 @@ int runCli(const QStringList& args, QTextStream& out, QTextStream& err, const QS
         return cli::kUsage;
     if (!c->writes)
         return c->run(a, out, err);
-    // The window and a writing command never change the collection at the same time.
-    const SingleInstance lock(lockPath);
-    if (lock.anotherInstance())
-        return cli::fail(err, QStringLiteral("My Verdarium is running; close it first."));
+    // The window and a writing command never change a collection at the same time, from any session,
+    // and a lock that names another computer is respected unless --force says otherwise.
+    std::optional<CollectionLock> lock;
+    if (c->programFolder) {
+        lock.emplace(a.programFolder, QStringLiteral("verdarium-cli"), a.force);
+        if (lock->state() == CollectionLock::State::HeldHere)
+            return cli::fail(err,
+                             lock->holder().program == u"verdarium-cli"
+                                 ? QStringLiteral("another verdarium-cli command (process %1) is changing "
+                                                  "the collection; try again when it has finished")
+                                       .arg(lock->holder().pid)
+                                 : QStringLiteral("My Verdarium is running; close it first."));
+        if (lock->state() == CollectionLock::State::HeldElsewhere)
+            return cli::fail(err, QStringLiteral("the collection's lock says: ") + lock->describeHolder() +
+                                      QStringLiteral("; nothing was changed (--force writes all the same)"));
+    }
     // A start like the window's: what a killed save or move left behind goes first.
     if (c->programFolder)
         leftovers::clean(a.programFolder);

@@ -23,6 +23,7 @@ struct Args {
     std::optional<int> color;   // --color
     std::optional<int> picture; // --picture
     QString version;            // --version
+    bool force = false;         // --force: write although the lock names another computer
 };
 
 // Prints "verdarium-cli: " + line and returns kFailed.

@@ -79,6 +79,9 @@ constexpr Default kDefaults[] = {
             "RTF instead, so they stay? (No saves the text alone.)"},
     {"k24", "My Verdarium cannot start now: verdarium-cli (process %1) is changing the collection. Start it "
             "again when the command has finished."},
+    {"k25", "My Verdarium is open on %1 since %2 (the collection's lock says so). Two computers writing one "
+            "collection at once can lose changes. Open it here anyway? (No opens it read-only.)"},
+    {"k26", "The collection is open read-only: it is open on %1 since %2."},
     // f1..f23: finding in the collection and in a page.
     {"f1", "Find in the collection"},
     {"f2", "Any mark"},

@@ -8,6 +8,20 @@
 
 namespace linkguard {
 
+namespace {
+QString g_readOnly; // why the whole collection is read-only, when it is
+}
+
+void setReadOnly(const QString& why)
+{
+    g_readOnly = why;
+}
+
+bool readOnly()
+{
+    return !g_readOnly.isEmpty();
+}
+
 QByteArray linkOnTheWay(const QByteArrayView nativePath)
 {
     // The collection begins after the last "MyPlants" (in any letter case) of the path: the program
@@ -22,6 +36,8 @@ QByteArray linkOnTheWay(const QByteArrayView nativePath)
     }
     if (from < 0)
         return {};
+    if (readOnly())
+        return nativePath.first(from).toByteArray();
     for (qsizetype at = nativePath.indexOf('/', from + 1); at >= 0; at = nativePath.indexOf('/', at + 1)) {
         if (at + 1 >= nativePath.size())
             break; // a trailing "/" ends the last part
@@ -37,6 +53,8 @@ QByteArray linkOnTheWay(const QByteArrayView nativePath)
 
 QString refusal(const QByteArray& link)
 {
+    if (readOnly())
+        return g_readOnly;
     // Named from the collection down: the program folder above it says nothing new.
     QString shown = fsname::decodePath(link);
     const qsizetype from = shown.lastIndexOf(QLatin1String("/MyPlants/"), -1, Qt::CaseInsensitive);

@@ -16,4 +16,9 @@ QByteArray linkOnTheWay(QByteArrayView nativePath);
 // The message for a write refused because of link.
 QString refusal(const QByteArray& link);
 
+// The whole collection read-only (it is open on another computer and the user chose to look only):
+// every write below a "MyPlants" is refused, and refusal() gives why. Empty why: writable again.
+void setReadOnly(const QString& why);
+bool readOnly();
+
 } // namespace linkguard

@@ -1,5 +1,4 @@
 #include "../support/windowevents.h"
-#include "platform/singleinstance.h"
 
 #include <QProcess>
 #include <QSplitter>
@@ -137,7 +136,8 @@ TEST(MainForm, OneInstanceAndTheCloseSequenceRunsOnSigterm)
     QProcess window, second, command;
     run(window, exe);
     ASSERT_TRUE(window.waitForStarted());
-    ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(runtime.file(u"MyPelmo.lock"_s)); }));
+    ASSERT_TRUE(
+        waitFor([&] { return pf.read(u"MyPlants/.verdarium-lock"_s).contains("program=verdarium\n"); }));
     QThread::msleep(300);
     run(second, exe);
     ASSERT_TRUE(second.waitForFinished(5000)) << "a second start must end at once";
@@ -165,8 +165,8 @@ TEST(MainForm, OneInstanceAndTheCloseSequenceRunsOnSigterm)
         QProcess holder;
         run(holder, cli, {u"import-page"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"care"_s, u"-"_s});
         ASSERT_TRUE(waitFor([&] {
-            return runtime.read(u"MyPelmo.lock"_s)
-                .startsWith(QByteArray(QByteArray::number(holder.processId()) + '\n'));
+            return pf.read(u"MyPlants/.verdarium-lock"_s)
+                .contains(QByteArray("pid=" + QByteArray::number(holder.processId())));
         })) << holder.readAllStandardError().toStdString();
         run(second, exe);
         QByteArray said;
@@ -183,9 +183,29 @@ TEST(MainForm, OneInstanceAndTheCloseSequenceRunsOnSigterm)
         ASSERT_TRUE(holder.waitForFinished(10000));
         EXPECT_EQ(holder.exitCode(), 0) << holder.readAllStandardError().toStdString();
     }
+    // A lock that names another computer (carried here by a sync engine): commands refuse unless
+    // forced, and the window asks before it writes.
+    const QByteArray laptop =
+        "host=laptop\nhostid=0badc0de\npid=4242\nprogram=verdarium\nsince=2026-12-07T08:00:00Z\n";
+    pf.write(u"MyPlants/.verdarium-lock"_s, laptop);
     run(command, cli, {u"add"_s, pf.path(), u"Roses"_s, u"Alba"_s});
     ASSERT_TRUE(command.waitForFinished(10000));
+    EXPECT_EQ(command.exitCode(), 1);
+    EXPECT_TRUE(command.readAllStandardError().contains("open on laptop since"));
+    run(second, exe);
+    QByteArray asked;
+    EXPECT_TRUE(waitFor([&] {
+        second.waitForReadyRead(50);
+        asked += second.readAllStandardError();
+        return asked.contains("open on laptop since");
+    })) << asked.toStdString();
+    second.kill(); // the question waits for an answer
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(pf.read(u"MyPlants/.verdarium-lock"_s), laptop);
+    run(command, cli, {u"add"_s, pf.path(), u"Roses"_s, u"Alba"_s, u"--force"_s});
+    ASSERT_TRUE(command.waitForFinished(10000));
     EXPECT_EQ(command.exitCode(), 0) << command.readAllStandardError().toStdString();
+    EXPECT_TRUE(pf.read(u"MyPlants/.verdarium-lock"_s).isEmpty()) << "a free lock is an empty one";
     run(window, exe);
     ASSERT_TRUE(window.waitForStarted());
     QThread::msleep(500);

@@ -15,6 +15,7 @@
 #include "tree/plantops.h"
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -68,6 +69,11 @@ void layOut(const TempProgramFolder& pf)
     pf.write(u"MyPlants/Roses/Pots/plant.ini"_s, "[Main]\r\nCond=1\r\n\r\n");
     pf.write(u"main.ini"_s, "[Options]\r\nLastGroup=Roses\r\n\r\n");
     pf.write(u"errorlog.txt"_s, "old line\r\n");
+}
+
+int cli_run(const TempProgramFolder&, const QStringList& args)
+{
+    return Companion()(args).code;
 }
 
 } // namespace
@@ -288,6 +294,41 @@ TEST(Faults, LeftoversOfAKilledSaveOrMoveGoAtTheNextStart)
         EXPECT_EQ(pf.read(f), "bytes") << f.toStdString();
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/!vdgone_"_s + dead + u"_Pots_7"_s));
     EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s), "{\\rtf1 The old page of Tea\\par}");
+}
+
+// Two login sessions (each with its own runtime folder) run writing commands at once: the collection's
+// lock lets one write at a time, so a plant is never left in two groups.
+TEST(Faults, CommandsFromTwoSessionsNeverSplitAPlant)
+{
+    TempProgramFolder pf, sessionA, sessionB;
+    layOut(pf);
+    pf.write(u"page.txt"_s, "A page from a script");
+    auto start = [&](QProcess& p, const TempProgramFolder& session, const QStringList& args) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_RUNTIME_DIR"_s, session.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VERDARIUM_CLI_BINARY), args);
+    };
+    for (int pair = 0; pair < 20; ++pair) {
+        const QString from = pair % 2 ? u"Cacti"_s : u"Roses"_s, to = pair % 2 ? u"Roses"_s : u"Cacti"_s;
+        QProcess importing, moving;
+        start(importing, sessionA,
+              {u"import-page"_s, pf.path(), from, u"Tea"_s, u"care"_s, pf.file(u"page.txt"_s)});
+        start(moving, sessionB, {u"move"_s, pf.path(), from, u"Tea"_s, to});
+        ASSERT_TRUE(importing.waitForFinished(30000) && moving.waitForFinished(30000));
+        const bool inFrom = pf.exists(u"MyPlants/"_s + from + u"/Tea/plant.ini"_s),
+                   inTo = pf.exists(u"MyPlants/"_s + to + u"/Tea/plant.ini"_s);
+        ASSERT_NE(inFrom, inTo) << "pair " << pair << ": " << moving.readAllStandardError().toStdString();
+        if (inFrom) { // the move was refused while the import held the lock: it goes now
+            ASSERT_EQ(cli_run(pf, {u"move"_s, pf.path(), from, u"Tea"_s, to}), 0);
+        }
+    }
+    // The lock of a process of this computer that is gone, or of an earlier boot, is taken over.
+    for (const QByteArray& was : {QByteArray("pid=999999\n"), QByteArray("pid=1\nboot=an-earlier-boot\n")}) {
+        pf.write(u"MyPlants/.verdarium-lock"_s, "host=here\nhostid=" + owntag::hostId() + '\n' + was);
+        EXPECT_EQ(cli_run(pf, {u"mark"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"treat"_s}), 0)
+            << was.constData();
+    }
 }
 
 // A page saved when its older version could not be kept says so in one line, and is saved.

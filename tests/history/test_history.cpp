@@ -31,7 +31,7 @@ void snapshot(const QByteArray& root, const QByteArray& relative, std::map<QByte
     ASSERT_NE(d, nullptr) << root.constData() << relative.constData();
     while (dirent* e = ::readdir(d)) {
         const QByteArray name(e->d_name);
-        if (name == "." || name == "..")
+        if (name == "." || name == ".." || name == ".verdarium-lock")
             continue;
         const QByteArray path = relative + '/' + name;
         struct stat st {};

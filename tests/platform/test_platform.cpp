@@ -4,7 +4,6 @@
 #include "platform/names.h"
 #include "platform/paths.h"
 #include "platform/randomname.h"
-#include "platform/singleinstance.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -84,26 +83,6 @@ TEST(AtomicFile, FailedWritesLeaveTheOldFileWhole)
     EXPECT_FALSE(atomicfile::readAll(pf.file(u"main.ini"_s), &bytes, &missing).ok());
     pf.write(u"big.ini"_s, QByteArray(5000, 'x'));
     EXPECT_FALSE(atomicfile::readAll(pf.file(u"big.ini"_s), &bytes, &missing, 4096).ok());
-}
-
-// The window's tests run a second holder against real processes; here a lock left by a process that
-// is gone (whole, or half made long enough ago) is taken over.
-TEST(SingleInstance, LocksOfTheDeadAreTakenOver)
-{
-    TempProgramFolder pf;
-    const QString lock = pf.file(u"MyPelmo.lock"_s);
-    // As QLockFile writes it, for a process id that does not run.
-    pf.write(u"MyPelmo.lock"_s, QByteArray::number(999999) + "\nverdarium\n" +
-                                    QSysInfo::machineHostName().toUtf8() + '\n' +
-                                    QSysInfo::machineUniqueId() + '\n');
-    EXPECT_FALSE(SingleInstance(lock).anotherInstance());
-    pf.write(u"MyPelmo.lock"_s, QByteArray());
-    EXPECT_TRUE(SingleInstance(lock).anotherInstance()) << "it may be being made this very moment";
-    QFile f(lock);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime));
-    f.close();
-    EXPECT_FALSE(SingleInstance(lock).anotherInstance());
 }
 
 TEST(RemovedName, ANumberAlreadyTakenIsDrawnAgain)

@@ -12,15 +12,13 @@ struct CliOutcome {
     QString err;
 };
 
-// verdarium-cli in this process, with a lock of its own, so that a window running on the machine
-// does not matter.
+// verdarium-cli in this process; writing commands take the collection's lock as the program does.
 struct Companion {
-    TempProgramFolder runtime;
     CliOutcome operator()(const QStringList& args) const
     {
         QString out, err;
         QTextStream o(&out), e(&err);
-        const int code = runCli(args, o, e, runtime.file(QStringLiteral("MyPelmo.lock")));
+        const int code = runCli(args, o, e);
         o.flush();
         e.flush();
         return {code, out, err};

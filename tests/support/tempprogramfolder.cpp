@@ -71,7 +71,8 @@ QMap<QString, QByteArray> filesUnder(const QString& root, const QStringList& ski
         const QString path = it.next();
         const QString relative = QDir(root).relativeFilePath(path);
         const bool folder = it.fileInfo().isDir();
-        if ((folder && !folders) ||
+        // The collection's lock is the program's, not the user's: it is empty whenever nobody writes.
+        if ((folder && !folders) || it.fileName() == u".verdarium-lock" ||
             std::any_of(skip.begin(), skip.end(), [&](const QString& s) { return relative.contains(s); }))
             continue;
         QFile f(path);

@@ -66,7 +66,7 @@ inline QString u8(const char* utf8)
 }
 
 // Every file below root by its path below it, with its bytes; folders too (as "<dir>") when asked.
-// Paths containing one of skip are left out.
+// Paths containing one of skip are left out, and so is the collection's lock.
 QMap<QString, QByteArray> filesUnder(const QString& root, const QStringList& skip = {}, bool folders = false);
 
 // Records the message boxes logic asked for.

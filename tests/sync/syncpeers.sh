@@ -1,18 +1,11 @@
 # Two real Syncthing peers on 127.0.0.1 that share one folder, for tests.
 # Source this file, then: sync_available, sync_start DIR_A DIR_B, sync_wait,
-# sync_same DIR_A DIR_B: compares the two trees, leaving out what Syncthing keeps
-# there for itself: the .stfolder marker and the .syncthing.NAME.tmp files that an
-# interrupted pull leaves behind (kept 24 h for reuse, so tests do see them).
-sync_same() {
-    diff -r -x .stfolder -x '.syncthing.*.tmp' -x '~syncthing~*.tmp' "$1" "$2"
-}
-
-# sync_pause / sync_resume, sync_api, sync_stop (also run by an EXIT trap).
+# sync_same, sync_pause / sync_resume, sync_api, sync_stop (also run by an EXIT trap).
 # Written for Debian 12's syncthing 1.19; needs curl and python3.
 
 SYNC_FOLDER=${SYNC_FOLDER:-myplants}
 SYNC_TIMEOUT=${SYNC_TIMEOUT:-60}
-# A hard cap on each peer's life, so they go away even if the test is killed with SIGKILL.
+# A last-resort cap on each peer's life, should both the test and its watchdog be killed.
 SYNC_LIFETIME=${SYNC_LIFETIME:-1800}
 SYNC_TMP=""
 
@@ -96,7 +89,8 @@ EOF
 
 # sync_start DIR_A DIR_B: returns once both peers run, are connected and agree on the folder.
 sync_start() {
-    local dir_a dir_b p ports prev deadline
+    local dir_a dir_b p prev deadline ports=()
+    [[ -z $SYNC_TMP ]] || { _sync_say "peers already started; sync_stop first"; return 1; }
     dir_a=$(realpath -m "$1") && dir_b=$(realpath -m "$2") || return 1
     sync_available || { _sync_say "syncthing, curl or python3 is missing"; return 1; }
     SYNC_TMP=$(mktemp -d "${TMPDIR:-/tmp}/syncpeers.XXXXXX") || return 1
@@ -109,11 +103,11 @@ sync_start() {
         trap -- "sync_stop${old[2]:+; ${old[2]}}" EXIT
     fi
     # Holding all four sockets at once makes the ports distinct from one another.
-    ports=($(python3 -c '
+    read -ra ports < <(python3 -c '
 import socket
 socks = [socket.socket() for _ in range(4)]
 for s in socks: s.bind(("127.0.0.1", 0))
-print(*[s.getsockname()[1] for s in socks])'))
+print(*[s.getsockname()[1] for s in socks])')
     echo "${ports[0]}" >"$SYNC_TMP/A.gui"
     echo "${ports[2]}" >"$SYNC_TMP/B.gui"
     for p in A B; do
@@ -139,10 +133,8 @@ print(*[s.getsockname()[1] for s in socks])'))
         done
     done
     # Ends both peers at once should this shell die without running its EXIT trap.
-    (
-        while kill -0 $$; do sleep 1; done
-        kill -TERM -- "-$(<"$SYNC_TMP/A.pid")" "-$(<"$SYNC_TMP/B.pid")"
-    ) >/dev/null 2>&1 </dev/null &
+    local groups=("-$(<"$SYNC_TMP/A.pid")" "-$(<"$SYNC_TMP/B.pid")")
+    (while kill -0 $$; do sleep 1; done; kill -TERM -- "${groups[@]}") >/dev/null 2>&1 </dev/null &
     echo $! >"$SYNC_TMP/watchdog.pid"
     until _sync_connected A "$SYNC_ID_B" && _sync_connected B "$SYNC_ID_A"; do
         if ((SECONDS >= deadline)); then
@@ -207,6 +199,13 @@ sync_wait() {
     _sync_say "not in sync after ${1:-$SYNC_TIMEOUT} s: $now"
     _sync_logs
     return 1
+}
+
+# sync_same DIR_A DIR_B: compares the two trees, leaving out what Syncthing keeps
+# there for itself: the .stfolder marker and the .syncthing.NAME.tmp files that an
+# interrupted pull leaves behind (kept 24 h for reuse, so tests do see them).
+sync_same() {
+    diff -r -x .stfolder -x '.syncthing.*.tmp' -x '~syncthing~*.tmp' "$1" "$2"
 }
 
 # sync_pause / sync_resume: stop and restart the folder on both peers, so that
