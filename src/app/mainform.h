@@ -18,6 +18,8 @@ struct NodeFiles;
 class QAction;
 class QMimeData;
 class QComboBox;
+class QFileSystemWatcher;
+class QTimer;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -256,6 +258,12 @@ private:
     // The tree's rules for removing a node, for its menu and the Delete key alike.
     bool canRemove(const QTreeWidgetItem* node) const;
     void showLinkedNode(const NodeFiles& files);
+    // The folder of the page on show is watched: a page another program changes is shown anew when it
+    // holds no unsaved edits (a save with edits asks which text stays).
+    void watchPage(const QString& path);
+    void pageFolderChanged();
+    QFileSystemWatcher* m_pageWatcher = nullptr;
+    QTimer* m_pageRecheck = nullptr;
     void updateEditCommands();
     bool eventFilter(QObject* watched, QEvent* e) override;
 

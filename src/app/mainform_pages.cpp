@@ -23,6 +23,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -185,6 +186,35 @@ void TMainForm::showLinkedNode(const NodeFiles& files)
     showReadOnlyState(true);
     selectionChanged();
     StatusBar->showMessage(files.error);
+}
+
+void TMainForm::watchPage(const QString& path)
+{
+    if (!m_pageWatcher) {
+        m_pageWatcher = new QFileSystemWatcher(this);
+        m_pageRecheck = new QTimer(this);
+        m_pageRecheck->setSingleShot(true);
+        m_pageRecheck->setInterval(300); // a sync engine writes in bursts
+        connect(m_pageWatcher, &QFileSystemWatcher::directoryChanged, m_pageRecheck,
+                qOverload<>(&QTimer::start));
+        connect(m_pageRecheck, &QTimer::timeout, this, &TMainForm::pageFolderChanged);
+    }
+    const QString folder = paths::parentOf(path);
+    const QStringList watched = m_pageWatcher->directories();
+    if (watched == QStringList{folder})
+        return;
+    if (!watched.isEmpty())
+        m_pageWatcher->removePaths(watched);
+    m_pageWatcher->addPath(folder);
+}
+
+void TMainForm::pageFolderChanged()
+{
+    if (editorFileName == untitled() || editorFileName.isEmpty() || Editor->document()->isModified() ||
+        Editor->isReadOnly() || !paths::isFile(editorFileName) || !Editor->changedOutside(editorFileName))
+        return;
+    FileOpen();
+    StatusBar->showMessage(m_messages.text(QStringLiteral("k29")), 10000);
 }
 
 void TMainForm::followFolder(const QString& from, const QString& to)
@@ -371,6 +401,18 @@ bool TMainForm::FileSave()
     if (editorFileName == untitled() || editorFileName.isEmpty() || !Editor->document()->isModified() ||
         Editor->isReadOnly())
         return true;
+    // Another program (a sync engine, an editor) changed the page meanwhile: the user says which text
+    // becomes the page, and the other one is kept in its history either way.
+    if (Editor->changedOutside(editorFileName)) {
+        if (!m_sink->question(m_messages.textWithName(QStringLiteral("k27"), editorFileName))) {
+            Editor->keepTextAsVersion(editorFileName);
+            Editor->document()->setModified(false);
+            FileOpen();
+            StatusBar->showMessage(m_messages.text(QStringLiteral("k28")), 10000);
+            return true;
+        }
+        pagefile::keepFileAsVersion(editorFileName); // never replaced by the saves that follow
+    }
     // A text file opened from elsewhere stays text, unless the user would rather keep the formatting.
     if (Editor->formattingWouldBeLost() &&
         m_sink->question(m_messages.textWithName(QStringLiteral("k23"), editorFileName)))
@@ -442,6 +484,7 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
         return false;
     }
     editorFileName = path;
+    watchPage(path);
     if (Editor->isEnabled() && Editor->isVisible())
         Editor->setFocus();
     showModifiedState(false);

@@ -105,6 +105,18 @@ const CommandInfo kCommands[] = {
      "separated, in group order then tree order. Exit code 1 when nothing matched. The index is kept\n"
      "in $XDG_CACHE_HOME/my-verdarium/ and brought up to date first.",
      "verdarium-cli search ~/Verdarium полив фунгицид", 2, 1000, true, false, cli::search},
+    {"conflicts", "[PROGRAM_FOLDER]",
+     "Lists the conflict copies sync engines (Syncthing, Nextcloud, ownCloud, Dropbox) left beside\n"
+     "pages, records and comments, one a line, tab-separated: group, node, what (description, care,\n"
+     "diary, record, or comment PHOTO) and the copy's file name.",
+     "verdarium-cli conflicts ~/Verdarium", 1, 1, true, false, cli::conflictCopies},
+    {"resolve", "[PROGRAM_FOLDER] GROUP NODE FILE --keep page|copy",
+     "Ends a conflict: --keep page keeps the file as it is, --keep copy makes the copy's text the\n"
+     "file. The other text is kept (a page's as a version in its history, a record's or comment's in\n"
+     "the trash) and the copy goes. NODE is empty (\"\") for a group's own record.",
+     "verdarium-cli resolve ~/Verdarium Succulents Aloe care.sync-conflict-20261207-120000-ABCDEFG.rtf "
+     "--keep page",
+     4, 4, true, true, cli::resolveConflict},
 };
 
 const CommandInfo* findCommand(const QString& name)
@@ -171,7 +183,10 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
             a->folder = true;
         else if (w == u"--force" && c.writes && c.programFolder)
             a->force = true;
-        else if (w == u"--format" && name == u"page") {
+        else if (w == u"--keep" && name == u"resolve") {
+            if (!value(&a->keep) || (a->keep != u"page" && a->keep != u"copy"))
+                return commandUsage(c, err, QStringLiteral("--keep takes page or copy")), false;
+        } else if (w == u"--format" && name == u"page") {
             if (!value(&a->format) || (a->format != u"txt" && a->format != u"html" && a->format != u"rtf"))
                 return commandUsage(c, err, QStringLiteral("--format takes txt, html or rtf")), false;
         } else if (w == u"--version" && name == u"page") {

@@ -24,6 +24,7 @@ struct Args {
     std::optional<int> picture; // --picture
     QString version;            // --version
     bool force = false;         // --force: write although the lock names another computer
+    QString keep;               // --keep of resolve: page or copy
 };
 
 // Prints "verdarium-cli: " + line and returns kFailed.
@@ -70,5 +71,7 @@ int removedItems(const Args& a, QTextStream& out, QTextStream& err);
 int restoreItem(const Args& a, QTextStream& out, QTextStream& err);
 int history(const Args& a, QTextStream& out, QTextStream& err);
 int restorePage(const Args& a, QTextStream& out, QTextStream& err);
+int conflictCopies(const Args& a, QTextStream& out, QTextStream& err);
+int resolveConflict(const Args& a, QTextStream& out, QTextStream& err);
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #include "editor/editor.h"
 
+#include "history/versions.h"
 #include "i18n/messages.h"
 #include "platform/picturefile.h"
 #include "platform/rtf/rtfkept.h"
@@ -212,6 +213,7 @@ IoStatus PageEditor::loadDocument(const QString& path, QString* problem)
     // A page of the collection is RTF, whatever another program wrote into it; a text file opened
     // from elsewhere stays text.
     m_form = pagefile::isCollectionPage(path) ? pagefile::Form{} : pagefile::Form{r.kind, r.crlf, r.bom};
+    m_stamp = r.stamp;
     if (problem)
         *problem = r.problem;
     setReadOnly(false);
@@ -250,7 +252,8 @@ IoStatus PageEditor::saveDocument(const QString& path, QString* note)
         copy.reset(document()->clone());
         scaleIndents(copy.get(), 1 / kPixelsPerPoint);
     }
-    const IoStatus s = pagefile::save(path, copy ? *copy : *document(), m_keepOriginal, m_form, note);
+    const IoStatus s =
+        pagefile::save(path, copy ? *copy : *document(), m_keepOriginal, m_form, note, &m_stamp);
     if (s.ok()) {
         m_keepOriginal = false;
         document()->setModified(false);
@@ -258,8 +261,17 @@ IoStatus PageEditor::saveDocument(const QString& path, QString* note)
     return s;
 }
 
+void PageEditor::keepTextAsVersion(const QString& path)
+{
+    std::unique_ptr<QTextDocument> copy(document()->clone());
+    if (m_form.kind == pagefile::Kind::Rtf)
+        scaleIndents(copy.get(), 1 / kPixelsPerPoint);
+    versions::keepText(path, pagefile::bytesOf(*copy, m_form), QDateTime::currentDateTimeUtc());
+}
+
 void PageEditor::newDocument()
 {
+    m_stamp = {};
     m_updating = true;
     const auto done = qScopeGuard([this] { m_updating = false; });
     clear();

@@ -36,6 +36,10 @@ public:
     const QStringList& keptOriginalFor() const { return m_keptOriginalFor; }
     // Whether the document in the editor came from a plain-text file (and goes back as one).
     bool isPlainText() const { return m_form.kind != pagefile::Kind::Rtf; }
+    // Whether another program changed the file at path since this editor last read or wrote it.
+    bool changedOutside(const QString& path) const { return pagefile::changedSince(path, m_stamp); }
+    // Keeps the text on show as a version of the page at path (before another text takes its place).
+    void keepTextAsVersion(const QString& path);
     // Whether saving as plain text would drop formatting the document now has.
     bool formattingWouldBeLost() const { return isPlainText() && pagefile::hasFormatting(*document()); }
     // From now on the document goes back to its file as RTF.
@@ -120,6 +124,7 @@ private:
     bool m_keepOriginal = false;
     // The form the file had when read; it goes back in the same form.
     pagefile::Form m_form;
+    pagefile::Stamp m_stamp; // the file as it was last read or written here
     // The link under the left button's press; it opens when the button is released over it.
     QString m_pressedLink;
     int m_pictures = 0;

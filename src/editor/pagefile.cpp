@@ -7,6 +7,7 @@
 #include "platform/rtf/rtfreader.h"
 #include "platform/rtf/rtfwriter.h"
 
+#include <QHashFunctions>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFrame>
@@ -47,12 +48,45 @@ QByteArray textBytes(const QTextDocument& document, Form form)
 
 } // namespace
 
+Stamp stampOf(const QString& path, const QByteArray& bytes)
+{
+    return {paths::identity(path), qHashBits(bytes.constData(), static_cast<size_t>(bytes.size()))};
+}
+
+bool changedSince(const QString& path, const Stamp& stamp)
+{
+    const paths::Identity now = paths::identity(path);
+    if (now == stamp.file)
+        return false;
+    if (!now.exists)
+        return stamp.file.exists;
+    // A sync engine or a backup may write the same bytes again: only another text counts.
+    QByteArray bytes;
+    return !atomicfile::readAll(path, &bytes, nullptr, kMaxPageBytes).ok() ||
+           qHashBits(bytes.constData(), static_cast<size_t>(bytes.size())) != stamp.hash;
+}
+
+void keepFileAsVersion(const QString& path)
+{
+    QByteArray bytes;
+    if (atomicfile::readAll(path, &bytes, nullptr, kMaxPageBytes).ok())
+        versions::keepText(path, bytes, paths::modificationTime(path));
+}
+
+QByteArray bytesOf(const QTextDocument& document, Form form)
+{
+    return form.kind != Kind::Rtf ? textBytes(document, form) : RtfWriter::write(document);
+}
+
 LoadResult load(const QString& path, QTextDocument* document, const RtfReader::Options& options)
 {
     LoadResult r;
     QByteArray bytes;
     bool missing = false;
+    // Its identity before the bytes: a change while it is read shows as a change afterwards.
+    const paths::Identity before = paths::identity(path);
     r.status = atomicfile::readAll(path, &bytes, &missing, kMaxPageBytes);
+    r.stamp = {before, qHashBits(bytes.constData(), static_cast<size_t>(bytes.size()))};
     if (missing)
         r.status =
             IoStatus::failure(ENOENT, QStringLiteral("Cannot open file \"") + path +
@@ -88,9 +122,10 @@ LoadResult load(const QString& path, QTextDocument* document, const RtfReader::O
     return r;
 }
 
-IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal, Form form, QString* note)
+IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal, Form form, QString* note,
+              Stamp* stamp)
 {
-    const QByteArray bytes = form.kind != Kind::Rtf ? textBytes(document, form) : RtfWriter::write(document);
+    const QByteArray bytes = bytesOf(document, form);
     // A page that cannot be written right is never written wrong: the old one stays.
     if (form.kind == Kind::Rtf) {
         const QString problem = RtfWriter::readBackProblem(bytes);
@@ -111,7 +146,10 @@ IoStatus save(const QString& path, const QTextDocument& document, bool keepOrigi
         atomicfile::canReplace(path) ? versions::keepBefore(path, bytes) : versions::KeepResult{};
     if (note)
         *note = kept.problem;
-    return atomicfile::write(path, bytes);
+    const IoStatus s = atomicfile::write(path, bytes);
+    if (s.ok() && stamp)
+        *stamp = stampOf(path, bytes);
+    return s;
 }
 
 bool hasFormatting(const QTextDocument& document)

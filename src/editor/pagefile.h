@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/iostatus.h"
+#include "platform/paths.h"
 #include "platform/rtf/rtfreader.h"
 
 #include <QString>
@@ -18,7 +19,18 @@ inline constexpr qint64 kMaxPageBytes = qint64(512) * 1024 * 1024;
 // given to the editor stays plain text in its own encoding.
 enum class Kind { Rtf, Utf8Text, Cp1251Text };
 
+// A page file as the editor last read or wrote it, to notice another program changing it meanwhile.
+struct Stamp {
+    paths::Identity file;
+    size_t hash = 0; // of its bytes
+};
+// The file's stamp now (reading it when its size, time or inode tell nothing).
+Stamp stampOf(const QString& path, const QByteArray& bytes);
+// Whether the file at path is no longer what stamp says: another text, or gone.
+bool changedSince(const QString& path, const Stamp& stamp);
+
 struct LoadResult {
+    Stamp stamp;
     IoStatus status;   // the file could not be read (missing, unreadable, not a document)
     QString problem;   // it was read, but damaged: what could be read is in the document
     QStringList lossy; // parts shown as text only (see RtfReader::Result::lossy)
@@ -49,8 +61,15 @@ LoadResult load(const QString& path, QTextDocument* document, const RtfReader::O
 // hold make such a file UTF-8 rather than lose them.
 // A page of the collection keeps its old content as a version first; note (when given) says why none
 // could be kept, while the save itself goes ahead.
+// stamp (when given) is set to the stamp of the file written.
 IoStatus save(const QString& path, const QTextDocument& document, bool keepOriginal = false, Form form = {},
-              QString* note = nullptr);
+              QString* note = nullptr, Stamp* stamp = nullptr);
+
+// Keeps the file at path as it is now as a version that no later save replaces.
+void keepFileAsVersion(const QString& path);
+
+// The bytes save would write for document.
+QByteArray bytesOf(const QTextDocument& document, Form form = {});
 
 // Keeps the file at path beside it as path + ".original" unless that exists; true when it was made now.
 // A page with parts the editor shows as text only keeps its original before it can be saved over.

@@ -92,7 +92,8 @@ void prune(const QString& folder, const QString& base)
     }
 }
 
-KeepResult keep(const QString& pagePath, const QByteArray& old, bool oneAMinute, bool byRestore = false)
+KeepResult keep(const QString& pagePath, const QByteArray& old, bool oneAMinute, bool byRestore = false,
+                QDateTime written = {})
 {
     KeepResult r;
     if (old.size() > kMaxNodeBytes) {
@@ -105,7 +106,8 @@ KeepResult keep(const QString& pagePath, const QByteArray& old, bool oneAMinute,
         return r;
     }
     const QString base = pageBase(pagePath);
-    QDateTime written = paths::modificationTime(pagePath);
+    if (!written.isValid())
+        written = paths::modificationTime(pagePath);
     if (!written.isValid())
         written = QDateTime::currentDateTimeUtc();
     written = written.toUTC();
@@ -167,6 +169,13 @@ KeepResult keepBefore(const QString& pagePath, const QByteArray& newBytes, bool 
     if (missing || old.isEmpty() || old == newBytes)
         return {};
     return keep(pagePath, old, oneAMinute);
+}
+
+KeepResult keepText(const QString& pagePath, const QByteArray& bytes, const QDateTime& written)
+{
+    if (bytes.isEmpty())
+        return {};
+    return keep(pagePath, bytes, false, true, written);
 }
 
 IoStatus read(const QString& pagePath, const QString& id, QByteArray* bytes)

@@ -45,6 +45,10 @@ struct KeepResult {
 // page's content gives way to it.
 KeepResult keepBefore(const QString& pagePath, const QByteArray& newBytes, bool oneAMinute = true);
 
+// Keeps bytes (another text of the page, such as a sync engine's conflict copy written at written) as
+// a version that no later save replaces.
+KeepResult keepText(const QString& pagePath, const QByteArray& bytes, const QDateTime& written);
+
 // The bytes of version id of a page.
 IoStatus read(const QString& pagePath, const QString& id, QByteArray* bytes);
 

@@ -82,6 +82,11 @@ constexpr Default kDefaults[] = {
     {"k25", "My Verdarium is open on %1 since %2 (the collection's lock says so). Two computers writing one "
             "collection at once can lose changes. Open it here anyway? (No opens it read-only.)"},
     {"k26", "The collection is open read-only: it is open on %1 since %2."},
+    {"k27", "%1 was changed by another program since it was opened here. Keep the text typed here? (No "
+            "shows the other text instead.) The text that is not kept stays in the page's history."},
+    {"k28", "The page was changed outside the program; it is shown as it is now, and the text typed here is in "
+            "its history."},
+    {"k29", "The page was changed outside the program and is shown as it is now."},
     // f1..f23: finding in the collection and in a page.
     {"f1", "Find in the collection"},
     {"f2", "Any mark"},

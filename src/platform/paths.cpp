@@ -291,4 +291,17 @@ void keepPrivate(const QString& path, bool create)
         ::chmod(bytes.constData(), S_ISDIR(st.st_mode) ? 0700 : 0600);
 }
 
+Identity identity(const QString& path)
+{
+    Identity id;
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0)
+        return id;
+    id.exists = true;
+    id.size = st.st_size;
+    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.inode = st.st_ino;
+    return id;
+}
+
 } // namespace paths

@@ -84,6 +84,17 @@ bool removeDir(const QString& path);
 bool removeTree(const QString& path);
 bool removeTreeNative(const QByteArray& path);
 
+// What tells one state of a file from another without reading it: its size, modification time and
+// inode (a rename over it gives a new one). exists is false when there is no file.
+struct Identity {
+    bool exists = false;
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    quint64 inode = 0;
+    bool operator==(const Identity&) const = default;
+};
+Identity identity(const QString& path);
+
 // Makes path readable and writable by its owner alone (0700 for a folder, 0600 for a file), whatever
 // the umask; with create, a missing file is made empty with that mode. Links are left alone.
 void keepPrivate(const QString& path, bool create = false);
