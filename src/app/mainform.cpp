@@ -430,6 +430,7 @@ void TMainForm::buildMenus()
     connect(action(help, QStringLiteral("N19"), QStringLiteral("About"), 18), &QAction::triggered, this,
             &TMainForm::N19Click);
     buildHistoryItems(file, edit);
+    buildSyncItems(file);
 }
 
 void TMainForm::FormCreate()

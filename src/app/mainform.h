@@ -203,6 +203,10 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildHistoryItems(QMenu* file, QMenu* edit);
+    void buildSyncItems(QMenu* file);
+    void showConflicts();
+    // Nodes whose folder holds a sync engine's conflict copies are shown in italics, with a hint.
+    void markConflicts();
     bool pageHasHistory() const;
     void buildSearch();
     void stopSearch();

@@ -71,6 +71,7 @@ void TMainForm::loadTree(const QString& group)
     treeLoading = false;
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
     showEmptyPageWhenNoNodes();
+    markConflicts();
     if (!loaded.unreadable.isEmpty())
         showError(QStringLiteral("These records could not be read and were taken as empty:\r") +
                   loaded.unreadable.join(u'\r'));

@@ -87,6 +87,15 @@ constexpr Default kDefaults[] = {
     {"k28", "The page was changed outside the program; it is shown as it is now, and the text typed here is in "
             "its history."},
     {"k29", "The page was changed outside the program and is shown as it is now."},
+    // c1..c7: conflict copies of sync engines.
+    {"c1", "Conflicts"},
+    {"c2", "Node"},
+    {"c3", "What"},
+    {"c4", "Conflict copy"},
+    {"c5", "No conflict copies: every synchronised file agrees."},
+    {"c6", "The conflict of %1 could not be resolved:"},
+    {"c7", "A sync engine left a conflict copy here: File > Conflicts..."},
+    {"c8", "record"},
     // f1..f23: finding in the collection and in a page.
     {"f1", "Find in the collection"},
     {"f2", "Any mark"},

@@ -4,6 +4,9 @@
 #include "../support/windowevents.h"
 #include "history/versions.h"
 #include "sync/conflicts.h"
+#include "sync/conflictsdialog.h"
+
+#include <QTreeWidget>
 
 #include <QThread>
 
@@ -33,6 +36,15 @@ void writeOutside(const TempProgramFolder& pf, const QString& relative, const QB
     pf.write(relative + u".tmp"_s, bytes);
     ASSERT_TRUE(QFile::remove(pf.file(relative)));
     ASSERT_TRUE(QFile::rename(pf.file(relative + u".tmp"_s), pf.file(relative)));
+}
+
+void shoot(QWidget* w, const char* name)
+{
+    const QByteArray dir = qgetenv("VERDARIUM_SHOTS");
+    if (!dir.isEmpty()) {
+        QTest::qWait(200);
+        w->grab().save(QFile::decodeName(dir) + u'/' + QLatin1String(name));
+    }
 }
 
 } // namespace
@@ -132,4 +144,35 @@ TEST(Conflicts, FoundAndResolvedWithoutLosingEitherText)
     EXPECT_EQ(cli({u"conflicts"_s, pf.path()}).out.count(u'\n'), 1);
     EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/notes.sync-conflict-20261207-120000-ABCDEFG.txt"_s), "not ours");
     qputenv("XDG_DATA_HOME", dataHome);
+}
+
+// File > Conflicts...: the node is marked in the tree, both texts show side by side, and "Keep this
+// one" under the copy makes it the page; the page's text goes to its history.
+TEST(Conflicts, TheWindowShowsBothTextsAndKeepsTheOneChosen)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=2"_s, u"Roses/Ficus=2"_s});
+    pf.write(u"MyPlants/Roses/Tea/care.rtf"_s, "{\\rtf1 Water on Mondays, from the desktop.\\par}");
+    pf.write(u"MyPlants/Roses/Tea/care.sync-conflict-20261207-120000-ABCDEFG.rtf"_s,
+             "{\\rtf1 Water on Mondays and Thursdays, from the laptop.\\par}");
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    EXPECT_TRUE(item(form.TreeView1, u"Tea"_s)->font(0).italic());
+    EXPECT_FALSE(item(form.TreeView1, u"Ficus"_s)->font(0).italic());
+    whenModal<ConflictsDialog>([](ConflictsDialog* d) {
+        ASSERT_EQ(d->ConflictList->topLevelItemCount(), 1);
+        EXPECT_TRUE(d->PageText->toPlainText().contains(u"desktop"_s));
+        EXPECT_TRUE(d->CopyText->toPlainText().contains(u"laptop"_s));
+        shoot(d, "conflicts.png");
+        QTest::mouseClick(d->KeepCopyButton, Qt::LeftButton);
+        EXPECT_EQ(d->ConflictList->topLevelItemCount(), 0);
+        QTest::mouseClick(d->CloseButton, Qt::LeftButton);
+    });
+    menuBarItem(form, "File1", "ConflictsItem");
+    const QString care = pf.file(u"MyPlants/Roses/Tea/care.rtf"_s);
+    EXPECT_TRUE(textOf(care).contains(u"laptop"_s));
+    EXPECT_TRUE(versionTexts(care).join(u' ').contains(u"desktop"_s));
+    EXPECT_FALSE(item(form.TreeView1, u"Tea"_s)->font(0).italic());
+    form.close();
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.said();
 }
