@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -29,8 +30,14 @@ QByteArray originalBytes(const QByteArray& removedBytes)
     QByteArray rest = removedBytes.mid(kPrefix.size());
     const qsizetype underscore = rest.lastIndexOf('_');
     if (underscore > 0 && underscore + 1 < rest.size()) {
-        const QByteArray number = rest.mid(underscore + 1);
-        if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        QByteArray number = rest.mid(underscore + 1);
+        // "_N", and since collections are shared between computers "_N-HOSTID"
+        if (number.size() > 9 && number[number.size() - 9] == '-' &&
+            std::all_of(number.end() - 8, number.end(),
+                        [](char c) { return isxdigit(static_cast<unsigned char>(c)); }))
+            number.chop(9);
+        if (!number.isEmpty() &&
+            std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
             rest.truncate(underscore);
     }
     return rest;
@@ -107,7 +114,8 @@ QString originalName(const QString& removedName)
     if (!isRemovedName(removedName))
         return QString();
     QString rest = removedName.mid(kPrefix.size());
-    static const QRegularExpression number(QStringLiteral("_[0-9]+$"));
+    // "_N", and since collections are shared between computers "_N-HOSTID"
+    static const QRegularExpression number(QStringLiteral("_[0-9]+(-[0-9a-f]{8})?$"));
     const QRegularExpressionMatch m = number.match(rest);
     if (m.hasMatch() && m.capturedStart() > 0)
         rest.truncate(m.capturedStart());

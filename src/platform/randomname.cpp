@@ -1,6 +1,7 @@
 #include "platform/randomname.h"
 
 #include "platform/fsname.h"
+#include "platform/owntag.h"
 #include "platform/paths.h"
 #include "platform/sysio.h"
 
@@ -36,7 +37,12 @@ template <class Taken> int drawNumber(const Taken& taken)
 
 QString draw(const QString& parentDir, const QString& name)
 {
-    return drawWithStem(parentDir, QStringLiteral("!deleted_") + name + u'_');
+    const QString stem = QStringLiteral("!deleted_") + name + u'_',
+                  host = u'-' + QString::fromLatin1(owntag::hostId());
+    const int n = drawNumber([&](int n) {
+        return paths::exists(paths::join(parentDir, QString(stem + QString::number(n) + host)));
+    });
+    return stem + QString::number(n) + host;
 }
 
 QString drawWithStem(const QString& parentDir, const QString& stem)
@@ -59,7 +65,13 @@ QString removeByRenaming(const QString& parentDir, const QString& name)
 {
     const QByteArray source = fsname::encodePath(paths::join(parentDir, name));
     const QByteArray folder = source.left(source.lastIndexOf('/') + 1);
-    const QByteArray removed = drawNative(folder, "!deleted_" + fsname::leafOf(source) + '_');
+    // The computer's id follows the number: two computers sharing the collection never make one name.
+    const QByteArray stem = "!deleted_" + fsname::leafOf(source) + '_', host = '-' + owntag::hostId();
+    const int n = drawNumber([&](int n) {
+        struct stat st {};
+        return ::lstat(QByteArray(folder + stem + QByteArray::number(n) + host).constData(), &st) == 0;
+    });
+    const QByteArray removed = stem + QByteArray::number(n) + host;
     if (sysio::renameNoReplace(source.constData(), QByteArray(folder + removed).constData()) != 0)
         return QString();
     return paths::join(parentDir, fsname::decodeName(removed));

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// Removal never deletes: a folder gets the name "!deleted_" + old name + "_" + N in place, N drawn
-// from a clock-seeded generator (0..9998) and drawn again while that name exists in the folder.
+// Removal never deletes: a folder gets the name "!deleted_" + old name + "_" + N + "-" + the computer's
+// short id in place, N drawn from a clock-seeded generator (0..9998) and drawn again while that name
+// exists in the folder; the id keeps two computers sharing the collection from making one name.
 namespace removedname {
 
 // The removed name for name inside parentDir, free at the time of the call.

@@ -2,6 +2,7 @@
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/names.h"
+#include "platform/owntag.h"
 #include "platform/paths.h"
 #include "platform/randomname.h"
 
@@ -90,11 +91,12 @@ TEST(RemovedName, ANumberAlreadyTakenIsDrawnAgain)
     TempProgramFolder pf;
     pf.mkdir(u"g/Rose"_s);
     // Take every number but one: the draw must find the free one, never an existing folder.
+    const QString host = u'-' + QString::fromLatin1(owntag::hostId()); // two computers never draw one name
     for (int n = 0; n <= 9998; ++n)
         if (n != 4242)
-            pf.mkdir(u"g/!deleted_Rose_%1"_s.arg(n));
-    EXPECT_EQ(removedname::draw(pf.file(u"g"_s), u"Rose"_s), u"!deleted_Rose_4242"_s);
+            pf.mkdir(u"g/!deleted_Rose_%1"_s.arg(n) + host);
+    EXPECT_EQ(removedname::draw(pf.file(u"g"_s), u"Rose"_s), u"!deleted_Rose_4242"_s + host);
     const QString moved = removedname::removeByRenaming(pf.file(u"g"_s), u"Rose"_s);
-    EXPECT_EQ(moved, pf.file(u"g/!deleted_Rose_4242"_s));
+    EXPECT_EQ(moved, pf.file(u"g/!deleted_Rose_4242"_s + host));
     EXPECT_FALSE(pf.exists(u"g/Rose"_s));
 }
