@@ -207,6 +207,12 @@ private:
     void showConflicts();
     // Nodes whose folder holds a sync engine's conflict copies are shown in italics, with a hint.
     void markConflicts();
+    // The group's folder and its folders are watched: what another program makes, removes or renames
+    // there shows in the tree.
+    void watchTree();
+    void treeFolderChanged();
+    QFileSystemWatcher* m_treeWatcher = nullptr;
+    QTimer* m_treeRecheck = nullptr;
     bool pageHasHistory() const;
     void buildSearch();
     void stopSearch();

@@ -87,6 +87,7 @@ constexpr Default kDefaults[] = {
     {"k28", "The page was changed outside the program; it is shown as it is now, and the text typed here is in "
             "its history."},
     {"k29", "The page was changed outside the program and is shown as it is now."},
+    {"k30", "The group was changed outside the program and is shown as it is now."},
     // c1..c7: conflict copies of sync engines.
     {"c1", "Conflicts"},
     {"c2", "Node"},

@@ -91,6 +91,14 @@ TEST(OutsideChanges, ThePageAsksWhichTextStaysAndBothSurvive)
         return t.contains(u"Second"_s);
     })) << kept.join(u" | ").toStdString();
     EXPECT_TRUE(kept.contains(u"Outside text"_s)) << "a later save never replaces a text kept this way";
+
+    // Plants made and renamed by another program show in the tree; the plant on show stays selected.
+    pf.writeRecord(u"MyPlants/Roses/Palm/plant.ini"_s, u"[Main]\nCond=2\n"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(item(form.TreeView1, u"Palm"_s) != nullptr, 5000);
+    ASSERT_TRUE(QFile::rename(pf.file(u"MyPlants/Roses/Tea"_s), pf.file(u"MyPlants/Roses/Green tea"_s)));
+    QTRY_VERIFY_WITH_TIMEOUT(item(form.TreeView1, u"Green tea"_s) != nullptr, 5000);
+    EXPECT_EQ(item(form.TreeView1, u"Tea"_s), nullptr);
+    EXPECT_EQ(form.TreeView1->currentItem()->text(0), u"Ficus"_s);
     form.close();
 }
 
