@@ -120,6 +120,7 @@ constexpr Default kDefaults[] = {
     {"f21", "Urgently to replace!"},
     {"f22", "To replace"},
     {"f23", "To treat"},
+    {"f24", "conflict copy"},
 };
 
 } // namespace

@@ -7,10 +7,10 @@
 #include "platform/paths.h"
 #include "search/searchtext.h"
 #include "store/collection.h"
+#include "sync/conflicts.h"
 #include "tree/treeloader.h"
 
 #include <QtConcurrent/QtConcurrentMap>
-
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -23,7 +23,7 @@ namespace search {
 
 const char* fieldKey(int field)
 {
-    static const char* const kKeys[] = {"name", "description", "care", "diary", "comments"};
+    static const char* const kKeys[] = {"name", "description", "care", "diary", "comments", "conflict"};
     return field >= 0 && field < FieldCount ? kKeys[field] : "";
 }
 
@@ -41,8 +41,8 @@ struct DirEntry {
 bool signedFile(const QString& name)
 {
     const QString lower = name.toLower();
-    return lower == u"plant.ini" || lower == u"description.rtf" || lower == u"care.rtf" || lower == u"diary.rtf" ||
-           (lower.endsWith(u".txt") && album::isPhotoName(name.chopped(4)));
+    return lower == u"plant.ini" || lower == u"description.rtf" || lower == u"care.rtf" ||
+           lower == u"diary.rtf" || (lower.endsWith(u".txt") && album::isPhotoName(name.chopped(4)));
 }
 
 // The entries of the folder open as fd (which this closes).
@@ -74,7 +74,8 @@ std::vector<DirEntry> listDirFd(int fd, bool stampFiles)
         }
         entry.name = fsname::decodeName(bytes);
         struct stat st {};
-        if (stampFiles && entry.file && signedFile(entry.name) && ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0)
+        if (stampFiles && entry.file && signedFile(entry.name) &&
+            ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0)
             entry.stamp = QByteArray::number(qint64(st.st_size)) + '\0' +
                           QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
         out.push_back(std::move(entry));
@@ -91,7 +92,6 @@ int openDir(int at, const QByteArray& nameOrPath)
                    : ::open(nameOrPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-
 } // namespace
 
 // A node folder: its files and its subfolders.
@@ -102,8 +102,8 @@ struct Scanned {
 };
 
 // at: the open parent folder (or -1: folder is opened by its path).
-Scanned scanNode(int at, const QByteArray& folder, const QString& group, const QString& parent, const QString& name,
-                 bool keepOpen = false)
+Scanned scanNode(int at, const QByteArray& folder, const QString& group, const QString& parent,
+                 const QString& name, bool keepOpen = false)
 {
     Scanned s;
     s.node.group = group;
@@ -132,6 +132,9 @@ Scanned scanNode(int at, const QByteArray& folder, const QString& group, const Q
             }
         if (lower.endsWith(u".txt") && album::isPhotoName(e.name.chopped(4))) {
             s.node.comments.emplace_back(e.name.chopped(4), path);
+            relevant = true;
+        } else if (conflicts::originalName(e.name)) {
+            s.node.conflictCopies.push_back(path);
             relevant = true;
         }
         if (relevant && !e.stamp.isEmpty())
@@ -176,7 +179,8 @@ void walkGroup(const QString& groupShown, const QString& group, qint64 base, con
             for (const DirEntry& c : top.subdirs) {
                 if (!collection::isListed(c.name))
                     continue;
-                Scanned child = scanNode(top.fd, r.nodes.front().folder + '/' + c.bytes, group, e.name, c.name);
+                Scanned child =
+                    scanNode(top.fd, r.nodes.front().folder + '/' + c.bytes, group, e.name, c.name);
                 const int childCond = condOf(child.node, paths::join(topShown, c.name), known);
                 if (!collection::shownInFolder(childCond))
                     continue;
@@ -286,6 +290,14 @@ QString readField(const NodeOnDisk& node, int field)
         QString all;
         for (const auto& c : readComments(node))
             all += c.second + u'\n';
+        return all;
+    }
+    case Conflicts: {
+        QString all;
+        for (const QByteArray& path : node.conflictCopies)
+            all += (path.toLower().endsWith(".rtf") ? searchtext::fromPage(readNative(path))
+                                                    : commentText(readNative(path, 16 * 1024 * 1024))) +
+                   u'\n';
         return all;
     }
     default:

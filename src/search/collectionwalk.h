@@ -14,8 +14,8 @@
 // times by which a change made by any program is noticed.
 namespace search {
 
-enum Field { Name, Description, Care, Diary, Comments, FieldCount };
-// "name", "description", "care", "diary", "comments".
+enum Field { Name, Description, Care, Diary, Comments, Conflicts, FieldCount };
+// "name", "description", "care", "diary", "comments", "conflict" (a sync engine's conflict copy).
 const char* fieldKey(int field);
 
 struct NodeOnDisk {
@@ -23,11 +23,12 @@ struct NodeOnDisk {
     QString parent; // the folder node holding it, empty at the top level
     QString name;
     int cond = 0;
-    qint64 order = 0;      // group order (bar order, the notes group last), then tree order
-    QByteArray folder;     // the node folder's bytes on disk
-    QByteArray signature;  // names, sizes and modification times of the files below
+    qint64 order = 0;                // group order (bar order, the notes group last), then tree order
+    QByteArray folder;               // the node folder's bytes on disk
+    QByteArray signature;            // names, sizes and modification times of the files below
     std::array<QByteArray, 3> pages; // description, care, diary on disk; empty when missing
     std::vector<std::pair<QString, QByteArray>> comments; // photo name, comment file on disk
+    std::vector<QByteArray> conflictCopies;               // sync engines' copies of its files
 
     QString key() const { return group + u'\x1f' + parent + u'\x1f' + name; }
 };

@@ -154,10 +154,11 @@ void FindBar::highlight()
         spans << qMakePair(start, int(m_find->text().size()));
     m_editor->setExtraSelections(highlights(m_editor, spans));
     m_state->setText(found.isEmpty() && !m_find->text().isEmpty() ? m_messages.text(QStringLiteral("f17"))
-                                                                   : QString());
+                                                                  : QString());
     QPalette p = m_find->palette();
-    p.setColor(QPalette::Base, found.isEmpty() && !m_find->text().isEmpty() ? QColor(0xff, 0xd0, 0xd0)
-                                                                           : palette().color(QPalette::Base));
+    p.setColor(QPalette::Base, found.isEmpty() && !m_find->text().isEmpty()
+                                   ? QColor(0xff, 0xd0, 0xd0)
+                                   : palette().color(QPalette::Base));
     m_find->setPalette(p);
 }
 

@@ -18,7 +18,7 @@ namespace search {
 namespace {
 
 // Changes when what the index holds is read differently; an index of another version is made again.
-constexpr int kVersion = 1;
+constexpr int kVersion = 2;
 constexpr int kBatch = 48;
 
 QByteArray utf8(const QString& s)
@@ -197,6 +197,7 @@ bool SearchIndex::open(bool retry)
         "ord INTEGER, cond INTEGER, sig BLOB, docid INTEGER);"
         "CREATE INDEX IF NOT EXISTS nodes_docid ON nodes(docid);"
         "CREATE VIRTUAL TABLE IF NOT EXISTS words USING fts5(name, description, care, diary, comments, "
+        "conflict, "
         "content='', detail=column, tokenize='unicode61 remove_diacritics 0');"
         "INSERT OR REPLACE INTO meta VALUES('version', " +
         QByteArray::number(kVersion) + ");";
@@ -328,8 +329,8 @@ bool SearchIndex::index(const std::vector<NodeOnDisk>& nodes, const Progress& pr
                 batch, [](const NodeOnDisk& n) { return readFields(n); });
         if (!exec("BEGIN"))
             return false;
-        Statement words{
-            prepare("INSERT INTO words(name, description, care, diary, comments) VALUES(?,?,?,?,?)")};
+        Statement words{prepare(
+            "INSERT INTO words(name, description, care, diary, comments, conflict) VALUES(?,?,?,?,?,?)")};
         Statement old{prepare("SELECT docid FROM nodes WHERE key=? AND docid IS NOT NULL")};
         Statement update{prepare("UPDATE nodes SET sig=?, cond=?, docid=? WHERE key=?")};
         if (!words.st || !old.st || !update.st)

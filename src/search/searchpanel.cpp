@@ -1,9 +1,9 @@
 #include "search/searchpanel.h"
 
+#include "editor/notes.h"
 #include "i18n/messages.h"
 #include "i18n/translate.h"
 #include "search/searchservice.h"
-#include "editor/notes.h"
 #include "tree/nodefiles.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -144,7 +144,8 @@ void SearchPanel::retranslate()
     for (int i = 0; i < m_marks->count(); ++i)
         m_marks->setItemText(i, m_messages.text(QString::fromLatin1(kMarkKeys[i])));
     m_results->setHeaderLabels({m_messages.text(QStringLiteral("f4")), m_messages.text(QStringLiteral("f5")),
-                                m_messages.text(QStringLiteral("f6")), m_messages.text(QStringLiteral("f7"))});
+                                m_messages.text(QStringLiteral("f6")),
+                                m_messages.text(QStringLiteral("f7"))});
     i18n::translateWithCurrent(this);
 }
 
@@ -184,7 +185,7 @@ void SearchPanel::ask()
 
 QString SearchPanel::fieldName(int field) const
 {
-    static const char* const kKeys[] = {"f11", "f12", "f13", "f14", "f15"};
+    static const char* const kKeys[] = {"f11", "f12", "f13", "f14", "f15", "f24"};
     return field >= 0 && field < FieldCount ? m_messages.text(QString::fromLatin1(kKeys[field])) : QString();
 }
 
@@ -216,17 +217,19 @@ void SearchPanel::showHits(int id, const std::vector<Hit>& hits, const QStringLi
     }
     m_results->addTopLevelItems(items);
     const bool none = m_hits.empty() && (!words.isEmpty() || m_marks->currentData().toInt() >= 0);
-    const QString count = none ? m_messages.text(QStringLiteral("f10"))
-                               : m_messages.textWithName(QStringLiteral("f9"), QString::number(m_hits.size()));
+    const QString count = none
+                              ? m_messages.text(QStringLiteral("f10"))
+                              : m_messages.textWithName(QStringLiteral("f9"), QString::number(m_hits.size()));
     m_state->setText(m_indexing.isEmpty() ? (m_reading.isEmpty() ? count : m_reading + u' ' + count)
                                           : count + QStringLiteral(" — ") + m_indexing);
 }
 
 void SearchPanel::showProgress(int done, int total)
 {
-    m_indexing = done < total ? m_messages.textWithName(QStringLiteral("f8"),
-                                                        QString::number(done * 100 / std::max(1, total)) + u'%')
-                              : QString();
+    m_indexing = done < total
+                     ? m_messages.textWithName(QStringLiteral("f8"),
+                                               QString::number(done * 100 / std::max(1, total)) + u'%')
+                     : QString();
     if (!m_indexing.isEmpty())
         m_state->setText(m_indexing);
     else if (done == total && total > 0)

@@ -49,7 +49,8 @@ public:
             m_pending.clear();
         } else if (!m_batchQueued) {
             m_batchQueued = true;
-            QMetaObject::invokeMethod(this, [this] { indexMore(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { indexMore(); }, Qt::QueuedConnection);
         }
         if (!m_index->usable())
             reportReading();
@@ -73,7 +74,8 @@ public:
         Q_EMIT progress(m_done, m_done + int(m_pending.size()));
         if (!m_pending.empty()) {
             m_batchQueued = true;
-            QMetaObject::invokeMethod(this, [this] { indexMore(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { indexMore(); }, Qt::QueuedConnection);
         }
     }
 
@@ -139,7 +141,8 @@ SearchService::SearchService(const QString& programFolder, const QString& cacheF
     connect(m_worker, &SearchWorker::readingFiles, this, &SearchService::readingFiles);
     m_thread.setObjectName(QStringLiteral("search"));
     m_thread.start(QThread::LowPriority);
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->start(); }, Qt::QueuedConnection);
 }
 
 SearchService::~SearchService()
@@ -158,12 +161,14 @@ void SearchService::search(int id, const QString& typed, std::optional<int> cond
 
 void SearchService::noticeChange(const QString&)
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->noticeChange(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->noticeChange(); }, Qt::QueuedConnection);
 }
 
 void SearchService::refresh()
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->check(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->check(); }, Qt::QueuedConnection);
 }
 
 } // namespace search

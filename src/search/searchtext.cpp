@@ -17,11 +17,17 @@ namespace {
 // Destinations whose text is not part of the page.
 bool skippedDestination(QByteArrayView w)
 {
-    static constexpr std::array<const char*, 22> kSkipped = {
-        "fonttbl",  "colortbl",  "stylesheet", "info",       "pict",        "object",
-        "header",   "headerl",   "headerr",    "headerf",    "footer",      "footerl",
-        "footerr",  "footerf",   "fldinst",    "themedata",  "listtable",   "listoverridetable",
-        "datastore", "latentstyles", "xmlnstbl", "colorschememapping"};
+    static constexpr std::array<const char*, 22> kSkipped = {"fonttbl",    "colortbl",
+                                                             "stylesheet", "info",
+                                                             "pict",       "object",
+                                                             "header",     "headerl",
+                                                             "headerr",    "headerf",
+                                                             "footer",     "footerl",
+                                                             "footerr",    "footerf",
+                                                             "fldinst",    "themedata",
+                                                             "listtable",  "listoverridetable",
+                                                             "datastore",  "latentstyles",
+                                                             "xmlnstbl",   "colorschememapping"};
     for (const char* s : kSkipped)
         if (w == QByteArrayView(s, qsizetype(std::strlen(s))))
             return true;
@@ -178,15 +184,22 @@ private:
             m_pendingSkip = s.ucSkip;
             return;
         }
-        static const QHash<QByteArray, QString> kChars = {
-            {"par", QStringLiteral("\n")},     {"line", QStringLiteral("\n")},
-            {"sect", QStringLiteral("\n")},    {"page", QStringLiteral("\n")},
-            {"row", QStringLiteral("\n")},     {"cell", QStringLiteral(" ")},
-            {"tab", QStringLiteral(" ")},      {"emdash", QStringLiteral("\u2014")},
-            {"endash", QStringLiteral("\u2013")}, {"bullet", QStringLiteral("\u2022")},
-            {"lquote", QStringLiteral("\u2018")}, {"rquote", QStringLiteral("\u2019")},
-            {"ldblquote", QStringLiteral("\u201C")}, {"rdblquote", QStringLiteral("\u201D")},
-            {"emspace", QStringLiteral(" ")},  {"enspace", QStringLiteral(" ")}};
+        static const QHash<QByteArray, QString> kChars = {{"par", QStringLiteral("\n")},
+                                                          {"line", QStringLiteral("\n")},
+                                                          {"sect", QStringLiteral("\n")},
+                                                          {"page", QStringLiteral("\n")},
+                                                          {"row", QStringLiteral("\n")},
+                                                          {"cell", QStringLiteral(" ")},
+                                                          {"tab", QStringLiteral(" ")},
+                                                          {"emdash", QStringLiteral("\u2014")},
+                                                          {"endash", QStringLiteral("\u2013")},
+                                                          {"bullet", QStringLiteral("\u2022")},
+                                                          {"lquote", QStringLiteral("\u2018")},
+                                                          {"rquote", QStringLiteral("\u2019")},
+                                                          {"ldblquote", QStringLiteral("\u201C")},
+                                                          {"rdblquote", QStringLiteral("\u201D")},
+                                                          {"emspace", QStringLiteral(" ")},
+                                                          {"enspace", QStringLiteral(" ")}};
         if (const auto it = kChars.constFind(w.toByteArray()); it != kChars.constEnd())
             text(s, *it);
     }

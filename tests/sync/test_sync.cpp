@@ -129,6 +129,11 @@ TEST(Conflicts, FoundAndResolvedWithoutLosingEitherText)
                      u"Roses\tTea\tcomment p1.jpg\tp1.jpg.sync-conflict-20261207-120000-ABCDEFG.txt\n"
                      u"Roses\tTea\trecord\tplant (laptop's conflicted copy 2026-12-07).ini\n"_s);
 
+    // Search finds the words of conflict copies too, and says where.
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(pf.file(u"cache"_s)));
+    r = cli({u"search"_s, pf.path(), u"there"_s});
+    EXPECT_EQ(r.out, u"Roses\tTea\tconflict\n"_s) << r.err.toStdString();
+
     const QString care = pf.file(u"MyPlants/Roses/Tea/care.rtf"_s);
     r = cli({u"resolve"_s, pf.path(), u"Roses"_s, u"Tea"_s,
              u"care.sync-conflict-20261207-120000-ABCDEFG.rtf"_s, u"--keep"_s, u"copy"_s});
