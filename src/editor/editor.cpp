@@ -343,6 +343,13 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         e->accept();
         return;
     }
+    // Alt with a letter is a menu's or a button's key, never text for the page (a menu whose caption in
+    // this language has another letter would otherwise leave the letter typed into the page).
+    if ((e->modifiers() & Qt::AltModifier) && !(e->modifiers() & Qt::ControlModifier) && !e->text().isEmpty() &&
+        e->text().front().isPrint()) {
+        e->ignore();
+        return;
+    }
     // Text typed right after a link is not part of it: a link grows only by typing inside it.
     if (!e->text().isEmpty() && e->text().front().isPrint() && !textCursor().hasSelection()) {
         const QTextCharFormat before = textCursor().charFormat();
