@@ -88,6 +88,8 @@ constexpr Default kDefaults[] = {
             "its history."},
     {"k29", "The page was changed outside the program and is shown as it is now."},
     {"k30", "The group was changed outside the program and is shown as it is now."},
+    {"k31", "The comment of %1 was changed by another program since it was shown here. Keep the text typed "
+            "here? (No shows the other text.) The text that is not kept goes to the trash."},
     // c1..c7: conflict copies of sync engines.
     {"c1", "Conflicts"},
     {"c2", "Node"},

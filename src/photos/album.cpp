@@ -61,13 +61,18 @@ IoStatus readComment(const QString& photoPath, QString* text)
     return {};
 }
 
-IoStatus writeComment(const QString& photoPath, const QString& text)
+IoStatus writeCommentFile(const QString& file, const QString& text)
 {
     QString t = text;
     t.replace(QChar::ParagraphSeparator, u'\n');
     t.replace(QChar::LineSeparator, u'\n');
     t.replace(QLatin1String("\n"), QLatin1String("\r\n"));
-    return atomicfile::write(commentPath(photoPath), cp1251::encode(t));
+    return atomicfile::write(file, cp1251::encode(t));
+}
+
+IoStatus writeComment(const QString& photoPath, const QString& text)
+{
+    return writeCommentFile(commentPath(photoPath), text);
 }
 
 IoStatus ensureComment(const QString& photoPath)

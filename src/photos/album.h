@@ -29,5 +29,7 @@ IoStatus deletePhoto(const QString& photoPath, bool toTrash);
 
 // Creates the empty comment file of a photo shown for the first time.
 IoStatus ensureComment(const QString& photoPath);
+// Writes a comment's text to a file of any name (Windows-1251, CR LF), as writeComment does.
+IoStatus writeCommentFile(const QString& file, const QString& text);
 
 } // namespace album

@@ -3,6 +3,7 @@
 #include "platform/picturefile.h"
 
 #include "photos/album.h"
+#include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "platform/trash.h"
 
@@ -244,6 +245,7 @@ void PhotoPanel::showComment(const QString& path)
         m_sink.warning(QStringLiteral("The comment of ") + m_photos.value(n - 1) +
                        QStringLiteral(" cannot be read: ") + read.text);
     } else {
+        noteComment(path);
         const QSignalBlocker quiet(Memo1);
         Memo1->setPlainText(comment);
         Memo1->moveCursor(QTextCursor::End);
@@ -272,11 +274,36 @@ void PhotoPanel::prev()
     showPhoto(m_index <= 1 ? photoCount() : m_index - 1);
 }
 
+void PhotoPanel::noteComment(const QString& path)
+{
+    const QString file = album::commentPath(path);
+    m_commentFile = paths::identity(file);
+    m_commentBytes.clear();
+    atomicfile::readAll(file, &m_commentBytes);
+}
+
 void PhotoPanel::saveComment()
 {
     if (!m_shown)
         return;
+    // Another program (a sync engine) changed the comment since it was shown: the user says which
+    // text stays, and the other goes to the trash, never lost.
+    const QString file = album::commentPath(shownPhotoPath());
+    QByteArray now;
+    if (paths::identity(file) != m_commentFile && atomicfile::readAll(file, &now).ok() &&
+        now != m_commentBytes) {
+        if (!m_sink.question(m_messages.textWithName(QStringLiteral("k31"), m_photos.value(m_index - 1)))) {
+            const QString mine = file + QStringLiteral(" (typed here)");
+            if (album::writeCommentFile(mine, Memo1->toPlainText()).ok())
+                trash::moveToTrash(mine);
+            showComment(shownPhotoPath());
+            return;
+        }
+        trash::moveToTrash(file);
+    }
     const IoStatus s = album::writeComment(shownPhotoPath(), Memo1->toPlainText());
+    if (s.ok())
+        noteComment(shownPhotoPath());
     if (!s.ok())
         m_sink.warning(QStringLiteral("The comment could not be saved to ") +
                        album::commentPath(shownPhotoPath()) + QStringLiteral(": ") + s.text +

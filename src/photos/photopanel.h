@@ -2,6 +2,7 @@
 
 #include "i18n/messages.h"
 #include "platform/messagesink.h"
+#include "platform/paths.h"
 
 #include <QImage>
 #include <QWidget>
@@ -85,6 +86,10 @@ private:
     QStringList m_photos;
     int m_index = 1;
     bool m_shown = false;
+    // The comment file as last read or written here, to notice another program changing it meanwhile.
+    paths::Identity m_commentFile;
+    QByteArray m_commentBytes;
+    void noteComment(const QString& path);
     bool m_pending = false; // a photo waits to be decoded until the page is shown
     bool m_keyDown = false; // a key went down in the comment box (not in a message box over it)
     QImage m_image;

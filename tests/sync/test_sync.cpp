@@ -1,6 +1,7 @@
 // One collection on two computers: pages changed by another program while the window shows them,
 // and the conflict copies sync engines leave.
 #include "../support/companion.h"
+#include "../support/exifjpeg.h"
 #include "../support/windowevents.h"
 #include "history/versions.h"
 #include "sync/conflicts.h"
@@ -188,4 +189,30 @@ TEST(Conflicts, TheWindowShowsBothTextsAndKeepsTheOneChosen)
     EXPECT_FALSE(item(form.TreeView1, u"Tea"_s)->font(0).italic());
     form.close();
     EXPECT_TRUE(sink.warnings.isEmpty()) << sink.said();
+}
+
+// A photo's comment changed by another program while it is shown: typing asks which text stays, and
+// the other goes to the trash.
+TEST(OutsideChanges, ACommentChangedOutsideIsNotOverwrittenWithoutAWord)
+{
+    TempProgramFolder pf;
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(pf.file(u"xdg"_s)));
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=2"_s});
+    pf.write(u"MyPlants/Roses/Tea/p1.jpg"_s, exifjpeg::plainJpeg(32, 24, Qt::red));
+    pf.write(u"MyPlants/Roses/Tea/p1.jpg.txt"_s, "first");
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    clickNode(form, u"Tea"_s);
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    writeOutside(pf, u"MyPlants/Roses/Tea/p1.jpg.txt"_s, "from the laptop");
+    sink.answer = true;
+    QTest::keyClicks(form.Panel6->Memo1, u"!"_s);
+    ASSERT_EQ(sink.questions.size(), 1) << sink.said();
+    EXPECT_EQ(pf.read(u"MyPlants/Roses/Tea/p1.jpg.txt"_s), "first!");
+    EXPECT_EQ(pf.read(u"xdg/Trash/files/p1.jpg.txt"_s), "from the laptop");
+    QTest::keyClicks(form.Panel6->Memo1, u"?"_s);
+    EXPECT_EQ(sink.questions.size(), 1) << "its own saves are no change from outside";
+    form.close();
+    qputenv("XDG_DATA_HOME", dataHome);
 }
