@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 namespace linkguard {
@@ -49,6 +50,14 @@ QByteArray linkOnTheWay(const QByteArrayView nativePath)
             return folder;
     }
     return {};
+}
+
+bool refused(QByteArrayView nativePath)
+{
+    if (linkOnTheWay(nativePath).isEmpty())
+        return false;
+    errno = EROFS;
+    return true;
 }
 
 QString refusal(const QByteArray& link)

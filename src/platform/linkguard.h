@@ -13,6 +13,10 @@ namespace linkguard {
 // or the path is not inside a collection. Bytes as on disk.
 QByteArray linkOnTheWay(QByteArrayView nativePath);
 
+// True, with errno EROFS, when a link lies on the way to nativePath: the platform layer's writers
+// refuse there.
+bool refused(QByteArrayView nativePath);
+
 // The message for a write refused because of link.
 QString refusal(const QByteArray& link);
 

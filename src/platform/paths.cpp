@@ -162,29 +162,15 @@ qint64 fileSize(const QString& path)
     return st.st_size;
 }
 
-namespace {
-
-// Nothing is made or removed through a link inside the collection (see linkguard); with inside, not
-// in path itself either.
-bool throughLink(const QByteArray& path, bool inside = false)
-{
-    if (linkguard::linkOnTheWay(inside ? QByteArray(path + "/.") : path).isEmpty())
-        return false;
-    errno = EROFS;
-    return true;
-}
-
-} // namespace
-
 bool makeDir(const QString& path)
 {
     const QByteArray bytes = native(path);
-    return !throughLink(bytes) && ::mkdir(bytes.constData(), 0777) == 0;
+    return !linkguard::refused(bytes) && ::mkdir(bytes.constData(), 0777) == 0;
 }
 
 bool makePathNative(const QByteArray& path)
 {
-    if (throughLink(path, true))
+    if (linkguard::refused(QByteArray(path + "/."))) // not in path itself either
         return false;
     struct stat st {};
     if (path.isEmpty() || ::stat(path.constData(), &st) == 0) {
@@ -212,13 +198,13 @@ bool makePath(const QString& path)
 bool removeFile(const QString& path)
 {
     const QByteArray bytes = native(path);
-    return !throughLink(bytes) && ::unlink(bytes.constData()) == 0;
+    return !linkguard::refused(bytes) && ::unlink(bytes.constData()) == 0;
 }
 
 bool removeDir(const QString& path)
 {
     const QByteArray bytes = native(path);
-    return !throughLink(bytes) && ::rmdir(bytes.constData()) == 0;
+    return !linkguard::refused(bytes) && ::rmdir(bytes.constData()) == 0;
 }
 
 namespace {
@@ -252,7 +238,7 @@ bool removeTree(const QString& path)
 
 bool removeTreeNative(const QByteArray& path)
 {
-    return !throughLink(path) && removeRecursive(path);
+    return !linkguard::refused(path) && removeRecursive(path);
 }
 
 } // namespace paths

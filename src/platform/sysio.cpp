@@ -76,25 +76,17 @@ int fsyncDir(const char* path)
     return r;
 }
 
-// Nothing is renamed through a link inside the collection (see linkguard).
-static bool throughLink(const char* from, const char* to)
-{
-    if (linkguard::linkOnTheWay(from).isEmpty() && linkguard::linkOnTheWay(to).isEmpty())
-        return false;
-    errno = EROFS;
-    return true;
-}
-
 int rename(const char* from, const char* to)
 {
-    if (injected(Op::Rename) || throughLink(from, to))
+    // Nothing is renamed through a link inside the collection (see linkguard).
+    if (injected(Op::Rename) || linkguard::refused(from) || linkguard::refused(to))
         return -1;
     return std::rename(from, to);
 }
 
 int renameNoReplace(const char* from, const char* to)
 {
-    if (injected(Op::Rename) || throughLink(from, to))
+    if (injected(Op::Rename) || linkguard::refused(from) || linkguard::refused(to))
         return -1;
     if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
         return 0;

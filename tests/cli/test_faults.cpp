@@ -71,11 +71,6 @@ void layOut(const TempProgramFolder& pf)
     pf.write(u"errorlog.txt"_s, "old line\r\n");
 }
 
-int cli_run(const TempProgramFolder&, const QStringList& args)
-{
-    return Companion()(args).code;
-}
-
 } // namespace
 
 TEST(Faults, EveryWriterOnAFullDiskSaysSoAndKeepsTheOldFile)
@@ -320,13 +315,13 @@ TEST(Faults, CommandsFromTwoSessionsNeverSplitAPlant)
                    inTo = pf.exists(u"MyPlants/"_s + to + u"/Tea/plant.ini"_s);
         ASSERT_NE(inFrom, inTo) << "pair " << pair << ": " << moving.readAllStandardError().toStdString();
         if (inFrom) { // the move was refused while the import held the lock: it goes now
-            ASSERT_EQ(cli_run(pf, {u"move"_s, pf.path(), from, u"Tea"_s, to}), 0);
+            ASSERT_EQ(Companion()({u"move"_s, pf.path(), from, u"Tea"_s, to}).code, 0);
         }
     }
     // The lock of a process of this computer that is gone, or of an earlier boot, is taken over.
     for (const QByteArray& was : {QByteArray("pid=999999\n"), QByteArray("pid=1\nboot=an-earlier-boot\n")}) {
         pf.write(u"MyPlants/.verdarium-lock"_s, "host=here\nhostid=" + owntag::hostId() + '\n' + was);
-        EXPECT_EQ(cli_run(pf, {u"mark"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"treat"_s}), 0)
+        EXPECT_EQ(Companion()({u"mark"_s, pf.path(), u"Roses"_s, u"Tea"_s, u"treat"_s}).code, 0)
             << was.constData();
     }
 }

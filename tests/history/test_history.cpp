@@ -66,15 +66,6 @@ QByteArray readAll(const QString& path)
 }
 
 // Pictures of the dialogs for the README, when asked for.
-void shoot(QWidget* w, const char* name)
-{
-    const QByteArray dir = qgetenv("VERDARIUM_SHOTS");
-    if (!dir.isEmpty()) {
-        QTest::qWait(200);
-        w->grab().save(QFile::decodeName(dir) + u'/' + QLatin1String(name));
-    }
-}
-
 } // namespace
 
 TEST(History, RemovedItemsComeBackByteForByte)

@@ -42,6 +42,16 @@ struct ShownForm : TMainForm {
     }
 };
 
+// Saves a picture of w into $VERDARIUM_SHOTS (for the README's screenshots) when that is set.
+inline void shoot(QWidget* w, const char* name)
+{
+    const QByteArray dir = qgetenv("VERDARIUM_SHOTS");
+    if (!dir.isEmpty()) {
+        QTest::qWait(200);
+        w->grab().save(QFile::decodeName(dir) + u'/' + QLatin1String(name));
+    }
+}
+
 // The group names on the bar, in its order.
 inline QStringList barNames(TMainForm& form)
 {

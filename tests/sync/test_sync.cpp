@@ -39,15 +39,6 @@ void writeOutside(const TempProgramFolder& pf, const QString& relative, const QB
     ASSERT_TRUE(QFile::rename(pf.file(relative + u".tmp"_s), pf.file(relative)));
 }
 
-void shoot(QWidget* w, const char* name)
-{
-    const QByteArray dir = qgetenv("VERDARIUM_SHOTS");
-    if (!dir.isEmpty()) {
-        QTest::qWait(200);
-        w->grab().save(QFile::decodeName(dir) + u'/' + QLatin1String(name));
-    }
-}
-
 } // namespace
 
 // A page rewritten outside while it is on show: unchanged here, it is shown anew; with edits, moving
