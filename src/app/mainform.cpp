@@ -365,24 +365,23 @@ void TMainForm::buildMenus()
     file->addSeparator();
     QAction* quit = action(file, QStringLiteral("FileExitItem"), QStringLiteral("Quit"), 8);
     quit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
-    quit->setStatusTip(QStringLiteral("Exit this application"));
+    i18n::setHintMessage(quit, "u2");
     // Page commands reached by their shortcuts only.
-    auto shortcut = [this](const QString& name, const QString& tip, const QKeySequence& key) {
+    auto shortcut = [this](const QString& name, const char* hint, const QKeySequence& key) {
         auto* a = new QAction(this);
         a->setObjectName(name);
-        a->setStatusTip(tip);
+        i18n::setHintMessage(a, hint);
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a);
         return a;
     };
-    connect(shortcut(QStringLiteral("FileNewCmd"), QStringLiteral("Create a new file"), QKeySequence::New),
-            &QAction::triggered, this, &TMainForm::FileNew);
-    connect(
-        shortcut(QStringLiteral("FileOpenCmd"), QStringLiteral("Open an existing file"), QKeySequence::Open),
-        &QAction::triggered, this, &TMainForm::FileOpen);
-    connect(shortcut(QStringLiteral("FileSaveCmd"), QStringLiteral("Save current file"), QKeySequence::Save),
-            &QAction::triggered, this, &TMainForm::FileSave);
+    connect(shortcut(QStringLiteral("FileNewCmd"), "u3", QKeySequence::New), &QAction::triggered, this,
+            &TMainForm::FileNew);
+    connect(shortcut(QStringLiteral("FileOpenCmd"), "u4", QKeySequence::Open), &QAction::triggered, this,
+            &TMainForm::FileOpen);
+    connect(shortcut(QStringLiteral("FileSaveCmd"), "u5", QKeySequence::Save), &QAction::triggered, this,
+            &TMainForm::FileSave);
     connect(quit, &QAction::triggered, this, &QWidget::close);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -418,6 +417,8 @@ void TMainForm::buildMenus()
 
     LanguageMenu = menuBar()->addMenu(QStringLiteral("&Language"));
     LanguageMenu->setObjectName(QStringLiteral("Language1"));
+    // Named in both languages, so that a user who cannot read the one in force finds it.
+    i18n::setTextMessage(LanguageMenu->menuAction(), "u1");
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
@@ -720,12 +721,12 @@ void TMainForm::FormActivate()
 
 void TMainForm::showModifiedState(bool modified)
 {
-    m_modifiedPanel->setText(modified ? QStringLiteral("Modified") : QString());
+    m_modifiedPanel->setText(modified ? m_messages.text(QStringLiteral("u55")) : QString());
 }
 
 void TMainForm::showCursorPosition()
 {
-    m_caretPanel->setText(Editor->caretPosition());
+    m_caretPanel->setText(Editor->caretPosition(m_messages.text(QStringLiteral("u56"))));
 }
 
 void TMainForm::selectionChanged()
@@ -760,10 +761,10 @@ void TMainForm::N17Click()
 
 void TMainForm::N19Click()
 {
-    QMessageBox::about(this, QStringLiteral("About"),
-                       QStringLiteral("<b>My Verdarium</b><br>A catalogue of a home plant collection.<br>"
-                                      "Version ") +
-                           QApplication::applicationVersion());
+    QMessageBox::about(this, m_messages.text(QStringLiteral("u48")),
+                       m_messages.text(QStringLiteral("u49"))
+                           .arg(QStringLiteral("<b>") + m_caption.toHtmlEscaped() + QStringLiteral("</b>"),
+                                QApplication::applicationVersion()));
 }
 
 void TMainForm::printPage()

@@ -1,6 +1,10 @@
 // The Language menu and the translation of the window into the language chosen there.
 #include "app/mainform.h"
 
+#include "editor/formatbar.h"
+#include "editor/notes.h"
+#include "search/findbar.h"
+#include "tree/nodefiles.h"
 #include "i18n/translate.h"
 #include "platform/paths.h"
 #include "platform/programfolder.h"
@@ -8,6 +12,7 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,8 +20,8 @@
 
 namespace {
 
-// The name every build carries after the caption a language gives the window.
-const char* const kBuildSuffix = " - Special build for myverdarium.org";
+// The site every build names after the caption a language gives the window.
+const char* const kPartnerSite = "myverdarium.org";
 
 } // namespace
 
@@ -41,20 +46,27 @@ void TMainForm::buildLanguageMenu()
 void TMainForm::applyLanguage(const QString& section)
 {
     i18n::setCurrent(&m_language, section);
+    i18n::useQtLanguage(m_language, section);
     for (QObject* component : std::initializer_list<QObject*>{this, menuBar(), PopupMenu1, PopupMenu3})
         i18n::translateComponent(component, m_language, section);
     if (QMenu* editorMenu = findChild<QMenu*>(QStringLiteral("PopupMenu2")))
         i18n::translateComponent(editorMenu, m_language, section);
     TreeView1->setStatusTip(m_language.text(section, QStringLiteral("thint"), TreeView1->statusTip()));
     m_caption = m_language.text(section, QStringLiteral("mfcapt"), m_caption);
-    const QString title = m_caption + QString::fromUtf8(kBuildSuffix);
+    m_messages.apply(m_language, section);
+    const QString title = m_messages.text(QStringLiteral("u47")).arg(m_caption, QLatin1String(kPartnerSite));
     QApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
-    m_messages.apply(m_language, section);
+    i18n::retranslateMessages(this, m_messages);
+    StandardToolBar->ColorBox1->retranslate(m_messages);
     if (auto* field = findChild<QLineEdit*>(QStringLiteral("TreeSearch")))
         field->setPlaceholderText(m_messages.text(QStringLiteral("f1")));
     if (m_searchPanel)
         m_searchPanel->retranslate();
+    if (m_findBar)
+        m_findBar->retranslate();
+    if (isNotesGroup(currentGroupName))
+        Label2->setText(notes::heading(m_messages));
     showEmptyTreeHint();
     for (QAction* a : LanguageMenu->actions())
         a->setChecked(a->text() == section);

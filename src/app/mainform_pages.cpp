@@ -355,7 +355,7 @@ void TMainForm::BitBtn1Click()
         return;
     currentPageFile = QStringLiteral("description.rtf");
     showEditorArea(Button4);
-    showGroup(notes::heading(), folder);
+    showGroup(notes::heading(m_messages), folder);
     notesMode = true;
 }
 

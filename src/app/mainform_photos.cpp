@@ -44,8 +44,8 @@ void TMainForm::Button12Click()
         // A window of its own, so it stays enabled while this one is disabled.
         TForm3 progress(nullptr);
         progress.move(geometry().center() - QPoint(progress.width() / 2, progress.height() / 2));
-        progress.setWindowTitle(QStringLiteral("Resizing..."));
-        progress.Label6->setText(QStringLiteral("Percent done"));
+        progress.setWindowTitle(m_messages.text(QStringLiteral("u59")));
+        progress.Label6->setText(m_messages.text(QStringLiteral("u60")));
         progress.Label7->setText(QStringLiteral("---------"));
         progress.Gauge2->setMaxValue(webexport::targetSize(full).height());
         progress.show();
@@ -58,8 +58,8 @@ void TMainForm::Button12Click()
             pump();
         };
         steps.compressing = [&] {
-            progress.setWindowTitle(QStringLiteral("Compressing..."));
-            progress.Label6->setText(QStringLiteral("Step"));
+            progress.setWindowTitle(m_messages.text(QStringLiteral("u61")));
+            progress.Label6->setText(m_messages.text(QStringLiteral("u62")));
             progress.Gauge2->setProgress(0);
             progress.Gauge2->setMaxValue(100);
         };

@@ -2,6 +2,7 @@
 #include "app/mainform.h"
 
 #include "editor/editor.h"
+#include "i18n/translate.h"
 #include "platform/linkguard.h"
 #include "platform/messagesink.h"
 #include "platform/names.h"
@@ -55,12 +56,15 @@ QString nameDialog(QWidget* parent, const QString& caption, const QString& label
     edit->setObjectName(QStringLiteral("Edit1"));
     edit->setGeometry(84, 20, 241, 21);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), &d);
+    setTextKey(cancel, 55);
     cancel->setObjectName(QStringLiteral("Button2"));
     cancel->setGeometry(170, 60, 75, 25);
     auto* ok = new QPushButton(QStringLiteral("OK"), &d);
     ok->setObjectName(QStringLiteral("Button1"));
     ok->setGeometry(250, 60, 75, 25);
     ok->setDefault(true);
+    setTextKey(ok, 56);
+    i18n::translateWithCurrent(&d);
     QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
     QObject::connect(ok, &QPushButton::clicked, &d, [&] {
         if (!edit->text().isEmpty())
@@ -224,7 +228,7 @@ void TMainForm::N1Click()
                                : collection::groupFolder(m_programFolder, currentGroupName) +
                                      QStringLiteral("/.")))
         return;
-    const QString name = askNewNodeName(QStringLiteral("Add plant"), true);
+    const QString name = askNewNodeName(m_messages.text(QStringLiteral("u52")), true);
     if (name.isEmpty())
         return;
     QTreeWidgetItem* parent = TreeView1->currentItem();
@@ -241,7 +245,7 @@ void TMainForm::N15Click()
 {
     if (refusedByLink(collection::groupFolder(m_programFolder, currentGroupName) + QStringLiteral("/.")))
         return;
-    const QString name = askNewNodeName(QStringLiteral("Add folder"), false);
+    const QString name = askNewNodeName(m_messages.text(QStringLiteral("u53")), false);
     if (name.isEmpty())
         return;
     const QString folder = paths::join(collection::groupFolder(m_programFolder, currentGroupName), name);

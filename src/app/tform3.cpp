@@ -10,7 +10,7 @@
 TForm3::TForm3(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Process"));
+    setWindowTitle(i18n::message("u58"));
     resize(321, 122);
     setModal(false);
     auto* layout = new QVBoxLayout(this);

@@ -2,6 +2,7 @@
 
 #include "history/versions.h"
 #include "i18n/messages.h"
+#include "i18n/translate.h"
 #include "platform/picturefile.h"
 #include "platform/rtf/rtfkept.h"
 #include "platform/rtf/rtfreader.h"
@@ -145,7 +146,7 @@ PageEditor::PageEditor(QWidget* parent) : QTextEdit(parent)
         for (const QByteArray& f : QImageReader::supportedImageFormats())
             patterns << QStringLiteral("*.") + QString::fromLatin1(f);
         return QFileDialog::getOpenFileName(this, QString(), QString(),
-                                            QStringLiteral("Pictures (") + patterns.join(u' ') + u')');
+                                            i18n::message("u50") + QStringLiteral(" (") + patterns.join(u' ') + u')');
     };
     openLink = [](const QUrl& url) {
         if (isSafeLink(url))
@@ -448,7 +449,7 @@ void PageEditor::mergeAttributes(const QTextCharFormat& f)
         mergeCurrentCharFormat(f);
 }
 
-QString PageEditor::caretPosition() const
+QString PageEditor::caretPosition(const QString& format) const
 {
     const QTextCursor c = textCursor();
     const QTextBlock block = c.block();
@@ -479,7 +480,7 @@ QString PageEditor::caretPosition() const
             col -= l.textStart();
         }
     }
-    return QStringLiteral("Line: %1   Col: %2").arg(line + 1, 3).arg(col + 1, 3);
+    return QString(format).arg(line + 1, 3).arg(col + 1, 3);
 }
 
 void PageEditor::insertPicture()

@@ -67,8 +67,9 @@ public:
     QTextCharFormat currentAttributes() const;
     // Gives the current attributes f's properties; nothing changes on a page that cannot be changed.
     void mergeAttributes(const QTextCharFormat& f);
-    // "Line: %3d   Col: %3d" for the caret, counting the lines as they are shown.
-    QString caretPosition() const;
+    // The caret's place as format says ("Line: %1   Col: %2"), each number three wide, counting the
+    // lines as they are shown.
+    QString caretPosition(const QString& format) const;
 
     // The editor's own context menu: Cut, Copy, Paste, Undo and Insert picture; the window may add
     // items at its end.

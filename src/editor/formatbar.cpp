@@ -2,6 +2,8 @@
 
 #include "editor/editor.h"
 #include "editor/toolicons.h"
+#include "i18n/messages.h"
+#include "i18n/translate.h"
 
 #include <QAbstractItemView>
 #include <QActionGroup>
@@ -28,15 +30,27 @@ namespace {
 constexpr int kMaxSize = 1638;
 
 struct NamedColor {
-    const char* name;
+    const char* key; // its name, a message key
     QRgb rgb;
 };
 
 constexpr NamedColor kStandardColors[] = {
-    {"Black", 0x000000},  {"Maroon", 0x800000},  {"Green", 0x008000}, {"Olive", 0x808000},
-    {"Navy", 0x000080},   {"Purple", 0x800080},  {"Teal", 0x008080},  {"Gray", 0x808080},
-    {"Silver", 0xC0C0C0}, {"Red", 0xFF0000},     {"Lime", 0x00FF00},  {"Yellow", 0xFFFF00},
-    {"Blue", 0x0000FF},   {"Fuchsia", 0xFF00FF}, {"Aqua", 0x00FFFF},  {"White", 0xFFFFFF},
+    {"u30", 0x000000}, // Black
+    {"u31", 0x800000}, // Maroon
+    {"u32", 0x008000}, // Green
+    {"u33", 0x808000}, // Olive
+    {"u34", 0x000080}, // Navy
+    {"u35", 0x800080}, // Purple
+    {"u36", 0x008080}, // Teal
+    {"u37", 0x808080}, // Gray
+    {"u38", 0xC0C0C0}, // Silver
+    {"u39", 0xFF0000}, // Red
+    {"u40", 0x00FF00}, // Lime
+    {"u41", 0xFFFF00}, // Yellow
+    {"u42", 0x0000FF}, // Blue
+    {"u43", 0xFF00FF}, // Fuchsia
+    {"u44", 0x00FFFF}, // Aqua
+    {"u45", 0xFFFFFF}, // White
 };
 
 QIcon swatch(const QColor& c)
@@ -105,8 +119,8 @@ ColorBox::ColorBox(QWidget* parent) : QComboBox(parent)
     setObjectName(QStringLiteral("ColorBox1"));
     setFocusPolicy(Qt::TabFocus);
     for (const NamedColor& c : kStandardColors)
-        addItem(swatch(QColor(c.rgb)), QString::fromLatin1(c.name), QColor(c.rgb));
-    addItem(QStringLiteral("Custom..."));
+        addItem(swatch(QColor(c.rgb)), MessageTable::englishDefault(QString::fromLatin1(c.key)), QColor(c.rgb));
+    addItem(MessageTable::englishDefault(QStringLiteral("u46")));
     askColor = [this](const QColor& initial) { return QColorDialog::getColor(initial, window()); };
     connect(this, &QComboBox::activated, this, &ColorBox::chosen);
     view()->setMinimumWidth(120); // the list names the colours; the box shows only the colour
@@ -154,6 +168,13 @@ void ColorBox::setColor(const QColor& c)
     setCurrentIndex(own);
 }
 
+void ColorBox::retranslate(const MessageTable& messages)
+{
+    for (int i = 0; i < int(std::size(kStandardColors)); ++i)
+        setItemText(i, messages.text(QString::fromLatin1(kStandardColors[i].key)));
+    setItemText(customIndex(), messages.text(QStringLiteral("u46")));
+}
+
 void ColorBox::chosen(int index)
 {
     if (index == customIndex()) {
@@ -168,46 +189,35 @@ void ColorBox::chosen(int index)
     Q_EMIT colorChosen(color());
 }
 
-void FormatBar::setHint(QObject* control, const QString& tipAndHint)
+QAction* FormatBar::addCommand(const QString& name, const char* caption, const char* hint)
 {
-    const qsizetype bar = tipAndHint.indexOf(u'|');
-    const QString tip = bar < 0 ? tipAndHint : tipAndHint.left(bar);
-    const QString hint = bar < 0 ? tipAndHint : tipAndHint.mid(bar + 1);
-    if (auto* a = qobject_cast<QAction*>(control)) {
-        a->setToolTip(tip);
-        a->setStatusTip(hint);
-    } else if (auto* w = qobject_cast<QWidget*>(control)) {
-        w->setToolTip(tip);
-        w->setStatusTip(hint);
-    }
-}
-
-QAction* FormatBar::addCommand(const QString& name, const QString& caption, const QString& hint)
-{
-    QAction* a = addAction(caption);
+    QAction* a = addAction(QString());
     a->setObjectName(name);
-    setHint(a, QString(caption).remove(u'&') + u'|' + hint);
+    i18n::setTextMessage(a, caption);
+    i18n::setHintMessage(a, hint);
     return a;
 }
 
-QAction* FormatBar::addStyle(const QString& name, const QString& text, const QString& hint)
+QAction* FormatBar::addStyle(const QString& name, const char* letter, const char* hint)
 {
-    QAction* a = addAction(text);
+    QAction* a = addAction(QString());
     a->setObjectName(name);
     a->setCheckable(true);
-    setHint(a, hint);
+    i18n::setTextMessage(a, letter);
+    i18n::setHintMessage(a, hint);
     return a;
 }
 
-QAction* FormatBar::addAlignment(const QString& name, int number, const QString& hint)
+QAction* FormatBar::addAlignment(const QString& name, int number, const char* hint)
 {
     static const toolicons::Kind pictures[] = {toolicons::Kind::AlignLeft, toolicons::Kind::AlignRight,
                                                toolicons::Kind::AlignCenter, toolicons::Kind::Justify};
-    QAction* a = addAction(toolicons::icon(pictures[number]), hint);
+    QAction* a = addAction(toolicons::icon(pictures[number]), QString());
     a->setObjectName(name);
     a->setCheckable(true);
     a->setData(number);
-    setHint(a, hint);
+    i18n::setTextMessage(a, hint);
+    i18n::setHintMessage(a, hint);
     connect(a, &QAction::triggered, this, [this, number] {
         if (m_updating)
             return;
@@ -227,7 +237,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     layout()->setSpacing(0); // the whole bar fits the page area of the smallest window
 
     Print =
-        addCommand(QStringLiteral("Print"), QStringLiteral("&Print"), QStringLiteral("Print current file"));
+        addCommand(QStringLiteral("Print"), "u6", "u7");
     Print->setIcon(toolicons::icon(toolicons::Kind::Print));
     addSeparator();
 
@@ -237,7 +247,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     FontName->setInsertPolicy(QComboBox::NoInsert);
     FontName->setMaxVisibleItems(10);
     FontName->setFixedWidth(110);
-    setHint(FontName, QStringLiteral("Font Name|Select font name"));
+    i18n::setHintMessage(FontName, "u8");
     addWidget(FontName);
     connect(FontName, &QComboBox::activated, this, [this](int index) {
         if (m_updating || index < 0)
@@ -248,13 +258,10 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
         m_editor->setFocus();
     });
 
-    Cut = addCommand(QStringLiteral("Cut"), QStringLiteral("Cu&t"), QStringLiteral("Delete selected item"));
-    Copy = addCommand(QStringLiteral("Copy"), QStringLiteral("&Copy"),
-                      QStringLiteral("Copy selected item to clipboard"));
-    Paste = addCommand(QStringLiteral("Paste"), QStringLiteral("&Paste"),
-                       QStringLiteral("Paste contents of clipboard"));
-    Undo =
-        addCommand(QStringLiteral("Undo"), QStringLiteral("&Undo"), QStringLiteral("Undo the last action"));
+    Cut = addCommand(QStringLiteral("Cut"), "u9", "u10");
+    Copy = addCommand(QStringLiteral("Copy"), "u11", "u12");
+    Paste = addCommand(QStringLiteral("Paste"), "u13", "u14");
+    Undo = addCommand(QStringLiteral("Undo"), "u15", "u16");
     Cut->setIcon(toolicons::icon(toolicons::Kind::Cut));
     Copy->setIcon(toolicons::icon(toolicons::Kind::Copy));
     Paste->setIcon(toolicons::icon(toolicons::Kind::Paste));
@@ -268,7 +275,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     FontSize->setObjectName(QStringLiteral("FontSize"));
     FontSize->setFixedWidth(34);
     FontSize->setValidator(new QIntValidator(1, kMaxSize, FontSize));
-    setHint(FontSize, QStringLiteral("Font Size|Select font size"));
+    i18n::setHintMessage(FontSize, "u17");
     addWidget(FontSize);
     UpDown1 = new UpDown(this);
     addWidget(UpDown1);
@@ -276,10 +283,9 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     connect(FontSize, &QLineEdit::returnPressed, m_editor, qOverload<>(&QWidget::setFocus));
     connect(UpDown1, &UpDown::stepped, this, &FormatBar::stepSize);
 
-    BoldButton = addStyle(QStringLiteral("BoldButton"), QStringLiteral("B"), QStringLiteral("Bold"));
-    ItalicButton = addStyle(QStringLiteral("ItalicButton"), QStringLiteral("I"), QStringLiteral("Italic"));
-    UnderlineButton =
-        addStyle(QStringLiteral("UnderlineButton"), QStringLiteral("U"), QStringLiteral("Underline"));
+    BoldButton = addStyle(QStringLiteral("BoldButton"), "u18", "u19");
+    ItalicButton = addStyle(QStringLiteral("ItalicButton"), "u20", "u21");
+    UnderlineButton = addStyle(QStringLiteral("UnderlineButton"), "u22", "u23");
     BoldButton->setShortcut(QKeySequence::Bold);
     ItalicButton->setShortcut(QKeySequence::Italic);
     UnderlineButton->setShortcut(QKeySequence::Underline);
@@ -310,10 +316,10 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     addSeparator();
 
     auto* alignments = new QActionGroup(this);
-    LeftAlign = addAlignment(QStringLiteral("LeftAlign"), 0, QStringLiteral("Align Left"));
-    CenterAlign = addAlignment(QStringLiteral("CenterAlign"), 2, QStringLiteral("Center"));
-    RightAlign = addAlignment(QStringLiteral("RightAlign"), 1, QStringLiteral("Align Right"));
-    Widealign = addAlignment(QStringLiteral("Widealign"), 3, QStringLiteral("Justify"));
+    LeftAlign = addAlignment(QStringLiteral("LeftAlign"), 0, "u24");
+    CenterAlign = addAlignment(QStringLiteral("CenterAlign"), 2, "u25");
+    RightAlign = addAlignment(QStringLiteral("RightAlign"), 1, "u26");
+    Widealign = addAlignment(QStringLiteral("Widealign"), 3, "u27");
     for (QAction* a : {LeftAlign, CenterAlign, RightAlign, Widealign})
         alignments->addAction(a);
     // The keys word processors use for the alignments.
@@ -324,7 +330,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
 
     ColorBox1 = new ColorBox(this);
     ColorBox1->setFixedWidth(42);
-    setHint(ColorBox1, QStringLiteral("Font Color|Select font color"));
+    i18n::setHintMessage(ColorBox1, "u28");
     addWidget(ColorBox1);
     connect(ColorBox1, &ColorBox::colorChosen, this, [this](const QColor& c) {
         if (m_updating)

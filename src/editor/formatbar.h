@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class MessageTable;
 class PageEditor;
 class QLineEdit;
 class QTextCharFormat;
@@ -30,6 +31,8 @@ public:
     QColor color() const;
     // Shows c (as the custom colour when it is none of the standard ones).
     void setColor(const QColor& c);
+    // The colours' names in the interface's language.
+    void retranslate(const MessageTable& messages);
     // The colour dialog (tests answer it); an invalid colour when cancelled.
     std::function<QColor(const QColor& initial)> askColor;
 
@@ -79,13 +82,11 @@ public:
     // Enables Cut, Copy, Paste and Undo as the editor can carry them out.
     void updateEditCommands();
 
-    // "Tip|Hint": the tip shows beside the control, the hint (or the whole text) in the status bar.
-    static void setHint(QObject* control, const QString& tipAndHint);
-
 private:
-    QAction* addCommand(const QString& name, const QString& caption, const QString& hint);
-    QAction* addStyle(const QString& name, const QString& text, const QString& hint);
-    QAction* addAlignment(const QString& name, int number, const QString& hint);
+    // Caption and hint ("tip|status bar text") from message keys.
+    QAction* addCommand(const QString& name, const char* caption, const char* hint);
+    QAction* addStyle(const QString& name, const char* letter, const char* hint);
+    QAction* addAlignment(const QString& name, int number, const char* hint);
     void apply(const QTextCharFormat& f);
     void sizeTyped(const QString& text);
     void stepSize(int delta);

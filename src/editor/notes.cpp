@@ -1,14 +1,15 @@
 #include "editor/notes.h"
 
+#include "i18n/messages.h"
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "store/inifile.h"
 
 namespace notes {
 
-QString heading()
+QString heading(const MessageTable& messages)
 {
-    return QString::fromUtf8("Заметки");
+    return messages.text(QStringLiteral("k22"));
 }
 
 QString prepareGroup(const QString& programFolder, QString* logLine, IoStatus* status)

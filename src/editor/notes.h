@@ -4,12 +4,14 @@
 
 #include <QString>
 
+class MessageTable;
+
 // The collection's notes group: a reserved group folder "!Notes" that the bar never shows, opened
 // by the Note button. Its items are plants and folders like any other, whose pages start empty.
 namespace notes {
 
-// The heading above the tree while the notes group is shown, in every language.
-QString heading();
+// The heading above the tree while the notes group is shown, in the interface's language.
+QString heading(const MessageTable& messages);
 
 // Makes MyPlants/!Notes (with its parents) and, only when it has none, its record (Color 10484657,
 // ImageIndex 1; never ImageOrder, never overwritten). Returns the notes group's folder as it stands

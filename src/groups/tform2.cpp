@@ -48,7 +48,7 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     : QDialog(parent), m_messages(messages), m_sink(sink)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("To add/change group"));
+    setWindowTitle(messages.text(QStringLiteral("u54")));
     setFixedSize(447, 438);
     auto* upper = new QWidget(this);
     upper->setGeometry(0, 0, 447, 110);

@@ -6,12 +6,17 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAction>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTranslator>
 #include <QWidget>
 
 namespace i18n {
@@ -73,6 +78,13 @@ void setCurrent(const LanguageFile* file, const QString& section)
     g_section = section;
 }
 
+QString message(const char* key)
+{
+    const QString k = QString::fromLatin1(key);
+    const QString english = MessageTable::englishDefault(k);
+    return g_file ? g_file->text(g_section, k, english) : english;
+}
+
 void translateWithCurrent(QWidget* dialog)
 {
     if (g_file)
@@ -89,4 +101,107 @@ bool isNotTranslated(const QObject* control)
     return control->property("notTranslated").toBool();
 }
 
+namespace {
+
+const char* const kTextMessage = "textMessage";
+const char* const kHintMessage = "hintMessage";
+
+void setTextOf(QObject* o, const QString& text)
+{
+    if (auto* a = qobject_cast<QAction*>(o))
+        a->setText(text);
+    else if (auto* m = qobject_cast<QMenu*>(o))
+        m->setTitle(text);
+    else if (auto* b = qobject_cast<QAbstractButton*>(o))
+        b->setText(text);
+    else if (auto* l = qobject_cast<QLabel*>(o))
+        l->setText(text);
+    else if (auto* g = qobject_cast<QGroupBox*>(o))
+        g->setTitle(text);
+    else if (auto* e = qobject_cast<QLineEdit*>(o))
+        e->setPlaceholderText(text);
+    else if (auto* w = qobject_cast<QWidget*>(o))
+        w->setWindowTitle(text);
+}
+
+void setHintOf(QObject* o, const QString& hint)
+{
+    const qsizetype bar = hint.indexOf(u'|');
+    const QString tip = bar < 0 ? hint : hint.left(bar);
+    const QString status = bar < 0 ? hint : hint.mid(bar + 1);
+    if (auto* a = qobject_cast<QAction*>(o)) {
+        a->setToolTip(tip);
+        a->setStatusTip(status);
+    } else if (auto* w = qobject_cast<QWidget*>(o)) {
+        w->setToolTip(tip);
+        w->setStatusTip(status);
+    }
+}
+
+QTranslator* g_qtTranslator = nullptr;
+
+QLocale localeOf(const LanguageFile& file, const QString& section)
+{
+    const QString code = file.text(section, QStringLiteral("locale"), QString()).trimmed();
+    if (!code.isEmpty())
+        return QLocale(code);
+    for (int l = QLocale::C + 1; l <= QLocale::LastLanguage; ++l) {
+        const auto language = static_cast<QLocale::Language>(l);
+        if (QLocale::languageToString(language).compare(section, Qt::CaseInsensitive) == 0)
+            return QLocale(language);
+    }
+    return QLocale(QLocale::English);
+}
+
+} // namespace
+
+void setTextMessage(QObject* control, const char* key)
+{
+    control->setProperty(kTextMessage, QString::fromLatin1(key));
+    setTextOf(control, MessageTable::englishDefault(QString::fromLatin1(key)));
+}
+
+void setHintMessage(QObject* control, const char* key)
+{
+    control->setProperty(kHintMessage, QString::fromLatin1(key));
+    setHintOf(control, MessageTable::englishDefault(QString::fromLatin1(key)));
+}
+
+void retranslateMessages(QObject* root, const MessageTable& messages)
+{
+    QList<QObject*> all = root->findChildren<QObject*>();
+    all.prepend(root);
+    for (QObject* o : all) {
+        const QString text = o->property(kTextMessage).toString();
+        if (!text.isEmpty())
+            setTextOf(o, messages.text(text));
+        const QString hint = o->property(kHintMessage).toString();
+        if (!hint.isEmpty())
+            setHintOf(o, messages.text(hint));
+    }
+}
+
+void useQtLanguage(const LanguageFile& file, const QString& section)
+{
+    const QLocale locale = localeOf(file, section);
+    QLocale::setDefault(locale);
+    if (g_qtTranslator) {
+        QCoreApplication::removeTranslator(g_qtTranslator);
+        delete g_qtTranslator;
+        g_qtTranslator = nullptr;
+    }
+    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
+        return; // Qt speaks English itself
+    auto* t = new QTranslator;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (t->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder) ||
+        t->load(locale, QStringLiteral("qt"), QStringLiteral("_"), folder)) {
+        QCoreApplication::installTranslator(t);
+        g_qtTranslator = t;
+    } else {
+        delete t;
+    }
+}
+
 } // namespace i18n
+

@@ -44,7 +44,8 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     choosePicture = [this] {
         return QFileDialog::getOpenFileName(
             this, QString(), QString(),
-            QStringLiteral("Pictures (*.jpg *.JPG *.bmp *.BMP *.gif *.GIF);;All (*)"));
+            m_messages.text(QStringLiteral("u50")) + QStringLiteral(" (*.jpg *.JPG *.bmp *.BMP *.gif *.GIF);;") +
+                m_messages.text(QStringLiteral("u51")) + QStringLiteral(" (*)"));
     };
     openWithDesktop = [](const QString& path) { QDesktopServices::openUrl(paths::fileUrl(path)); };
 
@@ -92,7 +93,7 @@ PhotoPanel::PhotoPanel(const MessageTable& messages, MessageSink& sink, QWidget*
     Label4->setObjectName(QStringLiteral("Label4"));
     // The counter keeps room for its longest text; the buttons give way to it.
     Label4->setMinimumWidth(
-        std::max(Label4->fontMetrics().horizontalAdvance(QStringLiteral("Photo: 100/100")),
+        std::max(Label4->fontMetrics().horizontalAdvance(m_messages.text(QStringLiteral("u57")).arg(100).arg(100)),
                  Label4->fontMetrics().horizontalAdvance(m_messages.text(QStringLiteral("l1")))) +
         4);
     Button9 = button(QStringLiteral("Button9"), QStringLiteral("Edit"), 47, this);
@@ -202,7 +203,7 @@ bool PhotoPanel::showPhoto(int n)
         Label4->setText(m_messages.text(QStringLiteral("l1")));
         return true;
     }
-    Label4->setText(QStringLiteral("Photo: %1/%2").arg(n).arg(photoCount()));
+    Label4->setText(m_messages.text(QStringLiteral("u57")).arg(n).arg(photoCount()));
     m_index = n;
     const QString path = paths::join(m_folder, m_photos.value(n - 1));
     if (!isVisible()) {

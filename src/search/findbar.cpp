@@ -61,6 +61,7 @@ FindBar::FindBar(QTextEdit* editor, const MessageTable& messages, QWidget* paren
     QPushButton* prev = button(QStringLiteral("FindPrevious"), QStringLiteral("Previous"), 228);
     QPushButton* closeButton = button(QStringLiteral("FindClose"), QStringLiteral("Close"), 231);
     m_state = new QLabel(this);
+    m_state->setObjectName(QStringLiteral("FindState"));
     i18n::markNotTranslated(m_state);
     findRow->addWidget(label(QStringLiteral("Find:"), 225));
     findRow->addWidget(m_find, 1);
@@ -144,6 +145,12 @@ QList<int> FindBar::matches() const
     for (qsizetype at = 0; (at = text.indexOf(needle, at)) >= 0; at += needle.size())
         out << int(at);
     return out;
+}
+
+void FindBar::retranslate()
+{
+    if (!m_state->text().isEmpty())
+        highlight();
 }
 
 void FindBar::highlight()

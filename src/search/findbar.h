@@ -26,6 +26,8 @@ public:
     bool replaceOne();
     int replaceAll();
     void close();
+    // The state shown again in the language in force.
+    void retranslate();
 
     QLineEdit* findField() const { return m_find; }
     QLineEdit* replaceField() const { return m_replace; }

@@ -203,7 +203,7 @@ void SearchPanel::showHits(int id, const std::vector<Hit>& hits, const QStringLi
         for (int f = 0; f < FieldCount; ++f)
             if (h.fields & (1u << f))
                 where << fieldName(f);
-        const QString group = isNotesGroup(h.group) ? notes::heading() : h.group;
+        const QString group = isNotesGroup(h.group) ? notes::heading(m_messages) : h.group;
         auto* item = new QTreeWidgetItem({group, h.node(), where.join(QStringLiteral(", ")), h.snippet.text});
         item->setToolTip(2, item->text(2));
         item->setData(0, kHitRole, qulonglong(i));

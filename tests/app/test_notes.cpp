@@ -34,7 +34,7 @@ TEST(Notes, TheNoteButtonOpensTheNotesGroup)
         QTest::mouseClick(form.BitBtn1, Qt::LeftButton);
         EXPECT_TRUE(pf.read(u"MyPlants/Roses/Tea/care.rtf"_s).contains("water weekly"));
         EXPECT_EQ(pf.read(u"MyPlants/!Notes/group.ini"_s), kNotesRecord);
-        EXPECT_EQ(form.Label2->text(), u"Заметки"_s);
+        EXPECT_EQ(form.Label2->text(), u"Notes"_s) << "in the language in force: English without a language file";
         EXPECT_EQ(form.currentGroupName, u"!Notes"_s);
         EXPECT_TRUE(form.notesMode);
         EXPECT_EQ(tree->topLevelItemCount(), 0);

@@ -71,7 +71,7 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     // A word split by bold in the notes group; the editor gets the whole word selected.
     panel->words()->clear();
     typeText(panel->words(), u8("поливать"));
-    expectResults({u8("Roses/Tea"), notes::heading() + u8("/Main")});
+    expectResults({u8("Roses/Tea"), notes::heading(MessageTable()) + u8("/Main")});
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->topLevelItem(0)).center());
     EXPECT_EQ(form.currentGroupName, u8("Roses"));
@@ -96,7 +96,7 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     ASSERT_TRUE(panel->isVisible());
     panel->words()->clear();
     typeText(panel->words(), u8("гортенз"));
-    expectResults({notes::heading() + u8("/Main")});
+    expectResults({notes::heading(MessageTable()) + u8("/Main")});
 
     // Find in the page and replace every place, one undo step.
     QTest::keyClick(panel->words(), Qt::Key_Escape);
