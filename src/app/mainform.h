@@ -121,6 +121,7 @@ public:
     // The tree's menu and drags.
     QMenu* PopupMenu1 = nullptr;
     void openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos);
+    void openTreeMenuFromKeyboard();
     void N1Click();  // add plant
     void N15Click(); // add folder
     void N7Click();  // remove

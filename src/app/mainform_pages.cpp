@@ -275,6 +275,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
         if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {
             auto* de = static_cast<QDragMoveEvent*>(e);
             if (TreeView1DragOver(de->source(), TreeView1->itemAt(de->position().toPoint())) ||
+                (de->source() == TreeView1 && !TreeView1->itemAt(de->position().toPoint()) &&
+                 TreeView1->currentItem() && TreeView1->currentItem()->parent()) ||
                 (e->type() == QEvent::DragEnter && de->source() == TreeView1))
                 de->acceptProposedAction();
             else
@@ -284,9 +286,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
         if (e->type() == QEvent::Drop) {
             auto* de = static_cast<QDropEvent*>(e);
             QTreeWidgetItem* target = TreeView1->itemAt(de->position().toPoint());
-            if (TreeView1DragOver(de->source(), target)) {
+            if (TreeView1DragOver(de->source(), target) || (de->source() == TreeView1 && !target)) {
                 de->acceptProposedAction();
-                TreeView1DragDrop(target);
+                TreeView1DragDrop(target); // on empty space: out of its folder to the top level
             } else {
                 de->ignore();
             }
@@ -295,11 +297,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
     }
     if (watched == TreeView1->viewport() && e->type() == QEvent::ContextMenu) {
         const auto* ce = static_cast<QContextMenuEvent*>(e);
-        if (ce->reason() != QContextMenuEvent::Mouse) { // the menu key or Shift+F10
-            QTreeWidgetItem* node = TreeView1->currentItem();
-            const QPoint at = node ? TreeView1->visualItemRect(node).center() : QPoint(8, 8);
-            openTreeMenu(node, TreeView1->viewport()->mapToGlobal(at));
-        }
+        if (ce->reason() != QContextMenuEvent::Mouse) // the menu key or Shift+F10
+            openTreeMenuFromKeyboard();
         return true; // a right click opened it on the press already
     }
     if (watched == TreeView1->viewport() && e->type() == QEvent::MouseButtonPress) {

@@ -136,11 +136,14 @@ void TMainForm::buildTreeMenu()
     menuKey->setShortcuts({QKeySequence(Qt::ShiftModifier | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
     menuKey->setShortcutContext(Qt::WidgetShortcut);
     TreeView1->addAction(menuKey);
-    connect(menuKey, &QAction::triggered, this, [this] {
-        QTreeWidgetItem* node = TreeView1->currentItem();
-        const QPoint at = node ? TreeView1->visualItemRect(node).center() : QPoint(8, 8);
-        openTreeMenu(node, TreeView1->viewport()->mapToGlobal(at));
-    });
+    connect(menuKey, &QAction::triggered, this, &TMainForm::openTreeMenuFromKeyboard);
+    // Escape leaves no node selected, so that the menu key then offers what empty space offers.
+    auto* unselect = new QAction(TreeView1);
+    unselect->setObjectName(QStringLiteral("UnselectKey"));
+    unselect->setShortcut(QKeySequence(Qt::Key_Escape));
+    unselect->setShortcutContext(Qt::WidgetShortcut);
+    TreeView1->addAction(unselect);
+    connect(unselect, &QAction::triggered, TreeView1, &QTreeWidget::clearSelection);
     TreeView1->setDragEnabled(true);
     TreeView1->setDragDropMode(QAbstractItemView::DragDrop);
     TreeView1->setDefaultDropAction(Qt::MoveAction);
@@ -164,10 +167,21 @@ bool TMainForm::nameInTree(const QString& name) const
                 .isEmpty();
 }
 
+void TMainForm::openTreeMenuFromKeyboard()
+{
+    // The node the menu is for is the selected one; with none selected, it is the empty space's menu.
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (node && !node->isSelected())
+        node = nullptr;
+    const QPoint at = node ? TreeView1->visualItemRect(node).center() : QPoint(8, 8);
+    openTreeMenu(node, TreeView1->viewport()->mapToGlobal(at));
+}
+
 void TMainForm::openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos)
 {
     QAction* add = PopupMenu1->findChild<QAction*>(QStringLiteral("N1"));
     QAction* del = PopupMenu1->findChild<QAction*>(QStringLiteral("N7"));
+    QAction* rename = PopupMenu1->findChild<QAction*>(QStringLiteral("N18"));
     QAction* marks = PopupMenu1->findChild<QMenu*>(QStringLiteral("N12"))->menuAction();
     if (node) {
         if (!FileSave())
@@ -179,9 +193,11 @@ void TMainForm::openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos)
         add->setEnabled(folder);
         marks->setEnabled(!folder);
         del->setEnabled(canRemove(node));
+        rename->setEnabled(true);
     } else {
         add->setEnabled(true);
         del->setEnabled(false);
+        rename->setEnabled(false); // over empty space there is nothing to rename
         marks->setEnabled(false);
         m_topLevelAdd = true;
     }
@@ -256,6 +272,7 @@ void TMainForm::N15Click()
     auto* node = new QTreeWidgetItem(QStringList{name});
     planttree::setImage(node, collection::kFolderMark);
     TreeView1->addTopLevelItem(node);
+    TreeView1->setCurrentItem(node); // ready for its first plant
 }
 
 void TMainForm::nodeLeft(QTreeWidgetItem* node)
@@ -411,21 +428,25 @@ bool TMainForm::TreeView1DragOver(QObject* source, QTreeWidgetItem* target) cons
 
 void TMainForm::TreeView1DragDrop(QTreeWidgetItem* target)
 {
+    // Onto a folder, or (target none) onto empty space: out of its folder to the top level.
     QTreeWidgetItem* node = TreeView1->currentItem();
-    if (!node || !target || node == target || node->parent() == target || !planttree::isFolder(target) ||
-        planttree::isFolder(node))
+    if (!node || node == target || planttree::isFolder(node) || node->parent() == target ||
+        (target && !planttree::isFolder(target)))
         return;
     if (!FileSave())
         return;
     const QString groupFolder = collection::groupFolder(m_programFolder, currentGroupName);
-    if (!moveNodeTo(node, paths::join(paths::join(groupFolder, target->text(0)), node->text(0)),
-                    QStringLiteral("TreeView1DragDrop")))
+    const QString into = target ? paths::join(groupFolder, target->text(0)) : groupFolder;
+    if (!moveNodeTo(node, paths::join(into, node->text(0)), QStringLiteral("TreeView1DragDrop")))
         return;
     auto* moved = new QTreeWidgetItem(QStringList{node->text(0)});
     planttree::setImage(moved, planttree::imageOf(node));
     {
         const QSignalBlocker quiet(TreeView1);
-        target->addChild(moved);
+        if (target)
+            target->addChild(moved);
+        else
+            TreeView1->addTopLevelItem(moved);
     }
     nodeLeft(node);
 }

@@ -38,7 +38,7 @@ QPushButton* button(const QString& name, const QString& text, int key, QWidget* 
     b->setObjectName(name);
     setTextKey(b, key);
     b->setGeometry(r);
-    b->setAutoDefault(false); // Enter closes nothing
+    b->setAutoDefault(false); // Enter is OK wherever the keyboard is, not the focused button
     return b;
 }
 
@@ -112,6 +112,7 @@ TForm2::TForm2(const MessageTable& messages, MessageSink& sink, QWidget* parent)
     Button2 = button(QStringLiteral("Button2"), QStringLiteral("OK"), 56, bar, QRect(360, 8, 75, 25));
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    Button2->setDefault(true); // Enter confirms, Escape cancels
     chooseBuiltIn(1);
     setColor(0xFFFFFF);
     i18n::translateWithCurrent(this);
@@ -259,12 +260,4 @@ bool TForm2::stepAmongPictures(QWidget* from, QPoint direction)
     return true;
 }
 
-void TForm2::keyPressEvent(QKeyEvent* e)
-{
-    // Neither Enter nor Escape closes the dialog.
-    if (e->key() == Qt::Key_Escape || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-        e->accept();
-        return;
-    }
-    QDialog::keyPressEvent(e);
-}
+

@@ -43,7 +43,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void chooseColor();

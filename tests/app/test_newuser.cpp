@@ -103,6 +103,12 @@ TEST(NewUserDrags, OnlyTheMovedNodeLeavesTheTree)
     tree->scrollToItem(item(tree, u"Yucca"_s));
     dragWithMouse(tree->viewport(), at(u"Yucca"_s), tree->viewport(), at(u"Zfolder"_s));
     EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Zfolder/Yucca/plant.ini"_s));
+    // Onto empty space below the nodes: out of its folder, to the top level.
+    dragWithMouse(tree->viewport(), at(u"Yucca"_s), tree->viewport(),
+                  QPoint(20, tree->viewport()->height() - 5));
+    EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Yucca/plant.ini"_s));
+    EXPECT_FALSE(c.pf.exists(u"MyPlants/Roses/Zfolder/Yucca"_s));
+    EXPECT_EQ(treeNames(tree), QStringList({u"Palms"_s, u"Palms/Kentia"_s, u"Zfolder"_s, u"Yucca"_s}));
     EXPECT_TRUE(c.sink.warnings.isEmpty()) << c.sink.said();
 
     // A note is never dropped on a group picture.

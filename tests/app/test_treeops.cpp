@@ -50,12 +50,13 @@ TEST(TreeOps, AddRenameRemoveAndMark)
     ASSERT_NE(alba, nullptr);
     EXPECT_FALSE(pf.exists(u"MyPlants/a"_s));
 
-    // Add folder keeps a trailing blank; it has no record until it is first selected.
+    // Add folder keeps a trailing blank; the new folder is selected, ready for its first plant.
     answers = {u"New "_s};
     treeMenu(form, u"Alba"_s, "N15");
     EXPECT_TRUE(QDir(pf.file(u"MyPlants/Roses/New "_s)).exists());
-    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/New /plant.ini"_s));
+    EXPECT_EQ(pf.number(u"MyPlants/Roses/New /plant.ini"_s, u"Main", u"Cond"), 1);
     EXPECT_TRUE(planttree::isFolder(item(tree, u"New "_s)));
+    EXPECT_EQ(tree->currentItem(), item(tree, u"New "_s));
 
     // Rename Alba to Rugosa: that name is taken in the folder, so it becomes "Rugosa 1"; the page
     // being edited follows the folder. A blank name is refused and the caption kept.
