@@ -27,6 +27,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QDate>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,6 +36,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QLocale>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -403,6 +405,13 @@ void TMainForm::buildMenus()
     edit->addSeparator();
     QAction* font = action(edit, QStringLiteral("miEditFont"), QStringLiteral("Font..."), 14);
     connect(font, &QAction::triggered, StandardToolBar, &FormatBar::EditFontCmd);
+    // Today's date at the caret, in the date form of the interface's language: the Diary needs it most.
+    QAction* today = action(edit, QStringLiteral("InsertDateItem"), QStringLiteral("Insert today's date"), 245);
+    today->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Semicolon));
+    connect(today, &QAction::triggered, this, [this] {
+        if (Panel2->isVisible() && Editor->isEnabled() && !Editor->isReadOnly())
+            Editor->insertPlainText(QLocale().toString(QDate::currentDate(), m_messages.text(QStringLiteral("u66"))));
+    });
     // Each edit command is enabled only when the editor can carry it out.
     connect(Editor, &QTextEdit::undoAvailable, undo, &QAction::setEnabled);
     connect(Editor, &QTextEdit::copyAvailable, cut, &QAction::setEnabled);
@@ -770,11 +779,11 @@ void TMainForm::N19Click()
 void TMainForm::printPage()
 {
     QPrinter printer(QPrinter::HighResolution);
-    // The job is named after the plant and its page; printed to a file, it goes to the user's
-    // documents, never into the collection.
+    // Printed to a file, it is named after the plant and its page and goes to the user's documents,
+    // never into the collection.
     const QFileInfo page(editorFileName);
     const QString title = page.dir().dirName() + QStringLiteral(" - ") + page.completeBaseName();
-    printer.setDocName(title);
+    printer.setDocName(editorFileName); // the print queue names the page by its whole path
     if (QPrinterInfo::availablePrinters().isEmpty()) // otherwise printing to a file is the user's choice
         printer.setOutputFileName(
             paths::join(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),

@@ -26,6 +26,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 void TMainForm::buildGroupMenu()
 {
@@ -38,7 +39,7 @@ void TMainForm::buildGroupMenu()
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    QAction* add = item(QStringLiteral("N22"), QStringLiteral("Add group"), 33, &TMainForm::addGroup);
+    item(QStringLiteral("N22"), QStringLiteral("Add group"), 33, &TMainForm::addGroup);
     item(QStringLiteral("N23"), QStringLiteral("Change"), 34, &TMainForm::changeGroup);
     QAction* del = item(QStringLiteral("N24"), QStringLiteral("Delete"), 24, &TMainForm::deleteGroup);
     PopupMenu3->addSeparator()->setObjectName(QStringLiteral("N27"));
@@ -61,8 +62,7 @@ void TMainForm::buildGroupMenu()
     }
     N8 = new QMenu(QStringLiteral("Send to..."), this);
     N8->setObjectName(QStringLiteral("N8"));
-    connect(PopupMenu3, &QMenu::aboutToShow, this, [this, add, del] {
-        add->setEnabled(groupCount < groupops::kMaxGroups);
+    connect(PopupMenu3, &QMenu::aboutToShow, this, [this, del] {
         del->setEnabled(groupCount != 1);
     });
     // The bar, its pictures and its captions all open the group menu.
@@ -198,11 +198,11 @@ void TMainForm::reselectCurrentGroup()
 
 void TMainForm::addGroup()
 {
-    if (groupCount >= groupops::kMaxGroups)
-        return;
     TForm2 editor(m_messages, *m_sink, this);
     if (editor.exec() == QDialog::Accepted) {
         const QString name = editor.groupName();
+        // A name a group already has changes only that group's colour and picture, not its place.
+        const bool existed = paths::isDir(collection::groupFolder(m_programFolder, name));
         bool made = true;
         if (editor.pictureNumber() == groupops::kOwnPicture) {
             const IoStatus s = groupops::saveOwnPicture(m_programFolder, name, editor.picture());
@@ -213,7 +213,8 @@ void TMainForm::addGroup()
             }
         }
         if (made && groupops::createGroupOnDisk(m_programFolder, name, editor.color(), editor.pictureNumber(),
-                                                m_messages, *m_sink)) {
+                                                m_messages, *m_sink) &&
+            !existed) {
             // The new group goes after the last one; the listing position the bar would give it
             // can be a place another group already holds.
             int last = 0;
@@ -278,8 +279,12 @@ void TMainForm::deleteGroup()
 {
     if (groupCount <= 1)
         return;
+    int plants = 0;
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
+        plants += planttree::isFolder(*it) ? 0 : 1;
     if (!m_sink->question(m_messages.text(QStringLiteral("q1")) + QStringLiteral(" \"") + Label2->text() +
-                          QStringLiteral("\"?")))
+                          QStringLiteral("\"?\n\n") +
+                          m_messages.textWithName(QStringLiteral("u64"), QString::number(plants))))
         return;
     if (!FileSave())
         return;

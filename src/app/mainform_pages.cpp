@@ -384,8 +384,11 @@ void TMainForm::Button7Click()
 
 void TMainForm::Button6Click()
 {
-    if (TreeView1->topLevelItemCount() == 0)
-        return; // no node, no photos
+    const bool noNodes = TreeView1->topLevelItemCount() == 0;
+    if (noNodes) { // the panel says there are no photos; nothing can be added without a plant
+        Panel6->loadAlbum(QString());
+        Panel6->clearLines();
+    }
     // The editor keeps its page, its modified flag and its file name behind the photo panel.
     highlightPage(Button6);
     StatusBar->hide();
@@ -393,6 +396,7 @@ void TMainForm::Button6Click()
     StandardToolBar->hide();
     Panel2->hide();
     Panel6->show();
+    Panel6->Memo1->setEnabled(!noNodes);
     Panel6->Memo1->setFocus();
 }
 

@@ -312,11 +312,11 @@ void TMainForm::N7Click()
     if (!FileSave())
         return;
     const QString parent = parentFolderOf(node);
-    if (plantops::removeNode(parent, node->text(0)).isEmpty()) {
+    QString target;
+    if (plantops::removeNode(parent, node->text(0), &target).isEmpty()) {
         const QString text = systemText();
         m_sink->warning(m_messages.text(QStringLiteral("e5")) + u' ' + text);
-        errorlog::WriteErrorLog(m_programFolder, errorlog::message(text, QStringLiteral("n7click"),
-                                                                   paths::join(parent, node->text(0))));
+        errorlog::WriteErrorLog(m_programFolder, errorlog::message(text, QStringLiteral("n7click"), target));
         return;
     }
     nodeLeft(node);

@@ -335,9 +335,6 @@ int addGroup(const Args& a, QTextStream&, QTextStream& err)
     if (paths::exists(folder))
         return fail(err, MessageTable().text(QStringLiteral("e1")) + u' ' + folder + u' ' +
                              MessageTable().text(QStringLiteral("e2")));
-    if (scanGroups(pf, false).slots.size() >= static_cast<size_t>(groupops::kMaxGroups))
-        return fail(err, QStringLiteral("the bar holds %1 groups at the most; nothing was added")
-                             .arg(groupops::kMaxGroups));
     LineSink sink;
     if (!groupops::createGroupOnDisk(pf, name, a.color.value_or(0xFFFFFF), a.picture.value_or(1),
                                      MessageTable(), sink))

@@ -351,6 +351,9 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
         e->ignore();
         return;
     }
+    const bool ends = e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (ends && !isReadOnly() && !textCursor().hasSelection() && linkTypedAddress())
+        setCurrentCharFormat(withoutLink(textCursor().charFormat()));
     // Text typed right after a link is not part of it: a link grows only by typing inside it.
     if (!e->text().isEmpty() && e->text().front().isPrint() && !textCursor().hasSelection()) {
         const QTextCharFormat before = textCursor().charFormat();
@@ -359,19 +362,54 @@ void PageEditor::keyPressEvent(QKeyEvent* e)
             next.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
             const bool inside = next.hasSelection() && next.charFormat().isAnchor() &&
                                 next.charFormat().anchorHref() == before.anchorHref();
-            if (!inside) {
-                QTextCharFormat plain = before;
-                plain.setAnchor(false);
-                plain.clearProperty(QTextFormat::AnchorHref);
-                plain.clearProperty(QTextFormat::AnchorName);
-                plain.clearForeground();
-                plain.setFontUnderline(false);
-                plain.clearProperty(rtfprop::kField);
-                setCurrentCharFormat(plain);
-            }
+            if (!inside)
+                setCurrentCharFormat(withoutLink(before));
         }
     }
     QTextEdit::keyPressEvent(e);
+}
+
+bool PageEditor::linkTypedAddress()
+{
+    // The word just typed, back to the last blank of the paragraph.
+    QTextCursor c = textCursor();
+    const QString text = c.block().text().left(c.positionInBlock());
+    qsizetype start = text.size();
+    while (start > 0 && !text.at(start - 1).isSpace())
+        --start;
+    QString word = text.mid(start);
+    while (!word.isEmpty() && QStringLiteral(".,;:!?)\"'").contains(word.back()))
+        word.chop(1); // the sentence's punctuation is not part of the address
+    const bool web = word.startsWith(u"http://", Qt::CaseInsensitive) ||
+                     word.startsWith(u"https://", Qt::CaseInsensitive) || word.startsWith(u"www.", Qt::CaseInsensitive);
+    if (!web || word.size() < 8)
+        return false;
+    const QUrl url = QUrl::fromUserInput(word);
+    if (!url.isValid() || !isSafeLink(url))
+        return false;
+    QTextCursor span(c.block());
+    span.setPosition(c.block().position() + int(start));
+    span.setPosition(c.block().position() + int(start + word.size()), QTextCursor::KeepAnchor);
+    if (span.charFormat().isAnchor())
+        return false; // a link already
+    QTextCharFormat link;
+    link.setAnchor(true);
+    link.setAnchorHref(word.startsWith(u"www.", Qt::CaseInsensitive) ? QStringLiteral("http://") + word : word);
+    link.setForeground(QColor(Qt::blue));
+    link.setFontUnderline(true);
+    span.mergeCharFormat(link);
+    return true;
+}
+
+QTextCharFormat PageEditor::withoutLink(QTextCharFormat f)
+{
+    f.setAnchor(false);
+    f.clearProperty(QTextFormat::AnchorHref);
+    f.clearProperty(QTextFormat::AnchorName);
+    f.clearForeground();
+    f.setFontUnderline(false);
+    f.clearProperty(rtfprop::kField);
+    return f;
 }
 
 void PageEditor::contextMenuEvent(QContextMenuEvent* e)

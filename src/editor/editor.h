@@ -104,6 +104,10 @@ protected:
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // A web address typed just before the caret (http://, https:// or www.) becomes a link; false when
+    // there is none or it is one already.
+    bool linkTypedAddress();
+    static QTextCharFormat withoutLink(QTextCharFormat f);
     // The editor's own menu, then the actions other parts of the program put on the editor.
     void contextMenuEvent(QContextMenuEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;

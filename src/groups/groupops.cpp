@@ -106,13 +106,14 @@ QString removeGroup(const QString& programFolder, const QString& name, const Mes
 {
     // The removed name is drawn again until it is free, so no earlier removal is ever replaced; it
     // keeps the bytes the group's name has on disk.
-    const QString removed = removedname::removeByRenaming(collection::myPlants(programFolder), name);
+    QString target;
+    const QString removed = removedname::removeByRenaming(collection::myPlants(programFolder), name, &target);
     if (removed.isEmpty()) {
         const int err = errno;
-        const QString folder = collection::groupFolder(programFolder, name);
-        sink.warning(messages.text(QStringLiteral("e3")) + u' ' + folder);
+        // The name it could not take is the removed name.
+        sink.warning(messages.text(QStringLiteral("e3")) + u' ' + target + QStringLiteral(": ") + systemText(err));
         errorlog::WriteErrorLog(programFolder,
-                                errorlog::message(systemText(err), QStringLiteral("changegroup"), folder));
+                                errorlog::message(systemText(err), QStringLiteral("changegroup"), target));
         return QString();
     }
     return paths::fileNameOf(removed);

@@ -15,7 +15,6 @@ namespace groupops {
 QImage builtInPicture(int n);
 inline constexpr int kBuiltInPictures = 24;
 inline constexpr int kOwnPicture = 100;
-inline constexpr int kMaxGroups = 50;
 // The bar orders groups by ImageOrder values from 1 to 100 only.
 inline constexpr int kMaxOrder = 100;
 

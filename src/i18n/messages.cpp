@@ -185,6 +185,10 @@ constexpr Default kDefaults[] = {
     {"u60", "Percent done"},
     {"u61", "Compressing..."},
     {"u62", "Step"},
+    {"u63", "The file %1 goes to the trash."},
+    {"u64", "With it go its plants (%1); File > Removed items... brings them back."},
+    {"u65", "Loading..."},
+    {"u66", "d MMMM yyyy"},
 };
 
 } // namespace

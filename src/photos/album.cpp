@@ -108,6 +108,10 @@ IoStatus deletePhoto(const QString& photoPath, bool toTrash)
 IoStatus addPhoto(const QString& folder, const QString& file, const QString& comment)
 {
     const QString target = paths::join(folder, paths::fileNameOf(file));
+    // The album shows these only; anything else would lie in the folder unseen, with a stray comment.
+    if (!isPhotoName(target))
+        return IoStatus::failure(EINVAL, paths::fileNameOf(file) +
+                                             QStringLiteral(" is not a photo the album shows (JPG, BMP or GIF)"));
     IoStatus s = atomicfile::copyNew(file, target);
     if (s.ok()) {
         s = writeComment(target, comment);

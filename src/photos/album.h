@@ -20,7 +20,8 @@ IoStatus readComment(const QString& photoPath, QString* text);
 // Writes the comment through a temporary file; a failure leaves the old comment whole.
 IoStatus writeComment(const QString& photoPath, const QString& text);
 // Copies the photo file into folder under its own name, never over an existing file, and writes its
-// comment file. A photo that cannot be copied whole is not left behind.
+// comment file. A photo that cannot be copied whole is not left behind; a file that is not a .jpg, .bmp
+// or .gif is refused.
 IoStatus addPhoto(const QString& folder, const QString& file, const QString& comment = QString());
 
 // Deletes a photo with its comment file: into the desktop's trash (both, so the file manager can put

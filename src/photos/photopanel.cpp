@@ -218,9 +218,16 @@ bool PhotoPanel::showPhoto(int n)
     }
     m_pending = false;
     QString error;
+    if (isVisible()) { // the panel says so while the photo is read
+        Image4->hide();
+        m_panelText = m_messages.text(QStringLiteral("u65"));
+        repaint();
+    }
     // A large JPEG is decoded at the smallest scale that still covers the picture area.
     const QImage image = picturefile::read(path, size().expandedTo(QSize(640, 480)), &error);
+    m_panelText.clear();
     if (image.isNull()) {
+        Image4->show();
         m_shown = false;
         Image4->clear();
         m_panelText.clear();
@@ -332,7 +339,11 @@ void PhotoPanel::deletePhoto()
     const QString target = !web.isEmpty() ? web : currentPhotoPath();
     // Deleted photos go to the desktop's trash; where none can take them the question says so.
     const bool toTrash = target.isEmpty() || trash::canTrash(target);
-    if (!m_sink.question(m_messages.text(toTrash ? QStringLiteral("q2") : QStringLiteral("k17"))))
+    // The question names what goes: the web copy by its whole path, a photo by its name.
+    const QString named = !web.isEmpty() ? web : paths::fileNameOf(target);
+    const QString where = toTrash ? m_messages.textWithName(QStringLiteral("u63"), named) : named;
+    if (!m_sink.question(m_messages.text(toTrash ? QStringLiteral("q2") : QStringLiteral("k17")) +
+                         QStringLiteral("\n\n") + where))
         return;
     if (!target.isEmpty()) {
         const IoStatus s = !web.isEmpty() ? (toTrash                  ? trash::moveToTrash(web).status

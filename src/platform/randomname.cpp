@@ -61,7 +61,7 @@ QByteArray drawNative(const QByteArray& folder, const QByteArray& stem)
     return stem + QByteArray::number(n);
 }
 
-QString removeByRenaming(const QString& parentDir, const QString& name)
+QString removeByRenaming(const QString& parentDir, const QString& name, QString* attempted)
 {
     const QByteArray source = fsname::encodePath(paths::join(parentDir, name));
     const QByteArray folder = source.left(source.lastIndexOf('/') + 1);
@@ -72,9 +72,13 @@ QString removeByRenaming(const QString& parentDir, const QString& name)
         return ::lstat(QByteArray(folder + stem + QByteArray::number(n) + host).constData(), &st) == 0;
     });
     const QByteArray removed = stem + QByteArray::number(n) + host;
-    if (sysio::renameNoReplace(source.constData(), QByteArray(folder + removed).constData()) != 0)
+    const QString path = paths::join(parentDir, fsname::decodeName(removed));
+    if (sysio::renameNoReplace(source.constData(), QByteArray(folder + removed).constData()) != 0) {
+        if (attempted)
+            *attempted = path;
         return QString();
-    return paths::join(parentDir, fsname::decodeName(removed));
+    }
+    return path;
 }
 
 bool renameNoReplace(const QString& source, const QString& target)

@@ -18,8 +18,9 @@ QString drawWithStem(const QString& parentDir, const QString& stem);
 QByteArray drawNative(const QByteArray& folder, const QByteArray& stem);
 
 // Renames parentDir/name to its removed name, which keeps the bytes the name has on disk; returns the
-// new path, or an empty string when the rename failed (errno tells why).
-QString removeByRenaming(const QString& parentDir, const QString& name);
+// new path, or an empty string when the rename failed (errno tells why; attempted, when given, is
+// then the path it was to have).
+QString removeByRenaming(const QString& parentDir, const QString& name, QString* attempted = nullptr);
 
 // Renames source to target unless target exists (errno EEXIST then); never replaces anything.
 bool renameNoReplace(const QString& source, const QString& target);

@@ -164,8 +164,11 @@ bool SearchPanel::eventFilter(QObject* watched, QEvent* e)
 
 void SearchPanel::openWith(const QString& text)
 {
-    if (!text.isEmpty())
+    if (!text.isEmpty()) { // words from the field under the tree: found whatever their mark
         m_words->setText(text);
+        const QSignalBlocker quiet(m_marks);
+        m_marks->setCurrentIndex(0);
+    }
     QDialog::show();
     raise();
     activateWindow();

@@ -35,9 +35,9 @@ QString renameNode(const QString& parentFolder, const QString& from, const QStri
     return name;
 }
 
-QString removeNode(const QString& parentFolder, const QString& name)
+QString removeNode(const QString& parentFolder, const QString& name, QString* attempted)
 {
-    const QString removed = removedname::removeByRenaming(parentFolder, name);
+    const QString removed = removedname::removeByRenaming(parentFolder, name, attempted);
     changenotice::notify(parentFolder);
     return removed;
 }

@@ -17,7 +17,7 @@ QString freeName(const QString& parentFolder, const QString& name);
 QString renameNode(const QString& parentFolder, const QString& from, const QString& to);
 
 // Renames parentFolder/name to a free removed name; its path, or empty (errno) on failure.
-QString removeNode(const QString& parentFolder, const QString& name);
+QString removeNode(const QString& parentFolder, const QString& name, QString* attempted = nullptr);
 
 struct MoveResult {
     bool moved = false; // the node is at its target; the source is gone or hidden

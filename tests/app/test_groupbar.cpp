@@ -145,7 +145,8 @@ TEST(GroupBar, AddChangeAndDeleteThroughTheGroupEditor)
 
     // Delete renames the folder to a removed name; nothing is lost, slot 1 is shown.
     groupMenu(form, 2, "N24");
-    EXPECT_EQ(sink.questions.back(), u"Are you sure to remove \"Cactaceae\"?"_s);
+    EXPECT_TRUE(sink.questions.back().startsWith(u"Are you sure to remove \"Cactaceae\"?\n\nWith it go its plants ("_s))
+        << sink.said();
     EXPECT_FALSE(pf.exists(u"MyPlants/Cactaceae"_s));
     const QStringList removed =
         QDir(pf.file(u"MyPlants"_s)).entryList({u"!deleted_Cactaceae_*"_s}, QDir::Dirs);

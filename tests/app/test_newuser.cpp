@@ -284,7 +284,7 @@ TEST(NewUser, EnterAtADestructiveQuestionKeepsEverything)
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     pressEnterOnTheBox();
     QTest::mouseClick(form.Panel6->Button8, Qt::LeftButton);
-    EXPECT_EQ(asked, u"Remove photo?"_s);
+    EXPECT_EQ(asked, u"Remove photo?\n\nThe file photo3.jpg goes to the trash."_s);
     EXPECT_TRUE(c.pf.exists(u"MyPlants/Roses/Ficus/photo3.jpg"_s));
 }
 

@@ -96,7 +96,7 @@ public:
     void check(QString text, const QString& where)
     {
         static const QRegularExpression allowed(
-            uR"(\b(RTF|BMP|JPE?G|PNG|GIF|HTML|PDF|Ctrl|Shift|Alt|Del|Esc|F\d+|OK|myverdarium\.org|verdarium-cli)\b|\*\.\w+|^/\S*$)"_s);
+            uR"(\b(RTF|BMP|JPE?G|PNG|GIF|HTML|PDF|Ctrl|Shift|Alt|Del|Esc|F\d+|OK|myverdarium\.org|verdarium-cli)\b|\*\.\w+|\S+\.(jpg|bmp|gif|rtf|txt)\b|^/\S*$)"_s);
         static const QRegularExpression latin(u"[A-Za-z]"_s);
         text.remove(allowed);
         if (text.contains(latin) && !found.contains(where))
@@ -219,7 +219,9 @@ TEST(OneLanguage, ASwitchReachesWhatIsShown)
 
     QTest::mouseClick(form.Frame11->picture(1), Qt::LeftButton);
     clickNode(form, u"Эхинопсис"_s);
+    QApplication::setActiveWindow(&form);
     QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
     ASSERT_EQ(QApplication::focusWidget()->objectName(), u"FindText"_s);
     QTest::keyClicks(QApplication::focusWidget(), u"qqq"_s);
     auto* state = form.findChild<QLabel*>(u"FindState"_s);

@@ -1,4 +1,5 @@
 // A second look as a new user: files given from outside, many groups, the keyboard alone.
+#include "../support/companion.h"
 #include "../support/drag.h"
 #include "../support/windowevents.h"
 #include "platform/bgrcolor.h"
@@ -108,6 +109,17 @@ TEST(SecondLook, SixtyGroupsShowAllInNameOrder)
     QTest::mouseClick(last, Qt::LeftButton, {}, last->rect().center());
     QApplication::processEvents();
     EXPECT_EQ(form.Label2->text(), u"g59"_s);
+
+    // Any number of groups can be added, in the window and by the companion.
+    whenModal<TForm2>([](TForm2* editor) {
+        QTest::keyClicks(editor->Edit1, u"z61"_s);
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
+    });
+    menuBarItem(form, "File1", "dg");
+    QApplication::processEvents();
+    EXPECT_EQ(form.groupCount, 61);
+    EXPECT_EQ(Companion()({u"add-group"_s, pf.path(), u"z62"_s}).code, 0);
+    EXPECT_TRUE(pf.exists(u"MyPlants/z62/group.ini"_s));
 }
 
 // The group editor: a refused name changes nothing, not on disk and not on screen. Closing on the

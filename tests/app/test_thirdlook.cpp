@@ -1,5 +1,10 @@
 #include "../support/windowevents.h"
 
+#include <QComboBox>
+#include <QTextBlock>
+
+#include "platform/sysio.h"
+
 using namespace Qt::StringLiterals;
 
 TEST(ThirdLook, EnterConfirmsTheGroupEditor)
@@ -21,4 +26,116 @@ TEST(ThirdLook, EnterConfirmsTheGroupEditor)
     menuBarItem(form, "File1", "dg");
     QApplication::processEvents();
     EXPECT_FALSE(pf.exists(u"MyPlants/Mosses"_s)) << "Escape cancels";
+}
+
+// Add group with a group's own name changes its colour and picture only: it keeps its place.
+TEST(ThirdLook, AnExistingNameKeepsItsPlaceInTheBar)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s, u"Cacti"_s, u"Ferns"_s}, {u"Roses/Tea=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    whenModal<TForm2>([](TForm2* editor) {
+        QTest::keyClicks(editor->Edit1, u"Roses"_s);
+        QTest::mouseClick(editor->findChild<QLabel*>(u"Im7"_s), Qt::LeftButton);
+        QTest::mouseClick(editor->Button2, Qt::LeftButton);
+    });
+    menuBarItem(form, "File1", "dg");
+    QApplication::processEvents();
+    EXPECT_EQ(pf.groupValue(u"Roses"_s, u"ImageOrder"), 1);
+    EXPECT_EQ(pf.groupValue(u"Roses"_s, u"ImageIndex"), 7);
+    EXPECT_EQ(barNames(form), QStringList({u"Roses"_s, u"Cacti"_s, u"Ferns"_s}));
+}
+
+// The photo page of a group without plants says so; a file that is not a photo is refused and leaves
+// nothing behind.
+TEST(ThirdLook, PhotosOfAnEmptyGroupAndFilesThatAreNoPhotos)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s, u"Empty"_s}, {u"Roses/Tea=0"_s});
+    pf.mkdir(u"MyPlants/Empty"_s);
+    pf.write(u"outside/x.png"_s, "\x89PNG\r\n\x1a\n");
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    form.Panel6->choosePicture = [&] { return pf.file(u"outside/x.png"_s); };
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    QTest::mouseClick(form.Panel6->Button3, Qt::LeftButton);
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea/x.png"_s));
+    EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea/x.png.txt"_s));
+    ASSERT_EQ(sink.warnings.size(), 1);
+    EXPECT_TRUE(sink.warnings[0].contains(u"not a photo"_s)) << sink.said();
+
+    QTest::mouseClick(form.Frame11->picture(2), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_EQ(form.TreeView1->topLevelItemCount(), 0);
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    EXPECT_TRUE(form.Panel6->isVisible());
+    EXPECT_EQ(form.Panel6->Label4->text(), u"No photos"_s);
+}
+
+// A removal that fails names the removed name it could not take, on the screen and in the log.
+TEST(ThirdLook, AFailedRemovalNamesItsTarget)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s, u"Cacti"_s}, {u"Roses/Tea=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    sysio::failEvery(sysio::Op::Rename, 1, EACCES, true); // the removal's rename; the log is written
+    groupMenu(form, 1, "N24");
+    QApplication::processEvents();
+    sysio::clearFaults();
+    EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Tea/plant.ini"_s));
+    ASSERT_EQ(sink.warnings.size(), 1);
+    EXPECT_TRUE(sink.warnings[0].contains(u"/MyPlants/!deleted_Roses_"_s)) << sink.said();
+    EXPECT_TRUE(pf.read(u"errorlog.txt"_s).contains("!deleted_Roses_"));
+}
+
+// Ctrl+; types today's date in the interface's date form; a typed web address becomes a link at the
+// space or Enter that follows it.
+TEST(ThirdLook, TodaysDateAndTypedLinks)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    clickNode(form, u"Tea"_s);
+    QTest::mouseClick(form.Button7, Qt::LeftButton);
+    QApplication::setActiveWindow(&form);
+    form.Editor->setFocus();
+    QTest::keyClick(form.Editor, Qt::Key_Semicolon, Qt::ControlModifier);
+    const QString today = QLocale().toString(QDate::currentDate(), u"d MMMM yyyy"_s);
+    EXPECT_TRUE(form.Editor->toPlainText().contains(today)) << form.Editor->toPlainText().toStdString();
+
+    QTest::keyClick(form.Editor, Qt::Key_Return);
+    QTest::keyClicks(form.Editor, u"see www.example.org, then https://example.com/a?b=1"_s);
+    QTest::keyClick(form.Editor, Qt::Key_Return);
+    QTest::keyClicks(form.Editor, u"next"_s);
+    QStringList links;
+    for (QTextBlock b = form.Editor->document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isAnchor())
+                links << it.fragment().text() + u'>' + it.fragment().charFormat().anchorHref();
+    EXPECT_EQ(links, QStringList({u"www.example.org>http://www.example.org"_s,
+                                  u"https://example.com/a?b=1>https://example.com/a?b=1"_s}));
+    QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
+    const QByteArray saved = pf.read(u"MyPlants/Roses/Tea/diary.rtf"_s);
+    EXPECT_TRUE(saved.contains("HYPERLINK \"http://www.example.org\"")) << saved.constData();
+    EXPECT_FALSE(saved.contains("HYPERLINK \"next")) << "text after the link is not part of it";
+}
+
+// Words from the field under the tree find plants whatever mark the last search asked for.
+TEST(ThirdLook, TheTreeFieldSearchesEveryMark)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=2"_s, u"Roses/Alba=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    QTest::keyClick(&form, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    auto* marks = form.findChild<QComboBox*>(u"SearchMarks"_s);
+    ASSERT_NE(marks, nullptr);
+    marks->setCurrentIndex(2); // ideal condition
+    auto* field = form.findChild<QLineEdit*>(u"TreeSearch"_s);
+    QTest::keyClicks(field, u"alba"_s);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(marks->currentIndex(), 0);
 }

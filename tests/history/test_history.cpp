@@ -310,7 +310,7 @@ TEST(HistoryWindow, PageHistoryRemovedItemsAndTheTrash)
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     QTest::keyClicks(form.Panel6->Memo1, u"first bloom"_s);
     QTest::mouseClick(form.Panel6->Button8, Qt::LeftButton);
-    EXPECT_EQ(sink.questions.back(), u"Remove photo?"_s);
+    EXPECT_EQ(sink.questions.back(), u"Remove photo?\n\nThe file bloom.jpg goes to the trash."_s);
     EXPECT_FALSE(pf.exists(u"MyPlants/Roses/Tea/bloom.jpg"_s));
     EXPECT_EQ(pf.read(u"xdg/Trash/files/bloom.jpg"_s), jpeg);
     EXPECT_EQ(pf.read(u"xdg/Trash/files/bloom.jpg.txt"_s), "first bloom");
