@@ -66,23 +66,26 @@ QString withSlash(const QString& folder)
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
-// The picture that ends the page-button bar: the program's name on a leafy band.
-QPixmap bannerPixmap()
+// The picture that ends the page-button bar: the program's name (in the interface's language) on a
+// leafy band as wide as the room it has, 206 pixels at the most; the leaves go first when it is narrow.
+QPixmap bannerPixmap(int room, const QString& caption)
 {
-    QPixmap pm(206, 30);
+    const int w = std::clamp(room, 24, 206);
+    QPixmap pm(w, 30);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient g(0, 0, 206, 0);
+    QLinearGradient g(0, 0, w, 0);
     g.setColorAt(0, QColor(0xE8, 0xF5, 0xE0));
     g.setColorAt(1, QColor(0x9C, 0xCC, 0x7A));
     p.setBrush(g);
     p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(0.5, 2.5, 205, 25), 6, 6);
+    p.drawRoundedRect(QRectF(0.5, 2.5, w - 1, 25), 6, 6);
+    const bool leaves = w >= 140;
     p.setBrush(QColor(0x3C, 0x8D, 0x2F));
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; leaves && i < 3; ++i) {
         p.save();
-        p.translate(176 + i * 9, 15);
+        p.translate(w - 30 + i * 9, 15);
         p.rotate(-30 + i * 30);
         p.drawEllipse(QRectF(-3, -9, 6, 14));
         p.restore();
@@ -93,7 +96,8 @@ QPixmap bannerPixmap()
     f.setPixelSize(15);
     p.setFont(f);
     p.setPen(QColor(0x1E, 0x5A, 0x1A));
-    p.drawText(QRect(10, 2, 160, 26), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("My Verdarium"));
+    const QRect text(10, 2, w - (leaves ? 46 : 14), 26);
+    p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, p.fontMetrics().elidedText(caption, Qt::ElideRight, text.width()));
     return pm;
 }
 
@@ -234,7 +238,7 @@ void TMainForm::buildRegions()
     }
     Image1 = new QLabel(Panel3);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(bannerPixmap());
+    Image1->installEventFilter(this); // drawn again for its width
     Image1->setFixedHeight(30);
     Image1->setMinimumWidth(0);
     Image1->setMaximumWidth(206);
@@ -267,7 +271,8 @@ void TMainForm::buildRegions()
     for (QLabel* l : {m_caretPanel, m_modifiedPanel, m_thirdPanel}) {
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);
-        StatusBar->addWidget(l);
+        // Hints take the room to their left and never cover them.
+        StatusBar->addPermanentWidget(l);
     }
     editorLayout->addWidget(StandardToolBar);
     editorLayout->addWidget(RulerBar);
@@ -280,7 +285,7 @@ void TMainForm::buildRegions()
     connect(Panel6, &PhotoPanel::reselectNode, this, &TMainForm::TreeView1Click);
     connect(Panel6->Button12, &QPushButton::clicked, this, &TMainForm::Button12Click);
     askWebCopyPath = [this](const QString& folder, const QString& proposed) {
-        QFileDialog dialog(this, QString(), folder, QStringLiteral("JPG files (*.jpg)"));
+        QFileDialog dialog(this, QString(), folder, m_messages.text(QStringLiteral("u67")) + QStringLiteral(" (*.jpg)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("jpg"));
         dialog.selectFile(proposed);
@@ -711,7 +716,7 @@ void TMainForm::changeEvent(QEvent* e)
 bool TMainForm::event(QEvent* e)
 {
     if (e->type() == QEvent::StatusTip && m_hintsRouted) {
-        // While there is a hint the bar shows it alone; an empty hint brings the panels back.
+        // A hint shows beside the panels; an empty one clears it.
         const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
         if (tip.isEmpty())
             StatusBar->clearMessage();
@@ -720,6 +725,23 @@ bool TMainForm::event(QEvent* e)
         return true;
     }
     return QMainWindow::event(e);
+}
+
+void TMainForm::fitStatusPanels()
+{
+    // Each panel as wide as its longest text in the language in force.
+    const QFontMetrics fm = m_caretPanel->fontMetrics();
+    auto fit = [&fm](QLabel* panel, int least, const QString& text) {
+        panel->setFixedWidth(std::max(least, fm.horizontalAdvance(text) + 14));
+    };
+    fit(m_caretPanel, 120, m_messages.text(QStringLiteral("u56")).arg(999, 3).arg(999, 3));
+    fit(m_modifiedPanel, 60, m_messages.text(QStringLiteral("u55")));
+    fit(m_thirdPanel, 80, m_messages.text(QStringLiteral("r2")));
+}
+
+void TMainForm::drawBanner()
+{
+    Image1->setPixmap(bannerPixmap(Image1->width(), m_caption));
 }
 
 void TMainForm::FormActivate()

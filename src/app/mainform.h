@@ -122,6 +122,8 @@ public:
     QMenu* PopupMenu1 = nullptr;
     void openTreeMenu(QTreeWidgetItem* node, const QPoint& globalPos);
     void openTreeMenuFromKeyboard();
+    void drawBanner();
+    void fitStatusPanels();
     void N1Click();  // add plant
     void N15Click(); // add folder
     void N7Click();  // remove

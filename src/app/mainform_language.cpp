@@ -57,6 +57,8 @@ void TMainForm::applyLanguage(const QString& section)
     const QString title = m_messages.text(QStringLiteral("u47")).arg(m_caption, QLatin1String(kPartnerSite));
     QApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
+    drawBanner();
+    fitStatusPanels();
     i18n::retranslateMessages(this, m_messages);
     StandardToolBar->ColorBox1->retranslate(m_messages);
     if (auto* field = findChild<QLineEdit*>(QStringLiteral("TreeSearch")))

@@ -269,6 +269,8 @@ void TMainForm::TreeView1Expanded(QTreeWidgetItem* node)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* e)
 {
+    if (watched == Image1 && e->type() == QEvent::Resize)
+        drawBanner();
     if (watched == TreeView1->viewport()) {
         // Drags inside the tree: a plant may be dropped on a folder only. The tree's own drag is
         // taken in wherever it enters (over the plant itself, at first), or no moves would follow.

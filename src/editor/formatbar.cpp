@@ -189,6 +189,30 @@ void ColorBox::chosen(int index)
     Q_EMIT colorChosen(color());
 }
 
+int FormatBar::fontBoxWidth() const
+{
+    // Wide enough for the common family names ("Times New Roman") beside the list's arrow.
+    QStyleOptionComboBox o;
+    o.initFrom(FontName);
+    o.editable = true;
+    o.rect = QRect(0, 0, 200, FontName->sizeHint().height());
+    const int field = FontName->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField,
+                                                       FontName).width();
+    return 200 - field + FontName->fontMetrics().horizontalAdvance(QStringLiteral("Times New Roman")) + 4;
+}
+
+void FormatBar::resizeEvent(QResizeEvent* e)
+{
+    // Where the page area is too narrow for every button, the font box gives up room first (not
+    // below 90 pixels), so no button folds away behind the toolbar's arrow.
+    const int ideal = fontBoxWidth();
+    const int others = sizeHint().width() - FontName->width();
+    const int room = std::clamp(e->size().width() - others - 12, 90, ideal); // the bar folds a little before its hint says
+    if (room != FontName->width())
+        FontName->setFixedWidth(room);
+    QToolBar::resizeEvent(e);
+}
+
 QAction* FormatBar::addCommand(const QString& name, const char* caption, const char* hint)
 {
     QAction* a = addAction(QString());
@@ -246,7 +270,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     FontName->setEditable(true);
     FontName->setInsertPolicy(QComboBox::NoInsert);
     FontName->setMaxVisibleItems(10);
-    FontName->setFixedWidth(110);
+    FontName->setFixedWidth(fontBoxWidth());
     i18n::setHintMessage(FontName, "u8");
     addWidget(FontName);
     connect(FontName, &QComboBox::activated, this, [this](int index) {
@@ -273,7 +297,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
 
     FontSize = new QLineEdit(this);
     FontSize->setObjectName(QStringLiteral("FontSize"));
-    FontSize->setFixedWidth(34);
+    FontSize->setFixedWidth(28);
     FontSize->setValidator(new QIntValidator(1, kMaxSize, FontSize));
     i18n::setHintMessage(FontSize, "u17");
     addWidget(FontSize);
@@ -329,7 +353,7 @@ FormatBar::FormatBar(PageEditor* editor, QWidget* parent) : QToolBar(parent), m_
     Widealign->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
 
     ColorBox1 = new ColorBox(this);
-    ColorBox1->setFixedWidth(42);
+    ColorBox1->setFixedWidth(32);
     i18n::setHintMessage(ColorBox1, "u28");
     addWidget(ColorBox1);
     connect(ColorBox1, &ColorBox::colorChosen, this, [this](const QColor& c) {

@@ -82,7 +82,11 @@ public:
     // Enables Cut, Copy, Paste and Undo as the editor can carry them out.
     void updateEditCommands();
 
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
+    int fontBoxWidth() const;
     // Caption and hint ("tip|status bar text") from message keys.
     QAction* addCommand(const QString& name, const char* caption, const char* hint);
     QAction* addStyle(const QString& name, const char* letter, const char* hint);

@@ -2,12 +2,14 @@
 
 #include "editor/editor.h"
 
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
 #include <QTextOption>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -143,8 +145,18 @@ void Ruler::paintEvent(QPaintEvent* e)
     const QRect band(left, 4, std::max(0, contentsRect().right() - left), 18);
     p.setClipRect(contentsRect());
     // "|" sits to the right of its tab stop; the mark is drawn centred on it.
+    p.save();
     p.translate(-p.fontMetrics().horizontalAdvance(u'|') / 2, 0);
     p.drawText(QRectF(band), m_caption, o);
+    p.restore();
+    // Numbers above the line at every centimetre (every inch where the interface's country measures
+    // in inches), from the text's left edge, in the screen pixels the page is laid out in.
+    const double unit = m_editor->logicalDpiX() / (QLocale().measurementSystem() == QLocale::MetricSystem ? 2.54 : 1.0);
+    p.setPen(palette().color(QPalette::WindowText));
+    for (int n = 1; left + n * unit < contentsRect().right(); ++n) {
+        const int x = left + int(std::lround(n * unit));
+        p.drawText(QRect(x - 10, 1, 20, 10), Qt::AlignCenter, QString::number(n));
+    }
 }
 
 bool Ruler::eventFilter(QObject* watched, QEvent* e)

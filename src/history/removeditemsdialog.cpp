@@ -61,7 +61,10 @@ RemovedItemsDialog::RemovedItemsDialog(const QString& programFolder, const Messa
         new QTreeWidgetItem(RemovedList, {it.name, kindText(it.kind, messages), where,
                                           locale.toString(it.removedAt.toLocalTime(), QLocale::ShortFormat)});
     }
+    // Kind, place and time are shown whole; a long name gives up its end first.
+    RemovedList->header()->setStretchLastSection(false);
     RemovedList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    RemovedList->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     connect(RemovedList, &QTreeWidget::currentItemChanged, this, &RemovedItemsDialog::showItem);
     connect(RemovedList, &QTreeWidget::itemDoubleClicked, this, &RemovedItemsDialog::restoreItem);
     connect(RestoreButton, &QPushButton::clicked, this, &RemovedItemsDialog::restoreItem);

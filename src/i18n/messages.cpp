@@ -189,6 +189,7 @@ constexpr Default kDefaults[] = {
     {"u64", "With it go its plants (%1); File > Removed items... brings them back."},
     {"u65", "Loading..."},
     {"u66", "d MMMM yyyy"},
+    {"u67", "JPG files"},
 };
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "../support/windowevents.h"
 
 #include <QComboBox>
+#include <QStatusTipEvent>
+#include <QStyleOptionComboBox>
 #include <QTextBlock>
 
+#include "editor/formatbar.h"
 #include "platform/sysio.h"
 
 using namespace Qt::StringLiterals;
@@ -138,4 +141,37 @@ TEST(ThirdLook, TheTreeFieldSearchesEveryMark)
     QTest::keyClicks(field, u"alba"_s);
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(marks->currentIndex(), 0);
+}
+
+// At the window's smallest width the whole formatting toolbar shows, the font box holds its family's
+// whole name, and a hint in the status bar leaves the caret's and the modified panels in sight.
+TEST(ThirdLook, NothingIsCutAtTheSmallestWidth)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    form.resize(form.minimumWidth(), 400);
+    QApplication::processEvents();
+    FormatBar* bar = form.StandardToolBar;
+    auto* more = bar->findChild<QWidget*>(u"qt_toolbar_ext_button"_s);
+    ASSERT_NE(more, nullptr);
+    EXPECT_FALSE(more->isVisible()) << "buttons folded away behind the toolbar's arrow";
+    EXPECT_TRUE(bar->widgetForAction(bar->Widealign)->isVisible());
+    QComboBox* font = bar->FontName;
+    font->setCurrentText(u"Times New Roman"_s);
+    QStyleOptionComboBox o;
+    o.initFrom(font);
+    o.editable = true;
+    const QRect field = font->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, font);
+    EXPECT_GE(field.width(), font->fontMetrics().horizontalAdvance(u"Times New Roman"_s));
+
+    QApplication::setActiveWindow(&form);
+    QWidget* boldButton = bar->widgetForAction(bar->BoldButton);
+    QTest::mouseMove(boldButton, boldButton->rect().center());
+    QStatusTipEvent tip(bar->BoldButton->statusTip());
+    QApplication::sendEvent(boldButton, &tip); // what hovering sends, where the platform moves no pointer
+    EXPECT_EQ(form.StatusBar->currentMessage(), u"Bold"_s);
+    for (QLabel* panel : form.StatusBar->findChildren<QLabel*>())
+        EXPECT_TRUE(panel->isVisible());
 }
