@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QTextBlock>
+#include <QTextTable>
 #include <QTextDocumentFragment>
 #include <QTextFrame>
 #include <QTextLayout>
@@ -39,9 +40,36 @@ namespace {
 constexpr double kPixelsPerPoint = 4.0 / 3.0;
 constexpr double kIndentStep = 36; // points
 
-// Scales every paragraph's indents and tab stops (on reading a page, and on the copy that is saved).
+// Every table of doc, nested ones too.
+QList<QTextTable*> tablesOf(const QTextDocument* doc)
+{
+    QList<QTextTable*> tables;
+    std::function<void(QTextFrame*)> walk = [&](QTextFrame* frame) {
+        for (QTextFrame* child : frame->childFrames()) {
+            if (auto* t = qobject_cast<QTextTable*>(child))
+                tables << t;
+            walk(child);
+        }
+    };
+    walk(doc->rootFrame());
+    return tables;
+}
+
+bool hasFixedColumns(const QTextDocument* doc)
+{
+    for (const QTextTable* t : tablesOf(doc))
+        for (const QTextLength& w : t->format().columnWidthConstraints())
+            if (w.type() == QTextLength::FixedLength)
+                return true;
+    return false;
+}
+
+// Scales every paragraph's indents and tab stops and every table's fixed column widths (on reading a
+// page, and on the copy that is saved).
 bool hasIndents(const QTextDocument* doc)
 {
+    if (hasFixedColumns(doc))
+        return true;
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
         const QTextBlockFormat f = b.blockFormat();
         if (f.leftMargin() != 0 || f.textIndent() != 0 || f.rightMargin() != 0 || !f.tabPositions().isEmpty())
@@ -70,6 +98,20 @@ void scaleIndents(QTextDocument* doc, double factor)
         f.setTabPositions(tabs);
         c.setPosition(b.position());
         c.setBlockFormat(f);
+    }
+    for (QTextTable* t : tablesOf(doc)) {
+        QTextTableFormat tf = t->format();
+        QList<QTextLength> widths = tf.columnWidthConstraints();
+        bool fixed = false;
+        for (QTextLength& w : widths)
+            if (w.type() == QTextLength::FixedLength) {
+                w = QTextLength(QTextLength::FixedLength, w.rawValue() * factor);
+                fixed = true;
+            }
+        if (fixed) {
+            tf.setColumnWidthConstraints(widths);
+            t->setFormat(tf);
+        }
     }
     c.endEditBlock();
     doc->setUndoRedoEnabled(undo);

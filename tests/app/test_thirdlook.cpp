@@ -175,3 +175,27 @@ TEST(ThirdLook, NothingIsCutAtTheSmallestWidth)
     for (QLabel* panel : form.StatusBar->findChildren<QLabel*>())
         EXPECT_TRUE(panel->isVisible());
 }
+
+// A table's column widths are kept in points and laid out in the screen's pixels, as indents are: a
+// word that fits its column on paper is not broken on the screen, and the page saves as it came.
+TEST(ThirdLook, TableColumnsAreAsWideOnTheScreenAsOnPaper)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=0"_s});
+    const QByteArray page = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Times New Roman;}}\\f0\\fs24 "
+                            "\\trowd\\cellx900\\cellx3000\\intbl \\'cf\\'ee\\'eb\\'e8\\'e2\\cell 1\\cell\\row\\pard\\par}";
+    pf.write(u"MyPlants/Roses/Tea/description.rtf"_s, page);
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    clickNode(form, u"Tea"_s);
+    QTextDocument* doc = form.Editor->document();
+    const QTextBlock cell = doc->findBlock(int(doc->toPlainText().indexOf(u"Полив"_s)));
+    ASSERT_TRUE(cell.isValid());
+    EXPECT_EQ(cell.layout()->lineCount(), 1) << "the word is broken in its column";
+    typeText(form.Editor, u"x"_s);
+    QTest::keyClick(form.Editor, Qt::Key_Backspace);
+    form.Editor->document()->setModified(true);
+    QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s).contains("\\cellx900")) 
+        << pf.read(u"MyPlants/Roses/Tea/description.rtf"_s).constData();
+}
