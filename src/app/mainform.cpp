@@ -571,7 +571,7 @@ void TMainForm::convertOlderLayout()
     convert::setAside(m_programFolder);
     raise();
     activateWindow();
-    if (const QString report = outcome.report(); !report.isEmpty())
+    if (const QString report = outcome.report(m_messages); !report.isEmpty())
         m_sink->warning(report);
 }
 

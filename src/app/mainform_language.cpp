@@ -7,6 +7,7 @@
 #include "tree/nodefiles.h"
 #include "i18n/translate.h"
 #include "platform/paths.h"
+#include "platform/picturefile.h"
 #include "platform/programfolder.h"
 #include "search/searchpanel.h"
 
@@ -17,6 +18,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeWidget>
+
+#include <utility>
 
 namespace {
 
@@ -60,6 +63,13 @@ void TMainForm::applyLanguage(const QString& section)
     drawBanner();
     fitStatusPanels();
     i18n::retranslateMessages(this, m_messages);
+    picturefile::Texts pictures;
+    for (auto [text, key] : {std::pair{&pictures.empty, "u68"}, {&pictures.cannotShow, "u69"},
+                             {&pictures.cannotRead, "u70"}, {&pictures.gone, "u71"},
+                             {&pictures.notPicture, "u72"}, {&pictures.tooLarge, "u73"},
+                             {&pictures.damaged, "u74"}})
+        *text = m_messages.text(QString::fromLatin1(key));
+    picturefile::setTexts(pictures);
     StandardToolBar->ColorBox1->retranslate(m_messages);
     if (auto* field = findChild<QLineEdit*>(QStringLiteral("TreeSearch")))
         field->setPlaceholderText(m_messages.text(QStringLiteral("f1")));

@@ -64,6 +64,12 @@ int convertOlder(const Args& a, QTextStream&, QTextStream& err)
         err << "converted \"" << from << "\" as \"" << to << "\"\n";
     for (const QString& line : o.refusedLines)
         err << "not converted (names no folder in plants): " << line << '\n';
+    for (const QString& name : o.missingPlants)
+        err << "not converted (listed, but plants holds no such folder): " << name << '\n';
+    for (const QString& name : o.unlistedFolders)
+        err << "not converted (in no group's list; left in plants): " << name << '\n';
+    for (const QString& list : o.listsWithoutGroup)
+        err << "not converted (a list of no group in main.ini): " << list << '\n';
     // Without its list a group is not whole: group1.ini stays, so the keeper can put the list back
     // and convert again (the copies already made are copied over).
     if (!o.groupsWithoutList.isEmpty())

@@ -1,6 +1,7 @@
 #include "convert/convert.h"
 
 #include "editor/notes.h"
+#include "i18n/messages.h"
 
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
@@ -13,6 +14,8 @@
 #include "store/copyfolder.h"
 #include "store/errorlog.h"
 #include "store/inifile.h"
+
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -66,6 +69,7 @@ public:
             return m_out;
         if (!notes())
             return m_out;
+        leftOut();
         m_copier.conversion = false;
         m_out.done = true;
         return m_out;
@@ -111,6 +115,23 @@ private:
                 QStringLiteral("\" cannot be a folder name; converted as \"") + safe + u'"');
         }
         return safe;
+    }
+
+    // What the older layout holds that no group took: plant folders no list names, lists of groups
+    // the settings do not name.
+    void leftOut()
+    {
+        for (const QString& name : paths::subdirectories(m_plants)) {
+            const bool templates = name.startsWith(paths::kShablon.toString(), Qt::CaseInsensitive);
+            if (!templates && !m_listed.contains(name))
+                m_out.unlistedFolders << name;
+        }
+        for (int n = 1; n <= kGroups; ++n) {
+            const QString section = QStringLiteral("Group") + QString::number(n);
+            if (m_settings.readString(section, u"Caption", QString()).isEmpty() &&
+                paths::isFile(paths::fixed(m_pf, groupListName(n))))
+                m_out.listsWithoutGroup << groupListName(n);
+        }
     }
 
     bool group(int n)
@@ -178,8 +199,11 @@ private:
                                       args));
                 continue;
             }
-            if (!paths::isDir(from))
-                continue; // listed, but its folder is gone: nothing to convert
+            m_listed.insert(name);
+            if (!paths::isDir(from)) { // listed, but its folder is gone: nothing to convert
+                m_out.missingPlants << name;
+                continue;
+            }
             if (!copy(from, to))
                 return false;
             // A plant whose old folder was empty is still a plant.
@@ -238,6 +262,7 @@ private:
     QString m_myPlants;
     QString m_plants;
     Outcome m_out;
+    QSet<QString> m_listed; // plant names the lists give
 };
 
 } // namespace
@@ -274,19 +299,20 @@ QString safeFolderName(const QString& name, const QString& fallback)
     return names::check(safe) == names::Problem::None ? safe : fallback;
 }
 
-QString Outcome::report() const
+QString Outcome::report(const MessageTable& messages) const
 {
     QStringList lines;
-    if (!groupsWithoutList.isEmpty())
-        lines << QStringLiteral("These groups had no readable list of plants and were converted without "
-                                "plants: ") +
-                     groupsWithoutList.join(QStringLiteral(", ")) + u'.';
+    auto list = [&](const char* key, const QStringList& names) {
+        if (!names.isEmpty())
+            lines << messages.textWithName(QString::fromLatin1(key), names.join(QStringLiteral(", ")));
+    };
+    list("v1", groupsWithoutList);
     for (const auto& [from, to] : renamed)
-        lines << u'"' + from + QStringLiteral("\" cannot be a folder name and was converted as \"") + to +
-                     QStringLiteral("\".");
-    if (!refusedLines.isEmpty())
-        lines << QStringLiteral("These lines name no folder in \"plants\" and were not converted: ") +
-                     refusedLines.join(QStringLiteral(", ")) + u'.';
+        lines << messages.text(QStringLiteral("v2")).arg(from, to);
+    list("v3", refusedLines);
+    list("v4", missingPlants);
+    list("v5", unlistedFolders);
+    list("v6", listsWithoutGroup);
     return lines.join(u'\r');
 }
 

@@ -11,6 +11,7 @@
 
 class FileCopier;
 class IniFile;
+class MessageTable;
 
 // The previous version kept every plant folder side by side in "plants", the members of up to ten
 // groups in group1.ini ... group10.ini and the groups' names and colours in main.ini. The conversion
@@ -42,9 +43,16 @@ struct Outcome {
     std::vector<std::pair<QString, QString>> renamed;
     // Plant lines that were not converted because their names would leave "plants".
     QStringList refusedLines;
+    // Plants a list names whose folder "plants" does not hold.
+    QStringList missingPlants;
+    // Folders of "plants" that no group's list names: left where they are.
+    QStringList unlistedFolders;
+    // List files (groupN.ini) of groups the settings do not name.
+    QStringList listsWithoutGroup;
 
-    // What the user is told at the end, empty when everything went as it should.
-    QString report() const;
+    // What the user is told at the end, in the interface's language; empty when everything of the
+    // older layout was converted.
+    QString report(const MessageTable& messages) const;
 };
 
 // Copies the older layout into MyPlants (without asking): each named group's templates, plants

@@ -190,6 +190,20 @@ constexpr Default kDefaults[] = {
     {"u65", "Loading..."},
     {"u66", "d MMMM yyyy"},
     {"u67", "JPG files"},
+    {"u68", "The picture %1 is an empty file."},
+    {"u69", "The picture %1 cannot be shown: %2."},
+    {"u70", "The picture %1 cannot be read: %2"},
+    {"u71", "the file is gone."},
+    {"u72", "it is not a picture this program can read"},
+    {"u73", "its picture is %1 x %2 pixels, more than can be held"},
+    {"u74", "the file is damaged"},
+    // v1..: the report of the conversion of the older layout.
+    {"v1", "These groups had no readable list of plants and were converted without plants: %1."},
+    {"v2", "\"%1\" cannot be a folder name and was converted as \"%2\"."},
+    {"v3", "These lines name no folder in \"plants\" and were not converted: %1."},
+    {"v4", "These plants are listed, but \"plants\" holds no folder of theirs, so nothing of them was converted: %1."},
+    {"v5", "These folders of \"plants\" are in no group's list and were not converted (they stay where they are): %1."},
+    {"v6", "These lists belong to no group of the settings and were not converted: %1."},
 };
 
 } // namespace
@@ -206,6 +220,14 @@ QString MessageTable::englishDefault(const QString& key)
         if (key.compare(QLatin1StringView(d.key), Qt::CaseInsensitive) == 0)
             return QString::fromUtf8(d.text);
     return QString();
+}
+
+QStringList MessageTable::keys()
+{
+    QStringList all;
+    for (const Default& d : kDefaults)
+        all << QString::fromLatin1(d.key);
+    return all;
 }
 
 QString MessageTable::text(const QString& key) const

@@ -18,6 +18,7 @@ public:
     // Fills the table from section of the language file; missing keys take their English default.
     void apply(const LanguageFile& lang, const QString& section);
     static QString englishDefault(const QString& key);
+    static QStringList keys(); // every message key, in the table's order
 
 private:
     QHash<QString, QString> m_texts;

@@ -18,15 +18,26 @@ namespace {
 
 constexpr qint64 kMaxPixels = jpegcodec::kMaxPixels;
 
+Texts& texts()
+{
+    static Texts t;
+    return t;
+}
+
 } // namespace
+
+void setTexts(const Texts& t)
+{
+    texts() = t;
+}
 
 QImage decode(const QByteArray& bytes, const QString& name, QSize fit, QString* error, QSize* fullSize)
 {
     if (bytes.isEmpty()) {
-        *error = QStringLiteral("The picture ") + name + QStringLiteral(" is an empty file.");
+        *error = QString(texts().empty).arg(name);
         return QImage();
     }
-    QString why;
+    QString why, ours;
     QImage image;
     if (bytes.startsWith("\xff\xd8")) {
         // A photo taken with the phone on its side is shown upright; the reduced decoding works on
@@ -56,17 +67,19 @@ QImage decode(const QByteArray& bytes, const QString& name, QSize fit, QString* 
         if (fullSize)
             *fullSize = size;
         if (claimedW > 0 && claimedH > 0 && claimedW * claimedH > kMaxPixels)
-            why = QStringLiteral("its picture is %1 x %2 pixels, more than can be held")
-                      .arg(claimedW)
-                      .arg(claimedH);
+            ours = QString(texts().tooLarge).arg(claimedW).arg(claimedH);
         else if (!reader.canRead() || !size.isValid())
-            why = QStringLiteral("it is not a picture this program can read");
+            ours = texts().notPicture;
         else if (!reader.read(&image))
             why = reader.errorString();
     }
+    // The decoders' own reasons are English; in another language the user reads that it is damaged.
+    if (!ours.isEmpty())
+        why = ours;
+    else if (why.isEmpty() || texts().damaged != Texts().damaged)
+        why = texts().damaged;
     if (image.isNull())
-        *error = QStringLiteral("The picture ") + name + QStringLiteral(" cannot be shown: ") +
-                 (why.isEmpty() ? QStringLiteral("the file is damaged") : why) + u'.';
+        *error = QString(texts().cannotShow).arg(name, why);
     return image;
 }
 
@@ -77,8 +90,7 @@ QImage read(const QString& path, QSize fit, QString* error, QSize* fullSize)
     const IoStatus s = atomicfile::readAll(path, &bytes, &missing, kMaxFileBytes);
     const QString name = paths::fileNameOf(path);
     if (missing || !s.ok()) {
-        *error = QStringLiteral("The picture ") + name + QStringLiteral(" cannot be read: ") +
-                 (missing ? QStringLiteral("the file is gone.") : s.text);
+        *error = QString(texts().cannotRead).arg(name, missing ? texts().gone : s.text);
         return QImage();
     }
     return decode(bytes, name, fit, error, fullSize);

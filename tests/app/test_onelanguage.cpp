@@ -1,6 +1,7 @@
 #include "../support/exifjpeg.h"
 #include "../support/windowevents.h"
 #include "editor/formatbar.h"
+#include "i18n/langfile.h"
 #include "i18n/translate.h"
 
 #include <QAbstractItemView>
@@ -146,6 +147,7 @@ TEST(OneLanguage, RussianThroughout)
                                                 u"Кактусы/Подоконник/Маммиллярия=5"_s});
     pf.writeRecord(u"main.ini"_s, u"[Options]\nLanguage=Russian\nLastGroup=Кактусы\n"_s);
     pf.write(u"MyPlants/Кактусы/Эхинопсис/цветок.jpg"_s, exifjpeg::plainJpeg(64, 48, QColor(200, 40, 40)));
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/битая.jpg"_s, "\xff\xd8\xff\xe0 damaged");
     ShownForm form(pf.path(), nullptr);
     LatinTexts texts;
     texts.m_skipMenu = form.LanguageMenu;
@@ -158,6 +160,10 @@ TEST(OneLanguage, RussianThroughout)
         texts.menu(m);
     QTest::mouseClick(form.Button6, Qt::LeftButton);
     texts.widget(form.Panel6, u"photos"_s);
+    ASSERT_EQ(form.Panel6->Label3->text(), u"битая.jpg"_s);
+    texts.check(form.Panel6->Image4->text(), u"damaged photo"_s);
+    EXPECT_FALSE(form.Panel6->Image4->text().isEmpty());
+    QTest::mouseClick(form.Panel6->Button1, Qt::LeftButton);
 
     readDialog(texts, u"add group"_s, [&] { menuBarItem(form, "File1", "dg"); },
                [&](QDialog* d) {
@@ -228,4 +234,22 @@ TEST(OneLanguage, ASwitchReachesWhatIsShown)
     EXPECT_EQ(state->text(), u"Not found"_s);
     menuBarItem(form, "Language1", "lang0");
     EXPECT_EQ(state->text(), u"Не найдено"_s);
+}
+
+// Every text of ours has its key in both shipped languages.
+TEST(OneLanguage, TheShippedFileHasEveryKeyInBothLanguages)
+{
+    const LanguageFile file = LanguageFile::parse(shippedLanguageFile());
+    QStringList keys = MessageTable::keys();
+    TempProgramFolder pf;
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    QList<QObject*> all = form.findChildren<QObject*>();
+    for (QObject* o : all)
+        if (textKeyOf(o) > 0)
+            keys << u"s"_s + QString::number(textKeyOf(o));
+    keys.removeDuplicates();
+    for (const QString& section : {u"Russian"_s, u"English"_s})
+        for (const QString& key : keys)
+            EXPECT_TRUE(file.entry(section, key).has_value()) << section.toStdString() << " lacks " << key.toStdString();
 }

@@ -173,7 +173,7 @@ TEST(Convert, AGroupWithoutAReadableListIsConvertedWithoutPlantsAndNamed)
     const Converted c = runConversion(pf, sink);
     ASSERT_TRUE(c.outcome.done);
     EXPECT_EQ(c.outcome.groupsWithoutList, (QStringList{u"Цветущие"_s, u"Луковичные"_s}));
-    EXPECT_TRUE(c.outcome.report().contains(u"Цветущие, Луковичные"_s));
+    EXPECT_TRUE(c.outcome.report(MessageTable()).contains(u"Цветущие, Луковичные"_s));
     // Its templates and record are there; the other groups are whole.
     EXPECT_EQ(pf.read(u"MyPlants/Цветущие/group.ini"_s), groupRecord(65535, 1));
     EXPECT_TRUE(pf.exists(u"MyPlants/Цветущие/!Shablon/description.rtf"_s));
@@ -372,4 +372,25 @@ TEST(ConvertWindow, EachStartAsksUntilAConversionIsDone)
     EXPECT_EQ(form.groupCount, 4);
     ASSERT_EQ(sink.warnings.size(), 1);
     EXPECT_TRUE(sink.warnings[0].contains(u"\"Сад/Огород\" cannot be a folder name"_s));
+}
+
+// What the older layout holds and no group takes is named in the report, each with why.
+TEST(Convert, TheReportNamesWhatWasNotConverted)
+{
+    TempProgramFolder pf;
+    layOut(pf);
+    pf.write(u"plants/Забытый/description.rtf"_s, "{\\rtf1 forgotten}");
+    pf.write(u"group1.ini"_s, pf.read(u"group1.ini"_s) + "0\xcf\xee\xf2\xe5\xf0\xff\xed\xed\xfb\xe9\r\n");
+    pf.write(u"group7.ini"_s, "0\xc7\xe0\xe1\xfb\xf2\xfb\xe9\r\n");
+    RecordingSink sink;
+    const Converted c = runConversion(pf, sink);
+    ASSERT_TRUE(c.outcome.done);
+    // The layout of the tests already has one of each; the ones added here join them.
+    EXPECT_EQ(c.outcome.unlistedFolders, (QStringList{u"Забытый"_s, u"Хавортия"_s}));
+    EXPECT_EQ(c.outcome.missingPlants, (QStringList{u"Потерянный"_s, u"Нет такой"_s, u"Отсутствующая"_s}));
+    EXPECT_EQ(c.outcome.listsWithoutGroup, (QStringList{u"group4.ini"_s, u"group7.ini"_s}));
+    const QString report = c.outcome.report(MessageTable());
+    for (const QString& name : {u"Забытый"_s, u"Потерянный"_s, u"group7.ini"_s})
+        EXPECT_TRUE(report.contains(name)) << report.toStdString();
+    EXPECT_TRUE(pf.exists(u"plants/Забытый/description.rtf"_s)) << "left where it is";
 }
