@@ -134,8 +134,9 @@ void ColorBox::paintEvent(QPaintEvent*)
     o.currentText.clear();
     o.currentIcon = QIcon();
     p.drawComplexControl(QStyle::CC_ComboBox, o);
-    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField, this);
-    const QRect sample = field.adjusted(3, 4, -3, -4);
+    // The sample fills the box up to its arrow (a style's text field can be narrower than a swatch).
+    const QRect arrow = style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxArrow, this);
+    const QRect sample(5, 5, std::max(6, arrow.left() - 8), height() - 10);
     p.fillRect(sample, color().isValid() ? color() : QColor(Qt::black));
     p.setPen(palette().color(QPalette::Mid));
     p.drawRect(sample.adjusted(0, 0, -1, -1));
