@@ -1,11 +1,14 @@
 #include "../support/windowevents.h"
 
 #include <QComboBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusTipEvent>
 #include <QStyleOptionComboBox>
 #include <QTextBlock>
 
 #include "editor/formatbar.h"
+#include "platform/jpegcodec.h"
 #include "platform/sysio.h"
 
 using namespace Qt::StringLiterals;
@@ -198,4 +201,51 @@ TEST(ThirdLook, TableColumnsAreAsWideOnTheScreenAsOnPaper)
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
     EXPECT_TRUE(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s).contains("\\cellx900")) 
         << pf.read(u"MyPlants/Roses/Tea/description.rtf"_s).constData();
+}
+
+// The print queue names the job by the page's whole path.
+TEST(ThirdLook, ThePrintJobIsNamedByThePagesPath)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    clickNode(form, u"Tea"_s);
+    QString job;
+    whenModal<QPrintDialog>([&job](QPrintDialog* d) {
+        job = d->printer()->docName();
+        d->reject();
+    });
+    menuBarItem(form, "File1", "FilePrintItem");
+    EXPECT_EQ(job, form.editorFileName);
+    EXPECT_TRUE(job.endsWith(u"/MyPlants/Roses/Tea/description.rtf"_s)) << job.toStdString();
+}
+
+// While a photo is read the panel is painted with its text ("Loading...") in place of a picture.
+TEST(ThirdLook, ThePhotoPanelIsPaintedWhileAPhotoLoads)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Roses"_s}, {u"Roses/Tea=0"_s});
+    QImage big(2000, 1500, QImage::Format_RGB888);
+    big.fill(QColor(30, 120, 40));
+    pf.write(u"MyPlants/Roses/Tea/bloom.jpg"_s, jpegcodec::encode(big, 90));
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    clickNode(form, u"Tea"_s);
+    struct Watch : QObject {
+        PhotoPanel* panel;
+        bool paintedWithoutPicture = false;
+        bool eventFilter(QObject* o, QEvent* e) override
+        {
+            if (o == panel && e->type() == QEvent::Paint && panel->Image4->isHidden())
+                paintedWithoutPicture = true;
+            return false;
+        }
+    } watch;
+    watch.panel = form.Panel6;
+    form.Panel6->installEventFilter(&watch);
+    QTest::mouseClick(form.Button6, Qt::LeftButton);
+    EXPECT_TRUE(watch.paintedWithoutPicture);
+    EXPECT_TRUE(form.Panel6->Image4->isVisible());
+    EXPECT_FALSE(form.Panel6->Image4->pixmap().isNull());
 }
