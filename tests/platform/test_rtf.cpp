@@ -414,3 +414,17 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+// Hidden text is kept where it stood and written back hidden; protected text keeps its flag.
+TEST(Rtf, HiddenAndProtectedTextSurviveASave)
+{
+    QFile in(QStringLiteral(VERDARIUM_TEST_DATA "/rtf/golden/hidden_and_protected.rtf"));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QTextDocument d;
+    ASSERT_TRUE(RtfReader::read(in.readAll(), &d).ok);
+    EXPECT_FALSE(d.toPlainText().contains(QStringLiteral("hidden"))) << "hidden text is not shown";
+    const QByteArray saved = RtfWriter::write(d);
+    EXPECT_TRUE(saved.contains("{\\v hidden words}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("{\\v hidden run}")) << saved.constData();
+    EXPECT_TRUE(saved.contains("\\protect Protected text") || saved.contains("\\protect ")) << saved.constData();
+}

@@ -18,8 +18,30 @@ int fromCharset(int charset, int documentCodePage)
         return documentCodePage; // "default"
     case 2:
         return 1252; // symbol fonts: their bytes are shown as they are
-    case 77:
+    case 77: // the Macintosh character sets
         return 10000;
+    case 78:
+        return 10001;
+    case 79:
+        return 10003;
+    case 80:
+        return 10008;
+    case 81:
+        return 10002;
+    case 83:
+        return 10005;
+    case 84:
+        return 10004;
+    case 85:
+        return 10006;
+    case 86:
+        return 10081;
+    case 87:
+        return 10021;
+    case 88:
+        return 10029;
+    case 89:
+        return 10007;
     case 128:
         return 932;
     case 129:
@@ -53,7 +75,7 @@ int fromCharset(int charset, int documentCodePage)
 
 bool isLeadByte(int codePage, unsigned char b)
 {
-    switch (codePage) {
+    switch (doubleByteBase(codePage)) {
     case 932:
         return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
     case 936:
@@ -94,6 +116,36 @@ QString decode1252(QByteArrayView bytes)
     return out;
 }
 
+// The converter's name: Macintosh pages by their own names (the Far East ones by the Windows pages
+// they match), the others as windows-N.
+QByteArray converterName(int codePage)
+{
+    switch (codePage) {
+    case 10000:
+        return "macintosh";
+    case 10001:
+        return "Shift_JIS";
+    case 10002:
+        return "Big5";
+    case 10003:
+        return "EUC-KR";
+    case 10008:
+        return "GB2312";
+    case 10006:
+        return "x-mac-greek";
+    case 10007:
+        return "x-mac-cyrillic";
+    case 10021:
+        return "windows-874";
+    case 10029:
+        return "x-mac-centraleurroman";
+    case 10081:
+        return "x-mac-turkish";
+    default:
+        return "windows-" + QByteArray::number(codePage);
+    }
+}
+
 } // namespace
 
 QString decode(QByteArrayView bytes, int codePage)
@@ -109,9 +161,7 @@ QString decode(QByteArrayView bytes, int codePage)
     auto it = decoders.find(codePage);
     if (it == decoders.end()) {
         // Stateless: a run is decoded whole, and nothing of it may leak into the next run.
-        auto d = std::make_shared<QStringDecoder>(
-            QByteArray("windows-" + QByteArray::number(codePage)).constData(),
-            QStringDecoder::Flag::Stateless);
+        auto d = std::make_shared<QStringDecoder>(converterName(codePage).constData(), QStringDecoder::Flag::Stateless);
         if (!d->isValid())
             d = std::make_shared<QStringDecoder>(QByteArray("cp" + QByteArray::number(codePage)).constData(),
                                                  QStringDecoder::Flag::Stateless);

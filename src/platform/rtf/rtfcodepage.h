@@ -8,11 +8,30 @@
 namespace rtfcodepage {
 
 int fromCharset(int charset, int documentCodePage);
-// Whether b starts a two-byte character in codePage (932, 936, 949, 950); false for 8-bit pages.
+// The Windows code page a Macintosh one reads as where it has two bytes a character (Mac Japanese,
+// Chinese and Korean), else codePage itself.
+inline int doubleByteBase(int codePage)
+{
+    switch (codePage) {
+    case 10001:
+        return 932;
+    case 10002:
+        return 950;
+    case 10003:
+        return 949;
+    case 10008:
+        return 936;
+    default:
+        return codePage;
+    }
+}
+// Whether b starts a two-byte character in codePage (932, 936, 949, 950 and the Macintosh pages of
+// the same scripts); false for 8-bit pages.
 bool isLeadByte(int codePage, unsigned char b);
 inline bool isDoubleByte(int codePage)
 {
-    return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+    const int base = doubleByteBase(codePage);
+    return base == 932 || base == 936 || base == 949 || base == 950;
 }
 // How many bytes at the end of bytes are a lead byte still waiting for its trail byte (0 or 1).
 int pendingLead(QByteArrayView bytes, int codePage);

@@ -42,6 +42,25 @@ void appendText(QByteArray& out, const QString& text)
 
 } // namespace
 
+QByteArray escapedText(const QString& text)
+{
+    QByteArray out;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '\\' || u == '{' || u == '}')
+            out += '\\' + QByteArray(1, char(u));
+        else if (u == '\t')
+            out += "\\tab ";
+        else if (u == 0x2028 || u == '\n')
+            out += "\\line ";
+        else if (u >= 0x20 && u < 0x7f)
+            out += char(u);
+        else if (u >= 0x80)
+            out += "\\u" + QByteArray::number(static_cast<qint16>(u)) + '?';
+    }
+    return out;
+}
+
 QByteArray portableGroup(QByteArrayView group, const QHash<int, int>& fontCodePages, int codePage)
 {
     QByteArray out;

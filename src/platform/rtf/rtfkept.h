@@ -19,6 +19,9 @@ inline constexpr int kObjectType = QTextFormat::UserObject + 24;
 // font, colour, style and list numbers of the file it came from. fontCodePages maps \fN to code pages.
 QByteArray portableGroup(QByteArrayView group, const QHash<int, int>& fontCodePages, int codePage);
 
+// Text as portable RTF: ASCII, \uN? for the rest, "\\", "\{" and "\}" escaped, tabs and line breaks as words.
+QByteArray escapedText(const QString& text);
+
 // Lets document draw the marks of kept groups.
 void registerHandler(QTextDocument* document);
 

@@ -66,7 +66,9 @@ enum CharProp {
     CSub,
     CNoSuperSub,
     CUp,
-    CDown
+    CDown,
+    CHidden,
+    CProtect
 };
 enum ParProp {
     PPard,
@@ -161,6 +163,8 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
              Dest::PageKept);
         dest({"field", "shppict", "shp", "shpinst", "shptxt", "object", "result", "nesttableprops"},
              Dest::Inner);
+        // Shapes in groups, and Word 6/95 drawing objects: their text boxes' text is shown.
+        dest({"shpgrp", "do", "dpgroup", "dptxbx", "dptxbxtext"}, Dest::Inner);
         dest({"stylesheet",   "info",         "rsidtbl",      "generator",
               "xmlnstbl",     "pgdsctbl",     "themedata",    "colorschememapping",
               "latentstyles", "datastore",    "revtbl",       "filetbl",
@@ -203,7 +207,9 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                         {"sub", CSub},
                         {"nosupersub", CNoSuperSub},
                         {"up", CUp},
-                        {"dn", CDown}});
+                        {"dn", CDown},
+                        {"v", CHidden},
+                        {"protect", CProtect}});
         rows(Kw::Par, {{"pard", PPard},
                        {"ql", PLeft},
                        {"qc", PCenter},
@@ -321,6 +327,8 @@ struct CharState {
     QString href;
     QString field;            // the instruction of a field other than a link, kept with its result
     bool fieldLocked = false; // \fldlock: other programs must not compute the result again
+    bool hidden = false;      // \v: kept, not shown
+    bool protect = false;     // \protect: kept as a flag for the programs that honour it
     bool operator==(const CharState&) const = default;
 };
 
@@ -456,6 +464,8 @@ struct State {
     // Where this group's "{" stands, so a destination keeps its own whole group, whatever groups
     // came and went before its word; -1 for the document itself, which no destination may keep.
     qsizetype groupStart = -1;
+    // In \upr's group the 8-bit alternative is passed over; its \*\ud group holds the text to show.
+    bool dropText = false;
 };
 
 struct Font {
@@ -685,6 +695,8 @@ QTextCharFormat Reader::makeCharFormat() const
         f.setAnchor(true);
         f.setAnchorHref(m_s.ch.href);
     }
+    if (m_s.ch.protect)
+        f.setProperty(rtfprop::kProtected, true);
     return f;
 }
 
@@ -728,7 +740,8 @@ QTextBlockFormat Reader::makeBlockFormat() const
 
 void Reader::appendBytes(QByteArrayView b)
 {
-    m_pendingBytes += b;
+    if (!m_s.dropText)
+        m_pendingBytes += b;
 }
 
 void Reader::appendText(const QString& s)
@@ -737,7 +750,8 @@ void Reader::appendText(const QString& s)
         m_pending += rtfcodepage::decode(m_pendingBytes, m_s.codePage);
         m_pendingBytes.clear();
     }
-    m_pending += s;
+    if (!m_s.dropText)
+        m_pending += s;
 }
 
 void Reader::closeTable()
@@ -855,7 +869,16 @@ void Reader::flushText()
     if (m_pending.isEmpty())
         return;
     enterCellIfNeeded();
-    m_cursor.insertText(m_pending, charFormat());
+    if (m_s.ch.hidden) {
+        // Hidden text is not shown, as in word processors, but kept where it stood and written back.
+        QTextCharFormat f = charFormat();
+        f.setObjectType(rtfkept::kObjectType);
+        f.setProperty(rtfprop::kKeptGroup, QByteArray("{\\v " + rtfkept::escapedText(m_pending) + '}'));
+        m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), f);
+        ++m_keptObjects;
+    } else {
+        m_cursor.insertText(m_pending, charFormat());
+    }
     m_blockHasContent = true;
     m_pending.clear();
 }
@@ -1277,6 +1300,16 @@ void Reader::word(const RtfTokenizer::Token& t)
     m_destFrom = star ? m_starAt : t.word.data() - m_bytes.data() - 1;
     if (m_s.dest == Dest::Skip || m_s.dest == Dest::Kept || m_s.dest == Dest::PageKept)
         return;
+    // A Unicode text and its 8-bit alternative for older readers: the Unicode one is shown.
+    if (t.word == "upr" || t.word == "ud") {
+        if (m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner) {
+            flushText();
+            m_s.dropText = t.word == "upr";
+        } else if (star) {
+            openDestination(Dest::Skip);
+        }
+        return;
+    }
     const auto& table = keywords();
     const auto found = table.find(std::string_view(t.word.data(), static_cast<size_t>(t.word.size())));
     if (found == table.end()) {
@@ -1289,8 +1322,10 @@ void Reader::word(const RtfTokenizer::Token& t)
     if (k.kind == Kw::Dest) {
         if (t.word == "field")
             m_fieldLocked = false;
-        if (t.word == "object" || t.word == "shp")
-            noteLossy(t.word == "shp" ? QStringLiteral("shapes") : QStringLiteral("objects"));
+        if (t.word == "object")
+            noteLossy(QStringLiteral("objects"));
+        else if (t.word == "shp" || t.word == "shpgrp" || t.word == "do")
+            noteLossy(QStringLiteral("shapes"));
         openDestination(static_cast<Dest>(k.id));
         return;
     }
@@ -1420,6 +1455,12 @@ void Reader::charProperty(int id, int v, bool on, bool hasParam)
         break;
     case CDown:
         c.vertical = hasParam && v == 0 ? 0 : -1;
+        break;
+    case CHidden:
+        c.hidden = on;
+        break;
+    case CProtect:
+        c.protect = on;
         break;
     default:
         break;

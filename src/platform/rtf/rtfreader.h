@@ -57,4 +57,6 @@ inline constexpr int kPageGroups = 0x100000 + 6;
 inline constexpr int kField = 0x100000 + 8;
 // A list's first number, when it is not 1.
 inline constexpr int kListStart = 0x100000 + 7;
+// Text protected from changes in the programs that honour \protect.
+inline constexpr int kProtected = 0x100000 + 9;
 } // namespace rtfprop

@@ -243,6 +243,8 @@ void Writer::block(const QTextBlock& b, int depth)
             fmt += "\\ul";
         if (f.fontStrikeOut())
             fmt += "\\strike";
+        if (f.boolProperty(rtfprop::kProtected))
+            fmt += "\\protect";
         if (f.foreground().style() != Qt::NoBrush)
             fmt += "\\cf" + QByteArray::number(colorIndex(f.foreground().color()));
         if (f.background().style() != Qt::NoBrush)
