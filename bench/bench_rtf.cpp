@@ -8,8 +8,8 @@
 //   bench_rtf make-brief FILE.rtf PARAGRAPHS PICTURES
 //                                   the same with short entries, about 100 bytes a paragraph
 #include "editor/editor.h"
-#include "platform/rtf/rtfreader.h"
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 #include "samplepage.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfwriter.h"
 
 #include <QImage>
 #include <QTextCursor>

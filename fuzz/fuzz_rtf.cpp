@@ -1,7 +1,7 @@
 // The page reader takes any bytes without crashing or hanging; what the writer makes of the result
 // always reads back cleanly, passes the check every save makes, and shows the same words in order.
-#include "platform/rtf/rtfreader.h"
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 #include "guiapp.h"
 

@@ -2,7 +2,7 @@
 
 #include "editor/pagetext.h"
 #include "platform/picturefile.h"
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfwriter.h"
 
 #include "editor/pagefile.h"
 #include "groups/bmpfile.h"

@@ -4,9 +4,9 @@
 #include "i18n/messages.h"
 #include "i18n/translate.h"
 #include "platform/picturefile.h"
-#include "platform/rtf/rtfkept.h"
-#include "platform/rtf/rtfreader.h"
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfkept.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
-#include "platform/rtf/rtfreader.h"
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 
 #include <QHashFunctions>
 #include <QTextBlock>

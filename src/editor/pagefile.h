@@ -2,7 +2,7 @@
 
 #include "platform/iostatus.h"
 #include "platform/paths.h"
-#include "platform/rtf/rtfreader.h"
+#include "rtf/rtfreader.h"
 
 #include <QString>
 #include <QStringList>

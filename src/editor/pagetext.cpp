@@ -1,7 +1,7 @@
 #include "editor/pagetext.h"
 
 #include "platform/codepage.h"
-#include "platform/rtf/rtfreader.h"
+#include "rtf/rtfreader.h"
 
 #include <QFont>
 #include <QTextBlock>

@@ -1,8 +1,8 @@
 #include "search/searchtext.h"
 
 #include "platform/codepage.h"
-#include "platform/rtf/rtfcodepage.h"
-#include "platform/rtf/rtftokenizer.h"
+#include "rtf/rtfcodepage.h"
+#include "rtf/rtftokenizer.h"
 
 #include <QHash>
 

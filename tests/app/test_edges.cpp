@@ -1,7 +1,7 @@
 // Where the window meets what it did not make: keys in the tree, pictures on the clipboard, links,
 // plain-text pages, undo after opening, photos it cannot show.
 #include "../support/windowevents.h"
-#include "platform/rtf/rtfreader.h"
+#include "rtf/rtfreader.h"
 #include "platform/sysio.h"
 
 #include <QBuffer>

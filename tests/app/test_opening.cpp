@@ -2,7 +2,7 @@
 #include "../support/typing.h"
 #include "../support/windowevents.h"
 #include "editor/editor.h"
-#include "platform/rtf/rtfreader.h"
+#include "rtf/rtfreader.h"
 
 #include <QStatusBar>
 #include <QTextBlock>

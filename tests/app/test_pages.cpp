@@ -1,6 +1,6 @@
 #include "../support/drag.h"
 #include "../support/windowevents.h"
-#include "platform/rtf/rtfreader.h"
+#include "rtf/rtfreader.h"
 #include "tree/planttree.h"
 
 #include <QTextDocument>

@@ -1,8 +1,8 @@
-#include "platform/rtf/rtfkept.h"
+#include "rtf/rtfkept.h"
 
-#include "platform/rtf/rtfcodepage.h"
-#include "platform/rtf/rtfreader.h"
-#include "platform/rtf/rtftokenizer.h"
+#include "rtf/rtfcodepage.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtftokenizer.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QColor>

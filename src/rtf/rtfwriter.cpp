@@ -1,9 +1,9 @@
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfwriter.h"
 
 #include "platform/codepage.h"
-#include "platform/rtf/rtfkept.h"
-#include "platform/rtf/rtfreader.h"
-#include "platform/rtf/rtftokenizer.h"
+#include "rtf/rtfkept.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtftokenizer.h"
 
 #include <QBuffer>
 #include <QImage>

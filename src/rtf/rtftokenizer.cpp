@@ -1,6 +1,6 @@
-#include "platform/rtf/rtftokenizer.h"
+#include "rtf/rtftokenizer.h"
 
-#include "platform/rtf/rtfcodepage.h"
+#include "rtf/rtfcodepage.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
-#include "platform/rtf/rtfkept.h"
-#include "platform/rtf/rtfreader.h"
-#include "platform/rtf/rtftokenizer.h"
-#include "platform/rtf/rtfwriter.h"
+#include "rtf/rtfkept.h"
+#include "rtf/rtfreader.h"
+#include "rtf/rtftokenizer.h"
+#include "rtf/rtfwriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/rtf/rtfcodepage.h"
+#include "rtf/rtfcodepage.h"
 
 #include "platform/codepage.h"
 
