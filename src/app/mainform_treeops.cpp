@@ -117,33 +117,23 @@ void TMainForm::buildTreeMenu()
         if (notes)
             marks->menuAction()->setEnabled(false);
     });
+    // A key of its own for a command: on the whole window, or only while the tree has the keyboard.
+    auto key = [this](QWidget* on, const char* name, const QList<QKeySequence>& keys, auto handler) {
+        auto* a = new QAction(on);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        a->setShortcutContext(on == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
+        on->addAction(a);
+        connect(a, &QAction::triggered, this, handler);
+    };
     // F2 renames the selected node wherever the keyboard is in the window.
-    auto* rename = new QAction(this);
-    rename->setObjectName(QStringLiteral("RenameKey"));
-    rename->setShortcut(QKeySequence(Qt::Key_F2));
-    rename->setShortcutContext(Qt::WindowShortcut);
-    addAction(rename);
-    connect(rename, &QAction::triggered, this, &TMainForm::N18Click);
+    key(this, "RenameKey", {QKeySequence(Qt::Key_F2)}, &TMainForm::N18Click);
     // Delete asks to remove the selected node, and Shift+F10 opens the tree's menu, as the Menu key does.
-    auto* remove = new QAction(TreeView1);
-    remove->setObjectName(QStringLiteral("DeleteKey"));
-    remove->setShortcut(QKeySequence(Qt::Key_Delete));
-    remove->setShortcutContext(Qt::WidgetShortcut);
-    TreeView1->addAction(remove);
-    connect(remove, &QAction::triggered, this, &TMainForm::N7Click);
-    auto* menuKey = new QAction(TreeView1);
-    menuKey->setObjectName(QStringLiteral("MenuKey"));
-    menuKey->setShortcuts({QKeySequence(Qt::ShiftModifier | Qt::Key_F10), QKeySequence(Qt::Key_Menu)});
-    menuKey->setShortcutContext(Qt::WidgetShortcut);
-    TreeView1->addAction(menuKey);
-    connect(menuKey, &QAction::triggered, this, &TMainForm::openTreeMenuFromKeyboard);
+    key(TreeView1, "DeleteKey", {QKeySequence(Qt::Key_Delete)}, &TMainForm::N7Click);
+    key(TreeView1, "MenuKey", {QKeySequence(Qt::ShiftModifier | Qt::Key_F10), QKeySequence(Qt::Key_Menu)},
+        &TMainForm::openTreeMenuFromKeyboard);
     // Escape leaves no node selected, so that the menu key then offers what empty space offers.
-    auto* unselect = new QAction(TreeView1);
-    unselect->setObjectName(QStringLiteral("UnselectKey"));
-    unselect->setShortcut(QKeySequence(Qt::Key_Escape));
-    unselect->setShortcutContext(Qt::WidgetShortcut);
-    TreeView1->addAction(unselect);
-    connect(unselect, &QAction::triggered, TreeView1, &QTreeWidget::clearSelection);
+    key(TreeView1, "UnselectKey", {QKeySequence(Qt::Key_Escape)}, [this] { TreeView1->clearSelection(); });
     TreeView1->setDragEnabled(true);
     TreeView1->setDragDropMode(QAbstractItemView::DragDrop);
     TreeView1->setDefaultDropAction(Qt::MoveAction);

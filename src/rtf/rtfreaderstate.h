@@ -134,7 +134,10 @@ struct RowDefinition {
     bool borders = false;
 };
 
-constexpr int kMaxTableDepth = 16;
+// Tables nest six deep at the most: Qt lays a nested table out about twice over for each level it
+// is in, so a page of sixteen levels took minutes to show (deeper rows go to the sixth level's cells,
+// and the page is kept as it came beside itself).
+constexpr int kMaxTableDepth = 6;
 
 inline qreal twipsToPoints(int t)
 {
