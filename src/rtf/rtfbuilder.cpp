@@ -184,8 +184,9 @@ void Reader::symbol(char c)
     case '_':
         appendText(QString(QChar(0x2011)));
         break;
-    case '-':
-        break; // optional hyphen
+    case '-': // an optional hyphen: shown only where a line breaks, and kept
+        appendText(QString(QChar(0x00AD)));
+        break;
     case '*':
         m_starNext = true;
         m_starAt = m_tok.position() - 2;

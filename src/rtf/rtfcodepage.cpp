@@ -141,6 +141,9 @@ QByteArray converterName(int codePage)
         return "x-mac-centraleurroman";
     case 10081:
         return "x-mac-turkish";
+    case 437:
+    case 850:
+        return "IBM" + QByteArray::number(codePage);
     default:
         return "windows-" + QByteArray::number(codePage);
     }

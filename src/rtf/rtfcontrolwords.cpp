@@ -108,6 +108,8 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"uc", SUc},
                            {"ansicpg", SAnsiCpg},
                            {"mac", SMac},
+                           {"pc", SPc},
+                           {"pca", SPca},
                            {"deff", SDeff},
                            {"chftn", SFootnoteMark},
                            {"chatn", SCommentMark},

@@ -74,6 +74,8 @@ enum Special {
     SUc,
     SAnsiCpg,
     SMac,
+    SPc,
+    SPca,
     SDeff,
     SFootnoteMark,
     SCommentMark,

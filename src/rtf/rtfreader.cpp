@@ -136,6 +136,11 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
             m_docCodePage = v;
         setCodePage(codePageOfFont(m_s.ch.font));
         break;
+    case SPc: // the IBM PC's character sets
+    case SPca:
+        m_docCodePage = id == SPc ? 437 : 850;
+        setCodePage(codePageOfFont(m_s.ch.font));
+        break;
     case SMac:
         m_docCodePage = 10000;
         setCodePage(codePageOfFont(m_s.ch.font));

@@ -123,6 +123,8 @@ void Writer::text(const QString& s)
             m_body += "\\line ";
         } else if (u == 0x00A0) {
             m_body += "\\~";
+        } else if (u == 0x00AD) {
+            m_body += "\\-";
         } else if (u >= 0x20 && u < 0x80) {
             m_body += static_cast<char>(u);
         } else if (u < 0x20) {
