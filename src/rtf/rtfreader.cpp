@@ -230,9 +230,14 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             }
             continue;
         }
-        // "\\*" marks only the control word right after it.
+        // "\\*" marks only the control word right after it, and only as the first thing of a group:
+        // elsewhere (StarWriter writes "\\*\\cs7" amid a run's words) it marks nothing.
         if (t.kind != Kind::Word && !(t.kind == Kind::Symbol && t.symbol == '*'))
             m_starNext = false;
+        const bool groupJustOpened = m_afterGroupStart;
+        m_afterGroupStart = t.kind == Kind::GroupStart;
+        if (t.kind == Kind::Symbol && t.symbol == '*' && !groupJustOpened)
+            continue;
         switch (t.kind) {
         case Kind::GroupStart:
             m_skipChars = 0;
