@@ -130,8 +130,9 @@ void Reader::finishKept(const State& closed)
 
 void Reader::openDestination(Dest d)
 {
-    // A destination word in the document's own group would take the rest of the page with it.
-    if (m_stack.size() <= 1)
+    // A destination word in the document's own group would take the rest of the page with it (a
+    // group after the document's end, as some writers leave their theme data, is not that group).
+    if (m_stack.size() <= 1 && m_s.groupStart == m_documentStart)
         return;
     // Destinations that are parts of others open only inside them.
     const Dest in = m_s.dest;

@@ -249,6 +249,8 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             }
             m_stack.push_back(m_s);
             m_s.groupStart = m_tok.position() - 1;
+            if (m_documentStart == -2)
+                m_documentStart = m_s.groupStart;
             break;
         case Kind::GroupEnd: {
             m_skipChars = 0;

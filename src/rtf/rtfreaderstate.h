@@ -210,6 +210,7 @@ private:
     int m_skipChars = 0;
     bool m_starNext = false;
     bool m_afterGroupStart = false; // the token before was a "{"
+    qsizetype m_documentStart = -2;  // where the document's own "{" stands
     qsizetype m_starAt = 0;   // where the last \* stood
     qsizetype m_destFrom = 0; // where the destination word being opened (or its \*) stands
     // picture
