@@ -262,12 +262,10 @@ void TMainForm::buildRegions()
     StatusBar->setSizeGripEnabled(false);
     m_caretPanel = new QLabel(StatusBar);
     i18n::markNotTranslated(m_caretPanel); // the caret's place
-    m_caretPanel->setFixedWidth(120);
     m_modifiedPanel = new QLabel(StatusBar);
-    m_modifiedPanel->setFixedWidth(60);
     m_modifiedPanel->setAlignment(Qt::AlignCenter);
     m_thirdPanel = new QLabel(StatusBar);
-    m_thirdPanel->setFixedWidth(80);
+    fitStatusPanels();
     for (QLabel* l : {m_caretPanel, m_modifiedPanel, m_thirdPanel}) {
         l->setFrameShape(QFrame::Panel);
         l->setFrameShadow(QFrame::Sunken);

@@ -272,13 +272,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
     if (watched == Image1 && e->type() == QEvent::Resize)
         drawBanner();
     if (watched == TreeView1->viewport()) {
-        // Drags inside the tree: a plant may be dropped on a folder only. The tree's own drag is
-        // taken in wherever it enters (over the plant itself, at first), or no moves would follow.
+        // Drags inside the tree: a plant may be dropped on a folder, or out of its folder on empty
+        // space. The tree's own drag is taken in wherever it enters (over the plant itself, at
+        // first), or no moves would follow.
         if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {
             auto* de = static_cast<QDragMoveEvent*>(e);
             if (TreeView1DragOver(de->source(), TreeView1->itemAt(de->position().toPoint())) ||
-                (de->source() == TreeView1 && !TreeView1->itemAt(de->position().toPoint()) &&
-                 TreeView1->currentItem() && TreeView1->currentItem()->parent()) ||
                 (e->type() == QEvent::DragEnter && de->source() == TreeView1))
                 de->acceptProposedAction();
             else
@@ -288,9 +287,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
         if (e->type() == QEvent::Drop) {
             auto* de = static_cast<QDropEvent*>(e);
             QTreeWidgetItem* target = TreeView1->itemAt(de->position().toPoint());
-            if (TreeView1DragOver(de->source(), target) || (de->source() == TreeView1 && !target)) {
+            if (TreeView1DragOver(de->source(), target)) {
                 de->acceptProposedAction();
-                TreeView1DragDrop(target); // on empty space: out of its folder to the top level
+                TreeView1DragDrop(target);
             } else {
                 de->ignore();
             }

@@ -413,7 +413,12 @@ void TMainForm::N9Click(const QString& group)
 
 bool TMainForm::TreeView1DragOver(QObject* source, QTreeWidgetItem* target) const
 {
-    return source == TreeView1 && target && planttree::isFolder(target);
+    // Onto a folder; or onto empty space (no target), which takes a plant out of its folder.
+    if (source != TreeView1)
+        return false;
+    if (!target)
+        return TreeView1->currentItem() && TreeView1->currentItem()->parent();
+    return planttree::isFolder(target);
 }
 
 void TMainForm::TreeView1DragDrop(QTreeWidgetItem* target)

@@ -119,8 +119,9 @@ ColorBox::ColorBox(QWidget* parent) : QComboBox(parent)
     setObjectName(QStringLiteral("ColorBox1"));
     setFocusPolicy(Qt::TabFocus);
     for (const NamedColor& c : kStandardColors)
-        addItem(swatch(QColor(c.rgb)), MessageTable::englishDefault(QString::fromLatin1(c.key)), QColor(c.rgb));
-    addItem(MessageTable::englishDefault(QStringLiteral("u46")));
+        addItem(swatch(QColor(c.rgb)), QString(), QColor(c.rgb));
+    addItem(QString()); // Custom...
+    retranslate(MessageTable()); // English until a language is applied
     askColor = [this](const QColor& initial) { return QColorDialog::getColor(initial, window()); };
     connect(this, &QComboBox::activated, this, &ColorBox::chosen);
     view()->setMinimumWidth(120); // the list names the colours; the box shows only the colour

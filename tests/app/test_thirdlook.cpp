@@ -199,8 +199,8 @@ TEST(ThirdLook, TableColumnsAreAsWideOnTheScreenAsOnPaper)
     QTest::keyClick(form.Editor, Qt::Key_Backspace);
     form.Editor->document()->setModified(true);
     QTest::keyClick(form.Editor, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_TRUE(pf.read(u"MyPlants/Roses/Tea/description.rtf"_s).contains("\\cellx900")) 
-        << pf.read(u"MyPlants/Roses/Tea/description.rtf"_s).constData();
+    const QByteArray saved = pf.read(u"MyPlants/Roses/Tea/description.rtf"_s);
+    EXPECT_TRUE(saved.contains("\\cellx900")) << saved.constData();
 }
 
 // The print queue names the job by the page's whole path.
