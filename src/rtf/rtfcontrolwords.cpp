@@ -21,13 +21,13 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
         dest({"leveltext"}, Dest::LevelText);
         dest({"listoverridetable"}, Dest::ListOverrideTable);
         dest({"footnote", "annotation", "atnid", "atnauthor"}, Dest::Kept);
-        dest({"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf"},
+        dest({"header", "headerl", "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "info"},
              Dest::PageKept);
         dest({"field", "shppict", "shp", "shpinst", "shptxt", "object", "result", "nesttableprops"},
              Dest::Inner);
         // Shapes in groups, and Word 6/95 drawing objects: their text boxes' text is shown.
         dest({"shpgrp", "do", "dpgroup", "dptxbx", "dptxbxtext"}, Dest::Inner);
-        dest({"stylesheet",   "info",         "rsidtbl",      "generator",
+        dest({"stylesheet",   "rsidtbl",      "generator",
               "xmlnstbl",     "pgdsctbl",     "themedata",    "colorschememapping",
               "latentstyles", "datastore",    "revtbl",       "filetbl",
               "mmathPr",      "pnseclvl",     "fldtype",      "bkmkstart",
@@ -101,7 +101,7 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                           {"ldblquote", 0x201C},
                           {"rdblquote", 0x201D}});
         rows(Kw::Special, {{"par", SPar},
-                           {"sect", SPar},
+                           {"sect", SPage},
                            {"page", SPage},
                            {"column", SPage},
                            {"u", SUnicode},
@@ -126,6 +126,9 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"aftnnauc", SEndnoteUpperAlpha},
                            {"aftnnrlc", SEndnoteLowerRoman},
                            {"aftnnruc", SEndnoteUpperRoman}});
+        for (const char* w : {"titlepg", "facingp", "margl", "margr", "margt", "margb", "paperw", "paperh",
+                              "landscape", "gutter", "headery", "footery", "pgnstart"})
+            t[w] = {Kw::Special, SPageWord};
         rows(Kw::Table, {{"trowd", TRowDefaults},
                          {"cellx", TCellX},
                          {"cell", TCell},

@@ -92,7 +92,10 @@ enum Special {
     SEndnoteLowerRoman,
     SEndnoteUpperRoman,
     SNoteStart,
-    SEndnoteStart
+    SEndnoteStart,
+    // The page's layout, which the page does not show but a save writes back: first-page and
+    // facing-page headers (\titlepg, \facingp), margins and paper size
+    SPageWord
 };
 enum TableProp { TRowDefaults, TCellX, TCell, TRow, TNestCell, TNestRow, TBorderSide, TBorderStyle };
 enum ListProp {
@@ -118,9 +121,6 @@ struct Keyword {
     Kw kind;
     int id;
 };
-
-// The control words the reader knows. New constructs add rows here; a word not listed is passed
-// over, and a destination not listed (\*\word) is skipped whole.
 
 // The control words the reader knows. New constructs add rows here; a word not listed is passed
 // over, and a destination not listed (\*\word) is skipped whole.

@@ -166,13 +166,22 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
         const bool endnotes = id >= SEndnoteArabic;
         (endnotes ? m_endnoteNumbers : m_noteNumbers).kind =
             noteKinds[id - (endnotes ? SEndnoteArabic : SNoteArabic)];
-        m_noteWords += '\\' + t.word.toByteArray();
+        m_pageWords += '\\' + t.word.toByteArray();
+        break;
+    }
+    case SPageWord: {
+        // Once each: a later section's own layout is not the page's.
+        const QByteArray w = '\\' + t.word.toByteArray();
+        if (!m_pageWordsSeen.contains(w)) {
+            m_pageWordsSeen.insert(w);
+            m_pageWords += w + (t.hasParam ? QByteArray::number(v) : QByteArray());
+        }
         break;
     }
     case SNoteStart:
     case SEndnoteStart:
         (id == SNoteStart ? m_noteNumbers : m_endnoteNumbers).start = std::clamp(v, 1, 32767);
-        m_noteWords += '\\' + t.word.toByteArray() + QByteArray::number(v);
+        m_pageWords += '\\' + t.word.toByteArray() + QByteArray::number(v);
         break;
     case SFootnoteMark:
         flushText();
@@ -312,7 +321,7 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
     if (m_keptObjects > 0)
         rtfkept::registerHandler(m_doc);
     m_cursor.endEditBlock();
-    m_pageGroups.prepend(m_noteWords.isEmpty() ? m_noteWords : m_noteWords + "\r\n");
+    m_pageGroups.prepend(m_pageWords.isEmpty() ? m_pageWords : m_pageWords + "\r\n");
     if (!m_pageGroups.isEmpty()) {
         QTextFrameFormat ff = m_doc->rootFrame()->frameFormat();
         ff.setProperty(rtfprop::kPageGroups, m_pageGroups);

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPointer>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -230,7 +231,8 @@ private:
         ListKind kind = ListKind::Decimal;
         int start = 1, count = 0;
     } m_noteNumbers, m_endnoteNumbers;
-    QByteArray m_noteWords; // the words that say so, written back with the page
+    QByteArray m_pageWords; // the words that say so, and the page's layout, written back with the page
+    QSet<QByteArray> m_pageWordsSeen;
     int m_keptObjects = 0;
     QByteArray m_pageGroups;
     // field

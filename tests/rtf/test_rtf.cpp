@@ -155,6 +155,9 @@ QString dump(const QTextDocument& d, const RtfReader::Result& r)
     QString out;
     dumpFrame(d.rootFrame(), 0, &out);
     const QByteArray page = d.rootFrame()->frameFormat().property(rtfprop::kPageGroups).toByteArray();
+    const QByteArray words = page.left(page.indexOf('{')).trimmed();
+    if (!words.isEmpty())
+        out += QStringLiteral("page: ") + QString::fromLatin1(words) + u'\n';
     if (!page.isEmpty())
         out += QStringLiteral("page groups: ") + keptText(page) + u'\n';
     if (!r.lossy.isEmpty())
