@@ -36,7 +36,7 @@ public:
     static Result read(const QByteArray& bytes, QTextDocument* document) { return read(bytes, document, {}); }
 
     // Limits that keep damaged files harmless.
-    static constexpr int kMaxDepth = 512;
+    static constexpr int kMaxDepth = 8192; // mail programs' HTML in RTF nests thousands deep
     static constexpr int kMaxPictureSide = 8192; // pixels, for the shown size
 };
 

@@ -393,6 +393,10 @@ TEST(Rtf, DamagedInputIsReadAsFarAsItGoes)
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(d.toPlainText().startsWith(QStringLiteral("start")));
     EXPECT_TRUE(d.toPlainText().endsWith(QStringLiteral("end")));
+    // Mail programs' HTML in RTF nests thousands deep, and is whole.
+    r = RtfReader::read("{\\rtf1 a" + QByteArray(3000, '{') + "b" + QByteArray(3000, '}') + "c}", &d);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(d.toPlainText(), QStringLiteral("abc"));
     // \bin longer than the file, a 2 GB picture size, bad escapes, NUL bytes, a cut-off file.
     r = RtfReader::read("{\\rtf1 a{\\pict\\pngblip\\bin2000000000 xx}", &d);
     EXPECT_FALSE(r.ok);
