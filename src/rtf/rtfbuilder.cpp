@@ -357,6 +357,10 @@ void Reader::text(QByteArrayView bytes)
         if (m_fieldInstruction.size() < 65536)
             m_fieldInstruction += rtfcodepage::decode(bytes, m_s.codePage);
         break;
+    case Dest::ShapeName:
+        if (m_shapeName.size() < 64)
+            m_shapeName += bytes;
+        break;
     case Dest::ListText:
         m_listText += rtfcodepage::decode(bytes, m_s.codePage);
         break;

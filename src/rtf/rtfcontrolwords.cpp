@@ -26,13 +26,15 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
         dest({"field", "shppict", "shp", "shpinst", "shptxt", "object", "result", "nesttableprops"},
              Dest::Inner);
         // Shapes in groups, and Word 6/95 drawing objects: their text boxes' text is shown.
-        dest({"shpgrp", "do", "dpgroup", "dptxbx", "dptxbxtext"}, Dest::Inner);
+        dest({"shpgrp", "do", "dpgroup", "dptxbx", "dptxbxtext", "sp"}, Dest::Inner);
+        dest({"sn"}, Dest::ShapeName);
+        dest({"sv"}, Dest::ShapeValue);
         dest({"stylesheet",   "rsidtbl",      "generator",
               "xmlnstbl",     "pgdsctbl",     "themedata",    "colorschememapping",
               "latentstyles", "datastore",    "revtbl",       "filetbl",
               "mmathPr",      "pnseclvl",     "fldtype",      "bkmkstart",
               "bkmkend",      "nonshppict",   "nonesttables", "objdata",
-              "objclass",     "objname",      "sp",           "shprslt",
+              "objclass",     "objname",      "shprslt",
               "listname",     "levelnumbers", "listpicture",  "panose",
               "falt",         "ftnsep",       "ftnsepc",      "ftncn",
               "aftnsep",      "aftnsepc",     "aftncn",       "xe",

@@ -24,6 +24,8 @@ enum class Dest : uint8_t {
     Kept,     // kept whole at its place in the text (footnotes, comments)
     PageKept, // kept whole for the page (headers, footers)
     Inner,    // a wrapper whose inner groups are read (fields, shapes, objects)
+    ShapeName,  // a shape property's name (\sn)
+    ShapeValue, // its value (\sv): shown for the text of WordArt, passed over otherwise
 };
 
 // What a control word does: opens a destination, sets a character, paragraph, table, list, font,

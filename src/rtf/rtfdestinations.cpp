@@ -175,6 +175,16 @@ void Reader::openDestination(Dest d)
         m_s.dest = d;
         m_fieldInstruction.clear();
         return;
+    case Dest::ShapeName:
+        flushText();
+        m_s.dest = d;
+        m_shapeName.clear();
+        return;
+    case Dest::ShapeValue: // WordArt's text (a watermark's too) is the shape's only text
+        flushText();
+        m_s.wordArt = m_shapeName == "gtextUNICODE";
+        m_s.dest = m_s.wordArt ? Dest::Inner : Dest::Skip;
+        return;
     case Dest::FieldResult: {
         flushText();
         m_s.dest = d;
@@ -263,6 +273,8 @@ void Reader::groupClosed(const State& closed)
         m_overrides.insert(m_overrideLs, m_overrideId);
         m_overrideLs = m_overrideId = 0;
     }
+    if (closed.wordArt && !m_s.wordArt && m_blockHasContent)
+        paragraph();
     if (closed.dest == m_s.dest)
         return; // an inner group of the same destination
     switch (closed.dest) {

@@ -86,6 +86,7 @@ void Reader::word(const RtfTokenizer::Token& t)
         return;
     case Dest::FieldInstruction:
     case Dest::ListText:
+    case Dest::ShapeName:
         return;
     default:
         break;

@@ -105,6 +105,7 @@ struct State {
     qsizetype groupStart = -1;
     // In \upr's group the 8-bit alternative is passed over; its \*\ud group holds the text to show.
     bool dropText = false;
+    bool wordArt = false; // WordArt's text, which stands as a paragraph of its own
 };
 
 struct Font {
@@ -231,6 +232,7 @@ private:
         ListKind kind = ListKind::Decimal;
         int start = 1, count = 0;
     } m_noteNumbers, m_endnoteNumbers;
+    QByteArray m_shapeName; // the name of the shape property being read
     QByteArray m_pageWords; // the words that say so, and the page's layout, written back with the page
     QSet<QByteArray> m_pageWordsSeen;
     int m_keptObjects = 0;
