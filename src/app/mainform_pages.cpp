@@ -498,11 +498,12 @@ bool TMainForm::loadDocumentIntoEditor(const QString& path)
     updateEditCommands();
     if (!problem.isEmpty())
         showError(m_messages.text(QStringLiteral("p2")).arg(path) + QStringLiteral("\r") + problem);
-    QStringList parts; // objects, shapes, tables
+    QStringList parts; // objects, shapes, tables, bytes after the end
     for (const QString& part : Editor->keptOriginalFor())
         parts << m_messages.text(part == u"objects"  ? QStringLiteral("d2")
                                  : part == u"shapes" ? QStringLiteral("d3")
-                                                     : QStringLiteral("d4"));
+                                 : part == u"tables" ? QStringLiteral("d4")
+                                                     : QStringLiteral("d6"));
     if (!parts.isEmpty())
         showError(m_messages.text(QStringLiteral("d1")).arg(path, parts.join(QStringLiteral(", "))));
     return true;

@@ -31,7 +31,7 @@ public:
     // (when given) says why no version of the page as it was could be kept.
     IoStatus saveDocument(const QString& path, QString* note = nullptr);
     // The parts of the page just loaded that show as text only ("fields", "objects", "shapes",
-    // "tables"), when its original was kept beside it as path + ".original" on this load; the user is
+    // "tables", "after the end"), when its original was kept beside it as path + ".original" on this load; the user is
     // told once, when the copy is made.
     const QStringList& keptOriginalFor() const { return m_keptOriginalFor; }
     // Whether the document in the editor came from a plain-text file (and goes back as one).

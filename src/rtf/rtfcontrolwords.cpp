@@ -41,7 +41,9 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
               "tc",           "txe",          "template",     "userprops",
               "docvar",       "pntxta",       "pntxtb",       "atrfstart",
               "atrfend",      "atnref",       "atndate",      "atnicn",
-              "atntime",      "fname"},
+              "atntime",      "fname",        "wgrffmtfilter", "oldcprops",
+              "oldpprops",    "oldtprops",    "oldsprops",    "protusertbl",
+              "xmlopen",      "xmlclose",     "xmlattrname",  "xmlattrvalue"},
              Dest::Skip);
         auto rows = [&](Kw kind, std::initializer_list<std::pair<const char*, int>> list) {
             for (const auto& [w, id] : list)

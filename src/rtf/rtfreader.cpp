@@ -5,6 +5,8 @@
 #include "rtf/rtfcodepage.h"
 #include "rtf/rtfkept.h"
 
+#include <utility>
+
 namespace rtfread {
 
 void Reader::word(const RtfTokenizer::Token& t)
@@ -220,6 +222,15 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             partial = true;
             break;
         }
+        // Bytes after the document's end are no text, unless RTF follows them (a stray "}" ended it early).
+        if (m_documentEnded && m_stack.empty()) {
+            if (t.kind == Kind::Text || t.kind == Kind::Hex) {
+                m_trailing += t.kind == Kind::Text ? t.word.toByteArray() : QByteArray(1, char(t.byte));
+                continue;
+            }
+            if (!m_trailing.isEmpty())
+                text(std::exchange(m_trailing, {}));
+        }
         if (depthOverflow > 0) { // groups nested too deep are passed over whole
             if (t.kind == Kind::GroupStart)
                 ++depthOverflow;
@@ -273,8 +284,10 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             m_stack.pop_back();
             m_tok.setCodePage(m_s.codePage);
             groupClosed(closed);
-            if (m_stack.empty())
+            if (m_stack.empty()) {
                 setCodePage(codePageOfFont(m_s.ch.font));
+                m_documentEnded = m_documentEnded || closed.groupStart == m_documentStart;
+            }
             break;
         }
         case Kind::Word:
@@ -305,6 +318,8 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             break;
         }
     }
+    if (!m_trailing.trimmed().isEmpty())
+        noteLossy(QStringLiteral("after the end"));
     if (m_s.dest == Dest::Kept || m_s.dest == Dest::PageKept)
         m_problem = QStringLiteral("The page ends inside a footnote, comment, header or footer.");
     m_pendingBytes += QByteArray(rtfcodepage::pendingLead(m_pendingBytes, m_s.codePage), '?');

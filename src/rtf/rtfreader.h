@@ -21,7 +21,8 @@ public:
         bool ok = true;
         QString problem; // why reading stopped early or what was skipped
         // Parts kept as their text only, so a save loses their frame or code: "objects" (embedded
-        // from other programs), "shapes" (text boxes), "tables" (nested deeper than the page can show).
+        // from other programs), "shapes" (text boxes), "tables" (nested deeper than the page can show);
+        // "after the end": bytes after the document's end, not shown and not saved.
         QStringList lossy;
         bool partial = false; // stopped after Options::firstParagraphs: the rest of the page is not read
     };

@@ -212,6 +212,8 @@ private:
     int m_skipChars = 0;
     bool m_starNext = false;
     bool m_afterGroupStart = false; // the token before was a "{"
+    bool m_documentEnded = false; // the document's own group has closed
+    QByteArray m_trailing;        // bytes after its end, shown only if RTF follows them
     qsizetype m_documentStart = -2;  // where the document's own "{" stands
     qsizetype m_starAt = 0;   // where the last \* stood
     qsizetype m_destFrom = 0; // where the destination word being opened (or its \*) stands

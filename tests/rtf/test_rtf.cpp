@@ -393,6 +393,9 @@ TEST(Rtf, DamagedInputIsReadAsFarAsItGoes)
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(d.toPlainText().startsWith(QStringLiteral("start")));
     EXPECT_TRUE(d.toPlainText().endsWith(QStringLiteral("end")));
+    // A stray "}" ends the document early: the RTF after it is still read.
+    r = RtfReader::read("{\\rtf1 a}} b\\par c}", &d);
+    EXPECT_EQ(d.toPlainText(), QStringLiteral("a b\nc"));
     // Mail programs' HTML in RTF nests thousands deep, and is whole.
     r = RtfReader::read("{\\rtf1 a" + QByteArray(3000, '{') + "b" + QByteArray(3000, '}') + "c}", &d);
     EXPECT_TRUE(r.ok);
