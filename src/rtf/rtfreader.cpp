@@ -5,9 +5,17 @@
 #include "rtf/rtfcodepage.h"
 #include "rtf/rtfkept.h"
 
-#include <utility>
+#include <algorithm>
+#include <cctype>
 
 namespace rtfread {
+
+namespace {
+bool isBlank(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == 0 || std::isspace(uchar(c)); });
+}
+} // namespace
 
 void Reader::word(const RtfTokenizer::Token& t)
 {
@@ -222,14 +230,22 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             partial = true;
             break;
         }
-        // Bytes after the document's end are no text, unless RTF follows them (a stray "}" ended it early).
-        if (m_documentEnded && m_stack.empty()) {
-            if (t.kind == Kind::Text || t.kind == Kind::Hex) {
-                m_trailing += t.kind == Kind::Text ? t.word.toByteArray() : QByteArray(1, char(t.byte));
+        // Word and LibreOffice show nothing after the document's end (a stray "}" ends it early); what
+        // stands there is left for the original kept beside the page. Optional groups there (Word's theme
+        // data) and blank bytes are no loss.
+        if (m_documentEnded) {
+            if (t.kind == Kind::GroupStart) {
+                m_endGroupOpened = m_endDepth++ == 0;
                 continue;
             }
-            if (!m_trailing.isEmpty())
-                text(std::exchange(m_trailing, {}));
+            if (m_endGroupOpened && !(t.kind == Kind::Symbol && t.symbol == '*'))
+                m_afterEnd = true;
+            m_endGroupOpened = false;
+            if (t.kind == Kind::GroupEnd)
+                m_endDepth = std::max(0, m_endDepth - 1);
+            else if (m_endDepth == 0 && !(t.kind == Kind::Text && isBlank(t.word)))
+                m_afterEnd = true;
+            continue;
         }
         if (depthOverflow > 0) { // groups nested too deep are passed over whole
             if (t.kind == Kind::GroupStart)
@@ -318,7 +334,7 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             break;
         }
     }
-    if (!m_trailing.trimmed().isEmpty())
+    if (m_afterEnd)
         noteLossy(QStringLiteral("after the end"));
     if (m_s.dest == Dest::Kept || m_s.dest == Dest::PageKept)
         m_problem = QStringLiteral("The page ends inside a footnote, comment, header or footer.");

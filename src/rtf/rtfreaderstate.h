@@ -213,7 +213,9 @@ private:
     bool m_starNext = false;
     bool m_afterGroupStart = false; // the token before was a "{"
     bool m_documentEnded = false; // the document's own group has closed
-    QByteArray m_trailing;        // bytes after its end, shown only if RTF follows them
+    bool m_afterEnd = false;      // and something more than blanks and optional groups followed
+    bool m_endGroupOpened = false;
+    int m_endDepth = 0;
     qsizetype m_documentStart = -2;  // where the document's own "{" stands
     qsizetype m_starAt = 0;   // where the last \* stood
     qsizetype m_destFrom = 0; // where the destination word being opened (or its \*) stands

@@ -393,9 +393,10 @@ TEST(Rtf, DamagedInputIsReadAsFarAsItGoes)
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(d.toPlainText().startsWith(QStringLiteral("start")));
     EXPECT_TRUE(d.toPlainText().endsWith(QStringLiteral("end")));
-    // A stray "}" ends the document early: the RTF after it is still read.
+    // A stray "}" ends the document, as in other word processors; the rest is left to the original.
     r = RtfReader::read("{\\rtf1 a}} b\\par c}", &d);
-    EXPECT_EQ(d.toPlainText(), QStringLiteral("a b\nc"));
+    EXPECT_EQ(d.toPlainText(), QStringLiteral("a"));
+    EXPECT_EQ(r.lossy, QStringList{QStringLiteral("after the end")});
     // Mail programs' HTML in RTF nests thousands deep, and is whole.
     r = RtfReader::read("{\\rtf1 a" + QByteArray(3000, '{') + "b" + QByteArray(3000, '}') + "c}", &d);
     EXPECT_TRUE(r.ok);
