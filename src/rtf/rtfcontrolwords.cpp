@@ -131,7 +131,8 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"aftnnrlc", SEndnoteLowerRoman},
                            {"aftnnruc", SEndnoteUpperRoman}});
         for (const char* w : {"titlepg", "facingp", "margl", "margr", "margt", "margb", "paperw", "paperh",
-                              "landscape", "gutter", "headery", "footery", "pgnstart"})
+                              "landscape", "gutter", "headery", "footery", "pgnstart", "pgnrestart", "pgndec",
+                              "pgnucrm", "pgnlcrm", "pgnucltr", "pgnlcltr"})
             t[w] = {Kw::Special, SPageWord};
         rows(Kw::Table, {{"trowd", TRowDefaults},
                          {"cellx", TCellX},

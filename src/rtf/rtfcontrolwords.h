@@ -96,7 +96,7 @@ enum Special {
     SNoteStart,
     SEndnoteStart,
     // The page's layout, which the page does not show but a save writes back: first-page and
-    // facing-page headers (\titlepg, \facingp), margins and paper size
+    // facing-page headers (\titlepg, \facingp), margins, paper size, how pages are numbered
     SPageWord
 };
 enum TableProp { TRowDefaults, TCellX, TCell, TRow, TNestCell, TNestRow, TBorderSide, TBorderStyle };
