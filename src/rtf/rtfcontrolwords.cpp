@@ -105,7 +105,7 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                           {"ldblquote", 0x201C},
                           {"rdblquote", 0x201D}});
         rows(Kw::Special, {{"par", SPar},
-                           {"sect", SPage},
+                           {"sect", SPar},
                            {"page", SPage},
                            {"column", SPage},
                            {"u", SUnicode},
@@ -119,7 +119,9 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"chatn", SCommentMark},
                            {"ftnstart", SNoteStart},
                            {"aftnstart", SEndnoteStart},
-                           {"fldlock", SFieldLock}});
+                           {"fldlock", SFieldLock},
+                           {"pagebb", SPageBreakBefore},
+                           {"sbknone", SSectionContinuous}});
         rows(Kw::Special, {{"ftnnar", SNoteArabic},
                            {"ftnnalc", SNoteLowerAlpha},
                            {"ftnnauc", SNoteUpperAlpha},
@@ -132,7 +134,9 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                            {"aftnnruc", SEndnoteUpperRoman}});
         for (const char* w : {"titlepg", "facingp", "margl", "margr", "margt", "margb", "paperw", "paperh",
                               "landscape", "gutter", "headery", "footery", "pgnstart", "pgnrestart", "pgndec",
-                              "pgnucrm", "pgnlcrm", "pgnucltr", "pgnlcltr"})
+                              "pgnucrm", "pgnlcrm", "pgnucltr", "pgnlcltr", "ftnrstpg", "ftnrestart",
+                              "ftnrstcont", "aftnrestart", "aftnrstcont", "ftnbj", "ftntj", "aftnbj", "aftntj",
+                              "enddoc", "aenddoc", "endnotes", "aendnotes"})
             t[w] = {Kw::Special, SPageWord};
         rows(Kw::Table, {{"trowd", TRowDefaults},
                          {"cellx", TCellX},

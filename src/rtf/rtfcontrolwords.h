@@ -96,8 +96,11 @@ enum Special {
     SNoteStart,
     SEndnoteStart,
     // The page's layout, which the page does not show but a save writes back: first-page and
-    // facing-page headers (\titlepg, \facingp), margins, paper size, how pages are numbered
-    SPageWord
+    // facing-page headers (\titlepg, \facingp), margins, paper size, how pages are numbered and where
+    // notes stand and restart
+    SPageWord,
+    SPageBreakBefore,  // \pagebb: this paragraph begins a page
+    SSectionContinuous // \sbknone: the section begins on the page where the one before ends
 };
 enum TableProp { TRowDefaults, TCellX, TCell, TRow, TNestCell, TNestRow, TBorderSide, TBorderStyle };
 enum ListProp {

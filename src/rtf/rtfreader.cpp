@@ -129,11 +129,30 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     const int v = t.param;
     switch (id) {
     case SPar:
+        if (t.word == "sect") { // a section's end begins a page unless the section says otherwise
+            if (m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty())
+                paragraph();
+            breakBeforeThisBlock();
+            m_sectionBreak = m_pageBreaks.empty() ? -1 : m_pageBreaks.back();
+            break;
+        }
         paragraph();
         break;
     case SPage:
         if (m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty())
             paragraph();
+        if (t.word == "page")
+            breakBeforeThisBlock();
+        break;
+    case SPageBreakBefore:
+        if (!t.hasParam || v != 0)
+            breakBeforeThisBlock();
+        break;
+    case SSectionContinuous: // the section that begins here runs on from the one before
+        if (m_sectionBreak >= 0 && !m_pageBreaks.empty() && m_pageBreaks.back() == m_sectionBreak &&
+            m_cursor.block().blockNumber() == m_sectionBreak)
+            m_pageBreaks.pop_back();
+        m_sectionBreak = -1;
         break;
     case SUnicode:
         appendText(QString(QChar(static_cast<char16_t>(v < 0 ? v + 65536 : v))));
@@ -205,6 +224,16 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     default:
         break;
     }
+}
+
+// The paragraph being read begins a new page (not in tables, nor the page's first paragraph).
+void Reader::breakBeforeThisBlock()
+{
+    if (m_s.dest != Dest::Text || !m_tables.empty() || m_paragraphs == 0)
+        return;
+    const int n = m_cursor.block().blockNumber();
+    if (m_pageBreaks.empty() || m_pageBreaks.back() != n)
+        m_pageBreaks.push_back(n);
 }
 
 RtfReader::Result Reader::run(const RtfReader::Options& options)
@@ -348,6 +377,12 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
         m_cursor.deletePreviousChar();
     } else {
         applyBlockFormat();
+    }
+    for (const int n : m_pageBreaks) {
+        QTextCursor c(m_doc->findBlockByNumber(n));
+        QTextBlockFormat bf;
+        bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        c.mergeBlockFormat(bf);
     }
     // Asking for the layout makes one; a page without kept groups leaves that to its view.
     if (m_keptObjects > 0)

@@ -173,6 +173,7 @@ private:
     void symbol(char c);
     void text(QByteArrayView bytes);
     void paragraph();
+    void breakBeforeThisBlock();
     void applyList();
     void finishPicture();
     void finishKept(const State& closed);
@@ -212,6 +213,8 @@ private:
     int m_skipChars = 0;
     bool m_starNext = false;
     bool m_afterGroupStart = false; // the token before was a "{"
+    std::vector<int> m_pageBreaks; // blocks that begin a page
+    int m_sectionBreak = -1; // the block a section's end began a page before
     bool m_documentEnded = false; // the document's own group has closed
     bool m_afterEnd = false;      // and something more than blanks and optional groups followed
     bool m_endGroupOpened = false;

@@ -189,6 +189,8 @@ void Writer::block(const QTextBlock& b, int depth)
         m_body += "\\intbl";
     if (depth > 1)
         m_body += "\\itap" + QByteArray::number(depth);
+    if (depth == 0 && (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore))
+        m_body += "\\pagebb";
     const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
     if (a & Qt::AlignHCenter)
         m_body += "\\qc";

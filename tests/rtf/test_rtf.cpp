@@ -123,6 +123,8 @@ void dumpFrame(QTextFrame* frame, int depth, QString* out)
         if (!b.isValid())
             continue;
         QString line = indent;
+        if (b.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            line += QStringLiteral("[new page] ");
         if (QTextList* l = b.textList())
             line +=
                 QString((l->format().indent() - 1) * 2, u' ') +
