@@ -182,8 +182,9 @@ void Reader::openDestination(Dest d)
         return;
     case Dest::ShapeValue: // WordArt's text (a watermark's too) is the shape's only text
         flushText();
-        m_s.wordArt = m_shapeName == "gtextUNICODE";
-        m_s.dest = m_s.wordArt ? Dest::Inner : Dest::Skip;
+        m_s.dest = m_shapeName == "gtextUNICODE" ? Dest::Inner : Dest::Skip;
+        if (m_s.dest == Dest::Inner)
+            ownParagraph();
         return;
     case Dest::FieldResult: {
         flushText();
@@ -273,7 +274,7 @@ void Reader::groupClosed(const State& closed)
         m_overrides.insert(m_overrideLs, m_overrideId);
         m_overrideLs = m_overrideId = 0;
     }
-    if (closed.wordArt && !m_s.wordArt && m_blockHasContent)
+    if (closed.ownParagraph && !m_s.ownParagraph && m_blockHasContent)
         paragraph();
     if (closed.dest == m_s.dest)
         return; // an inner group of the same destination

@@ -51,6 +51,8 @@ void Reader::word(const RtfTokenizer::Token& t)
         else if (t.word == "shp" || t.word == "shpgrp" || t.word == "do")
             noteLossy(QStringLiteral("shapes"));
         openDestination(static_cast<Dest>(k.id));
+        if (m_s.dest == Dest::Inner && (t.word == "shptxt" || t.word == "dptxbxtext"))
+            ownParagraph();
         return;
     }
     if (star) {
@@ -224,6 +226,14 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     default:
         break;
     }
+}
+
+// The text of a box begins a paragraph of its own, and the paragraph after it another.
+void Reader::ownParagraph()
+{
+    if (!m_s.ownParagraph && (m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty()))
+        paragraph();
+    m_s.ownParagraph = true;
 }
 
 // The paragraph being read begins a new page (not in tables, nor the page's first paragraph).

@@ -105,7 +105,9 @@ struct State {
     qsizetype groupStart = -1;
     // In \upr's group the 8-bit alternative is passed over; its \*\ud group holds the text to show.
     bool dropText = false;
-    bool wordArt = false; // WordArt's text, which stands as a paragraph of its own
+    // A text box's or WordArt's text, which stands in paragraphs of its own, not amid the words of
+    // the paragraph that anchors it
+    bool ownParagraph = false;
 };
 
 struct Font {
@@ -174,6 +176,7 @@ private:
     void text(QByteArrayView bytes);
     void paragraph();
     void breakBeforeThisBlock();
+    void ownParagraph();
     void applyList();
     void finishPicture();
     void finishKept(const State& closed);
