@@ -10,10 +10,12 @@
 #include "sync/conflicts.h"
 #include "tree/treeloader.h"
 
+#include <QMutex>
 #include <QtConcurrent/QtConcurrentMap>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <time.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +45,16 @@ bool signedFile(const QString& name)
     const QString lower = name.toLower();
     return lower == u"plant.ini" || lower == u"description.rtf" || lower == u"care.rtf" ||
            lower == u"diary.rtf" || (lower.endsWith(u".txt") && album::isPhotoName(name.chopped(4)));
+}
+
+qint64 nanoseconds(const timespec& t)
+{
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+QByteArray fileStamp(const struct stat& st)
+{
+    return QByteArray::number(qint64(st.st_size)) + '\0' + QByteArray::number(nanoseconds(st.st_mtim));
 }
 
 // The entries of the folder open as fd (which this closes).
@@ -76,8 +88,7 @@ std::vector<DirEntry> listDirFd(int fd, bool stampFiles)
         struct stat st {};
         if (stampFiles && entry.file && signedFile(entry.name) &&
             ::fstatat(::dirfd(d), e->d_name, &st, 0) == 0)
-            entry.stamp = QByteArray::number(qint64(st.st_size)) + '\0' +
-                          QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+            entry.stamp = fileStamp(st);
         out.push_back(std::move(entry));
     }
     ::closedir(d);
@@ -92,6 +103,94 @@ int openDir(int at, const QByteArray& nameOrPath)
                    : ::open(nameOrPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
+// Lists folders, or takes their listings from the walk before when the folders did not change.
+class Lister {
+public:
+    explicit Lister(const Listings* before) : m_before(before)
+    {
+        timespec now {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        m_now = nanoseconds(now);
+    }
+
+    // The entries of a folder (leaf inside the folder open as at, or the path itself when at < 0), by
+    // name; with stampFiles, the files a signature covers carry their stamps.
+    std::vector<DirEntry> list(int at, const QByteArray& leaf, const QByteArray& path, bool stampFiles)
+    {
+        struct stat st {};
+        if ((at >= 0 ? ::fstatat(at, leaf.constData(), &st, 0) : ::stat(path.constData(), &st)) != 0 ||
+            !S_ISDIR(st.st_mode))
+            return {};
+        const QByteArray stamp = QByteArray::number(quint64(st.st_ino)) + ' ' +
+                                 QByteArray::number(nanoseconds(st.st_mtim)) + ' ' +
+                                 QByteArray::number(nanoseconds(st.st_ctim));
+        if (m_before) {
+            const auto it = m_before->constFind(path);
+            if (it != m_before->constEnd() && it->stamp == stamp) {
+                std::vector<DirEntry> out = decoded(it->entries);
+                if (stampFiles)
+                    for (DirEntry& e : out) {
+                        struct stat fst {};
+                        const QByteArray file = (at >= 0 ? leaf : path) + '/' + e.bytes;
+                        if (e.file && signedFile(e.name) &&
+                            (at >= 0 ? ::fstatat(at, file.constData(), &fst, 0) : ::stat(file.constData(), &fst)) ==
+                                0)
+                            e.stamp = fileStamp(fst);
+                    }
+                keep(path, *it);
+                return out;
+            }
+        }
+        std::vector<DirEntry> out = listDirFd(openDir(at, at >= 0 ? leaf : path), stampFiles);
+        // A folder changed a moment ago may change again within the same tick of the clock (or the
+        // clock stands behind its times): it is listed again next time.
+        constexpr qint64 kStill = 200 * 1000000;
+        if (m_before && std::max(nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)) < m_now - kStill)
+            keep(path, Listing{stamp, encoded(out)});
+        return out;
+    }
+
+    Listings take() { return std::move(m_after); }
+
+private:
+    // Only the entries a walk looks at: folders, and the files search reads (not the photos).
+    static QByteArray encoded(const std::vector<DirEntry>& entries)
+    {
+        QByteArray out;
+        for (const DirEntry& e : entries)
+            if (e.dir || (e.file && (signedFile(e.name) || conflicts::originalName(e.name))))
+                out += (e.dir ? 'd' : 'f') + e.bytes + '\0';
+        return out;
+    }
+    static std::vector<DirEntry> decoded(const QByteArray& bytes)
+    {
+        std::vector<DirEntry> out;
+        for (qsizetype from = 0; from < bytes.size();) {
+            const qsizetype end = bytes.indexOf('\0', from);
+            if (end < 0 || end == from)
+                break;
+            DirEntry e;
+            e.dir = bytes[from] == 'd';
+            e.file = bytes[from] == 'f';
+            e.bytes = bytes.mid(from + 1, end - from - 1);
+            e.name = fsname::decodeName(e.bytes);
+            out.push_back(std::move(e));
+            from = end + 1;
+        }
+        return out;
+    }
+    void keep(const QByteArray& path, const Listing& listing)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_after.insert(path, listing);
+    }
+
+    const Listings* m_before;
+    qint64 m_now = 0;
+    QMutex m_mutex;
+    Listings m_after;
+};
+
 } // namespace
 
 // A node folder: its files and its subfolders.
@@ -102,7 +201,7 @@ struct Scanned {
 };
 
 // at: the open parent folder (or -1: folder is opened by its path).
-Scanned scanNode(int at, const QByteArray& folder, const QString& group, const QString& parent,
+Scanned scanNode(Lister& lister, int at, const QByteArray& folder, const QString& group, const QString& parent,
                  const QString& name, bool keepOpen = false)
 {
     Scanned s;
@@ -112,10 +211,11 @@ Scanned scanNode(int at, const QByteArray& folder, const QString& group, const Q
     s.node.folder = folder;
     static const QString kPages[3] = {QStringLiteral("description.rtf"), QStringLiteral("care.rtf"),
                                       QStringLiteral("diary.rtf")};
-    const int fd = openDir(at, at >= 0 ? fsname::leafOf(folder) : folder);
-    if (keepOpen && fd >= 0)
-        s.fd = ::dup(fd);
-    for (DirEntry& e : listDirFd(fd, true)) {
+    const QByteArray leaf = at >= 0 ? fsname::leafOf(folder) : folder;
+    std::vector<DirEntry> entries = lister.list(at, leaf, folder, true);
+    if (keepOpen && std::any_of(entries.begin(), entries.end(), [](const DirEntry& e) { return e.dir; }))
+        s.fd = openDir(at, leaf);
+    for (DirEntry& e : entries) {
         if (e.dir) {
             s.subdirs.push_back(std::move(e));
             continue;
@@ -154,12 +254,12 @@ int condOf(const NodeOnDisk& n, const QString& shownFolder, const KnownCond& kno
 }
 
 // The nodes of one group folder as its tree shows them, in tree order.
-void walkGroup(const QString& groupShown, const QString& group, qint64 base, const KnownCond& known,
-               std::vector<NodeOnDisk>* out)
+void walkGroup(Lister& lister, const QString& groupShown, const QString& group, qint64 base,
+               const KnownCond& known, std::vector<NodeOnDisk>* out)
 {
     const QByteArray groupNative = paths::native(groupShown);
     const int groupFd = openDir(-1, groupNative);
-    std::vector<DirEntry> tops = listDirFd(groupFd >= 0 ? ::dup(groupFd) : -1, false);
+    std::vector<DirEntry> tops = lister.list(-1, groupNative, groupNative, false);
     std::erase_if(tops, [](const DirEntry& e) { return !e.dir || !collection::isListed(e.name); });
     // A top-level node with its plants, read on every core: most of the time goes to the file system.
     struct Top {
@@ -168,7 +268,7 @@ void walkGroup(const QString& groupShown, const QString& group, qint64 base, con
     };
     const QList<Top> read = QtConcurrent::blockingMapped<QList<Top>>(tops, [&](const DirEntry& e) {
         Top r;
-        Scanned top = scanNode(groupFd, groupNative + '/' + e.bytes, group, QString(), e.name, true);
+        Scanned top = scanNode(lister, groupFd, groupNative + '/' + e.bytes, group, QString(), e.name, true);
         const QString topShown = paths::join(groupShown, e.name);
         const int cond = condOf(top.node, topShown, known);
         r.tree.text = e.name;
@@ -180,7 +280,7 @@ void walkGroup(const QString& groupShown, const QString& group, qint64 base, con
                 if (!collection::isListed(c.name))
                     continue;
                 Scanned child =
-                    scanNode(top.fd, r.nodes.front().folder + '/' + c.bytes, group, e.name, c.name);
+                    scanNode(lister, top.fd, r.nodes.front().folder + '/' + c.bytes, group, e.name, c.name);
                 const int childCond = condOf(child.node, paths::join(topShown, c.name), known);
                 if (!collection::shownInFolder(childCond))
                     continue;
@@ -226,22 +326,25 @@ QString commentText(const QByteArray& bytes)
 
 } // namespace
 
-std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known)
+std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known, Listings* listings)
 {
     std::vector<NodeOnDisk> out;
     const QString root = collection::myPlants(programFolder);
     if (!paths::isDir(root))
         return out;
+    Lister lister(listings);
     const GroupScan scan = scanGroups(programFolder, false);
     qint64 base = 0;
     constexpr qint64 kGroupStride = qint64(1) << 32;
     for (const GroupEntry& g : scan.slots) {
-        walkGroup(collection::groupFolder(programFolder, g.name), g.name, base, known, &out);
+        walkGroup(lister, collection::groupFolder(programFolder, g.name), g.name, base, known, &out);
         base += kGroupStride;
     }
     const QString notes = paths::fixed(root, paths::kNotes);
     if (paths::isDir(notes))
-        walkGroup(notes, paths::fileNameOf(notes), base, known, &out);
+        walkGroup(lister, notes, paths::fileNameOf(notes), base, known, &out);
+    if (listings)
+        *listings = lister.take();
     return out;
 }
 
@@ -330,7 +433,8 @@ NodeOnDisk nodeAt(const QString& programFolder, const QString& group, const QStr
     QString folder = groupFolderOf(programFolder, group);
     if (!parent.isEmpty())
         folder = paths::join(folder, parent);
-    return scanNode(-1, paths::native(paths::join(folder, name)), group, parent, name).node;
+    Lister lister(nullptr);
+    return scanNode(lister, -1, paths::native(paths::join(folder, name)), group, parent, name).node;
 }
 
 } // namespace search

@@ -37,7 +37,20 @@ struct NodeOnDisk {
 // files did not change are not read again.
 using KnownCond = std::function<bool(const QString& key, const QByteArray& signature, int* cond)>;
 
-std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known = {});
+// Folder listings a walk read, by the folder's path on disk, with the folder's stamp (inode, change
+// and modification times). A folder whose stamp is unchanged is not listed again: every save of ours
+// and of most programs renames into its folder, and a file changed in place is still found, as the
+// files a node's signature covers are stat-ed all the same. A listing is kept only once its folder
+// has been still for a moment, so two changes in one tick of the file system's clock are both seen.
+struct Listing {
+    QByteArray stamp;
+    QByteArray entries; // per entry: 'd' (folder), 'f' (file) or 'o' (other), its name, '\0'
+};
+using Listings = QHash<QByteArray, Listing>;
+
+// listings (when given) are used and brought up to date: entries for folders gone are dropped.
+std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known = {},
+                                       Listings* listings = nullptr);
 
 // The folded texts of a node's fields; comments one after another, each on its own line.
 std::array<QString, FieldCount> readFields(const NodeOnDisk& node, bool foldText = true);

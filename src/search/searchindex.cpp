@@ -18,7 +18,7 @@ namespace search {
 namespace {
 
 // Changes when what the index holds is read differently; an index of another version is made again.
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
 constexpr int kBatch = 48;
 
 QByteArray utf8(const QString& s)
@@ -33,6 +33,14 @@ QString text(sqlite3_stmt* st, int column)
 void bindText(sqlite3_stmt* st, int i, const QByteArray& bytes)
 {
     sqlite3_bind_text(st, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+void bindBlob(sqlite3_stmt* st, int i, const QByteArray& bytes)
+{
+    sqlite3_bind_blob(st, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+QByteArray blob(sqlite3_stmt* st, int column)
+{
+    return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, column)), sqlite3_column_bytes(st, column));
 }
 
 // Finalises a statement when it goes out of scope.
@@ -190,12 +198,14 @@ bool SearchIndex::open(bool retry)
         }
     }
     if (version != kVersion &&
-        !step("DROP TABLE IF EXISTS nodes; DROP TABLE IF EXISTS words; DELETE FROM meta;"))
+        !step("DROP TABLE IF EXISTS nodes; DROP TABLE IF EXISTS words; DROP TABLE IF EXISTS listings; "
+              "DELETE FROM meta;"))
         return m_db != nullptr;
     const QByteArray schema =
         "CREATE TABLE IF NOT EXISTS nodes(key TEXT PRIMARY KEY, grp TEXT, parent TEXT, name TEXT, "
         "ord INTEGER, cond INTEGER, sig BLOB, docid INTEGER);"
         "CREATE INDEX IF NOT EXISTS nodes_docid ON nodes(docid);"
+        "CREATE TABLE IF NOT EXISTS listings(folder BLOB PRIMARY KEY, stamp BLOB, entries BLOB);"
         "CREATE VIRTUAL TABLE IF NOT EXISTS words USING fts5(name, description, care, diary, comments, "
         "conflict, "
         "content='', detail=column, tokenize='unicode61 remove_diacritics 0');"
@@ -232,8 +242,7 @@ std::vector<NodeOnDisk> SearchIndex::changedNodes()
         int r;
         while ((r = sqlite3_step(st)) == SQLITE_ROW) {
             Row row;
-            row.sig =
-                QByteArray(static_cast<const char*>(sqlite3_column_blob(st, 1)), sqlite3_column_bytes(st, 1));
+            row.sig = blob(st, 1);
             row.cond = sqlite3_column_int(st, 2);
             row.order = sqlite3_column_int64(st, 3);
             row.indexed = sqlite3_column_int(st, 4) != 0;
@@ -247,6 +256,13 @@ std::vector<NodeOnDisk> SearchIndex::changedNodes()
         if (s2.st && sqlite3_step(s2) == SQLITE_ROW)
             stale = sqlite3_column_int(s2, 0);
     }
+    Listings before;
+    {
+        Statement st{prepare("SELECT folder, stamp, entries FROM listings")};
+        while (st.st && sqlite3_step(st) == SQLITE_ROW)
+            before.insert(blob(st, 0), Listing{blob(st, 1), blob(st, 2)});
+    }
+    Listings listings = before;
     // Texts replaced or forgotten stay in the index until it is made again; past a point it is.
     if (stale > 2 * known.size() + 1000) {
         if (!exec("BEGIN; DELETE FROM nodes; DELETE FROM words; DELETE FROM meta WHERE key='stale'; COMMIT;"))
@@ -261,7 +277,8 @@ std::vector<NodeOnDisk> SearchIndex::changedNodes()
                 return false;
             *cond = it->cond;
             return true;
-        });
+        },
+        &listings);
     std::vector<NodeOnDisk> changed;
     if (!exec("BEGIN"))
         return walkCollection(m_programFolder);
@@ -303,6 +320,34 @@ std::vector<NodeOnDisk> SearchIndex::changedNodes()
             return nodes;
         }
         stale += it->indexed ? 1 : 0;
+    }
+    // The folders' listings: the ones read again, and none for folders gone or changed a moment ago.
+    Statement keepListing{prepare("INSERT OR REPLACE INTO listings VALUES(?,?,?)")};
+    Statement dropListing{prepare("DELETE FROM listings WHERE folder=?")};
+    if (!keepListing.st || !dropListing.st)
+        return nodes;
+    for (auto it = listings.constBegin(); it != listings.constEnd(); ++it) {
+        const auto was = before.constFind(it.key());
+        if (was != before.constEnd() && was->stamp == it->stamp)
+            continue;
+        sqlite3_reset(keepListing);
+        bindBlob(keepListing, 1, it.key());
+        bindBlob(keepListing, 2, it->stamp);
+        bindBlob(keepListing, 3, it->entries);
+        if (const int r = sqlite3_step(keepListing); r != SQLITE_DONE) {
+            failed(r, "keep listing");
+            return nodes;
+        }
+    }
+    for (auto it = before.constBegin(); it != before.constEnd(); ++it) {
+        if (listings.contains(it.key()))
+            continue;
+        sqlite3_reset(dropListing);
+        bindBlob(dropListing, 1, it.key());
+        if (const int r = sqlite3_step(dropListing); r != SQLITE_DONE) {
+            failed(r, "drop listing");
+            return nodes;
+        }
     }
     const QByteArray setStale =
         "INSERT OR REPLACE INTO meta VALUES('stale', " + QByteArray::number(stale) + ")";

@@ -8,7 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <utime.h>
+
+#include <thread>
 
 namespace {
 
@@ -126,6 +131,56 @@ TEST_F(Search, FollowsChangesMadeOutsideAndSurvivesALostOrDamagedCache)
     EXPECT_FALSE(nowhere.usable());
     EXPECT_FALSE(nowhere.update());
     EXPECT_EQ(lines(nowhere, "подкорм"), QStringList({u8("Cacti\tAgave\tdiary"), u8("Cacti\tAloe\tcare")}));
+}
+
+// Folders that did not change are not listed again; what changed in them or around them is still found.
+TEST_F(Search, FoldersStillSinceTheLastSearchAreNotListedYetChangesAreFound)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the folders have been still a moment
+    SearchIndex index(pf.path());
+    ASSERT_TRUE(index.update());
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(index.cacheFile()).constData(), &db, SQLITE_OPEN_READONLY,
+                                  nullptr),
+                  SQLITE_OK);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db, "SELECT count(*) FROM listings", -1, &st, nullptr);
+        ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+        EXPECT_GT(sqlite3_column_int(st, 0), 5);
+        sqlite3_finalize(st);
+        sqlite3_close(db);
+    }
+    // A page rewritten in place: its folder does not change.
+    QFile page(pf.file(u8("MyPlants/Cacti/Aloe/care.rtf")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    page.write(rtfPage("Опрыскивать утром."));
+    page.close();
+    ASSERT_TRUE(index.update());
+    EXPECT_EQ(lines(index, "опрыск"), QStringList({u8("Cacti\tAloe\tcare")}));
+    // A folder renamed, and a plant copied in by hand keeping its old times (cp -a).
+    ASSERT_TRUE(QDir().rename(pf.file(u8("MyPlants/Cacti/Aloe")), pf.file(u8("MyPlants/Cacti/Aloe vera"))));
+    pf.writeRecord(u8("elsewhere/Haworthia/plant.ini"), u8("[Main]\nCond=0\n"));
+    pf.write(u8("elsewhere/Haworthia/diary.rtf"), rtfPage("Пересадил в кору"));
+    const utimbuf old{1000000000, 1000000000};
+    for (const char* f : {"elsewhere/Haworthia/diary.rtf", "elsewhere/Haworthia/plant.ini", "elsewhere/Haworthia"})
+        ::utime(QFile::encodeName(pf.file(u8(f))).constData(), &old);
+    ASSERT_TRUE(QDir().rename(pf.file(u8("elsewhere/Haworthia")), pf.file(u8("MyPlants/Cacti/Haworthia"))));
+    ASSERT_TRUE(index.update());
+    EXPECT_EQ(lines(index, "опрыск"), QStringList({u8("Cacti\tAloe vera\tcare")}));
+    EXPECT_EQ(lines(index, "кору"), QStringList({u8("Cacti\tHaworthia\tdiary")}));
+    // A page added while the clock stood where it stood before (the folder's time put back): the
+    // folder's change time still tells.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(index.update());
+    const QByteArray folder = QFile::encodeName(pf.file(u8("MyPlants/Cacti/Haworthia")));
+    struct stat before {};
+    ASSERT_EQ(::stat(folder.constData(), &before), 0);
+    pf.write(u8("MyPlants/Cacti/Haworthia/care.rtf"), rtfPage("Без полива зимой"));
+    const timespec back[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder.constData(), back, 0), 0);
+    ASSERT_TRUE(index.update());
+    EXPECT_EQ(lines(index, "зимой"), QStringList({u8("Cacti\tHaworthia\tcare")}));
 }
 
 TEST_F(Search, AFullOrReadOnlyCacheFolderLeavesTheSearchToTheFiles)
