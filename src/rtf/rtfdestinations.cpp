@@ -6,6 +6,8 @@
 #include "rtf/rtfcodepage.h"
 #include "rtf/rtfkept.h"
 
+#include <QRegularExpression>
+
 namespace rtfread {
 
 void Reader::finishFontEntry()
@@ -128,6 +130,27 @@ void Reader::finishKept(const State& closed)
     m_blockHasContent = true;
 }
 
+// SYMBOL 74 \f "Wingdings": the character is the field's result, in the font named (Word often
+// leaves the result empty). What Word put there is the same character and is passed over.
+void Reader::symbolField(const QString& inst)
+{
+    static const QRegularExpression number(QStringLiteral("^SYMBOL\\s+(0[xX][0-9A-Fa-f]+|\\d+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression font(QStringLiteral("\\\\f\\s+(?:\"([^\"]+)\"|(\\S+))"));
+    const QRegularExpressionMatch n = number.match(inst);
+    bool ok = false;
+    const uint code = n.hasMatch() ? n.captured(1).toUInt(&ok, 0) : 0;
+    if (!ok || code < 32 || code > 0xFFFF || QChar::isSurrogate(char32_t(code)))
+        return;
+    const QRegularExpressionMatch f = font.match(inst);
+    const QString family = f.hasMatch() ? f.captured(1) + f.captured(2) : QString();
+    for (auto it = m_fonts.constBegin(); !family.isEmpty() && it != m_fonts.constEnd(); ++it)
+        if (it->name.compare(family, Qt::CaseInsensitive) == 0)
+            m_s.ch.font = it.key();
+    appendText(QString(QChar(char16_t(code))));
+    m_s.dropText = true;
+}
+
 void Reader::openDestination(Dest d)
 {
     // A destination word in the document's own group would take the rest of the page with it (a
@@ -199,6 +222,8 @@ void Reader::openDestination(Dest d)
         } else if (!inst.isEmpty()) {
             m_s.ch.field = inst;
             m_s.ch.fieldLocked = m_fieldLocked;
+            if (inst.startsWith(QLatin1String("SYMBOL"), Qt::CaseInsensitive))
+                symbolField(inst);
         }
         return;
     }

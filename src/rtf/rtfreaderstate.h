@@ -177,6 +177,7 @@ private:
     void paragraph();
     void breakBeforeThisBlock();
     void ownParagraph();
+    void symbolField(const QString& instruction);
     void applyList();
     void finishPicture();
     void finishKept(const State& closed);
