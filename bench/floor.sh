@@ -23,6 +23,7 @@ pair() { # label, reference label, our command..., --, reference command...
     printf '%-34s %8s ms   %-26s %8s ms   ratio %s\n' "$label" "$(ms "$o")" "$reflabel" "$(ms "$r")" "$(ratio "$o" "$r")"
 }
 
+command -v djpeg >/dev/null || { echo "floor.sh: djpeg not found (apt-get install libjpeg-turbo-progs)" >&2; exit 1; }
 convert -size 4000x3000 plasma:green-yellow -blur 0x1 -quality 92 "$work/p12.jpg"
 pair "export-web of a 12 MP JPEG" "djpeg -scale 1/8" "$cli" export-web "$work/p12.jpg" "$work/web.jpg" -- \
     djpeg -scale 1/8 -outfile /dev/null "$work/p12.jpg"

@@ -98,14 +98,19 @@ QByteArray Reader::ownGroup(qsizetype groupStart, qsizetype wordStart) const
     return '{' + m_bytes.sliced(wordStart, end - wordStart).toByteArray();
 }
 
-// A footnote, comment, header or footer closes: its group is kept as portable RTF.
-void Reader::finishKept(const State& closed)
+// A group of this file as portable RTF, its fonts' code pages resolved.
+QByteArray Reader::portableGroup(const QByteArray& group, int codePage) const
 {
-    const QByteArray group = ownGroup(m_keptStart, m_keptFrom);
     QHash<int, int> codePages;
     for (auto it = m_fonts.constBegin(); it != m_fonts.constEnd(); ++it)
         codePages.insert(it.key(), it->codePage > 0 ? it->codePage : m_docCodePage);
-    const QByteArray portable = rtfkept::portableGroup(group, codePages, m_keptCodePage);
+    return rtfkept::portableGroup(group, codePages, codePage);
+}
+
+// A footnote, comment, header or footer closes: its group is kept as portable RTF.
+void Reader::finishKept(const State& closed)
+{
+    const QByteArray portable = portableGroup(ownGroup(m_keptStart, m_keptFrom), m_keptCodePage);
     if (closed.dest == Dest::PageKept) {
         m_pageGroups += portable + "\r\n";
         return;
@@ -114,17 +119,26 @@ void Reader::finishKept(const State& closed)
         m_keptPrefix += portable;
         return;
     }
+    QString mark;
+    if (m_keptPrefix.contains("chftn")) {
+        NoteNumbers& n = portable.left(24).contains("\\ftnalt") ? m_endnoteNumbers : m_noteNumbers;
+        mark = numberText(n.start + n.count++, n.kind);
+    } else if (m_keptPrefix.contains("chatn"))
+        mark = QStringLiteral("\u270e");
+    insertKept(m_keptPrefix + portable, mark);
+    m_keptPrefix.clear();
+}
+
+// A group kept at its place in the text, as one object character showing mark.
+void Reader::insertKept(const QByteArray& group, const QString& mark)
+{
     flushText();
     enterCellIfNeeded();
     QTextCharFormat f = charFormat();
     f.setObjectType(rtfkept::kObjectType);
-    f.setProperty(rtfprop::kKeptGroup, QByteArray(m_keptPrefix + portable));
-    if (m_keptPrefix.contains("chftn")) {
-        NoteNumbers& n = portable.left(24).contains("\\ftnalt") ? m_endnoteNumbers : m_noteNumbers;
-        f.setProperty(rtfprop::kKeptMark, numberText(n.start + n.count++, n.kind));
-    } else if (m_keptPrefix.contains("chatn"))
-        f.setProperty(rtfprop::kKeptMark, QStringLiteral("\u270e"));
-    m_keptPrefix.clear();
+    f.setProperty(rtfprop::kKeptGroup, group);
+    if (!mark.isEmpty())
+        f.setProperty(rtfprop::kKeptMark, mark);
     m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), f);
     ++m_keptObjects;
     m_blockHasContent = true;
@@ -212,6 +226,8 @@ void Reader::openDestination(Dest d)
     case Dest::FieldResult: {
         flushText();
         m_s.dest = d;
+        if (!m_stack.empty())
+            m_stack.back().fieldHasResult = true;
         QString inst = m_fieldInstruction.trimmed();
         if (inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive)) {
             inst = inst.mid(9).trimmed();
@@ -301,6 +317,14 @@ void Reader::groupClosed(const State& closed)
     }
     if (closed.ownParagraph && !m_s.ownParagraph && m_blockHasContent)
         paragraph();
+    if (closed.fieldGroup && !closed.fieldHasResult && !m_fieldInstruction.trimmed().isEmpty()) {
+        // A MACROBUTTON shows the words after the macro's name.
+        QString shown;
+        if (const QString inst = m_fieldInstruction.simplified(); inst.startsWith(QLatin1String("MACROBUTTON ")))
+            shown = inst.section(u' ', 2).remove(QRegularExpression(QStringLiteral("\\\\\\*\\s*\\S+"))).trimmed();
+        insertKept(portableGroup(ownGroup(closed.groupStart, closed.groupStart), closed.codePage), shown);
+        m_fieldInstruction.clear();
+    }
     if (closed.dest == m_s.dest)
         return; // an inner group of the same destination
     switch (closed.dest) {

@@ -44,8 +44,10 @@ void Reader::word(const RtfTokenizer::Token& t)
     const Keyword k = found->second;
     const int v = t.param;
     if (k.kind == Kw::Dest) {
-        if (t.word == "field")
+        if (t.word == "field") {
             m_fieldLocked = false;
+            m_s.fieldGroup = m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner;
+        }
         if (t.word == "object")
             noteLossy(QStringLiteral("objects"));
         else if (t.word == "shp" || t.word == "shpgrp" || t.word == "do")
@@ -325,6 +327,7 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             }
             m_stack.push_back(m_s);
             m_s.groupStart = m_tok.position() - 1;
+            m_s.fieldGroup = m_s.fieldHasResult = false;
             if (m_documentStart == -2)
                 m_documentStart = m_s.groupStart;
             break;

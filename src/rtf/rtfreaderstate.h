@@ -105,6 +105,10 @@ struct State {
     qsizetype groupStart = -1;
     // In \upr's group the 8-bit alternative is passed over; its \*\ud group holds the text to show.
     bool dropText = false;
+    // A field's group, and whether it has a result: one without (a MACROBUTTON's text is in its
+    // instruction) is kept whole, so a save writes it back.
+    bool fieldGroup = false;
+    bool fieldHasResult = false;
     // A text box's or WordArt's text, which stands in paragraphs of its own, not amid the words of
     // the paragraph that anchors it
     bool ownParagraph = false;
@@ -178,6 +182,8 @@ private:
     void breakBeforeThisBlock();
     void ownParagraph();
     void symbolField(const QString& instruction);
+    void insertKept(const QByteArray& group, const QString& mark);
+    QByteArray portableGroup(const QByteArray& group, int codePage) const;
     void applyList();
     void finishPicture();
     void finishKept(const State& closed);
