@@ -1,12 +1,16 @@
 // Times the web export and the showing of a photo, in the program's own code.
 //   bench_photos export PHOTO [N]   decode as large as the copy needs, resample, compress (median of N)
 //   bench_photos show PHOTO [N]     decode for a 1280 x 800 panel, as the photo page does
+//   bench_photos next PHOTO [N]     show the next photo after looking at one for half a second (it
+//                                   was decoded meanwhile, as the photo page does)
 #include "photos/album.h"
+#include "photos/photoprefetch.h"
 #include "photos/webexport.h"
 #include "platform/picturefile.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <chrono>
@@ -27,8 +31,16 @@ int main(int argc, char** argv)
     std::vector<double> t;
     QString error;
     for (int i = 0; i < n; ++i) {
+        album::Prefetch prefetch;
+        if (mode == "next") {
+            prefetch.start(photo, QSize(1280, 800));
+            QThread::msleep(500);
+        }
         const auto t0 = std::chrono::steady_clock::now();
-        if (mode == "export") {
+        if (mode == "next") {
+            if (prefetch.take(photo, QSize(1280, 800), &error).isNull())
+                return 1;
+        } else if (mode == "export") {
             QSize full;
             const QImage decoded = webexport::readPhoto(photo, &error, &full);
             const webexport::Result r =

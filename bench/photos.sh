@@ -15,6 +15,7 @@ for mp in 12 24; do
     echo "web export, $mp MP: ours $ours ms, ImageMagick $imm ms, ratio $(awk -v a="$ours" -v b="$imm" 'BEGIN { printf "%.2f", a / b }')"
 done
 show=$("$tool" show "$work/p24.jpg" 5 2>/dev/null)
+echo "the next 24 MP photo (decoded while the one before was looked at): $("$tool" next "$work/p24.jpg" 5 2>/dev/null) ms"
 if command -v djpeg >/dev/null; then
     dj=(); for i in 1 2 3; do dj+=("$(ms djpeg -outfile /dev/null "$work/p24.jpg")"); done
     djm=$(median "${dj[@]}")

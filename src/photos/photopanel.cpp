@@ -223,8 +223,12 @@ bool PhotoPanel::showPhoto(int n)
         m_panelText = m_messages.text(QStringLiteral("u65"));
         repaint();
     }
-    // A large JPEG is decoded at the smallest scale that still covers the picture area.
-    const QImage image = picturefile::read(path, size().expandedTo(QSize(640, 480)), &error);
+    // A large JPEG is decoded at the smallest scale that still covers the picture area; the one Next
+    // shows is decoded meanwhile.
+    const QSize fitTo = size().expandedTo(QSize(640, 480));
+    const QImage image = m_prefetch.take(path, fitTo, &error);
+    if (photoCount() > 1)
+        m_prefetch.start(paths::join(m_folder, m_photos.value(n >= photoCount() ? 0 : n)), fitTo);
     m_panelText.clear();
     if (image.isNull()) {
         Image4->show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "i18n/messages.h"
+#include "photos/photoprefetch.h"
 #include "platform/messagesink.h"
 #include "platform/paths.h"
 
@@ -93,5 +94,6 @@ private:
     bool m_pending = false; // a photo waits to be decoded until the page is shown
     bool m_keyDown = false; // a key went down in the comment box (not in a message box over it)
     QImage m_image;
+    album::Prefetch m_prefetch;
     QString m_panelText;
 };

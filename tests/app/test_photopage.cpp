@@ -37,6 +37,15 @@ TEST(PhotoPage, BrowseCommentDeleteAndSaveForTheWeb)
     EXPECT_EQ(photos->Label3->text(), u"photo1.jpg"_s);
     EXPECT_FALSE(photos->Image4->pixmap().isNull());
     EXPECT_TRUE(pf.exists(u"MyPlants/Roses/Tea/photo1.jpg.txt"_s));
+    // The next photo is decoded while this one is looked at; one replaced meanwhile is read anew.
+    pf.write(u"MyPlants/Roses/Tea/photo2.jpg"_s, exifjpeg::plainJpeg(72, 48, QColor(250, 250, 0)));
+    QTest::mouseClick(photos->Button1, Qt::LeftButton);
+    EXPECT_EQ(photos->shownImage().size(), QSize(72, 48));
+    QTest::mouseClick(photos->Button1, Qt::LeftButton);
+    EXPECT_EQ(photos->Label3->text(), u"photo3.jpg"_s);
+    EXPECT_NEAR(qRed(photos->shownImage().pixel(10, 10)), 120, 8);
+    QTest::mouseClick(photos->Button2, Qt::LeftButton);
+    QTest::mouseClick(photos->Button2, Qt::LeftButton);
 
     // Each key release writes the comment; it comes back when the photo is shown again.
     QTest::keyClicks(photos->Memo1, u"ab"_s);
