@@ -47,6 +47,8 @@ void Reader::word(const RtfTokenizer::Token& t)
         if (t.word == "field") {
             m_fieldLocked = false;
             m_s.fieldGroup = m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner;
+            flushText();
+            m_s.fieldFrom = m_cursor.position();
         }
         if (t.word == "object")
             noteLossy(QStringLiteral("objects"));

@@ -109,6 +109,7 @@ struct State {
     // instruction) is kept whole, so a save writes it back.
     bool fieldGroup = false;
     bool fieldHasResult = false;
+    int fieldFrom = 0; // where the text stood when the field began: one that showed text is not kept
     // A text box's or WordArt's text, which stands in paragraphs of its own, not amid the words of
     // the paragraph that anchors it
     bool ownParagraph = false;
