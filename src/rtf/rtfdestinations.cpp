@@ -148,20 +148,14 @@ void Reader::insertKept(const QByteArray& group, const QString& mark)
 // leaves the result empty). What Word put there is the same character and is passed over.
 void Reader::symbolField(const QString& inst)
 {
-    static const QRegularExpression number(QStringLiteral("^SYMBOL\\s+(0[xX][0-9A-Fa-f]+|\\d+)"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression font(QStringLiteral("\\\\f\\s+(?:\"([^\"]+)\"|(\\S+))"));
-    const QRegularExpressionMatch n = number.match(inst);
-    bool ok = false;
-    const uint code = n.hasMatch() ? n.captured(1).toUInt(&ok, 0) : 0;
-    if (!ok || code < 32 || code > 0xFFFF || QChar::isSurrogate(char32_t(code)))
+    QString family;
+    const QString text = symbolFieldText(inst, &family);
+    if (text.isEmpty())
         return;
-    const QRegularExpressionMatch f = font.match(inst);
-    const QString family = f.hasMatch() ? f.captured(1) + f.captured(2) : QString();
     for (auto it = m_fonts.constBegin(); !family.isEmpty() && it != m_fonts.constEnd(); ++it)
         if (it->name.compare(family, Qt::CaseInsensitive) == 0)
             m_s.ch.font = it.key();
-    appendText(QString(QChar(char16_t(code))));
+    appendText(text);
     m_s.dropText = true;
 }
 
@@ -365,3 +359,20 @@ void Reader::groupClosed(const State& closed)
 }
 
 } // namespace rtfread
+
+QString symbolFieldText(const QString& instruction, QString* font)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*SYMBOL\\s+(0[xX][0-9A-Fa-f]+|\\d+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression fontName(QStringLiteral("\\\\f\\s+(?:\"([^\"]+)\"|(\\S+))"));
+    const QRegularExpressionMatch n = number.match(instruction);
+    bool ok = false;
+    const uint code = n.hasMatch() ? n.captured(1).toUInt(&ok, 0) : 0;
+    if (!ok || code < 32 || code > 0xFFFF || QChar::isSurrogate(char32_t(code)))
+        return {};
+    if (font) {
+        const QRegularExpressionMatch f = fontName.match(instruction);
+        *font = f.hasMatch() ? f.captured(1) + f.captured(2) : QString();
+    }
+    return QString(QChar(char16_t(code)));
+}

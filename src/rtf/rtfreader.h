@@ -61,3 +61,7 @@ inline constexpr int kListStart = 0x100000 + 7;
 // Text protected from changes in the programs that honour \protect.
 inline constexpr int kProtected = 0x100000 + 9;
 } // namespace rtfprop
+
+// The character a SYMBOL field shows ("SYMBOL 74 \\f \"Wingdings\"" is "J" in Wingdings), and the
+// font it names; empty for another field.
+QString symbolFieldText(const QString& instruction, QString* font = nullptr);

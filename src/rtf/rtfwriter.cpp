@@ -266,6 +266,18 @@ void Writer::block(const QTextBlock& b, int depth)
         else if (!instruction.isEmpty())
             field = QByteArray(locked ? "\\fldlock" : "") + "{\\*\\fldinst{" +
                     escaped(instruction.mid(locked ? 9 : 0)) + "}}";
+        const QString s = frag.text();
+        if (!link && !instruction.isEmpty() && !s.isEmpty() && symbolFieldText(instruction) == s.left(1) &&
+            s == QString(s.size(), s.front())) {
+            // A SYMBOL field goes back once for each character with its result left to the reader, as Word
+            // writes it (other readers show both the result and the character they compute).
+            if (!openField.isEmpty())
+                m_body += "}}}";
+            openField.clear();
+            for (qsizetype i = 0; i < s.size(); ++i)
+                m_body += "{\\field" + field + "{\\fldrslt{{" + fmt + " }}}}";
+            continue;
+        }
         if (field != openField) {
             if (!openField.isEmpty())
                 m_body += "}}}";
@@ -274,7 +286,6 @@ void Writer::block(const QTextBlock& b, int depth)
             openField = field;
         }
         m_body += '{' + fmt + ' ';
-        const QString s = frag.text();
         if (f.isImageFormat()) {
             for (qsizetype i = 0; i < s.size(); ++i)
                 picture(f.toImageFormat());
