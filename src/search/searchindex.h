@@ -59,6 +59,8 @@ public:
     // nodes that are gone, takes the new order and marks, and returns the nodes whose text must be
     // read again.
     std::vector<NodeOnDisk> changedNodes();
+    // The folders the last comparison went through: the collection's, its groups' and its nodes'.
+    const std::vector<QByteArray>& walkedFolders() const { return m_walkedFolders; }
     // Reads the nodes' files and indexes their text; progress(done, total) after each batch, each
     // batch visible to searches as soon as it is written. False when the cache failed (search then
     // reads the files).
@@ -95,6 +97,7 @@ private:
     QString m_file;
     QString m_problem;
     sqlite3* m_db = nullptr;
+    std::vector<QByteArray> m_walkedFolders;
 };
 
 } // namespace search

@@ -1,5 +1,7 @@
 #include "search/searchservice.h"
 
+#include "search/collectionwatcher.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -11,8 +13,10 @@ constexpr size_t kIndexBeforeAnswer = 64;
 constexpr int kBackgroundBatch = 48;
 // How many results get a piece of their text.
 constexpr size_t kDescribed = 150;
-// A search compares the index with the files when the last comparison is older than this.
+// A search compares the index with the files when the last comparison is older than this; while the
+// collection's folders are watched, only after a change (or, to be safe, after a long while).
 constexpr qint64 kRecheckMs = 2000;
+constexpr qint64 kRecheckWatchedMs = 10 * 60 * 1000;
 } // namespace
 
 class SearchWorker : public QObject {
@@ -30,6 +34,8 @@ public:
         m_soon->setSingleShot(true);
         m_soon->setInterval(150);
         connect(m_soon, &QTimer::timeout, this, [this] { check(); });
+        m_watcher = new CollectionWatcher(this);
+        connect(m_watcher, &CollectionWatcher::changed, this, [this] { noticeChange(); });
         check();
     }
 
@@ -44,6 +50,7 @@ public:
             m_done = 0; // a new round; otherwise the count goes on
         m_pending = m_index->changedNodes();
         m_checked.start();
+        m_watcher->watch(m_index->walkedFolders());
         if (m_pending.size() <= kIndexBeforeAnswer) {
             m_index->index(m_pending);
             m_pending.clear();
@@ -83,7 +90,8 @@ public:
     {
         if (id < m_latest->load())
             return; // a newer request waits behind this one
-        if (m_index->usable() && (m_changed || !m_checked.isValid() || m_checked.elapsed() > kRecheckMs))
+        const qint64 recheck = m_watcher->watching() ? kRecheckWatchedMs : kRecheckMs;
+        if (m_index->usable() && (m_changed || !m_checked.isValid() || m_checked.elapsed() > recheck))
             check();
         Query q;
         q.words = searchtext::queryWords(typed);
@@ -123,6 +131,7 @@ private:
     std::vector<NodeOnDisk> m_pending;
     QElapsedTimer m_checked;
     QTimer* m_soon = nullptr;
+    CollectionWatcher* m_watcher = nullptr; // the collection's folders, so searches need not look
     int m_done = 0;
     bool m_batchQueued = false;
     bool m_changed = false;

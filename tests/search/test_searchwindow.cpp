@@ -121,4 +121,16 @@ TEST(SearchWindow, TypedWordsFindTheNodeAndTheChosenResultShowsTheMatch)
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_TRUE(panel->isVisible());
     expectResults({u8("Roses/Climbers/Rambler")});
+
+    // Another program rewrites a page in place: the window's watch of the collection tells the index,
+    // and the next search finds it without waiting for a look of its own.
+    {
+        QFile page(pf.file(u8("MyPlants/Cacti/Aloe/care.rtf")));
+        ASSERT_TRUE(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        page.write(rtfPage("Пересадить весной"));
+    }
+    QTest::qWait(400);
+    panel->words()->clear();
+    typeText(panel->words(), u8("весной"));
+    expectResults({u8("Cacti/Aloe")});
 }
