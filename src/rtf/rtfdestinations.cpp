@@ -220,8 +220,6 @@ void Reader::openDestination(Dest d)
     case Dest::FieldResult: {
         flushText();
         m_s.dest = d;
-        if (!m_stack.empty())
-            m_stack.back().fieldHasResult = true;
         QString inst = m_fieldInstruction.trimmed();
         if (inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive)) {
             inst = inst.mid(9).trimmed();
@@ -311,8 +309,7 @@ void Reader::groupClosed(const State& closed)
     }
     if (closed.ownParagraph && !m_s.ownParagraph && m_blockHasContent)
         paragraph();
-    if (closed.fieldGroup && !closed.fieldHasResult && m_cursor.position() == closed.fieldFrom &&
-        !m_fieldInstruction.trimmed().isEmpty()) {
+    if (closed.fieldGroup && m_cursor.position() == closed.fieldFrom && !m_fieldInstruction.trimmed().isEmpty()) {
         // A MACROBUTTON shows the words after the macro's name.
         QString shown;
         if (const QString inst = m_fieldInstruction.simplified(); inst.startsWith(QLatin1String("MACROBUTTON ")))

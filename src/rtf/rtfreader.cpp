@@ -329,7 +329,7 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             }
             m_stack.push_back(m_s);
             m_s.groupStart = m_tok.position() - 1;
-            m_s.fieldGroup = m_s.fieldHasResult = false;
+            m_s.fieldGroup = false;
             if (m_documentStart == -2)
                 m_documentStart = m_s.groupStart;
             break;

@@ -105,11 +105,10 @@ struct State {
     qsizetype groupStart = -1;
     // In \upr's group the 8-bit alternative is passed over; its \*\ud group holds the text to show.
     bool dropText = false;
-    // A field's group, and whether it has a result: one without (a MACROBUTTON's text is in its
-    // instruction) is kept whole, so a save writes it back.
+    // A field's group. One that shows no text (no result, or an empty one: a MACROBUTTON's text is in
+    // its instruction) is kept whole, so a save writes it back.
     bool fieldGroup = false;
-    bool fieldHasResult = false;
-    int fieldFrom = 0; // where the text stood when the field began: one that showed text is not kept
+    int fieldFrom = 0; // where the text stood when the field began
     // A text box's or WordArt's text, which stands in paragraphs of its own, not amid the words of
     // the paragraph that anchors it
     bool ownParagraph = false;
