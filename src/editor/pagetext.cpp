@@ -1,6 +1,7 @@
 #include "editor/pagetext.h"
 
 #include "platform/codepage.h"
+#include "rtf/rtfkept.h"
 #include "rtf/rtfreader.h"
 
 #include <QFont>
@@ -18,13 +19,18 @@ QString withListMarkers(const QTextDocument& document)
     QString out;
     for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
         QString line = b.text();
-        // A footnote's object character stands for its number, as word processors write it in text.
+        // A footnote's object character stands for its number, as word processors write it in text; a
+        // comment's anchor and what the page keeps unseen (hidden text) are no text.
         if (line.contains(QChar::ObjectReplacementCharacter)) {
             line.clear();
-            for (auto it = b.begin(); !it.atEnd(); ++it)
-                line += it.fragment().charFormat().hasProperty(rtfprop::kKeptMark)
-                            ? it.fragment().charFormat().stringProperty(rtfprop::kKeptMark)
-                            : it.fragment().text();
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                const QTextCharFormat f = it.fragment().charFormat();
+                if (f.objectType() != rtfkept::kObjectType)
+                    line += it.fragment().text();
+                else if (const QString mark = f.stringProperty(rtfprop::kKeptMark);
+                         mark != QString(QChar(rtfkept::kCommentMark)))
+                    line += mark.repeated(it.fragment().length());
+            }
         }
         line.replace(QChar::LineSeparator, u'\n');
         line.replace(QChar::Nbsp, u' ');

@@ -124,7 +124,7 @@ void Reader::finishKept(const State& closed)
         NoteNumbers& n = portable.left(24).contains("\\ftnalt") ? m_endnoteNumbers : m_noteNumbers;
         mark = numberText(n.start + n.count++, n.kind);
     } else if (m_keptPrefix.contains("chatn"))
-        mark = QStringLiteral("\u270e");
+        mark = QString(QChar(rtfkept::kCommentMark));
     insertKept(m_keptPrefix + portable, mark);
     m_keptPrefix.clear();
 }

@@ -14,6 +14,8 @@ class QTextDocument;
 namespace rtfkept {
 
 inline constexpr int kObjectType = QTextFormat::UserObject + 24;
+// The mark a comment shows (a footnote shows its number).
+inline constexpr char16_t kCommentMark = 0x270E;
 
 // The group rewritten so it reads the same in any file: its text as ASCII and \uN, without the
 // font, colour, style and list numbers of the file it came from. fontCodePages maps \fN to code pages.

@@ -80,6 +80,11 @@ TEST(Cli, ReadingCommandsSayWhatIsWrongAndWriteNothing)
     // A page that is not RTF is 1251 text (the writing tests print RTF pages).
     pf.write(u"MyPlants/Розы/Кусты/Чайная/care.rtf"_s, "plain \xe2\xee\xe4\xe0");
     EXPECT_EQ(cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты/Чайная"_s, u"care"_s}).out, u"plain вода\n"_s);
+    // In text a footnote is its number; a comment's anchor and hidden text are no text.
+    pf.write(u"MyPlants/Розы/Кусты/Чайная/diary.rtf"_s,
+             "{\\rtf1 super{\\*\\atnid A}{\\chatn{\\*\\annotation note}}cali{\\v hidden} fed"
+             "{\\super\\chftn}{\\footnote{\\super\\chftn} twice}.\\par}");
+    EXPECT_EQ(cli({u"page"_s, pf.path(), u"Розы"_s, u"Кусты/Чайная"_s, u"diary"_s}).out, u"supercali fed1.\n"_s);
     const CliOutcome missing = cli({u"tree"_s, pf.path(), u"Tulips"_s});
     EXPECT_EQ(missing.code, 1);
     EXPECT_TRUE(missing.err.contains(u"no group named"_s));
