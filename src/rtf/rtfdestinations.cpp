@@ -309,7 +309,8 @@ void Reader::groupClosed(const State& closed)
     }
     if (closed.ownParagraph && !m_s.ownParagraph && m_blockHasContent)
         paragraph();
-    if (closed.fieldGroup && m_cursor.position() == closed.fieldFrom && !m_fieldInstruction.trimmed().isEmpty()) {
+    if (closed.fieldGroup && !closed.dropText && !closed.ch.hidden && m_cursor.position() == closed.fieldFrom &&
+        !m_fieldInstruction.trimmed().isEmpty()) {
         // A MACROBUTTON shows the words after the macro's name.
         QString shown;
         if (const QString inst = m_fieldInstruction.simplified(); inst.startsWith(QLatin1String("MACROBUTTON ")))
