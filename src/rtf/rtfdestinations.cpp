@@ -309,7 +309,7 @@ void Reader::groupClosed(const State& closed)
     }
     if (closed.ownParagraph && !m_s.ownParagraph && m_blockHasContent)
         paragraph();
-    if (closed.fieldGroup && !closed.dropText && !closed.ch.hidden && m_cursor.position() == closed.fieldFrom &&
+    if (closed.fieldGroup && !closed.dropText && !closed.ch.hidden && m_cursor.position() == closed.shownAt &&
         !m_fieldInstruction.trimmed().isEmpty()) {
         // A MACROBUTTON shows the words after the macro's name.
         QString shown;

@@ -47,8 +47,6 @@ void Reader::word(const RtfTokenizer::Token& t)
         if (t.word == "field") {
             m_fieldLocked = false;
             m_s.fieldGroup = m_s.dest == Dest::Text || m_s.dest == Dest::FieldResult || m_s.dest == Dest::Inner;
-            flushText();
-            m_s.fieldFrom = m_cursor.position();
         }
         if (t.word == "object")
             noteLossy(QStringLiteral("objects"));
@@ -330,6 +328,7 @@ RtfReader::Result Reader::run(const RtfReader::Options& options)
             m_stack.push_back(m_s);
             m_s.groupStart = m_tok.position() - 1;
             m_s.fieldGroup = false;
+            m_s.shownAt = m_cursor.position() + m_pending.size() + m_pendingBytes.size();
             if (m_documentStart == -2)
                 m_documentStart = m_s.groupStart;
             break;

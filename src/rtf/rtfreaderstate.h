@@ -108,7 +108,7 @@ struct State {
     // A field's group. One that shows no text (no result, or an empty one: a MACROBUTTON's text is in
     // its instruction) is kept whole, so a save writes it back.
     bool fieldGroup = false;
-    int fieldFrom = 0; // where the text stood when the field began
+    qsizetype shownAt = 0; // how far the text had come when the group began
     // A text box's or WordArt's text, which stands in paragraphs of its own, not amid the words of
     // the paragraph that anchors it
     bool ownParagraph = false;
