@@ -105,7 +105,7 @@ const std::unordered_map<std::string_view, Keyword>& keywords()
                           {"ldblquote", 0x201C},
                           {"rdblquote", 0x201D}});
         rows(Kw::Special, {{"par", SPar},
-                           {"sect", SPar},
+                           {"sect", SPage},
                            {"page", SPage},
                            {"column", SPage},
                            {"u", SUnicode},

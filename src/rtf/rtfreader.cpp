@@ -133,20 +133,17 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     const int v = t.param;
     switch (id) {
     case SPar:
-        if (t.word == "sect") { // a section's end begins a page unless the section says otherwise
-            if (m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty())
-                paragraph();
-            breakBeforeThisBlock();
-            m_sectionBreak = m_pageBreaks.empty() ? -1 : m_pageBreaks.back();
-            break;
-        }
         paragraph();
         break;
-    case SPage:
-        if (m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty())
+    case SPage: // a page, section or column ends the paragraph it stands in, if it has begun
+        if (blockHasText())
             paragraph();
-        if (t.word == "page")
+        if (t.word == "page") {
             breakBeforeThisBlock();
+        } else if (t.word == "sect") { // a section begins a page unless the next one says otherwise
+            breakBeforeThisBlock();
+            m_sectionBreak = m_pageBreaks.empty() ? -1 : m_pageBreaks.back();
+        }
         break;
     case SPageBreakBefore:
         if (!t.hasParam || v != 0)
@@ -230,10 +227,16 @@ void Reader::special(int id, const RtfTokenizer::Token& t)
     }
 }
 
+// The paragraph being read has text, shown or waiting to be.
+bool Reader::blockHasText() const
+{
+    return m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty();
+}
+
 // The text of a box begins a paragraph of its own, and the paragraph after it another.
 void Reader::ownParagraph()
 {
-    if (!m_s.ownParagraph && (m_blockHasContent || !m_pending.isEmpty() || !m_pendingBytes.isEmpty()))
+    if (!m_s.ownParagraph && blockHasText())
         paragraph();
     m_s.ownParagraph = true;
 }

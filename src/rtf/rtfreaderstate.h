@@ -180,6 +180,7 @@ private:
     void text(QByteArrayView bytes);
     void paragraph();
     void breakBeforeThisBlock();
+    bool blockHasText() const;
     void ownParagraph();
     void symbolField(const QString& instruction);
     void insertKept(const QByteArray& group, const QString& mark);
