@@ -103,24 +103,33 @@ int openDir(int at, const QByteArray& nameOrPath)
                    : ::open(nameOrPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
+// A file's or folder's status, by its name inside the folder open as at, or by its path.
+bool statAt(int at, const QByteArray& nameOrPath, struct stat* st)
+{
+    return (at >= 0 ? ::fstatat(at, nameOrPath.constData(), st, 0) : ::stat(nameOrPath.constData(), st)) == 0;
+}
+
 // Lists folders, or takes their listings from the walk before when the folders did not change.
 class Lister {
 public:
-    explicit Lister(const Listings* before) : m_before(before)
+    Lister(const Listings* before, std::vector<QByteArray>* walked) : m_before(before), m_walked(walked)
     {
         timespec now {};
         ::clock_gettime(CLOCK_REALTIME, &now);
         m_now = nanoseconds(now);
     }
 
-    // The entries of a folder (leaf inside the folder open as at, or the path itself when at < 0), by
-    // name; with stampFiles, the files a signature covers carry their stamps.
-    std::vector<DirEntry> list(int at, const QByteArray& leaf, const QByteArray& path, bool stampFiles)
+    // The entries of the folder at path (nameOrPath: its name inside the folder open as at, or path
+    // itself when at < 0), by name; with stampFiles, the files a signature covers carry their stamps.
+    std::vector<DirEntry> list(int at, const QByteArray& nameOrPath, const QByteArray& path, bool stampFiles)
     {
         struct stat st {};
-        if ((at >= 0 ? ::fstatat(at, leaf.constData(), &st, 0) : ::stat(path.constData(), &st)) != 0 ||
-            !S_ISDIR(st.st_mode))
+        if (!statAt(at, nameOrPath, &st) || !S_ISDIR(st.st_mode))
             return {};
+        if (m_walked) {
+            const QMutexLocker lock(&m_mutex);
+            m_walked->push_back(path);
+        }
         const QByteArray stamp = QByteArray::number(quint64(st.st_ino)) + ' ' +
                                  QByteArray::number(nanoseconds(st.st_mtim)) + ' ' +
                                  QByteArray::number(nanoseconds(st.st_ctim));
@@ -131,17 +140,14 @@ public:
                 if (stampFiles)
                     for (DirEntry& e : out) {
                         struct stat fst {};
-                        const QByteArray file = (at >= 0 ? leaf : path) + '/' + e.bytes;
-                        if (e.file && signedFile(e.name) &&
-                            (at >= 0 ? ::fstatat(at, file.constData(), &fst, 0) : ::stat(file.constData(), &fst)) ==
-                                0)
+                        if (e.file && signedFile(e.name) && statAt(at, nameOrPath + '/' + e.bytes, &fst))
                             e.stamp = fileStamp(fst);
                     }
                 keep(path, *it);
                 return out;
             }
         }
-        std::vector<DirEntry> out = listDirFd(openDir(at, at >= 0 ? leaf : path), stampFiles);
+        std::vector<DirEntry> out = listDirFd(openDir(at, nameOrPath), stampFiles);
         // A folder changed a moment ago may change again within the same tick of the clock (or the
         // clock stands behind its times): it is listed again next time.
         constexpr qint64 kStill = 200 * 1000000;
@@ -186,6 +192,7 @@ private:
     }
 
     const Listings* m_before;
+    std::vector<QByteArray>* m_walked; // every folder listed or looked at, when asked
     qint64 m_now = 0;
     QMutex m_mutex;
     Listings m_after;
@@ -326,13 +333,18 @@ QString commentText(const QByteArray& bytes)
 
 } // namespace
 
-std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known, Listings* listings)
+std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known, Listings* listings,
+                                       std::vector<QByteArray>* folders)
 {
     std::vector<NodeOnDisk> out;
     const QString root = collection::myPlants(programFolder);
+    if (folders)
+        folders->clear();
     if (!paths::isDir(root))
         return out;
-    Lister lister(listings);
+    if (folders)
+        folders->push_back(paths::native(root));
+    Lister lister(listings, folders);
     const GroupScan scan = scanGroups(programFolder, false);
     qint64 base = 0;
     constexpr qint64 kGroupStride = qint64(1) << 32;
@@ -433,7 +445,7 @@ NodeOnDisk nodeAt(const QString& programFolder, const QString& group, const QStr
     QString folder = groupFolderOf(programFolder, group);
     if (!parent.isEmpty())
         folder = paths::join(folder, parent);
-    Lister lister(nullptr);
+    Lister lister(nullptr, nullptr);
     return scanNode(lister, -1, paths::native(paths::join(folder, name)), group, parent, name).node;
 }
 

@@ -49,8 +49,9 @@ struct Listing {
 using Listings = QHash<QByteArray, Listing>;
 
 // listings (when given) are used and brought up to date: entries for folders gone are dropped.
+// folders (when given) gets every folder walked: MyPlants, the groups (empty ones too) and the nodes.
 std::vector<NodeOnDisk> walkCollection(const QString& programFolder, const KnownCond& known = {},
-                                       Listings* listings = nullptr);
+                                       Listings* listings = nullptr, std::vector<QByteArray>* folders = nullptr);
 
 // The folded texts of a node's fields; comments one after another, each on its own line.
 std::array<QString, FieldCount> readFields(const NodeOnDisk& node, bool foldText = true);

@@ -278,16 +278,7 @@ std::vector<NodeOnDisk> SearchIndex::changedNodes()
             *cond = it->cond;
             return true;
         },
-        &listings);
-    {
-        QSet<QByteArray> folders{paths::native(collection::myPlants(m_programFolder))};
-        for (const NodeOnDisk& n : nodes) {
-            folders.insert(n.folder);
-            if (n.parent.isEmpty())
-                folders.insert(n.folder.left(n.folder.lastIndexOf('/')));
-        }
-        m_walkedFolders.assign(folders.begin(), folders.end());
-    }
+        &listings, &m_walkedFolders);
     std::vector<NodeOnDisk> changed;
     if (!exec("BEGIN"))
         return walkCollection(m_programFolder);

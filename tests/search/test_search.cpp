@@ -151,6 +151,12 @@ TEST_F(Search, FoldersStillSinceTheLastSearchAreNotListedYetChangesAreFound)
         sqlite3_finalize(st);
         sqlite3_close(db);
     }
+    // The folders a window watches: the groups', an empty one's too, and the nodes'.
+    pf.writeRecord(u8("MyPlants/Empty/group.ini"), u8("[Group]\nImageOrder=9\n"));
+    std::vector<QByteArray> folders;
+    search::walkCollection(pf.path(), {}, nullptr, &folders);
+    for (const char* f : {"MyPlants", "MyPlants/Empty", "MyPlants/Cacti", "MyPlants/Cacti/Aloe"})
+        EXPECT_NE(std::find(folders.begin(), folders.end(), QFile::encodeName(pf.file(u8(f)))), folders.end()) << f;
     // A page rewritten in place: its folder does not change.
     QFile page(pf.file(u8("MyPlants/Cacti/Aloe/care.rtf")));
     ASSERT_TRUE(page.open(QIODevice::WriteOnly | QIODevice::Truncate));
