@@ -134,6 +134,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& args, Mess
     buildSearch();
     buildGroupMenu();
     buildTreeMenu();
+    buildCareItems(menuBar()->findChild<QMenu*>(QStringLiteral("File1")));
     FormCreate();
 }
 
@@ -194,6 +195,7 @@ void TMainForm::buildRegions()
     // The menu opens from the mouse-down handler; the keyboard's menu key opens it too.
     TreeView1->setContextMenuPolicy(Qt::DefaultContextMenu);
     TreeView1->setUniformRowHeights(true);
+    planttree::showMarks(TreeView1);
     TreeView1->viewport()->installEventFilter(this);
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Change(); });
     connect(TreeView1, &QTreeWidget::itemExpanded, this, &TMainForm::TreeView1Expanded);
@@ -533,6 +535,8 @@ void TMainForm::FormShow()
     // a warning about it belongs over the window, not over an empty screen.
     if (!m_args.isEmpty() && paths::isFile(m_args.front()))
         QTimer::singleShot(0, this, [this] { loadDocumentIntoEditor(m_args.front()); });
+    // What care is due, said once the window is up.
+    QTimer::singleShot(0, this, [this] { countCareToday(true); });
 }
 
 void TMainForm::convertOlderLayout()

@@ -20,6 +20,7 @@ class QMimeData;
 class QComboBox;
 class QFileSystemWatcher;
 class QTimer;
+class QToolBar;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -28,6 +29,7 @@ class QStatusBar;
 class PageEditor;
 class PhotoPanel;
 class QTimer;
+class QToolBar;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -173,6 +175,12 @@ public:
     // and File "Removed items...".
     void showPageHistory();
     void showRemovedItems();
+    // Care today, a node's (or over empty space the group's) care schedule, the calendar.
+    void showCareToday();
+    void showCareSchedule();
+    void exportCareCalendar();
+    // The calendar's save dialog (tests answer it): the proposed path in, the chosen one out.
+    std::function<QString(const QString& proposed)> askCalendarPath;
 
     // Templates opened with the desktop's program for rich text.
     void N36Click();
@@ -207,6 +215,16 @@ private:
     void buildToolBar();
     void buildHistoryItems(QMenu* file, QMenu* edit);
     void buildSyncItems(QMenu* file);
+    // The care schedule (src/care): File › Care today..., Export care calendar..., the tool bar's
+    // button and the tree menu's Care schedule...; plants with care overdue carry a drop.
+    void buildCareItems(QMenu* file);
+    void markOverdue();
+    // Counts what is due today for the button's hint and, at start-up, the desktop's reminder.
+    void countCareToday(bool remind);
+    void careChanged(const QStringList& folders);
+    QAction* m_careToday = nullptr;
+    QAction* m_careSchedule = nullptr;
+    QToolBar* m_careBar = nullptr;
     void showConflicts();
     // Nodes whose folder holds a sync engine's conflict copies are shown in italics, with a hint.
     void markConflicts();

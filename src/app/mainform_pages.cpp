@@ -72,6 +72,7 @@ void TMainForm::loadTree(const QString& group)
     Editor->setEnabled(TreeView1->topLevelItemCount() > 0);
     showEmptyPageWhenNoNodes();
     markConflicts();
+    markOverdue();
     watchTree();
     if (!loaded.unreadable.isEmpty())
         showError(QStringLiteral("These records could not be read and were taken as empty:\r") +

@@ -117,6 +117,31 @@ const CommandInfo kCommands[] = {
      "verdarium-cli resolve ~/Verdarium Succulents Aloe care.sync-conflict-20261207-120000-ABCDEFG.rtf "
      "--keep page",
      4, 4, true, true, cli::resolveConflict},
+    {"schedule",
+     "[PROGRAM_FOLDER] GROUP [NODE] --task NAME --every Nd|Nw|Nm|Ny [--start YYYY-MM-DD] [--season M-M]",
+     "Sets a recurring care task (watering, feeding, repotting) on a plant, on a folder for its plants,\n"
+     "or with NODE left out on the whole group; a plant's own task overrides a folder's or group's of\n"
+     "the same name. --every: N days, weeks, months or years; --start: the first date it falls due\n"
+     "(today when left out); --season: the months it applies in (10-3 runs across the year's end).\n"
+     "Setting a task again changes it.",
+     "verdarium-cli schedule ~/Verdarium Succulents --task Watering --every 10d --season 4-9", 2, 3, true,
+     true, cli::schedule},
+    {"unschedule", "[PROGRAM_FOLDER] GROUP [NODE] --task NAME",
+     "Takes a care task off a plant, folder or (NODE left out) group.",
+     "verdarium-cli unschedule ~/Verdarium Succulents --task Watering", 2, 3, true, true, cli::unschedule},
+    {"due", "[PROGRAM_FOLDER] [--date YYYY-MM-DD] [--days N]",
+     "Prints one line per plant's task falling due up to the date (today when left out) and N days\n"
+     "after it, overdue ones included, oldest first, tab-separated: the date it falls due, group, node\n"
+     "and task.",
+     "verdarium-cli due ~/Verdarium --days 7", 1, 1, true, false, cli::due},
+    {"done", "[PROGRAM_FOLDER] GROUP NODE --task NAME [--date YYYY-MM-DD]",
+     "Marks a plant's care task done (today when --date is left out): a dated line is added to the\n"
+     "plant's Diary (the page as it was stays in its history) and the date is kept in its record.",
+     "verdarium-cli done ~/Verdarium Succulents Cacti/Opuntia --task Watering", 3, 3, true, true, cli::done},
+    {"calendar", "[PROGRAM_FOLDER] OUT.ics",
+     "Writes the care schedule as an iCalendar file (RFC 5545): one event per task with its\n"
+     "recurrence; importing it again updates the same events.",
+     "verdarium-cli calendar ~/Verdarium care.ics", 2, 2, true, false, cli::exportCalendar},
 };
 
 const CommandInfo* findCommand(const QString& name)
@@ -169,6 +194,8 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
             if (i + 1 >= words.size())
                 return false;
             *v = words[++i];
+            if (v->isNull())
+                *v = QStringLiteral(""); // given, though empty
             return true;
         };
         auto number = [&](std::optional<int>* n) {
@@ -192,6 +219,24 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
         } else if (w == u"--version" && name == u"page") {
             if (!value(&a->version) || a->version.isEmpty())
                 return commandUsage(c, err, QStringLiteral("--version takes a version id")), false;
+        } else if (w == u"--task" && (name == u"schedule" || name == u"unschedule" || name == u"done")) {
+            if (!value(&a->task))
+                return commandUsage(c, err, QStringLiteral("--task takes a name")), false;
+        } else if (w == u"--every" && name == u"schedule") {
+            if (!value(&a->every))
+                return commandUsage(c, err, QStringLiteral("--every takes Nd, Nw, Nm or Ny")), false;
+        } else if (w == u"--start" && name == u"schedule") {
+            if (!value(&a->start))
+                return commandUsage(c, err, QStringLiteral("--start takes a date YYYY-MM-DD")), false;
+        } else if (w == u"--season" && name == u"schedule") {
+            if (!value(&a->season))
+                return commandUsage(c, err, QStringLiteral("--season takes months M-M")), false;
+        } else if (w == u"--date" && (name == u"due" || name == u"done")) {
+            if (!value(&a->date))
+                return commandUsage(c, err, QStringLiteral("--date takes a date YYYY-MM-DD")), false;
+        } else if (w == u"--days" && name == u"due") {
+            if (!value(&a->days))
+                return commandUsage(c, err, QStringLiteral("--days takes a number")), false;
         } else if (w == u"--color" && name == u"add-group") {
             if (!number(&a->color) || *a->color < 0 || *a->color > 0xFFFFFF)
                 return commandUsage(c, err,
@@ -235,9 +280,13 @@ QByteArray linkOnTheWay(const CommandInfo& c, const cli::Args& a)
     static const QStringList nodeCommands = {QStringLiteral("add"),       QStringLiteral("rename"),
                                              QStringLiteral("remove"),    QStringLiteral("move"),
                                              QStringLiteral("mark"),      QStringLiteral("import-page"),
-                                             QStringLiteral("add-photo"), QStringLiteral("restore-page")};
+                                             QStringLiteral("add-photo"), QStringLiteral("restore-page"),
+                                             QStringLiteral("schedule"),  QStringLiteral("unschedule"),
+                                             QStringLiteral("done")};
     QStringList ways;
-    if (nodeCommands.contains(name)) {
+    if ((name == u"schedule" || name == u"unschedule") && a.positional.size() == 1) {
+        ways << collection::groupFolder(a.programFolder, a.positional[0]) + QStringLiteral("/.");
+    } else if (nodeCommands.contains(name)) {
         const QString node =
             paths::join(collection::groupFolder(a.programFolder, a.positional[0]), a.positional[1]);
         const bool inside = name != u"add" && name != u"rename" && name != u"remove" && name != u"move";

@@ -25,6 +25,14 @@ struct Args {
     QString version;            // --version
     bool force = false;         // --force: write although the lock names another computer
     QString keep;               // --keep of resolve: page or copy
+    // The care schedule's options, as given (null when not): --task, --every, --start, --season,
+    // --date, --days.
+    QString task;
+    QString every;
+    QString start;
+    QString season;
+    QString date;
+    QString days;
 };
 
 // Prints "verdarium-cli: " + line and returns kFailed.
@@ -66,6 +74,12 @@ int move(const Args& a, QTextStream& out, QTextStream& err);
 int addGroup(const Args& a, QTextStream& out, QTextStream& err);
 int convertOlder(const Args& a, QTextStream& out, QTextStream& err);
 int search(const Args& a, QTextStream& out, QTextStream& err);
+
+int schedule(const Args& a, QTextStream& out, QTextStream& err);
+int unschedule(const Args& a, QTextStream& out, QTextStream& err);
+int due(const Args& a, QTextStream& out, QTextStream& err);
+int done(const Args& a, QTextStream& out, QTextStream& err);
+int exportCalendar(const Args& a, QTextStream& out, QTextStream& err);
 
 int removedItems(const Args& a, QTextStream& out, QTextStream& err);
 int restoreItem(const Args& a, QTextStream& out, QTextStream& err);

@@ -17,7 +17,9 @@ bool needsGui(const QStringList& args)
                                       QStringLiteral("search"),     QStringLiteral("export-web"),
                                       QStringLiteral("resize"),     QStringLiteral("history"),
                                       QStringLiteral("removed"),    QStringLiteral("conflicts"),
-                                      QStringLiteral("due"),        QStringLiteral("help"),
+                                      QStringLiteral("due"),        QStringLiteral("schedule"),
+                                      QStringLiteral("unschedule"), QStringLiteral("calendar"),
+                                      QStringLiteral("help"),
                                       QStringLiteral("--help"),     QStringLiteral("-h")};
     return !args.isEmpty() && !light.contains(args.first());
 }

@@ -72,3 +72,16 @@ std::optional<QString> LanguageFile::entry(const QString& section, const QString
         return std::nullopt;
     return *it;
 }
+
+QLocale LanguageFile::locale(const QString& section) const
+{
+    const QString code = text(section, QStringLiteral("locale"), QString()).trimmed();
+    if (!code.isEmpty())
+        return QLocale(code);
+    for (int l = QLocale::C + 1; l <= QLocale::LastLanguage; ++l) {
+        const auto language = static_cast<QLocale::Language>(l);
+        if (QLocale::languageToString(language).compare(section, Qt::CaseInsensitive) == 0)
+            return QLocale(language);
+    }
+    return QLocale(QLocale::English);
+}

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,9 @@ public:
     {
         return entry(section, key).value_or(fallback);
     }
+    // The forms of dates and numbers of a section: its "locale" entry ("ru", "en_GB"), else the
+    // language its name names ("Russian"); English when neither is known.
+    QLocale locale(const QString& section) const;
 
 private:
     struct Section {

@@ -140,19 +140,6 @@ void setHintOf(QObject* o, const QString& hint)
 
 QTranslator* g_qtTranslator = nullptr;
 
-QLocale localeOf(const LanguageFile& file, const QString& section)
-{
-    const QString code = file.text(section, QStringLiteral("locale"), QString()).trimmed();
-    if (!code.isEmpty())
-        return QLocale(code);
-    for (int l = QLocale::C + 1; l <= QLocale::LastLanguage; ++l) {
-        const auto language = static_cast<QLocale::Language>(l);
-        if (QLocale::languageToString(language).compare(section, Qt::CaseInsensitive) == 0)
-            return QLocale(language);
-    }
-    return QLocale(QLocale::English);
-}
-
 } // namespace
 
 void setTextMessage(QObject* control, const char* key)
@@ -183,7 +170,7 @@ void retranslateMessages(QObject* root, const MessageTable& messages)
 
 void useQtLanguage(const LanguageFile& file, const QString& section)
 {
-    const QLocale locale = localeOf(file, section);
+    const QLocale locale = file.locale(section);
     QLocale::setDefault(locale);
     if (g_qtTranslator) {
         QCoreApplication::removeTranslator(g_qtTranslator);

@@ -39,6 +39,11 @@ GroupRecord readGroupRecord(const QString& groupFolder, int colorDefault, IoStat
     const IniFile ini(groupRecordPath(groupFolder));
     if (status)
         *status = ini.readStatus();
+    return groupRecordOf(ini, colorDefault);
+}
+
+GroupRecord groupRecordOf(const IniFile& ini, int colorDefault)
+{
     GroupRecord r;
     r.color = ini.readInteger(u"Group", u"Color", colorDefault);
     r.imageIndex = ini.readInteger(u"Group", u"ImageIndex", 1);
@@ -51,6 +56,11 @@ PlantRecord readPlantRecord(const QString& nodeFolder, IoStatus* status)
     const IniFile ini(plantRecordPath(nodeFolder));
     if (status)
         *status = ini.readStatus();
+    return plantRecordOf(ini);
+}
+
+PlantRecord plantRecordOf(const IniFile& ini)
+{
     PlantRecord r;
     r.cond = ini.readInteger(u"Main", u"Cond", -1);
     r.expanded = ini.readInteger(u"Main", u"Expanded", 0);

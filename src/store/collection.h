@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class IniFile;
+
 // The collection on disk: program folder, MyPlants, group folders, node folders and their records.
 // Fixed names are found in whatever letter case they have on disk; user names are taken as they are.
 namespace collection {
@@ -32,6 +34,7 @@ struct GroupRecord {
     int imageOrder = -1;
 };
 GroupRecord readGroupRecord(const QString& groupFolder, int colorDefault, IoStatus* status = nullptr);
+GroupRecord groupRecordOf(const IniFile& record, int colorDefault);
 
 // Plant record plant.ini, section Main.
 struct PlantRecord {
@@ -39,6 +42,7 @@ struct PlantRecord {
     int expanded = 0;
 };
 PlantRecord readPlantRecord(const QString& nodeFolder, IoStatus* status = nullptr);
+PlantRecord plantRecordOf(const IniFile& record);
 IoStatus writePlantRecord(const QString& nodeFolder, int cond, int expanded);
 
 // Condition marks.

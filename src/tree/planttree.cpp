@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 namespace planttree {
@@ -16,6 +17,50 @@ namespace planttree {
 namespace {
 
 constexpr int kImageRole = Qt::UserRole + 1;
+constexpr int kOverdueRole = Qt::UserRole + 2;
+constexpr int kDropWidth = 16;
+
+void drawDrop(QPainter& p, const QRectF& r)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath drop;
+    const qreal cx = r.center().x();
+    drop.moveTo(cx, r.top() + 1);
+    drop.cubicTo(cx + 2, r.top() + 5, cx + 6, r.top() + 8, cx + 6, r.bottom() - 5);
+    drop.arcTo(QRectF(cx - 6, r.bottom() - 11, 12, 11), 0, -180);
+    drop.cubicTo(cx - 6, r.top() + 8, cx - 2, r.top() + 5, cx, r.top() + 1);
+    p.setPen(QPen(QColor(0x15, 0x57, 0x9e), 1));
+    p.setBrush(QColor(0x3d, 0x8e, 0xe6));
+    p.drawPath(drop);
+    p.setPen(QPen(QColor(255, 255, 255, 200), 1.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(QRectF(cx - 3.5, r.bottom() - 8, 7, 6), -100 * 16, -60 * 16);
+}
+
+// Draws the row as always, narrowed by the drop where care is overdue, then the drop.
+class MarkDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (!index.data(kOverdueRole).toBool()) {
+            QStyledItemDelegate::paint(p, option, index);
+            return;
+        }
+        QStyleOptionViewItem narrow(option);
+        narrow.rect.setRight(option.rect.right() - kDropWidth);
+        QStyledItemDelegate::paint(p, narrow, index);
+        p->save();
+        drawDrop(*p, QRectF(option.rect.right() - kDropWidth + 1, option.rect.center().y() - 7.5, kDropWidth - 2, 15));
+        p->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize s = QStyledItemDelegate::sizeHint(option, index);
+        if (index.data(kOverdueRole).toBool())
+            s.rwidth() += kDropWidth;
+        return s;
+    }
+};
 
 void drawFolder(QPainter& p)
 {
@@ -110,6 +155,34 @@ QIcon conditionIcon(int mark)
     if (icons[i].isNull())
         icons[i] = makeIcon(i);
     return icons[i];
+}
+
+void showMarks(QTreeWidget* tree)
+{
+    tree->setItemDelegate(new MarkDelegate(tree));
+}
+
+void setOverdue(QTreeWidgetItem* item, bool overdue, const QString& tip)
+{
+    if (item->data(0, kOverdueRole).toBool() == overdue)
+        return;
+    item->setData(0, kOverdueRole, overdue ? QVariant(true) : QVariant());
+    item->setData(0, Qt::StatusTipRole, overdue ? tip : QString());
+}
+
+bool isOverdue(const QTreeWidgetItem* item)
+{
+    return item && item->data(0, kOverdueRole).toBool();
+}
+
+QIcon dropIcon()
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    drawDrop(p, QRectF(1, 0.5, 14, 15));
+    p.end();
+    return QIcon(pm);
 }
 
 int imageOf(const QTreeWidgetItem* item)

@@ -19,6 +19,14 @@ inline bool isFolder(const QTreeWidgetItem* item)
     return item && imageOf(item) == 1;
 }
 
+// A plant with care overdue shows a drop at the right end of its row, beside its name, so its
+// condition icon stays as it is. showMarks makes the tree draw them.
+void showMarks(QTreeWidget* tree);
+void setOverdue(QTreeWidgetItem* item, bool overdue, const QString& tip);
+bool isOverdue(const QTreeWidgetItem* item);
+// The drop, for the care commands' buttons too.
+QIcon dropIcon();
+
 // The tree order of two items: folders first, then names in the byte order of Windows-1251.
 int compare(const QTreeWidgetItem* a, const QTreeWidgetItem* b);
 

@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "store/collection.h"
+#include "store/inifile.h"
 
 #include <algorithm>
 
@@ -55,9 +56,23 @@ void sortTree(std::vector<TreeNode>& nodes)
     nodes = std::move(sorted);
 }
 
-LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& groupIn,
+LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& group,
                             const QString& firstGroupName)
 {
+    return loadTreeFromDisk(programFolder, group, firstGroupName, {});
+}
+
+LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& groupIn,
+                            const QString& firstGroupName, const RecordVisitor& visit)
+{
+    // A record as the tree reads it, shown to visit on the way.
+    auto readRecord = [&](const QString& nodeFolder, IoStatus* st) {
+        const IniFile ini(collection::plantRecordPath(nodeFolder));
+        *st = ini.readStatus();
+        if (visit)
+            visit(nodeFolder, ini);
+        return collection::plantRecordOf(ini);
+    };
     LoadedTree tree;
     QString group = groupIn;
     if (group == u"_notes") {
@@ -67,10 +82,12 @@ LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& groupIn
         if (!paths::exists(collection::groupRecordPath(folder)))
             group = firstGroupName;
         folder = collection::groupFolder(programFolder, group);
-        IoStatus st;
-        tree.color = collection::readGroupRecord(folder, 0xFFFFFF, &st).color;
-        if (!st.ok())
+        const IniFile record(collection::groupRecordPath(folder));
+        tree.color = collection::groupRecordOf(record, 0xFFFFFF).color;
+        if (!record.readStatus().ok())
             tree.unreadable << collection::groupRecordPath(folder);
+        if (visit)
+            visit(QString(), record);
         tree.heading = group;
     }
     tree.group = group;
@@ -82,7 +99,7 @@ LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& groupIn
             continue;
         const QString nodeFolder = paths::join(groupFolder, name);
         IoStatus st;
-        const collection::PlantRecord rec = collection::readPlantRecord(nodeFolder, &st);
+        const collection::PlantRecord rec = readRecord(nodeFolder, &st);
         if (!st.ok())
             tree.unreadable << collection::plantRecordPath(nodeFolder);
         TreeNode node;
@@ -99,7 +116,7 @@ LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& groupIn
                     continue;
                 const QString childFolder = paths::join(nodeFolder, childName);
                 IoStatus cst;
-                const int cond = collection::readPlantRecord(childFolder, &cst).cond;
+                const int cond = readRecord(childFolder, &cst).cond;
                 if (!cst.ok())
                     tree.unreadable << collection::plantRecordPath(childFolder);
                 if (collection::shownInFolder(cond))

@@ -3,7 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
+
+class IniFile;
 
 // A group's tree as the loader reads it from disk: two levels, folders before plants, names in the
 // byte order of their Windows-1251 form.
@@ -28,6 +31,11 @@ struct LoadedTree {
 // read instead. Reads only; writes nothing.
 LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& group,
                             const QString& firstGroupName);
+// The same, showing visit every record it reads (the group's with an empty node folder), so that
+// what else a record holds is read in the same pass.
+using RecordVisitor = std::function<void(const QString& nodeFolder, const IniFile& record)>;
+LoadedTree loadTreeFromDisk(const QString& programFolder, const QString& group,
+                            const QString& firstGroupName, const RecordVisitor& visit);
 
 // Names compared as unsigned bytes of their Windows-1251 form; a missing character counts as 0.
 int compareNames(QStringView a, QStringView b);

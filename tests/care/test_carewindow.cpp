@@ -1,0 +1,124 @@
+#include "../support/companion.h"
+#include "../support/windowevents.h"
+#include "care/caretodaydialog.h"
+#include "care/scheduledialog.h"
+#include "tree/planttree.h"
+
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QToolBar>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QTreeWidgetItem* rowOf(QTreeWidget* list, const QString& plant)
+{
+    for (QTreeWidgetItemIterator it(list); *it; ++it)
+        if ((*it)->text(3) == plant)
+            return *it;
+    return nullptr;
+}
+
+void click(QTreeWidget* list, QTreeWidgetItem* row, Qt::KeyboardModifiers keys = {})
+{
+    ASSERT_NE(row, nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, list->visualItemRect(row).center());
+}
+
+bool overdue(TMainForm& form, const QString& plant)
+{
+    const auto found = form.TreeView1->findItems(plant, Qt::MatchExactly | Qt::MatchRecursive);
+    return !found.isEmpty() && planttree::isOverdue(found.front());
+}
+
+} // namespace
+
+TEST(CareWindow, DoneOnTwoSelectedRowsWritesTheirDiariesAndTakesTheirDropsAway)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Кактусы"_s}, {u"Кактусы/Эхинопсис=2"_s, u"Кактусы/Окно=1"_s, u"Кактусы/Окно/Маммиллярия=0"_s,
+                              u"Кактусы/Окно/Ребуция=3"_s});
+    Companion cli;
+    ASSERT_EQ(cli({u"schedule"_s, pf.path(), u"Кактусы"_s, u"--task"_s, u"Полив"_s, u"--every"_s, u"7d"_s, u"--start"_s,
+                   u"2026-01-05"_s})
+                  .code,
+              0);
+    pf.writeRecord(u"MyPlants/Кактусы/Окно/plant.ini"_s, u"[Main]\nCond=1\nExpanded=1\n"_s); // shown open
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    // The drop stands beside the condition mark, which stays.
+    for (const QString& plant : {u"Эхинопсис"_s, u"Маммиллярия"_s, u"Ребуция"_s})
+        EXPECT_TRUE(overdue(form, plant)) << plant.toStdString();
+    EXPECT_FALSE(overdue(form, u"Окно"_s));
+    EXPECT_EQ(planttree::imageOf(form.TreeView1->findItems(u"Ребуция"_s, Qt::MatchExactly | Qt::MatchRecursive).front()), 3);
+    ASSERT_NE(form.findChild<QToolBar*>(u"CareBar"_s), nullptr);
+    shoot(&form, "care-tree.png");
+
+    bool acted = false;
+    whenModal<CareTodayDialog>([&](CareTodayDialog* d) {
+        acted = true;
+        EXPECT_FALSE(d->DoneButton->isEnabled()); // nothing chosen yet
+        click(d->CareList, rowOf(d->CareList, u"Эхинопсис"_s));
+        click(d->CareList, rowOf(d->CareList, u"Окно / Ребуция"_s), Qt::ControlModifier);
+        EXPECT_EQ(d->CareList->selectedItems().size(), 2);
+        shoot(d, "care-today.png");
+        QTest::mouseClick(d->DoneButton, Qt::LeftButton);
+        // Done rows leave the overdue ones (they may come again within the week); the third stays.
+        auto late = [d](const QString& plant) {
+            const QTreeWidgetItem* row = rowOf(d->CareList, plant);
+            return row && row->parent() && row->parent()->text(0) == u"Overdue"_s;
+        };
+        EXPECT_FALSE(late(u"Эхинопсис"_s));
+        EXPECT_FALSE(late(u"Окно / Ребуция"_s));
+        EXPECT_TRUE(late(u"Окно / Маммиллярия"_s));
+        QTest::mouseClick(d->CloseButton, Qt::LeftButton);
+    });
+    menuBarItem(form, "File1", "CareTodayItem");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return acted && !QApplication::activeModalWidget(); }));
+    EXPECT_TRUE(sink.warnings.isEmpty()) << sink.said();
+    for (const QString& plant : {u"Эхинопсис"_s, u"Окно/Ребуция"_s}) {
+        const CliOutcome page = cli({u"page"_s, pf.path(), u"Кактусы"_s, plant, u"diary"_s});
+        EXPECT_TRUE(page.out.trimmed().endsWith(u" \u2014 Полив"_s)) << page.out.toStdString();
+    }
+    EXPECT_FALSE(cli({u"page"_s, pf.path(), u"Кактусы"_s, u"Окно/Маммиллярия"_s, u"diary"_s}).out.contains(u"Полив"_s));
+    EXPECT_FALSE(overdue(form, u"Эхинопсис"_s));
+    EXPECT_FALSE(overdue(form, u"Ребуция"_s));
+    EXPECT_TRUE(overdue(form, u"Маммиллярия"_s));
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    EXPECT_TRUE(pf.read(u"MyPlants/Кактусы/Эхинопсис/plant.ini"_s).contains(QByteArray(QByteArray("done ") + today.toLatin1())));
+}
+
+TEST(CareWindow, APlantsScheduleIsSetFromItsMenu)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Кактусы"_s}, {u"Кактусы/Эхинопсис=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    bool acted = false;
+    whenModal<ScheduleDialog>([&](ScheduleDialog* d) {
+        acted = true;
+        QTest::mouseClick(d->TaskName, Qt::LeftButton);
+        typeText(d->TaskName, u"Опрыскивание"_s);
+        d->EveryCount->setFocus();
+        QTest::keyClick(d->EveryCount, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(d->EveryCount, u"3"_s);
+        QTest::mouseClick(d->SeasonBox, Qt::LeftButton);
+        QTest::mouseClick(d->SetButton, Qt::LeftButton);
+        EXPECT_EQ(d->TaskList->topLevelItemCount(), 1);
+        // A name a record cannot keep is refused with a message.
+        d->TaskName->selectAll();
+        QTest::keyClicks(d->TaskName, u"a=b"_s);
+        QTest::mouseClick(d->SetButton, Qt::LeftButton);
+        QTest::mouseClick(d->CloseButton, Qt::LeftButton);
+    });
+    treeMenu(form, u"Эхинопсис"_s, "CareScheduleItem");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return acted && !QApplication::activeModalWidget(); }));
+    const QByteArray record = pf.read(u"MyPlants/Кактусы/Эхинопсис/plant.ini"_s);
+    const QByteArray line = QByteArray("\xCE\xEF\xF0\xFB\xF1\xEA\xE8\xE2\xE0\xED\xE8\xE5=every 3d; from ") +
+                            QDate::currentDate().toString(Qt::ISODate).toLatin1() + QByteArray("; season 4-9\r\n");
+    EXPECT_TRUE(record.contains(line))
+        << record.constData();
+    EXPECT_FALSE(record.contains("a=b"));
+    ASSERT_EQ(sink.warnings.size(), 1);
+}
