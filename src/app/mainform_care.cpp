@@ -43,6 +43,7 @@ void TMainForm::buildCareItems(QMenu* file)
     m_careBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_careBar->toggleViewAction()->setVisible(false);
     m_careBar->addAction(m_careToday);
+    addAction(m_careToday); // its key works wherever the keyboard is in the window
 
     m_careSchedule = PopupMenu1->addAction(QStringLiteral("Care schedule..."));
     m_careSchedule->setObjectName(QStringLiteral("CareScheduleItem"));
@@ -74,7 +75,10 @@ void TMainForm::countCareToday(bool remind)
     care::logDamaged(m_programFolder, s);
     const auto overdue = std::count_if(s.due.begin(), s.due.end(), [&](const care::Due& d) { return d.date < today; });
     const QString text = m_messages.text(QStringLiteral("t15")).arg(s.due.size()).arg(overdue);
-    m_careToday->setToolTip(s.due.empty() ? QString() : text);
+    // The button says how many, the menu item stays as it is.
+    m_careToday->setIconText(m_messages.text(QStringLiteral("t1")) +
+                             (s.due.empty() ? QString() : QStringLiteral(": ") + QString::number(s.due.size())));
+    m_careToday->setToolTip(s.due.empty() ? m_careToday->iconText() : text);
     if (remind && !s.due.empty()) {
         StatusBar->showMessage(text, 15000);
         care::notifyDesktop(m_messages.text(QStringLiteral("t1")), text);

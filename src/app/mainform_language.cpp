@@ -82,4 +82,6 @@ void TMainForm::applyLanguage(const QString& section)
     showEmptyTreeHint();
     for (QAction* a : LanguageMenu->actions())
         a->setChecked(a->text() == section);
+    if (m_started)
+        countCareToday(false);
 }

@@ -85,6 +85,17 @@ TEST(CareWindow, DoneOnTwoSelectedRowsWritesTheirDiariesAndTakesTheirDropsAway)
     EXPECT_FALSE(overdue(form, u"Эхинопсис"_s));
     EXPECT_FALSE(overdue(form, u"Ребуция"_s));
     EXPECT_TRUE(overdue(form, u"Маммиллярия"_s));
+    // Ctrl+T opens it from wherever the keyboard is.
+    bool again = false;
+    whenModal<CareTodayDialog>([&](CareTodayDialog* d) {
+        again = true;
+        QTest::mouseClick(d->CloseButton, Qt::LeftButton);
+    });
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.Editor->setFocus();
+    QTest::keyClick(form.Editor, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return again && !QApplication::activeModalWidget(); }, 2000));
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     EXPECT_TRUE(pf.read(u"MyPlants/Кактусы/Эхинопсис/plant.ini"_s).contains(QByteArray(QByteArray("done ") + today.toLatin1())));
 }
