@@ -571,6 +571,10 @@ bool markDone(const Due& due, const QDate& date, const QString& line, QString* e
     QTextCharFormat look = cursor.charFormat();
     look.setAnchor(false);
     look.setAnchorHref(QString());
+    if (doc.isEmpty()) { // as the editor types into a new page
+        look.setFontFamilies({QStringLiteral("Times New Roman")});
+        look.setFontPointSize(12);
+    }
     if (!cursor.block().text().isEmpty() || cursor.block().textList())
         cursor.insertBlock(QTextBlockFormat(), look);
     else

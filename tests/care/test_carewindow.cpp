@@ -1,10 +1,13 @@
 #include "../support/companion.h"
 #include "../support/windowevents.h"
 #include "care/caretodaydialog.h"
+#include "care/reminder.h"
 #include "care/scheduledialog.h"
 #include "tree/planttree.h"
 
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QProcess>
 #include <QSpinBox>
 #include <QToolBar>
 
@@ -32,7 +35,60 @@ bool overdue(TMainForm& form, const QString& plant)
     return !found.isEmpty() && planttree::isOverdue(found.front());
 }
 
+// The desktop's notification service, as a notification daemon offers it on the session bus.
+class NotificationService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    QStringList shown; // summary and body of each
+public Q_SLOTS:
+    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body, const QStringList&,
+                const QVariantMap&, int)
+    {
+        shown << summary + u'|' + body;
+        return static_cast<uint>(shown.size());
+    }
+};
+
 } // namespace
+
+TEST(CareWindow, TheStartRemindsThroughTheDesktopsNotificationServiceWhenOneRuns)
+{
+    // A session bus of the test's own, so that nothing reaches the desktop of whoever runs the tests.
+    QProcess bus;
+    bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+    if (!bus.waitForStarted(5000))
+        GTEST_SKIP() << "dbus-daemon is not installed (Debian: dbus-daemon)";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bus.canReadLine(); }, 5000));
+    const QByteArray address = bus.readLine().trimmed();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    // No notification service: nothing is shown, nothing fails.
+    EXPECT_FALSE(care::notifyDesktop(u"Care today"_s, u"x"_s));
+
+    NotificationService service;
+    QDBusConnection daemon = QDBusConnection::connectToBus(QString::fromLatin1(address), u"notifications"_s);
+    ASSERT_TRUE(daemon.isConnected());
+    ASSERT_TRUE(daemon.registerObject(u"/org/freedesktop/Notifications"_s, &service, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(daemon.registerService(u"org.freedesktop.Notifications"_s));
+    TempProgramFolder pf;
+    pf.layOut({u"Кактусы"_s}, {u"Кактусы/Эхинопсис=0"_s, u"Кактусы/Маммиллярия=0"_s});
+    Companion cli;
+    ASSERT_EQ(cli({u"schedule"_s, pf.path(), u"Кактусы"_s, u"Эхинопсис"_s, u"--task"_s, u"Полив"_s, u"--every"_s,
+                   u"7d"_s, u"--start"_s, u"2026-01-05"_s})
+                  .code,
+              0);
+    RecordingSink sink;
+    {
+        ShownForm form(pf.path(), &sink);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !service.shown.isEmpty(); }, 5000));
+    }
+    ASSERT_EQ(service.shown.size(), 1);
+    EXPECT_EQ(service.shown.front(), u"Care today|Care tasks due today: 1, of them overdue: 1."_s);
+    daemon.unregisterService(u"org.freedesktop.Notifications"_s);
+    QDBusConnection::disconnectFromBus(u"notifications"_s);
+    bus.kill();
+    bus.waitForFinished();
+}
 
 TEST(CareWindow, DoneOnTwoSelectedRowsWritesTheirDiariesAndTakesTheirDropsAway)
 {
@@ -133,3 +189,5 @@ TEST(CareWindow, APlantsScheduleIsSetFromItsMenu)
     EXPECT_FALSE(record.contains("a=b"));
     ASSERT_EQ(sink.warnings.size(), 1);
 }
+
+#include "test_carewindow.moc"
