@@ -45,6 +45,7 @@ void TMainForm::buildCareItems(QMenu* file)
     m_careBar->addAction(m_careToday);
     addAction(m_careToday); // its key works wherever the keyboard is in the window
 
+    PopupMenu1->addSeparator();
     m_careSchedule = PopupMenu1->addAction(QStringLiteral("Care schedule..."));
     m_careSchedule->setObjectName(QStringLiteral("CareScheduleItem"));
     setTextKey(m_careSchedule, 252);

@@ -2,6 +2,7 @@
 
 #include "platform/bgrcolor.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QEvent>
 #include <QLabel>
@@ -46,6 +47,13 @@ public:
             QStyledItemDelegate::paint(p, option, index);
             return;
         }
+        // The row's background (a selection's too) reaches under the drop.
+        QStyleOptionViewItem whole(option);
+        initStyleOption(&whole, index);
+        whole.text.clear();
+        whole.icon = QIcon();
+        QStyle* style = whole.widget ? whole.widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &whole, p, whole.widget);
         QStyleOptionViewItem narrow(option);
         narrow.rect.setRight(option.rect.right() - kDropWidth);
         QStyledItemDelegate::paint(p, narrow, index);
