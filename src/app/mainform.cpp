@@ -135,6 +135,7 @@ TMainForm::TMainForm(const QString& programFolder, const QStringList& args, Mess
     buildGroupMenu();
     buildTreeMenu();
     buildCareItems(menuBar()->findChild<QMenu*>(QStringLiteral("File1")));
+    buildPublishItems(menuBar()->findChild<QMenu*>(QStringLiteral("File1")));
     FormCreate();
 }
 

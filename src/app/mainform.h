@@ -181,6 +181,9 @@ public:
     void exportCareCalendar();
     // The calendar's save dialog (tests answer it): the proposed path in, the chosen one out.
     std::function<QString(const QString& proposed)> askCalendarPath;
+    void publishSite();
+    void exportPlantList();
+    std::function<QString(const QString& proposed)> askPlantListPath;
 
     // Templates opened with the desktop's program for rich text.
     void N36Click();
@@ -222,6 +225,9 @@ private:
     // Counts what is due today for the button's hint and, at start-up, the desktop's reminder.
     void countCareToday(bool remind);
     void careChanged(const QStringList& folders);
+    // Publishing (src/publish): File › Publish as website... and Export plant list...
+    void buildPublishItems(QMenu* file);
+    QString m_lastSite; // where the site went last, proposed again
     QAction* m_careToday = nullptr;
     QAction* m_careSchedule = nullptr;
     QToolBar* m_careBar = nullptr;

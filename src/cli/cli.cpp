@@ -142,6 +142,19 @@ const CommandInfo kCommands[] = {
      "Writes the care schedule as an iCalendar file (RFC 5545): one event per task with its\n"
      "recurrence; importing it again updates the same events.",
      "verdarium-cli calendar ~/Verdarium care.ics", 2, 2, true, false, cli::exportCalendar},
+    {"publish", "[PROGRAM_FOLDER] OUTDIR [--group GROUP] [--with-diary] [--full-photos] [--with-notes]",
+     "Publishes the collection (or one group) as a static website in OUTDIR: index.html with the\n"
+     "groups, a page per group and per plant (Description and Care; the Diary with --with-diary), the\n"
+     "photos' web copies with their comments (linked to the full photos with --full-photos), the notes\n"
+     "only with --with-notes. Relative links only: any web host or a USB stick serves it. The new site\n"
+     "takes the old one's place in one step; files unchanged since the last publish are kept as they\n"
+     "are. OUTDIR may not be inside the collection nor hold files the program did not publish.",
+     "verdarium-cli publish ~/Verdarium ~/public_html/plants --group Succulents", 2, 2, true, false,
+     cli::publishSite},
+    {"export-csv", "[PROGRAM_FOLDER] OUT.csv",
+     "Writes the plant list as CSV (UTF-8, a header, RFC 4180 quoting): group, folder, plant,\n"
+     "condition, number of photos, the first line of the Description and the care tasks.",
+     "verdarium-cli export-csv ~/Verdarium plants.csv", 2, 2, true, false, cli::exportCsv},
 };
 
 const CommandInfo* findCommand(const QString& name)
@@ -237,6 +250,15 @@ bool parse(const CommandInfo& c, const QStringList& words, cli::Args* a, QTextSt
         } else if (w == u"--days" && name == u"due") {
             if (!value(&a->days))
                 return commandUsage(c, err, QStringLiteral("--days takes a number")), false;
+        } else if (w == u"--group" && name == u"publish") {
+            if (!value(&a->group) || a->group.isEmpty())
+                return commandUsage(c, err, QStringLiteral("--group takes a group's name")), false;
+        } else if (w == u"--with-diary" && name == u"publish") {
+            a->withDiary = true;
+        } else if (w == u"--full-photos" && name == u"publish") {
+            a->fullPhotos = true;
+        } else if (w == u"--with-notes" && name == u"publish") {
+            a->withNotes = true;
         } else if (w == u"--color" && name == u"add-group") {
             if (!number(&a->color) || *a->color < 0 || *a->color > 0xFFFFFF)
                 return commandUsage(c, err,

@@ -33,6 +33,11 @@ struct Args {
     QString season;
     QString date;
     QString days;
+    // publish's options.
+    QString group;
+    bool withDiary = false;
+    bool fullPhotos = false;
+    bool withNotes = false;
 };
 
 // Prints "verdarium-cli: " + line and returns kFailed.
@@ -80,6 +85,9 @@ int unschedule(const Args& a, QTextStream& out, QTextStream& err);
 int due(const Args& a, QTextStream& out, QTextStream& err);
 int done(const Args& a, QTextStream& out, QTextStream& err);
 int exportCalendar(const Args& a, QTextStream& out, QTextStream& err);
+
+int publishSite(const Args& a, QTextStream& out, QTextStream& err);
+int exportCsv(const Args& a, QTextStream& out, QTextStream& err);
 
 int removedItems(const Args& a, QTextStream& out, QTextStream& err);
 int restoreItem(const Args& a, QTextStream& out, QTextStream& err);

@@ -1,0 +1,291 @@
+#include "../support/companion.h"
+#include "../support/exifjpeg.h"
+#include "../support/smalldisk.h"
+#include "publish/publish.h"
+
+#include <QBuffer>
+#include <QDirIterator>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString python()
+{
+    return QFile::exists(u"/usr/bin/python3"_s) ? u"/usr/bin/python3"_s : u"python3"_s;
+}
+
+// A collection of two groups: plants at the top and in a folder, photos (one upright only by its Exif
+// mark, one that is no picture), pages with a picture and a link to a file of this machine, a removed
+// plant, a template and a note that are never published.
+void layOutCollection(const TempProgramFolder& pf)
+{
+    pf.layOut({u"Кактусы"_s, u"Orchids & Co"_s},
+              {u"Кактусы/Эхинопсис=2"_s, u"Кактусы/Подоконник=1"_s, u"Кактусы/Подоконник/Маммиллярия=5"_s,
+               u"Кактусы/Подоконник/Ребуция=0"_s, u"Кактусы/!deleted_Старый_1=0"_s, u"Orchids & Co/Phalaenopsis \"Pink\"=3"_s,
+               u"Orchids & Co/Роза=0"_s, u"Orchids & Co/roza=0"_s});
+    QImage dot(4, 4, QImage::Format_RGB32);
+    dot.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    dot.save(&buffer, "PNG");
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/description.rtf"_s,
+             "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Blooms in {\\b May}. "
+             "{\\field{\\*\\fldinst HYPERLINK \"file:///home/keeper/secret.txt\"}{\\fldrslt notes}}\\par "
+             "{\\pict\\pngblip\\picw4\\pich4 " + png.toHex() + "}\\par}");
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/care.rtf"_s, "{\\rtf1\\ansi Water weekly, <never> & sparingly.\\par}");
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/diary.rtf"_s, "{\\rtf1\\ansi Private diary line.\\par}");
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/Цветок.jpg"_s,
+             exifjpeg::withOrientation(exifjpeg::plainJpeg(1200, 800, Qt::darkGreen), 6));
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/Цветок.jpg.txt"_s, "First flower, \"pink\" <3");
+    pf.write(u"MyPlants/Кактусы/Подоконник/Маммиллярия/broken.jpg"_s, "not a picture at all");
+    pf.write(u"MyPlants/Кактусы/!deleted_Старый_1/description.rtf"_s, "{\\rtf1\\ansi Removed plant text.\\par}");
+    pf.write(u"MyPlants/Кактусы/!templates/description.rtf"_s, "{\\rtf1\\ansi Template text.\\par}");
+    pf.writeRecord(u"MyPlants/!Notes/group.ini"_s, u"[Group]\nImageIndex=1\n"_s);
+    pf.writeRecord(u"MyPlants/!Notes/Shopping/plant.ini"_s, u"[Main]\nCond=0\n"_s);
+    pf.write(u"MyPlants/!Notes/Shopping/description.rtf"_s, "{\\rtf1\\ansi Note text.\\par}");
+}
+
+// Every file of the site, relative to it.
+QStringList siteFiles(const QString& site)
+{
+    QStringList out;
+    QDirIterator it(site, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(site).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+QString allText(const QString& site)
+{
+    QString text;
+    for (const QString& f : siteFiles(site))
+        if (f.endsWith(u".html"_s) || f.endsWith(u".css"_s)) {
+            QFile file(site + u'/' + f);
+            file.open(QIODevice::ReadOnly);
+            text += QString::fromUtf8(file.readAll());
+        }
+    return text;
+}
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_ino;
+}
+
+} // namespace
+
+TEST(PublishSite, EveryPlantIsThereEveryLinkResolvesAndNothingOfThisMachineLeaks)
+{
+    TempProgramFolder pf;
+    layOutCollection(pf);
+    QTemporaryDir out;
+    const QString site = out.path() + u"/site"_s;
+    Companion cli;
+    const CliOutcome r = cli({u"publish"_s, pf.path(), site, u"--full-photos"_s});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    // The photo that is no picture and the two names alike once made safe are said.
+    EXPECT_TRUE(r.err.contains(u"broken.jpg"_s)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(u"was taken"_s)) << r.err.toStdString();
+    const QString text = allText(site);
+    for (const QString& plant : {u"Эхинопсис"_s, u"Маммиллярия"_s, u"Ребуция"_s, u"Phalaenopsis &quot;Pink&quot;"_s,
+                                 u"Роза"_s, u"roza"_s, u"Подоконник"_s, u"Orchids &amp; Co"_s})
+        EXPECT_TRUE(text.contains(plant)) << plant.toStdString();
+    EXPECT_TRUE(text.contains(u"Water weekly, &lt;never&gt; &amp; sparingly."_s));
+    EXPECT_TRUE(text.contains(u"First flower, &quot;pink&quot; &lt;3"_s));
+    EXPECT_TRUE(text.contains(u"Ideal condition"_s));
+    // Never published: the diary unless asked, removed plants, templates, notes, this machine's paths.
+    for (const QString& never : {u"Private diary line"_s, u"Removed plant text"_s, u"Template text"_s, u"Note text"_s,
+                                 u"secret.txt"_s, u"file:"_s, pf.path(), QString(QDir::homePath() + u'/'), out.path()})
+        EXPECT_FALSE(text.contains(never)) << never.toStdString();
+    // The web copy: 400 pixels on its longer side, upright, under 49,500 bytes; the full photo beside it.
+    QString webCopy;
+    for (const QString& f : siteFiles(site))
+        if (f.endsWith(u".jpg"_s) && !f.endsWith(u"-full.jpg"_s))
+            webCopy = site + u'/' + f;
+    ASSERT_FALSE(webCopy.isEmpty());
+    const QImage web(webCopy);
+    EXPECT_EQ(web.height(), 400); // 1200 x 800 turned by its Exif mark
+    EXPECT_LT(web.width(), 300);
+    EXPECT_LT(QFileInfo(webCopy).size(), 49500);
+    for (const QString& f : siteFiles(site)) // names any server serves
+        EXPECT_TRUE(QRegularExpression(u"^[a-z0-9./-]+$"_s).match(f).hasMatch() || f == u".verdarium-site"_s) << f.toStdString();
+
+    // A real HTML5 parser reads every page without an error; every local link and picture is there.
+    const char* script = R"(
+import html5lib, os, sys, urllib.parse
+from html.parser import HTMLParser
+root = sys.argv[1]
+bad = []
+class Links(HTMLParser):
+    def __init__(self):
+        super().__init__(); self.links = []
+    def handle_starttag(self, tag, attrs):
+        for k, v in attrs:
+            if k in ('href', 'src') and v: self.links.append(v)
+for dirpath, dirs, files in os.walk(root):
+    for f in files:
+        if not f.endswith('.html'): continue
+        path = os.path.join(dirpath, f)
+        text = open(path, encoding='utf-8').read()
+        p = html5lib.HTMLParser(strict=True)
+        try: p.parse(text)
+        except Exception as e: bad.append('%s: %s' % (path, e))
+        l = Links(); l.feed(text)
+        for link in l.links:
+            u = urllib.parse.urlparse(link)
+            if u.scheme in ('http', 'https', 'mailto'): continue
+            if u.scheme or link.startswith('/'): bad.append('%s: absolute %s' % (path, link)); continue
+            target = os.path.normpath(os.path.join(dirpath, urllib.parse.unquote(u.path)))
+            if not os.path.exists(target): bad.append('%s: missing %s' % (path, link))
+print('\n'.join(bad))
+)";
+    QProcess py;
+    py.start(python(), {u"-c"_s, QString::fromLatin1(script), site});
+    ASSERT_TRUE(py.waitForFinished(60000));
+    if (py.exitCode() != 0 && py.readAllStandardError().contains("html5lib"))
+        GTEST_SKIP() << "python3 with html5lib (Debian: python3-html5lib) is not installed";
+    EXPECT_EQ(py.readAllStandardOutput().trimmed().toStdString(), std::string());
+
+    // Asked for, the diary and the notes come too.
+    const QString second = out.path() + u"/with"_s;
+    ASSERT_EQ(cli({u"publish"_s, pf.path(), second, u"--with-diary"_s, u"--with-notes"_s}).code, 0);
+    EXPECT_TRUE(allText(second).contains(u"Private diary line"_s));
+    EXPECT_TRUE(allText(second).contains(u"Note text"_s));
+    EXPECT_FALSE(allText(second).contains(u"Removed plant text"_s));
+}
+
+TEST(PublishSite, ASecondPublishRewritesOnlyWhatChangedAndKeepsWhatTheUserPutThere)
+{
+    TempProgramFolder pf;
+    layOutCollection(pf);
+    QTemporaryDir out;
+    const QString site = out.path() + u"/site"_s;
+    Companion cli;
+    ASSERT_EQ(cli({u"publish"_s, pf.path(), site}).code, 0);
+    const QStringList first = siteFiles(site);
+    const QString echinopsis = site + u"/kaktusy/ekhinopsis.html"_s;
+    const QString rebutia = site + u"/kaktusy/podokonnik-rebutsiya.html"_s;
+    ASSERT_TRUE(QFile::exists(echinopsis) && QFile::exists(rebutia));
+    const ino_t rebutiaBefore = inodeOf(rebutia);
+    const ino_t echinopsisBefore = inodeOf(echinopsis);
+    // The user's own file in the site stays; a page of theirs beside ours too.
+    QFile own(site + u"/robots.txt"_s);
+    ASSERT_TRUE(own.open(QIODevice::WriteOnly));
+    own.write("User-agent: *\n");
+    own.close();
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/care.rtf"_s, "{\\rtf1\\ansi Water every ten days.\\par}");
+    const CliOutcome r = cli({u"publish"_s, pf.path(), site});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(u" 1 files written"_s) || r.out.contains(u", 1 files written"_s)) << r.out.toStdString();
+    EXPECT_EQ(inodeOf(rebutia), rebutiaBefore);   // not written again
+    EXPECT_NE(inodeOf(echinopsis), echinopsisBefore); // changed
+    EXPECT_TRUE(allText(site).contains(u"Water every ten days."_s));
+    EXPECT_TRUE(QFile::exists(site + u"/robots.txt"_s));
+    QStringList expected = first;
+    expected << u"robots.txt"_s;
+    expected.sort();
+    EXPECT_EQ(siteFiles(site), expected);
+    // Nothing is left beside the site.
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"site"_s});
+}
+
+TEST(PublishSite, BadPlacesAreRefusedAndAFullDiskLeavesTheOldSite)
+{
+    TempProgramFolder pf;
+    layOutCollection(pf);
+    Companion cli;
+    QTemporaryDir out;
+    const auto before = filesUnder(pf.path());
+    for (const QString& place : {pf.file(u"MyPlants/Кактусы/site"_s), pf.path(), pf.file(u"MyPlants"_s)}) {
+        const CliOutcome r = cli({u"publish"_s, pf.path(), place});
+        EXPECT_EQ(r.code, 1) << place.toStdString();
+        EXPECT_EQ(r.err.count(u'\n'), 1) << r.err.toStdString();
+    }
+    EXPECT_EQ(filesUnder(pf.path()), before);
+    QFile file(out.path() + u"/a-file"_s);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(cli({u"publish"_s, pf.path(), file.fileName()}).code, 1);
+    QDir(out.path()).mkpath(u"theirs/docs"_s);
+    EXPECT_EQ(cli({u"publish"_s, pf.path(), out.path() + u"/theirs"_s}).code, 1);
+    EXPECT_TRUE(QFileInfo::exists(out.path() + u"/theirs/docs"_s));
+
+    SmallDisk disk(400);
+    if (!disk.mounted()) {
+        std::printf("full disk not tried: %s\n", qPrintable(disk.why()));
+        return;
+    }
+    const QString site = disk.path() + u"site"_s;
+    ASSERT_EQ(cli({u"publish"_s, pf.path(), site}).code, 0);
+    const auto old = filesUnder(site);
+    // Photos too large for what is left.
+    for (int i = 0; i < 6; ++i)
+        pf.write(u"MyPlants/Кактусы/Подоконник/Ребуция/p%1.jpg"_s.arg(i),
+                 exifjpeg::plainJpeg(3000, 2000, QColor::fromHsv(i * 50, 200, 200), 100));
+    const CliOutcome r = cli({u"publish"_s, pf.path(), site, u"--full-photos"_s});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(u"is as it was"_s)) << r.err.toStdString();
+    EXPECT_EQ(filesUnder(site), old);
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"site"_s});
+}
+
+TEST(PlantList, ReadsBackAsColumnsInPythonAndInLibreOffice)
+{
+    TempProgramFolder pf;
+    layOutCollection(pf);
+    Companion cli;
+    ASSERT_EQ(cli({u"schedule"_s, pf.path(), u"Кактусы"_s, u"--task"_s, u"Полив"_s, u"--every"_s, u"7d"_s}).code, 0);
+    QTemporaryDir out;
+    const QString csv = out.path() + u"/plants.csv"_s;
+    ASSERT_EQ(cli({u"export-csv"_s, pf.path(), csv}).code, 0);
+    const char* script = R"(
+import csv, sys
+rows = list(csv.reader(open(sys.argv[1], encoding='utf-8', newline='')))
+for r in rows: print('|'.join(r).replace('\n', '\\n'))
+)";
+    auto read = [&](const QString& file) {
+        QProcess py;
+        py.start(python(), {u"-c"_s, QString::fromLatin1(script), file});
+        py.waitForFinished(60000);
+        return QString::fromUtf8(py.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    };
+    const QStringList rows = read(csv);
+    ASSERT_EQ(rows.size(), 7) << rows.join(u'\n').toStdString();
+    EXPECT_EQ(rows[0], u"Group|Folder|Plant|Condition|Photos|Description|Care tasks"_s);
+    EXPECT_TRUE(rows.contains(u"Кактусы||Эхинопсис|Ideal condition|1|Blooms in May. notes|Полив 7d"_s)) << rows.join(u'\n').toStdString();
+    EXPECT_TRUE(rows.contains(u"Orchids & Co||Phalaenopsis \"Pink\"|Urgently to replace!|0||"_s)) << rows.join(u'\n').toStdString();
+    EXPECT_TRUE(rows.contains(u"Кактусы|Подоконник|Маммиллярия|To treat|1||Полив 7d"_s)) << rows.join(u'\n').toStdString();
+
+    const QString soffice = QStandardPaths::findExecutable(u"soffice"_s);
+    if (soffice.isEmpty()) {
+        std::printf("LibreOffice not tried: soffice is not installed (libreoffice-calc-nogui)\n");
+        return;
+    }
+    // Calc reads it as columns: opened as CSV and saved again as CSV, the same rows come back.
+    QProcess lo;
+    lo.setWorkingDirectory(out.path());
+    lo.start(soffice, {u"--headless"_s, u"-env:UserInstallation=file://"_s + out.path() + u"/lo"_s,
+                       u"--infilter=CSV:44,34,76,1"_s, u"--convert-to"_s, u"ods"_s, u"--outdir"_s, out.path() + u"/ods"_s, csv});
+    ASSERT_TRUE(lo.waitForFinished(180000));
+    const QString ods = out.path() + u"/ods/plants.ods"_s;
+    if (!QFile::exists(ods)) {
+        std::printf("LibreOffice not tried: it made no spreadsheet (%s)\n", lo.readAllStandardError().constData());
+        return;
+    }
+    lo.start(soffice, {u"--headless"_s, u"-env:UserInstallation=file://"_s + out.path() + u"/lo"_s, u"--convert-to"_s,
+                       u"csv:Text - txt - csv (StarCalc):44,34,76,1"_s, u"--outdir"_s, out.path() + u"/back"_s, ods});
+    ASSERT_TRUE(lo.waitForFinished(180000));
+    EXPECT_EQ(read(out.path() + u"/back/plants.csv"_s), rows);
+}
