@@ -3,11 +3,14 @@
 //   bench_photos show PHOTO [N]     decode for a 1280 x 800 panel, as the photo page does
 //   bench_photos next PHOTO [N]     show the next photo after looking at one for half a second (it
 //                                   was decoded meanwhile, as the photo page does)
+//   bench_photos each LIST          the web copy of every photo named in LIST (one path a line), one
+//                                   after another in one process: the floor of publishing them
 #include "photos/album.h"
 #include "photos/photoprefetch.h"
 #include "photos/webexport.h"
 #include "platform/picturefile.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QThread>
@@ -30,6 +33,23 @@ int main(int argc, char** argv)
     QTemporaryDir scratch;
     std::vector<double> t;
     QString error;
+    if (mode == "each") {
+        QFile list(photo);
+        if (!list.open(QIODevice::ReadOnly))
+            return 1;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (const QByteArray& line : list.readAll().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QSize full;
+            const QImage decoded = webexport::readPhoto(QString::fromLocal8Bit(line), &error, &full);
+            if (decoded.isNull() ||
+                !webexport::make(decoded, scratch.filePath(QStringLiteral("1.jpg")), {}, full).status.ok())
+                return 1;
+        }
+        std::printf("%.1f\n", std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+        return 0;
+    }
     for (int i = 0; i < n; ++i) {
         album::Prefetch prefetch;
         if (mode == "next") {
