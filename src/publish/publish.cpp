@@ -389,7 +389,11 @@ Result publishSite(const QString& programFolder, const Options& o)
         return r;
     }
     SiteWriter site(exists ? outDir : QString(), staging, &r);
-    site.put(kPartial.toString(), QByteArray());
+    if (QFile mark(paths::join(staging, kPartial)); !mark.open(QIODevice::WriteOnly)) {
+        paths::removeTree(staging);
+        r.error = QStringLiteral("cannot write in ") + parent + QStringLiteral(": ") + mark.errorString();
+        return r;
+    }
     const Texts& t = o.texts;
     QTemporaryDir scratch;
 

@@ -1,7 +1,14 @@
 #include "../support/companion.h"
 #include "../support/exifjpeg.h"
 #include "../support/smalldisk.h"
+#include "../support/windowevents.h"
+#include "publish/publishdialog.h"
 #include "publish/publish.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QTest>
 
 #include <QBuffer>
 #include <QDirIterator>
@@ -9,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <csignal>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -288,4 +296,98 @@ for r in rows: print('|'.join(r).replace('\n', '\\n'))
                        u"csv:Text - txt - csv (StarCalc):44,34,76,1"_s, u"--outdir"_s, out.path() + u"/back"_s, ods});
     ASSERT_TRUE(lo.waitForFinished(180000));
     EXPECT_EQ(read(out.path() + u"/back/plants.csv"_s), rows);
+}
+
+TEST(PublishSite, AKilledPublishLeavesTheOldSiteWholeAndTheNextOneCleansUp)
+{
+    TempProgramFolder pf;
+    layOutCollection(pf);
+    for (int i = 0; i < 24; ++i)
+        pf.write(u"MyPlants/Кактусы/Подоконник/Ребуция/p%1.jpg"_s.arg(i, 2, 10, QChar(u'0')),
+                 exifjpeg::plainJpeg(1600, 1200, QColor::fromHsv(i * 15, 200, 200)));
+    QTemporaryDir out;
+    const QString site = out.path() + u"/site"_s;
+    auto run = [&](const QStringList& extra) {
+        auto* p = new QProcess;
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        p->start(QStringLiteral(VERDARIUM_CLI_BINARY), QStringList{u"publish"_s, pf.path(), site} + extra);
+        p->waitForStarted();
+        return p;
+    };
+    // Whole: every file the site's list names is there as it was written, and no half-made mark.
+    auto whole = [&] {
+        if (!QFileInfo::exists(site))
+            return true;
+        QFile list(site + u"/.verdarium-site"_s);
+        if (!list.open(QIODevice::ReadOnly) || QFileInfo::exists(site + u"/.verdarium-site-partial"_s)) {
+            std::printf("no list or half made: %s\n", qPrintable(QDir(site).entryList(QDir::AllEntries | QDir::Hidden).join(u' ')));
+            return false;
+        }
+        for (const QByteArray& line : list.readAll().split('\n'))
+            if (!line.isEmpty() && !QFileInfo::exists(site + u'/' + QString::fromUtf8(line.split('\t').front()))) {
+                std::printf("missing %s\n", line.constData());
+                return false;
+            }
+        return QFileInfo::exists(site + u"/index.html"_s);
+    };
+    // A first site, then publishes that change it, killed at one moment after another.
+    QProcess* first = run({});
+    ASSERT_TRUE(first->waitForFinished(120000));
+    delete first;
+    ASSERT_TRUE(QFileInfo::exists(site + u"/index.html"_s));
+    for (int i = 0; i < 10; ++i) {
+        pf.write(u"MyPlants/Кактусы/Эхинопсис/care.rtf"_s, QByteArray("{\\rtf1\\ansi Water ") + QByteArray::number(i) + "\\par}");
+        QProcess* p = run(i % 2 ? QStringList{u"--full-photos"_s} : QStringList{u"--with-diary"_s});
+        QTest::qWait(40 + i * 60);
+        if (p->state() == QProcess::Running && p->processId() > 0) // never kill(0): that is this test's group
+            ::kill(static_cast<pid_t>(p->processId()), SIGKILL);
+        p->waitForFinished();
+        delete p;
+        EXPECT_TRUE(whole()) << "after a kill at " << 40 + i * 60 << " ms";
+    }
+    QProcess* p = run({});
+    ASSERT_TRUE(p->waitForFinished(120000));
+    EXPECT_EQ(p->exitCode(), 0);
+    delete p;
+    EXPECT_TRUE(whole());
+    // What the killed ones left beside the site is gone.
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"site"_s});
+}
+
+TEST(PublishWindow, TheSiteAndThePlantListFromTheFileMenu)
+{
+    TempProgramFolder pf;
+    layOutCollection(pf);
+    QTemporaryDir out;
+    const QString site = out.path() + u"/мой сайт"_s;
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    bool acted = false;
+    whenModal<PublishDialog>([&](PublishDialog* d) {
+        acted = true;
+        QTest::mouseClick(d->FolderEdit, Qt::LeftButton);
+        d->FolderEdit->selectAll();
+        typeText(d->FolderEdit, site);
+        d->GroupBox->setFocus();
+        QTest::keyClick(d->GroupBox, Qt::Key_Down); // the first group only
+        QTest::mouseClick(d->DiaryBox, Qt::LeftButton, {}, QPoint(8, d->DiaryBox->height() / 2)); // on its box
+        QTest::mouseClick(d->PublishButton, Qt::LeftButton);
+        EXPECT_EQ(d->Gauge->value(), d->Gauge->maximum());
+        QTest::mouseClick(d->CloseButton, Qt::LeftButton);
+    });
+    menuBarItem(form, "File1", "PublishItem");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return acted && !QApplication::activeModalWidget(); }));
+    ASSERT_EQ(sink.warnings.size(), 1) << sink.said();
+    EXPECT_TRUE(sink.warnings.front().contains(site)) << sink.said();
+    const QString text = allText(site);
+    EXPECT_TRUE(text.contains(u"Private diary line"_s));
+    EXPECT_TRUE(text.contains(u"Маммиллярия"_s));
+    EXPECT_FALSE(text.contains(u"Phalaenopsis"_s)); // another group
+
+    const QString csv = out.path() + u"/plants.csv"_s;
+    form.askPlantListPath = [&](const QString&) { return csv; };
+    menuBarItem(form, "File1", "PlantListItem");
+    QFile list(csv);
+    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
+    EXPECT_EQ(list.readAll().count('\n'), 7);
 }
