@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QDir>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,6 +71,12 @@ PublishDialog::PublishDialog(const QString& programFolder, const QString& propos
     Gauge = new QProgressBar(this);
     Gauge->setObjectName(QStringLiteral("Gauge"));
     Gauge->setValue(0);
+    ResultLabel = new QLabel(this);
+    ResultLabel->setObjectName(QStringLiteral("ResultLabel"));
+    ResultLabel->setWordWrap(true);
+    ResultLabel->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    ResultLabel->setOpenExternalLinks(true);
+    i18n::markNotTranslated(ResultLabel);
     PublishButton = keyed(new QPushButton(QStringLiteral("Publish"), this), "PublishButton", 278);
     CloseButton = keyed(new QPushButton(QStringLiteral("Close"), this), "CloseButton", 279);
     PublishButton->setDefault(true);
@@ -93,6 +101,7 @@ PublishDialog::PublishDialog(const QString& programFolder, const QString& propos
     layout->addWidget(DiaryBox);
     layout->addWidget(FullPhotosBox);
     layout->addWidget(NotesBox);
+    layout->addWidget(ResultLabel);
     layout->addLayout(buttons);
     resize(620, sizeHint().height());
     connect(BrowseButton, &QPushButton::clicked, this, [this] {
@@ -132,8 +141,13 @@ void PublishDialog::run()
     }
     Gauge->setValue(Gauge->maximum());
     m_published = o.outDir;
-    QString said = m_messages.text(QStringLiteral("b2")).arg(o.outDir);
+    // Said in the dialog, with a link that opens the site; what needs a look comes as a warning.
+    const QString index = QUrl::fromLocalFile(QDir(o.outDir).absoluteFilePath(QStringLiteral("index.html"))).toString();
+    ResultLabel->setText(m_messages.text(QStringLiteral("b2"))
+                             .toHtmlEscaped()
+                             .replace(QStringLiteral("%1"), QStringLiteral("<a href=\"") + index.toHtmlEscaped() +
+                                                                QStringLiteral("\">") + o.outDir.toHtmlEscaped() +
+                                                                QStringLiteral("</a>")));
     if (!r.problems.isEmpty())
-        said += u'\n' + m_messages.text(QStringLiteral("b4")) + u'\n' + r.problems.join(u'\n');
-    m_sink.warning(said);
+        m_sink.warning(m_messages.text(QStringLiteral("b4")) + u'\n' + r.problems.join(u'\n'));
 }

@@ -8,6 +8,7 @@ class MessageSink;
 class MessageTable;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -31,6 +32,7 @@ public:
     QCheckBox* FullPhotosBox = nullptr;
     QCheckBox* NotesBox = nullptr;
     QProgressBar* Gauge = nullptr;
+    QLabel* ResultLabel = nullptr; // where the site went, once it is there
     QPushButton* PublishButton = nullptr;
     QPushButton* CloseButton = nullptr;
 
