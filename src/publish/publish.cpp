@@ -14,6 +14,11 @@
 #include "tree/treeloader.h"
 
 #include <QBuffer>
+#include <QFuture>
+#include <QMutex>
+#include <QTemporaryFile>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -26,7 +31,9 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include <atomic>
 #include <cerrno>
+#include <deque>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -89,8 +96,16 @@ public:
     {
     }
 
-    bool failed() const { return !m_error.isEmpty(); }
-    const QString& error() const { return m_error; }
+    bool failed() const
+    {
+        const QMutexLocker lock(&m_lock);
+        return !m_error.isEmpty();
+    }
+    QString error() const
+    {
+        const QMutexLocker lock(&m_lock);
+        return m_error;
+    }
     const QHash<QString, Entry>& oldFiles() const { return m_oldFiles; }
     bool has(const QString& rel) const { return m_written.contains(rel); }
 
@@ -107,15 +122,19 @@ public:
         record(rel, QStringLiteral("-"));
     }
 
-    // A file made from a source (a photo's web copy): made again only when its signature changed.
-    void make(const QString& rel, const QString& signature, const std::function<QByteArray()>& bytes)
+    // A file made from a source (a photo's web copy) is made again only when its signature changed:
+    // true when the last publish's file was taken over.
+    bool reuse(const QString& rel, const QString& signature)
     {
-        if (ownOld(rel) && m_oldFiles.value(rel).signature == signature && takeOver(rel))
-            return record(rel, signature);
-        const QByteArray b = bytes();
-        if (b.isNull())
-            return;
-        write(rel, b);
+        if (!ownOld(rel) || m_oldFiles.value(rel).signature != signature || !takeOver(rel))
+            return false;
+        record(rel, signature);
+        return true;
+    }
+    // Such a file made now; from any thread.
+    void writeMade(const QString& rel, const QString& signature, const QByteArray& bytes)
+    {
+        write(rel, bytes);
         record(rel, signature);
     }
 
@@ -143,6 +162,7 @@ private:
         const QString target = paths::join(m_new, rel);
         paths::makePath(paths::parentOf(target));
         if (::link(paths::native(paths::join(m_old, rel)).constData(), paths::native(target).constData()) == 0) {
+            const QMutexLocker lock(&m_lock);
             ++m_result->kept;
             return true;
         }
@@ -169,20 +189,40 @@ private:
         }
         if (fd >= 0 && ::close(fd) != 0 && !err)
             err = errno;
-        if (err)
+        const QMutexLocker lock(&m_lock);
+        if (err && m_error.isEmpty())
             m_error = QStringLiteral("cannot write ") + target + QStringLiteral(": ") + systemText(err);
-        else if (!rel.startsWith(kManifest))
+        else if (!err && !rel.startsWith(kManifest))
             ++m_result->written;
     }
 
-    void record(const QString& rel, const QString& signature) { m_written.insert(rel, signature); }
+    void record(const QString& rel, const QString& signature)
+    {
+        const QMutexLocker lock(&m_lock);
+        m_written.insert(rel, signature);
+    }
 
     QString m_old, m_new;
     Result* m_result;
     QHash<QString, Entry> m_oldFiles;
     QMap<QString, QString> m_written; // rel -> signature
     QString m_error;
+    mutable QMutex m_lock; // photos are made on several threads
 };
+
+// A photo of a plant page: its web copy (and full copy) taken over from the last publish, or made on
+// the thread pool; the page holds a mark where its picture goes until then.
+struct PhotoJob {
+    QString photo, shown, webRel, fullRel, signature, comment, file, full;
+    bool work = false;
+    bool readable = true;
+    QString problem;
+};
+
+QString photoMark(size_t i)
+{
+    return QStringLiteral("<!--photo ") + QString::number(i) + QStringLiteral("-->");
+}
 
 // One name per thing within a folder of the site: names alike after making them safe get "-2", "-3".
 class Names {
@@ -425,6 +465,8 @@ Result publishSite(const QString& programFolder, const Options& o)
 
     site.put(QStringLiteral("style.css"), QByteArray(kStyle));
     Names groupNames({QStringLiteral("style"), QStringLiteral("index")});
+    std::deque<PhotoJob> jobs;
+    std::vector<std::pair<QString, QString>> plantPages; // plant pages (rel, HTML) waiting for their photos
     QString index = QStringLiteral("<ul class=\"groups\">\n");
     int done = 0;
     for (size_t gi = 0; gi < trees.size() && !site.failed(); ++gi) {
@@ -477,52 +519,29 @@ Result publishSite(const QString& programFolder, const Options& o)
             QString figures;
             int p = 0;
             for (const QString& photoName : album::listPhotos(nodeFolder)) {
-                const QString photo = paths::join(nodeFolder, photoName);
-                QString comment;
-                album::readComment(photo, &comment);
-                const QString file = name + u'/' + QString::number(++p) + u'-' + safeName(QFileInfo(photoName).completeBaseName());
-                const QString sig = stampOf(photo);
-                bool readable = true;
-                site.make(dir + u'/' + file + QStringLiteral(".jpg"), QStringLiteral("web:") + sig, [&] {
-                    QString error;
-                    QSize full;
-                    const QImage image = webexport::readPhoto(photo, &error, &full);
-                    if (image.isNull()) {
-                        readable = false;
-                        r.problems << QStringLiteral("the photo ") + shown + u'/' + photoName +
-                                          QStringLiteral(" could not be read (") + error + QStringLiteral("); it is listed without its picture");
-                        return QByteArray();
-                    }
-                    const webexport::Result w = webexport::make(image, scratch.filePath(QStringLiteral("web.jpg")), {}, full);
-                    if (!w.status.ok()) {
-                        readable = false;
-                        r.problems << QStringLiteral("no web copy of ") + shown + u'/' + photoName + QStringLiteral(": ") + w.status.text;
-                        return QByteArray();
-                    }
-                    return w.jpeg;
-                });
-                QString full;
-                if (o.fullPhotos && readable) {
-                    full = file + QStringLiteral("-full.") + QFileInfo(photoName).suffix().toLower();
-                    site.make(dir + u'/' + full, QStringLiteral("full:") + sig, [&] {
-                        QFile f(photo);
-                        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-                    });
+                PhotoJob job;
+                job.photo = paths::join(nodeFolder, photoName);
+                job.shown = shown + u'/' + photoName;
+                album::readComment(job.photo, &job.comment);
+                job.file = name + u'/' + QString::number(++p) + u'-' + safeName(QFileInfo(photoName).completeBaseName());
+                job.signature = stampOf(job.photo);
+                job.webRel = dir + u'/' + job.file + QStringLiteral(".jpg");
+                if (o.fullPhotos) {
+                    job.full = job.file + QStringLiteral("-full.") + QFileInfo(photoName).suffix().toLower();
+                    job.fullRel = dir + u'/' + job.full;
                 }
-                QString img = readable ? QString(QStringLiteral("<img src=\"") + file + QStringLiteral(".jpg\" alt=\"") +
-                                                 esc(comment) + QStringLiteral("\" loading=\"lazy\">"))
-                                       : QString(QStringLiteral("<div class=\"missing\">") + esc(t.unreadable) +
-                                                 QStringLiteral("</div>"));
-                if (!full.isEmpty())
-                    img = QStringLiteral("<a href=\"") + full + QStringLiteral("\">") + img + QStringLiteral("</a>");
-                figures += QStringLiteral("<figure>") + img + QStringLiteral("<figcaption>") + esc(comment).replace(u'\n', QStringLiteral("<br>")) +
-                           QStringLiteral("</figcaption></figure>\n");
+                const bool web = site.reuse(job.webRel, QStringLiteral("web:") + job.signature);
+                const bool full = job.fullRel.isEmpty() || site.reuse(job.fullRel, QStringLiteral("full:") + job.signature);
+                job.work = !web || !full;
+                figures += QStringLiteral("<figure>") + photoMark(jobs.size()) + QStringLiteral("<figcaption>") +
+                           esc(job.comment).replace(u'\n', QStringLiteral("<br>")) + QStringLiteral("</figcaption></figure>\n");
+                jobs.push_back(std::move(job));
             }
             if (!figures.isEmpty())
                 body += QStringLiteral("<h2>") + esc(t.photos) + QStringLiteral("</h2>\n") + figures;
-            site.put(dir + u'/' + name + QStringLiteral(".html"),
-                     htmlPage(node.text, QStringLiteral("index.html"), QStringLiteral("../style.css"),
-                              (node.isFolder() || notes ? QString() : QStringLiteral("<p>") + markSpan(node.image, t).trimmed() + QStringLiteral("</p>\n")) + body, t));
+            plantPages.push_back({dir + u'/' + name + QStringLiteral(".html"),
+                             QString::fromUtf8(htmlPage(node.text, QStringLiteral("index.html"), QStringLiteral("../style.css"),
+                                                        (node.isFolder() || notes ? QString() : QStringLiteral("<p>") + markSpan(node.image, t).trimmed() + QStringLiteral("</p>\n")) + body, t))});
             ++r.plants;
             if (o.progress)
                 o.progress(++done, total);
@@ -547,6 +566,71 @@ Result publishSite(const QString& programFolder, const Options& o)
     }
     index += QStringLiteral("</ul>\n");
     site.put(QStringLiteral("index.html"), htmlPage(t.title, QString(), QStringLiteral("style.css"), index, t));
+
+    // The photos' copies, on every core, then the plant pages with their pictures.
+    std::vector<PhotoJob*> work;
+    for (PhotoJob& j : jobs)
+        if (j.work)
+            work.push_back(&j);
+    total += static_cast<int>(work.size());
+    std::atomic<int> made{0};
+    QFuture<void> making = QtConcurrent::map(work, [&](PhotoJob* j) {
+        if (site.failed())
+            return;
+        QString error;
+        QSize full;
+        const QImage image = webexport::readPhoto(j->photo, &error, &full);
+        if (image.isNull()) {
+            j->readable = false;
+            j->problem = QStringLiteral("the photo ") + j->shown + QStringLiteral(" could not be read (") + error +
+                         QStringLiteral("); it is listed without its picture");
+        } else {
+            QTemporaryFile scratchFile(scratch.filePath(QStringLiteral("web-XXXXXX.jpg")));
+            scratchFile.open();
+            const webexport::Result w = webexport::make(image, scratchFile.fileName(), {}, full);
+            if (!w.status.ok()) {
+                j->readable = false;
+                j->problem = QStringLiteral("no web copy of ") + j->shown + QStringLiteral(": ") + w.status.text;
+            } else {
+                site.writeMade(j->webRel, QStringLiteral("web:") + j->signature, w.jpeg);
+                if (!j->fullRel.isEmpty()) {
+                    QFile f(j->photo);
+                    if (f.open(QIODevice::ReadOnly))
+                        site.writeMade(j->fullRel, QStringLiteral("full:") + j->signature, f.readAll());
+                }
+            }
+        }
+        ++made;
+    });
+    while (!making.isFinished()) {
+        if (o.progress)
+            o.progress(done + made, total);
+        QThread::msleep(30);
+    }
+    making.waitForFinished();
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        const PhotoJob& j = jobs[i];
+        if (!j.problem.isEmpty())
+            r.problems << j.problem;
+        QString img = j.readable ? QString(QStringLiteral("<img src=\"") + j.file + QStringLiteral(".jpg\" alt=\"") +
+                                           esc(j.comment) + QStringLiteral("\" loading=\"lazy\">"))
+                                 : QString(QStringLiteral("<div class=\"missing\">") + esc(t.unreadable) +
+                                           QStringLiteral("</div>"));
+        if (j.readable && !j.full.isEmpty())
+            img = QStringLiteral("<a href=\"") + j.full + QStringLiteral("\">") + img + QStringLiteral("</a>");
+        jobs[i].file = img; // the picture's HTML, put in its page below
+    }
+    for (auto& [rel, html] : plantPages) {
+        for (qsizetype at = html.indexOf(QLatin1String("<!--photo ")); at >= 0; at = html.indexOf(QLatin1String("<!--photo "), at)) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), at);
+            const size_t i = html.mid(at + 10, end - at - 10).toULongLong();
+            html.replace(at, end + 3 - at, jobs[i].file);
+            at += jobs[i].file.size();
+        }
+        site.put(rel, html.toUtf8());
+    }
+    if (o.progress)
+        o.progress(total, total);
 
     // What the old site held that the program did not write, or that was changed by hand, stays.
     if (exists && !site.failed()) {
