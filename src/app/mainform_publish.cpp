@@ -53,7 +53,7 @@ void TMainForm::exportPlantList()
                                                         m_messages.text(QStringLiteral("b7")) + QStringLiteral(" (*.csv)"));
     if (path.isEmpty())
         return;
-    if (const IoStatus st = atomicfile::write(path, publish::plantList(m_programFolder, PublishDialog::texts(m_messages)));
+    if (const IoStatus st = atomicfile::write(path, publish::plantList(m_programFolder, publish::textsFrom(m_messages)));
         !st.ok()) {
         showError(m_messages.text(QStringLiteral("b8")).arg(path + QStringLiteral(": ") + st.text));
         return;

@@ -59,13 +59,7 @@ bool dateOption(const cli::Args& a, QDate* date, QTextStream& err)
 // The diary line in the program's interface language, as the window writes it.
 QString diaryLine(const QString& programFolder, const QDate& date, const QString& task)
 {
-    const IniFile settings(paths::join(programFolder, QStringLiteral("main.ini")));
-    const QString language = settings.readString(u"Options", u"Language", QStringLiteral("Russian"));
-    const LanguageFile lang =
-        LanguageFile::load(programfolder::langFile(programFolder, QCoreApplication::applicationDirPath()));
-    const QString form = lang.text(language, QStringLiteral("t14"), MessageTable::englishDefault(QStringLiteral("t14")));
-    QLocale::setDefault(lang.locale(language));
-    return care::diaryLine(date, task, form);
+    return care::diaryLine(date, task, cli::interfaceMessages(programFolder).text(QStringLiteral("t14")));
 }
 
 } // namespace

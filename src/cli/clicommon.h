@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class MessageTable;
+
 // What the companion's commands share: exit codes, the one error line, and finding a group or a
 // node of the collection as the window's tree shows it.
 namespace cli {
@@ -39,6 +41,10 @@ struct Args {
     bool fullPhotos = false;
     bool withNotes = false;
 };
+
+// The messages of the program's interface language (main.ini's Language, lang.INI), for what the
+// companion writes into the collection or a site; the locale of dates set to it too.
+MessageTable interfaceMessages(const QString& programFolder);
 
 // Prints "verdarium-cli: " + line and returns kFailed.
 int fail(QTextStream& err, const QString& line);

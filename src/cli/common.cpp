@@ -1,12 +1,32 @@
 #include "cli/clicommon.h"
 
 #include "groups/grouplist.h"
+#include "i18n/langfile.h"
+#include "i18n/messages.h"
+#include "platform/programfolder.h"
+#include "store/inifile.h"
+
+#include <QCoreApplication>
 #include "platform/paths.h"
 #include "store/collection.h"
 #include "tree/nodefiles.h"
 #include "tree/treeloader.h"
 
 namespace cli {
+
+MessageTable interfaceMessages(const QString& programFolder)
+{
+    const IniFile settings(paths::join(programFolder, QStringLiteral("main.ini")));
+    const QString language = settings.readString(u"Options", u"Language", QStringLiteral("Russian"));
+    const LanguageFile lang =
+        LanguageFile::load(programfolder::langFile(programFolder, QCoreApplication::applicationDirPath()));
+    MessageTable messages;
+    if (lang.hasSection(language)) {
+        messages.apply(lang, language);
+        QLocale::setDefault(lang.locale(language));
+    }
+    return messages;
+}
 
 int fail(QTextStream& err, const QString& line)
 {

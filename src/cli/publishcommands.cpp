@@ -1,5 +1,6 @@
 #include "cli/clicommon.h"
 
+#include "i18n/messages.h"
 #include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "publish/publish.h"
@@ -17,6 +18,7 @@ int publishSite(const Args& a, QTextStream& out, QTextStream& err)
     o.withDiary = a.withDiary;
     o.fullPhotos = a.fullPhotos;
     o.withNotes = a.withNotes;
+    o.texts = publish::textsFrom(interfaceMessages(a.programFolder));
     const publish::Result r = publish::publishSite(a.programFolder, o);
     for (const QString& p : r.problems)
         err << "verdarium-cli: " << p << '\n';
@@ -32,7 +34,7 @@ int exportCsv(const Args& a, QTextStream&, QTextStream& err)
     if (!paths::isDir(collection::myPlants(a.programFolder)))
         return fail(err, QStringLiteral("no collection (MyPlants) in ") + a.programFolder);
     const QString target = QDir(a.positional[0]).absolutePath();
-    if (const IoStatus st = atomicfile::write(target, publish::plantList(a.programFolder)); !st.ok())
+    if (const IoStatus st = atomicfile::write(target, publish::plantList(a.programFolder, publish::textsFrom(interfaceMessages(a.programFolder)))); !st.ok())
         return fail(err, QStringLiteral("cannot write ") + target + QStringLiteral(": ") + st.text);
     return kDone;
 }

@@ -4,6 +4,7 @@
 #include "editor/pagefile.h"
 #include "groups/grouplist.h"
 #include "groups/groupops.h"
+#include "i18n/messages.h"
 #include "photos/album.h"
 #include "photos/webexport.h"
 #include "platform/owntag.h"
@@ -366,6 +367,24 @@ QString placeProblem(const QString& programFolder, const QString& outDir)
 }
 
 } // namespace
+
+Texts textsFrom(const MessageTable& m)
+{
+    auto t = [&m](const char* key) { return m.text(QString::fromLatin1(key)); };
+    Texts x;
+    x.title = t("b28");
+    x.description = t("b13");
+    x.care = t("b14");
+    x.diary = t("b15");
+    x.photos = t("b12");
+    x.notes = t("b16");
+    x.fullSize = t("b11");
+    x.unreadable = t("b10");
+    x.back = t("b9");
+    x.marks = {QString(), QString(), t("b24"), t("b25"), t("b26"), t("b27")};
+    x.columns = {t("b17"), t("b18"), t("b19"), t("b20"), t("b12"), t("b13"), t("b23")};
+    return x;
+}
 
 QString safeName(const QString& name)
 {

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class MessageTable;
+
 // The collection shown to others: a small static website any web host (or a USB stick) serves, and
 // the plant list as a spreadsheet (CSV).
 namespace publish {
@@ -29,6 +31,9 @@ struct Texts {
                            QStringLiteral("Condition"), QStringLiteral("Photos"), QStringLiteral("Description"),
                            QStringLiteral("Care tasks")};
 };
+
+// The texts from a message table (the interface language in force).
+Texts textsFrom(const MessageTable& messages);
 
 struct Options {
     QString outDir;

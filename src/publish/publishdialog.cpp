@@ -31,24 +31,6 @@ W* keyed(W* w, const char* name, int key)
 
 } // namespace
 
-publish::Texts PublishDialog::texts(const MessageTable& m)
-{
-    auto t = [&m](const char* key) { return m.text(QString::fromLatin1(key)); };
-    publish::Texts x;
-    x.title = t("b28");
-    x.description = t("b13");
-    x.care = t("b14");
-    x.diary = t("b15");
-    x.photos = t("b12");
-    x.notes = t("b16");
-    x.fullSize = t("b11");
-    x.unreadable = t("b10");
-    x.back = t("b9");
-    x.marks = {QString(), QString(), t("b24"), t("b25"), t("b26"), t("b27")};
-    x.columns = {t("b17"), t("b18"), t("b19"), t("b20"), t("b12"), t("b13"), t("b23")};
-    return x;
-}
-
 PublishDialog::PublishDialog(const QString& programFolder, const QString& proposedFolder,
                              const MessageTable& messages, MessageSink& sink, QWidget* parent)
     : QDialog(parent), m_programFolder(programFolder), m_messages(messages), m_sink(sink)
@@ -122,7 +104,7 @@ void PublishDialog::run()
     o.withDiary = DiaryBox->isChecked();
     o.fullPhotos = FullPhotosBox->isChecked();
     o.withNotes = NotesBox->isChecked();
-    o.texts = texts(m_messages);
+    o.texts = publish::textsFrom(m_messages);
     o.progress = [this](int done, int total) {
         Gauge->setMaximum(std::max(total, 1));
         Gauge->setValue(done);

@@ -20,8 +20,6 @@ public:
     PublishDialog(const QString& programFolder, const QString& proposedFolder, const MessageTable& messages,
                   MessageSink& sink, QWidget* parent = nullptr);
 
-    // The site's words in the interface language.
-    static publish::Texts texts(const MessageTable& messages);
     // Where the last publish went (empty before one succeeded).
     const QString& published() const { return m_published; }
 
