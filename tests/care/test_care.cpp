@@ -4,6 +4,7 @@
 #include "history/versions.h"
 #include "store/inifile.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTextDocument>
 
@@ -325,4 +326,32 @@ for e in cal.walk('VEVENT'):
     };
     EXPECT_EQ(uids(ics), uids(again));
     EXPECT_EQ(uids(ics).size(), tasks.size());
+}
+
+TEST(CareRecord, ALineAddedAndTakenAwayLeavesAnyRecordAsItWas)
+{
+    // Records as they come: the fuzzer's seeds (damaged, binary, hexadecimal), and hand-made oddities.
+    QList<QByteArray> records;
+    QDir seeds(QStringLiteral(VERDARIUM_SOURCE_DIR "/fuzz/corpus/inifile"));
+    for (const QString& f : seeds.entryList(QDir::Files)) {
+        QFile file(seeds.filePath(f));
+        file.open(QIODevice::ReadOnly);
+        records << file.readAll();
+    }
+    records << QByteArray() << "[Main]" << "[Main]\r\nCond=0" << "[care]\n[Care]\r\n; a comment\r\n\r\n[Other]\nA=1\n"
+            << "[ Care ]\n\xCF\xEE\xEB\xE8\xE2 = every 7d\r\n" << "\n\n\n" << "Cond=1\n[Main]\r\n";
+    for (const QByteArray& before : records) {
+        const QByteArray with = care::withLine(before, u"Подкормка"_s, u"every 1m; from 2026-04-15; season 4-9"_s);
+        ASSERT_TRUE(with.contains("\xCF\xEE\xE4\xEA\xEE\xF0\xEC\xEA\xE0=every 1m; from 2026-04-15; season 4-9\r\n"))
+            << before.toStdString();
+        const IniFile read = IniFile::fromBytes(u"plant.ini"_s, with);
+        EXPECT_EQ(read.readString(u"Care", u"Подкормка", QString()), u"every 1m; from 2026-04-15; season 4-9"_s);
+        // Changed, then taken away: the record's own bytes come back, give or take the line ends the
+        // section needed.
+        const QByteArray changed = care::withLine(with, u"подкормка"_s, u"every 2m; from 2026-04-15"_s);
+        EXPECT_EQ(changed.count("every"), with.count("every")) << changed.toStdString();
+        QByteArray without = care::withLine(changed, u"Подкормка"_s, QString());
+        EXPECT_FALSE(without.contains("\xEF\xEE\xE4\xEA\xEE\xF0\xEC\xEA\xE0=") || without.contains("\xCF\xEE\xE4\xEA\xEE\xF0\xEC\xEA\xE0="));
+        EXPECT_TRUE(without.startsWith(before.left(before.lastIndexOf('\n') + 1))) << before.toStdString();
+    }
 }
