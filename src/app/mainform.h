@@ -20,7 +20,7 @@ class QMimeData;
 class QComboBox;
 class QFileSystemWatcher;
 class QTimer;
-class QToolBar;
+class QToolButton;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -29,8 +29,8 @@ class QStatusBar;
 class PageEditor;
 class PhotoPanel;
 class QTimer;
-class QToolBar;
-class QToolBar;
+class QToolButton;
+class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class FormatBar;
@@ -230,7 +230,7 @@ private:
     QString m_lastSite; // where the site went last, proposed again
     QAction* m_careToday = nullptr;
     QAction* m_careSchedule = nullptr;
-    QToolBar* m_careBar = nullptr;
+    QToolButton* m_careButton = nullptr;
     void showConflicts();
     // Nodes whose folder holds a sync engine's conflict copies are shown in italics, with a hint.
     void markConflicts();

@@ -1,5 +1,5 @@
 // The window's side of the care schedule (src/care): File › Care today... and Export care calendar...,
-// the tool bar's button, the tree menu's Care schedule..., the drops on overdue plants and the reminder
+// the menu bar's button, the tree menu's Care schedule..., the drops on overdue plants and the reminder
 // at start-up.
 #include "app/mainform.h"
 
@@ -16,7 +16,8 @@
 #include <QMenu>
 #include <QStandardPaths>
 #include <QStatusBar>
-#include <QToolBar>
+#include <QMenuBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -36,13 +37,14 @@ void TMainForm::buildCareItems(QMenu* file)
     file->insertAction(m_removedItems, calendar);
     file->insertSeparator(m_removedItems);
 
-    m_careBar = addToolBar(QStringLiteral("Care"));
-    m_careBar->setObjectName(QStringLiteral("CareBar"));
-    m_careBar->setMovable(false);
-    m_careBar->setFloatable(false);
-    m_careBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_careBar->toggleViewAction()->setVisible(false);
-    m_careBar->addAction(m_careToday);
+    // The button sits at the right end of the menu bar: always in sight, and no row of its own taken
+    // from the pages.
+    m_careButton = new QToolButton(menuBar());
+    m_careButton->setObjectName(QStringLiteral("CareButton"));
+    m_careButton->setDefaultAction(m_careToday);
+    m_careButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_careButton->setAutoRaise(true);
+    menuBar()->setCornerWidget(m_careButton, Qt::TopRightCorner);
     addAction(m_careToday); // its key works wherever the keyboard is in the window
 
     PopupMenu1->addSeparator();

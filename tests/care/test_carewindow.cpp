@@ -9,7 +9,7 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QSpinBox>
-#include <QToolBar>
+#include <QToolButton>
 
 using namespace Qt::StringLiterals;
 
@@ -108,7 +108,10 @@ TEST(CareWindow, DoneOnTwoSelectedRowsWritesTheirDiariesAndTakesTheirDropsAway)
         EXPECT_TRUE(overdue(form, plant)) << plant.toStdString();
     EXPECT_FALSE(overdue(form, u"Окно"_s));
     EXPECT_EQ(planttree::imageOf(form.TreeView1->findItems(u"Ребуция"_s, Qt::MatchExactly | Qt::MatchRecursive).front()), 3);
-    ASSERT_NE(form.findChild<QToolBar*>(u"CareBar"_s), nullptr);
+    auto* button = form.findChild<QToolButton*>(u"CareButton"_s);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isVisible());
+    EXPECT_EQ(button->text(), u"Care today: 3"_s); // what is due counted
     shoot(&form, "care-tree.png");
 
     bool acted = false;
