@@ -84,6 +84,13 @@ int rename(const char* from, const char* to)
     return std::rename(from, to);
 }
 
+int exchange(const char* a, const char* b)
+{
+    if (injected(Op::Rename) || linkguard::refused(a) || linkguard::refused(b))
+        return -1;
+    return ::renameat2(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE);
+}
+
 int renameNoReplace(const char* from, const char* to)
 {
     if (injected(Op::Rename) || linkguard::refused(from) || linkguard::refused(to))

@@ -16,6 +16,9 @@ int rename(const char* from, const char* to);
 // Renames unless to exists (errno EEXIST then); never replaces anything.
 int renameNoReplace(const char* from, const char* to);
 
+// Exchanges two existing names in one step (both stay); errno EINVAL where the file system cannot.
+int exchange(const char* a, const char* b);
+
 // Fault injection for tests: every n-th call of the chosen kind fails with err (0 switches it off);
 // with once, only the n-th.
 enum class Op { Write, Fsync, Rename };

@@ -10,6 +10,7 @@
 #include "platform/owntag.h"
 #include "platform/paths.h"
 #include "platform/picturefile.h"
+#include "platform/sysio.h"
 #include "store/collection.h"
 #include "tree/nodefiles.h"
 #include "tree/treeloader.h"
@@ -177,17 +178,9 @@ private:
         const QString target = paths::join(m_new, rel);
         paths::makePath(paths::parentOf(target));
         const int fd = ::open(paths::native(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        qsizetype done = 0;
         int err = fd < 0 ? errno : 0;
-        while (!err && done < bytes.size()) {
-            const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                err = n < 0 ? errno : ENOSPC;
-            else
-                done += n;
-        }
+        if (!err && sysio::writeAll(fd, bytes.constData(), static_cast<size_t>(bytes.size())) < 0)
+            err = errno;
         if (fd >= 0 && ::close(fd) != 0 && !err)
             err = errno;
         const QMutexLocker lock(&m_lock);
@@ -216,6 +209,8 @@ private:
 struct PhotoJob {
     QString photo, shown, webRel, fullRel, signature, comment, file, full;
     bool work = false;
+    bool makeWeb = false;  // the web copy is made anew
+    bool makeFull = false; // the full copy is made anew
     bool readable = true;
     QString problem;
 };
@@ -426,7 +421,7 @@ Result publishSite(const QString& programFolder, const Options& o)
         r.error = why;
         return r;
     }
-    const bool exists = paths::isDir(outDir);
+    bool exists = paths::isDir(outDir);
     if (exists && !paths::isFile(paths::join(outDir, kManifest)) && !QDir(outDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
         r.error = outDir + QStringLiteral(" holds files this program did not publish; choose an empty folder or one it "
                                           "published to");
@@ -437,11 +432,27 @@ Result publishSite(const QString& programFolder, const Options& o)
         r.error = QStringLiteral("cannot make ") + parent + QStringLiteral(": ") + systemText(errno);
         return r;
     }
-    // What a publish killed midway left beside the site is the program's own and goes first.
+    // What a publish killed midway left beside the site is the program's own and goes first; an old
+    // site it had put aside comes back.
     const QString stagingPrefix = u'.' + paths::fileNameOf(outDir) + QStringLiteral(".publishing-");
+    if (const QString aside = paths::join(parent, QString(stagingPrefix + QStringLiteral("old")));
+        paths::isFile(paths::join(aside, kManifest))) {
+        if (!paths::exists(outDir))
+            ::rename(paths::native(aside).constData(), paths::native(outDir).constData());
+        else if (paths::isFile(paths::join(outDir, kManifest)))
+            paths::removeTree(aside); // a site the last publish had already replaced
+    }
     for (const QString& sibling : paths::subdirectories(parent))
         if (sibling.startsWith(stagingPrefix) && paths::isFile(paths::join(paths::join(parent, sibling), kPartial)))
             paths::removeTree(paths::join(parent, sibling));
+    exists = paths::isDir(outDir);
+    // The new site is made beside the old one, on the same disk: the top of a disk has no beside.
+    struct stat here {}, above {};
+    if (exists && ::stat(paths::native(outDir).constData(), &here) == 0 &&
+        ::stat(paths::native(parent).constData(), &above) == 0 && here.st_dev != above.st_dev) {
+        r.error = outDir + QStringLiteral(" is the top of a disk of its own; publish into a folder on it");
+        return r;
+    }
     const QString staging = paths::join(parent, QString(stagingPrefix + QString::fromLatin1(owntag::tag())));
     if (!paths::makeDir(staging)) {
         r.error = QStringLiteral("cannot make ") + staging + QStringLiteral(": ") + systemText(errno);
@@ -483,7 +494,7 @@ Result publishSite(const QString& programFolder, const Options& o)
     }
 
     site.put(QStringLiteral("style.css"), QByteArray(kStyle));
-    Names groupNames({QStringLiteral("style"), QStringLiteral("index")});
+    Names groupNames({QStringLiteral("style"), QStringLiteral("index"), QStringLiteral("notes")});
     std::deque<PhotoJob> jobs;
     std::vector<std::pair<QString, QString>> plantPages; // plant pages (rel, HTML) waiting for their photos
     QString index = QStringLiteral("<ul class=\"groups\">\n");
@@ -551,7 +562,9 @@ Result publishSite(const QString& programFolder, const Options& o)
                 }
                 const bool web = site.reuse(job.webRel, QStringLiteral("web:") + job.signature);
                 const bool full = job.fullRel.isEmpty() || site.reuse(job.fullRel, QStringLiteral("full:") + job.signature);
-                job.work = !web || !full;
+                job.makeWeb = !web;
+                job.makeFull = !full;
+                job.work = job.makeWeb || job.makeFull;
                 figures += QStringLiteral("<figure>") + photoMark(jobs.size()) + QStringLiteral("<figcaption>") +
                            esc(job.comment).replace(u'\n', QStringLiteral("<br>")) + QStringLiteral("</figcaption></figure>\n");
                 jobs.push_back(std::move(job));
@@ -598,8 +611,12 @@ Result publishSite(const QString& programFolder, const Options& o)
             return;
         QString error;
         QSize full;
-        const QImage image = webexport::readPhoto(j->photo, &error, &full);
-        if (image.isNull()) {
+        const QImage image = j->makeWeb ? webexport::readPhoto(j->photo, &error, &full) : QImage();
+        if (!j->makeWeb) {
+            QFile f(j->photo);
+            if (f.open(QIODevice::ReadOnly))
+                site.writeMade(j->fullRel, QStringLiteral("full:") + j->signature, f.readAll());
+        } else if (image.isNull()) {
             j->readable = false;
             j->problem = QStringLiteral("the photo ") + j->shown + QStringLiteral(" could not be read (") + error +
                          QStringLiteral("); it is listed without its picture");
@@ -612,7 +629,7 @@ Result publishSite(const QString& programFolder, const Options& o)
                 j->problem = QStringLiteral("no web copy of ") + j->shown + QStringLiteral(": ") + w.status.text;
             } else {
                 site.writeMade(j->webRel, QStringLiteral("web:") + j->signature, w.jpeg);
-                if (!j->fullRel.isEmpty()) {
+                if (j->makeFull) {
                     QFile f(j->photo);
                     if (f.open(QIODevice::ReadOnly))
                         site.writeMade(j->fullRel, QStringLiteral("full:") + j->signature, f.readAll());
@@ -690,16 +707,31 @@ Result publishSite(const QString& programFolder, const Options& o)
     }
     // One step: the folder holds the old site or the new one.
     if (exists) {
-        if (::renameat2(AT_FDCWD, paths::native(staging).constData(), AT_FDCWD, paths::native(outDir).constData(),
-                        RENAME_EXCHANGE) != 0) {
-            const int err = errno;
-            paths::removeTree(staging);
-            r.error = QStringLiteral("cannot put the new site in place of ") + outDir + QStringLiteral(": ") +
-                      systemText(err) + QStringLiteral("; the site is as it was");
+        const QByteArray from = paths::native(staging);
+        const QByteArray to = paths::native(outDir);
+        if (sysio::exchange(from.constData(), to.constData()) == 0) {
+            paths::removeTree(staging); // the old site, every file of it the program's or linked into the new one
+            r.ok = true;
             return r;
         }
-        paths::removeTree(staging); // the old site, every file of it the program's or linked into the new one
-    } else if (::rename(paths::native(staging).constData(), paths::native(outDir).constData()) != 0) {
+        const int err = errno;
+        // A file system that cannot exchange two names (a FAT-formatted USB stick): the old site steps
+        // aside under a hidden name that the next publish puts back should this one stop between the two.
+        const QString aside = paths::join(parent, QString(stagingPrefix + QStringLiteral("old")));
+        if ((err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) && !paths::exists(aside) &&
+            sysio::rename(to.constData(), paths::native(aside).constData()) == 0) {
+            if (sysio::rename(from.constData(), to.constData()) == 0) {
+                paths::removeTree(aside);
+                r.ok = true;
+                return r;
+            }
+            ::rename(paths::native(aside).constData(), to.constData());
+        }
+        paths::removeTree(staging);
+        r.error = QStringLiteral("cannot put the new site in place of ") + outDir + QStringLiteral(": ") +
+                  systemText(err) + QStringLiteral("; the site is as it was");
+        return r;
+    } else if (sysio::rename(paths::native(staging).constData(), paths::native(outDir).constData()) != 0) {
         const int err = errno;
         paths::removeTree(staging);
         r.error = QStringLiteral("cannot make ") + outDir + QStringLiteral(": ") + systemText(err);

@@ -3,6 +3,7 @@
 #include "../support/smalldisk.h"
 #include "../support/windowevents.h"
 #include "publish/publishdialog.h"
+#include "platform/sysio.h"
 #include "publish/publish.h"
 
 #include <QCheckBox>
@@ -17,7 +18,9 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -393,4 +396,38 @@ TEST(PublishWindow, TheSiteAndThePlantListFromTheFileMenu)
     QFile list(csv);
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
     EXPECT_EQ(list.readAll().count('\n'), 7);
+}
+
+TEST(PublishSite, FailedWritesAndRenamesLeaveTheOldSiteAndADiskWithoutExchangeStillGetsTheNewOne)
+{
+    TempProgramFolder pf;
+    layOutCollection(pf);
+    QTemporaryDir out;
+    const QString site = out.path() + u"/site"_s;
+    Companion cli;
+    ASSERT_EQ(cli({u"publish"_s, pf.path(), site}).code, 0);
+    const auto old = filesUnder(site);
+    auto beside = [&] { return QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
+    pf.write(u"MyPlants/Кактусы/Эхинопсис/care.rtf"_s, "{\\rtf1\\ansi Mist in the morning.\\par}");
+    for (int n : {1, 2, 3}) { // a changed page, a full photo, the list: three writes at least
+        sysio::failEvery(sysio::Op::Write, n, ENOSPC, true);
+        const CliOutcome r = cli({u"publish"_s, pf.path(), site, u"--full-photos"_s});
+        sysio::clearFaults();
+        EXPECT_EQ(r.code, 1) << n;
+        EXPECT_TRUE(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << r.err.toStdString();
+        EXPECT_EQ(filesUnder(site), old) << n;
+        EXPECT_EQ(beside(), QStringList{u"site"_s});
+    }
+    // Names cannot be exchanged, nor the old site stepped aside: it stays.
+    sysio::failEvery(sysio::Op::Rename, 1, EINVAL);
+    EXPECT_EQ(cli({u"publish"_s, pf.path(), site}).code, 1);
+    sysio::clearFaults();
+    EXPECT_EQ(filesUnder(site), old);
+    // Names cannot be exchanged (a FAT stick), but renamed: the old site steps aside, the new one in.
+    sysio::failEvery(sysio::Op::Rename, 1, EINVAL, true);
+    const CliOutcome r = cli({u"publish"_s, pf.path(), site});
+    sysio::clearFaults();
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(allText(site).contains(u"Mist in the morning."_s));
+    EXPECT_EQ(beside(), QStringList{u"site"_s});
 }
