@@ -112,8 +112,8 @@ void TMainForm::showCareSchedule()
 {
     if (isNotesGroup(currentGroupName) || currentGroupName.isEmpty() || !FileSave())
         return;
-    // The selected node's schedule; over empty space, the group's.
-    QTreeWidgetItem* node = TreeView1->currentItem();
+    // The selected node's schedule; from the menu over empty space, the group's.
+    QTreeWidgetItem* node = m_topLevelAdd ? nullptr : TreeView1->currentItem();
     if (node && !node->isSelected())
         node = nullptr;
     QString parent = node && node->parent() ? node->parent()->text(0) : QString();

@@ -46,7 +46,7 @@ ScheduleDialog::ScheduleDialog(const QString& programFolder, const QString& grou
     setObjectName(QStringLiteral("ScheduleForm"));
     setWindowTitle(messages.text(QStringLiteral("t18")).arg(node.isEmpty() ? group : node));
     resize(720, 420);
-    auto* listLabel = label(this, "Care tasks this plant follows:", 264);
+    auto* listLabel = label(this, "Care tasks:", 264);
     TaskList = named(new QTreeWidget(this), "TaskList");
     TaskList->setRootIsDecorated(false);
     TaskList->setHeaderLabels({messages.text(QStringLiteral("t5")), messages.text(QStringLiteral("t30")),

@@ -194,3 +194,30 @@ TEST(CareWindow, APlantsScheduleIsSetFromItsMenu)
 }
 
 #include "test_carewindow.moc"
+
+TEST(CareWindow, TheMenuOverEmptySpaceSetsTheGroupsSchedule)
+{
+    TempProgramFolder pf;
+    pf.layOut({u"Кактусы"_s}, {u"Кактусы/Эхинопсис=0"_s});
+    RecordingSink sink;
+    ShownForm form(pf.path(), &sink);
+    clickNode(form, u"Эхинопсис"_s); // selected, but the menu is opened below the nodes
+    bool acted = false;
+    whenModal<ScheduleDialog>([&](ScheduleDialog* d) {
+        acted = true;
+        EXPECT_TRUE(d->windowTitle().endsWith(u"Кактусы"_s)) << d->windowTitle().toStdString();
+        QTest::mouseClick(d->TaskName, Qt::LeftButton);
+        typeText(d->TaskName, u"Полив"_s);
+        QTest::mouseClick(d->SetButton, Qt::LeftButton);
+        QTest::mouseClick(d->CloseButton, Qt::LeftButton);
+    });
+    const QPoint empty(20, form.TreeView1->viewport()->height() - 10);
+    QTest::mouseClick(form.TreeView1->viewport(), Qt::RightButton, {}, empty);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, empty, form.TreeView1->viewport()->mapToGlobal(empty));
+    QApplication::sendEvent(form.TreeView1->viewport(), &menu);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.PopupMenu1->isVisible(); }));
+    chooseItem(form.PopupMenu1, "CareScheduleItem");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return acted && !QApplication::activeModalWidget(); }));
+    EXPECT_TRUE(pf.read(u"MyPlants/Кактусы/group.ini"_s).contains("\r\n[Care]\r\n\xCF\xEE\xEB\xE8\xE2=every 7d; from "));
+    EXPECT_FALSE(pf.read(u"MyPlants/Кактусы/Эхинопсис/plant.ini"_s).contains("[Care]"));
+}
