@@ -3,6 +3,7 @@
 
 #include "app/tform3.h"
 #include "app/widgetsink.h"
+#include "care/carecommands.h"
 #include "convert/convert.h"
 #include "editor/editor.h"
 #include "editor/formatbar.h"
@@ -537,7 +538,7 @@ void TMainForm::FormShow()
     if (!m_args.isEmpty() && paths::isFile(m_args.front()))
         QTimer::singleShot(0, this, [this] { loadDocumentIntoEditor(m_args.front()); });
     // What care is due, said once the window is up.
-    QTimer::singleShot(0, this, [this] { countCareToday(true); });
+    QTimer::singleShot(0, this, [this] { m_care->count(true); });
 }
 
 void TMainForm::convertOlderLayout()

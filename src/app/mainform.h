@@ -20,17 +20,17 @@ class QMimeData;
 class QComboBox;
 class QFileSystemWatcher;
 class QTimer;
-class QToolButton;
 class QLabel;
 class QMenu;
 class QPushButton;
 class PanelSplitter;
 class QStatusBar;
+class CareCommands;
 class PageEditor;
+class PublishCommands;
 class PhotoPanel;
 class QTimer;
-class QToolButton;
-class QToolButton;
+class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class FormatBar;
@@ -175,15 +175,11 @@ public:
     // and File "Removed items...".
     void showPageHistory();
     void showRemovedItems();
-    // Care today, a node's (or over empty space the group's) care schedule, the calendar.
-    void showCareToday();
+    // A node's (or over empty space the group's) care schedule.
     void showCareSchedule();
-    void exportCareCalendar();
-    // The calendar's save dialog (tests answer it): the proposed path in, the chosen one out.
-    std::function<QString(const QString& proposed)> askCalendarPath;
-    void publishSite();
-    void exportPlantList();
-    std::function<QString(const QString& proposed)> askPlantListPath;
+    // The care and publishing commands, for tests to answer their save dialogs.
+    CareCommands* careCommands() const { return m_care; }
+    PublishCommands* publishCommands() const { return m_publish; }
 
     // Templates opened with the desktop's program for rich text.
     void N36Click();
@@ -218,19 +214,14 @@ private:
     void buildToolBar();
     void buildHistoryItems(QMenu* file, QMenu* edit);
     void buildSyncItems(QMenu* file);
-    // The care schedule (src/care): File › Care today..., Export care calendar..., the tool bar's
+    // The care schedule (src/care): File › Care today..., Export care calendar..., the menu bar's
     // button and the tree menu's Care schedule...; plants with care overdue carry a drop.
     void buildCareItems(QMenu* file);
     void markOverdue();
-    // Counts what is due today for the button's hint and, at start-up, the desktop's reminder.
-    void countCareToday(bool remind);
-    void careChanged(const QStringList& folders);
+    CareCommands* m_care = nullptr;
     // Publishing (src/publish): File › Publish as website... and Export plant list...
     void buildPublishItems(QMenu* file);
-    QString m_lastSite; // where the site went last, proposed again
-    QAction* m_careToday = nullptr;
-    QAction* m_careSchedule = nullptr;
-    QToolButton* m_careButton = nullptr;
+    PublishCommands* m_publish = nullptr;
     void showConflicts();
     // Nodes whose folder holds a sync engine's conflict copies are shown in italics, with a hint.
     void markConflicts();

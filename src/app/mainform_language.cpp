@@ -1,6 +1,8 @@
 // The Language menu and the translation of the window into the language chosen there.
 #include "app/mainform.h"
 
+#include "care/carecommands.h"
+
 #include "editor/formatbar.h"
 #include "editor/notes.h"
 #include "search/findbar.h"
@@ -82,6 +84,5 @@ void TMainForm::applyLanguage(const QString& section)
     showEmptyTreeHint();
     for (QAction* a : LanguageMenu->actions())
         a->setChecked(a->text() == section);
-    if (m_started)
-        countCareToday(false);
+    m_care->retranslate();
 }

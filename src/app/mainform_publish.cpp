@@ -1,62 +1,19 @@
-// The window's side of publishing (src/publish): File › Publish as website... and Export plant list...
+// The window's side of publishing (src/publish/publishcommands): its actions put in the File menu.
 #include "app/mainform.h"
 
-#include "platform/atomicfile.h"
-#include "publish/publish.h"
-#include "publish/publishdialog.h"
+#include "publish/publishcommands.h"
 
-#include <QAction>
-#include <QDir>
-#include <QFileDialog>
 #include <QMenu>
-#include <QStandardPaths>
 #include <QStatusBar>
 
 void TMainForm::buildPublishItems(QMenu* file)
 {
-    auto* site = new QAction(QStringLiteral("Publish as website..."), this);
-    site->setObjectName(QStringLiteral("PublishItem"));
-    setTextKey(site, 270);
-    connect(site, &QAction::triggered, this, &TMainForm::publishSite);
-    auto* list = new QAction(QStringLiteral("Export plant list..."), this);
-    list->setObjectName(QStringLiteral("PlantListItem"));
-    setTextKey(list, 271);
-    connect(list, &QAction::triggered, this, &TMainForm::exportPlantList);
-    file->insertAction(m_removedItems, site);
-    file->insertAction(m_removedItems, list);
+    PublishCommands::Hooks hooks;
+    hooks.saveFirst = [this] { return FileSave(); };
+    hooks.say = [this](const QString& text) { StatusBar->showMessage(text, 10000); };
+    hooks.warn = [this](const QString& text) { showError(text); };
+    m_publish = new PublishCommands(m_programFolder, m_messages, *m_sink, this, std::move(hooks));
+    file->insertAction(m_removedItems, m_publish->site());
+    file->insertAction(m_removedItems, m_publish->list());
     file->insertSeparator(m_removedItems);
-}
-
-void TMainForm::publishSite()
-{
-    if (!FileSave())
-        return;
-    const QString proposed = m_lastSite.isEmpty()
-                                 ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-                                       QStringLiteral("/my-verdarium-site")
-                                 : m_lastSite;
-    PublishDialog dialog(m_programFolder, proposed, m_messages, *m_sink, this);
-    dialog.exec();
-    if (!dialog.published().isEmpty())
-        m_lastSite = dialog.published();
-}
-
-void TMainForm::exportPlantList()
-{
-    if (!FileSave())
-        return;
-    const QString proposed = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-                             QStringLiteral("/my-verdarium-plants.csv");
-    const QString path =
-        askPlantListPath ? askPlantListPath(proposed)
-                         : QFileDialog::getSaveFileName(this, m_messages.text(QStringLiteral("b6")), proposed,
-                                                        m_messages.text(QStringLiteral("b7")) + QStringLiteral(" (*.csv)"));
-    if (path.isEmpty())
-        return;
-    if (const IoStatus st = atomicfile::write(path, publish::plantList(m_programFolder, publish::textsFrom(m_messages)));
-        !st.ok()) {
-        showError(m_messages.text(QStringLiteral("b8")).arg(path + QStringLiteral(": ") + st.text));
-        return;
-    }
-    StatusBar->showMessage(m_messages.text(QStringLiteral("b29")).arg(path), 10000);
 }

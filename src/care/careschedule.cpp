@@ -344,6 +344,19 @@ QString recordPath(const QString& programFolder, const QString& group, const QSt
                                 : collection::plantRecordPath(nodeFolder);
 }
 
+QString nodeRecord(const QString& programFolder, const QString& group, const QString& parent, const QString& node,
+                   bool folder, QString* error)
+{
+    if (node.isEmpty())
+        return recordPath(programFolder, group, QString());
+    const NodeFiles f = prepareNodeFiles(programFolder, group, parent, node, folder);
+    if (!f.ok()) {
+        *error = f.error;
+        return QString();
+    }
+    return recordPath(programFolder, group, f.nodeFolder);
+}
+
 namespace {
 
 const Entry* findEntry(const std::vector<Entry>& entries, const QString& name)
@@ -461,6 +474,24 @@ void logDamaged(const QString& programFolder, const Survey& s)
     for (const QString& d : s.damaged)
         errorlog::WriteErrorLog(programFolder,
                                 QStringLiteral("Care task skipped, its line could not be read: ") + d);
+}
+
+DueCount countDue(const QString& programFolder, const QDate& today)
+{
+    const Survey s = survey(programFolder, today);
+    logDamaged(programFolder, s);
+    DueCount c;
+    c.due = static_cast<int>(s.due.size());
+    c.overdue = static_cast<int>(std::count_if(s.due.begin(), s.due.end(), [&](const Due& d) { return d.date < today; }));
+    return c;
+}
+
+QSet<QString> overdueFolders(const QString& programFolder, const QString& group, const QDate& today)
+{
+    QSet<QString> late;
+    for (const Due& d : survey(programFolder, today.addDays(-1), group).due)
+        late.insert(d.nodeFolder);
+    return late;
 }
 
 namespace {
@@ -699,6 +730,13 @@ QByteArray calendar(const Survey& s, const QString& collectionName)
     }
     icsLine(&out, QStringLiteral("END:VCALENDAR"));
     return out;
+}
+
+IoStatus writeCalendar(const QString& programFolder, const QString& path, const QString& collectionName)
+{
+    const Survey s = survey(programFolder);
+    logDamaged(programFolder, s);
+    return atomicfile::write(path, calendar(s, collectionName));
 }
 
 } // namespace care

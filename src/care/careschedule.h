@@ -3,6 +3,7 @@
 #include "platform/iostatus.h"
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -120,6 +121,19 @@ void logDamaged(const QString& programFolder, const Survey& s);
 
 // The record a task of a node is kept in: node empty for the group's own record.
 QString recordPath(const QString& programFolder, const QString& group, const QString& nodeFolder);
+// The same for a node of the tree (node empty: the group), its files made first as its first selection
+// makes them (a folder gets its record then); empty with error set when they cannot be.
+QString nodeRecord(const QString& programFolder, const QString& group, const QString& parent, const QString& node,
+                   bool folder, QString* error);
+
+// What falls due up to today, overdue ones among them; damaged lines are logged.
+struct DueCount {
+    int due = 0;
+    int overdue = 0;
+};
+DueCount countDue(const QString& programFolder, const QDate& today);
+// The folders of a group's plants with a task overdue on today.
+QSet<QString> overdueFolders(const QString& programFolder, const QString& group, const QDate& today);
 
 // Sets (or changes) a task in a record, keeping the progress its line had. error gets one line.
 bool setTask(const QString& record, const QString& name, const Rule& rule, QString* error);
@@ -138,5 +152,7 @@ QString diaryLine(const QDate& date, const QString& task, const QString& dateFor
 
 // The care calendar: RFC 5545 iCalendar text, one event per task as set, with its recurrence rule.
 QByteArray calendar(const Survey& s, const QString& collectionName);
+// The whole collection's calendar written to path.
+IoStatus writeCalendar(const QString& programFolder, const QString& path, const QString& collectionName);
 
 } // namespace care

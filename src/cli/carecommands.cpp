@@ -3,7 +3,6 @@
 #include "care/careschedule.h"
 #include "i18n/langfile.h"
 #include "i18n/messages.h"
-#include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "platform/programfolder.h"
 #include "store/collection.h"
@@ -27,11 +26,11 @@ QString taskRecord(const cli::Args& a, QTextStream& err)
     const std::optional<cli::Node> n = cli::findNode(a.programFolder, group, a.positional[1], err);
     if (!n)
         return QString();
-    // A folder gets its record when first selected; the task makes it so.
-    const NodeFiles f = prepareNodeFiles(a.programFolder, n->group, n->parent, n->name, n->isFolder);
-    if (!f.ok())
-        return cli::fail(err, f.error + QStringLiteral("; nothing was changed")), QString();
-    return care::recordPath(a.programFolder, group, n->folder);
+    QString error;
+    const QString record = care::nodeRecord(a.programFolder, n->group, n->parent, n->name, n->isFolder, &error);
+    if (record.isEmpty())
+        cli::fail(err, error + QStringLiteral("; nothing was changed"));
+    return record;
 }
 
 bool checkName(const QString& name, QTextStream& err)
@@ -178,9 +177,8 @@ int exportCalendar(const Args& a, QTextStream&, QTextStream& err)
 {
     if (!paths::isDir(collection::myPlants(a.programFolder)))
         return fail(err, QStringLiteral("no collection (MyPlants) in ") + a.programFolder);
-    const care::Survey s = care::survey(a.programFolder);
     const QString target = QDir(a.positional[0]).absolutePath();
-    if (const IoStatus st = atomicfile::write(target, care::calendar(s, QStringLiteral("My Verdarium"))); !st.ok())
+    if (const IoStatus st = care::writeCalendar(a.programFolder, target, QStringLiteral("My Verdarium")); !st.ok())
         return fail(err, QStringLiteral("cannot write ") + target + QStringLiteral(": ") + st.text);
     return kDone;
 }

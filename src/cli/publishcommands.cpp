@@ -1,7 +1,6 @@
 #include "cli/clicommon.h"
 
 #include "i18n/messages.h"
-#include "platform/atomicfile.h"
 #include "platform/paths.h"
 #include "publish/publish.h"
 #include "store/collection.h"
@@ -34,7 +33,9 @@ int exportCsv(const Args& a, QTextStream&, QTextStream& err)
     if (!paths::isDir(collection::myPlants(a.programFolder)))
         return fail(err, QStringLiteral("no collection (MyPlants) in ") + a.programFolder);
     const QString target = QDir(a.positional[0]).absolutePath();
-    if (const IoStatus st = atomicfile::write(target, publish::plantList(a.programFolder, publish::textsFrom(interfaceMessages(a.programFolder)))); !st.ok())
+    if (const IoStatus st =
+            publish::writePlantList(a.programFolder, target, publish::textsFrom(interfaceMessages(a.programFolder)));
+        !st.ok())
         return fail(err, QStringLiteral("cannot write ") + target + QStringLiteral(": ") + st.text);
     return kDone;
 }

@@ -7,6 +7,7 @@
 #include "i18n/messages.h"
 #include "photos/album.h"
 #include "photos/webexport.h"
+#include "platform/atomicfile.h"
 #include "platform/owntag.h"
 #include "platform/paths.h"
 #include "platform/picturefile.h"
@@ -790,6 +791,11 @@ QByteArray plantList(const QString& programFolder, const Texts& t)
         }
     }
     return out.toUtf8();
+}
+
+IoStatus writePlantList(const QString& programFolder, const QString& path, const Texts& texts)
+{
+    return atomicfile::write(path, plantList(programFolder, texts));
 }
 
 } // namespace publish

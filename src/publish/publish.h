@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/iostatus.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -65,6 +67,8 @@ Result publishSite(const QString& programFolder, const Options& options);
 // The plant list: one row per plant (group, folder, name, condition in words, number of photos, the
 // first line of the Description, care tasks), UTF-8, CR LF, RFC 4180 quoting, a header first.
 QByteArray plantList(const QString& programFolder, const Texts& texts = {});
+// The plant list written to path.
+IoStatus writePlantList(const QString& programFolder, const QString& path, const Texts& texts);
 
 // A file name any web server serves: Cyrillic transliterated, lower case, a-z 0-9 and "-".
 QString safeName(const QString& name);

@@ -2,6 +2,7 @@
 #include "../support/exifjpeg.h"
 #include "../support/smalldisk.h"
 #include "../support/windowevents.h"
+#include "publish/publishcommands.h"
 #include "publish/publishdialog.h"
 #include "platform/sysio.h"
 #include "publish/publish.h"
@@ -391,7 +392,7 @@ TEST(PublishWindow, TheSiteAndThePlantListFromTheFileMenu)
     EXPECT_FALSE(text.contains(u"Phalaenopsis"_s)); // another group
 
     const QString csv = out.path() + u"/plants.csv"_s;
-    form.askPlantListPath = [&](const QString&) { return csv; };
+    form.publishCommands()->askPlantListPath = [&](const QString&) { return csv; };
     menuBarItem(form, "File1", "PlantListItem");
     QFile list(csv);
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
