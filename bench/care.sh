@@ -9,9 +9,7 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 cli="$here/build/release/src/cli/verdarium-cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-us() { local t0 t1; t0=$(date +%s%N); "$@" >/dev/null 2>&1 || true; t1=$(date +%s%N); echo $(((t1 - t0) / 1000)); }
-median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
-ms() { awk -v a="$1" 'BEGIN { printf "%.1f", a / 1000 }'; }
+. "$here/bench/timing.sh"
 
 pf="${CARE_BENCH_COLLECTION:-$work/collection}"
 if [ ! -d "$pf/MyPlants" ]; then
@@ -47,4 +45,4 @@ for _ in 1 2 3 4 5 6 7; do
 done
 o=$(median "${ours[@]}"); r=$(median "${refs[@]}")
 printf 'due over %s records (%s lines)   %8s ms   cat of the records %8s ms   ratio %s\n' "$records" \
-    "$(wc -l < "$work/due.txt")" "$(ms "$o")" "$(ms "$r")" "$(awk -v a="$o" -v b="$r" 'BEGIN { printf "%.2f", a / b }')"
+    "$(wc -l < "$work/due.txt")" "$(ms "$o")" "$(ms "$r")" "$(ratio "$o" "$r")"

@@ -10,10 +10,7 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 cli="$here/build/release/src/cli/verdarium-cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-us() { local t0 t1; t0=$(date +%s%N); "$@" >/dev/null 2>&1 || true; t1=$(date +%s%N); echo $(((t1 - t0) / 1000)); }
-median() { printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"; }
-ms() { awk -v a="$1" 'BEGIN { printf "%.1f", a / 1000 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+. "$here/bench/timing.sh"
 pair() { # label, reference label, our command..., --, reference command...
     local label="$1" reflabel="$2"; shift 2
     local ours=() refs=() a=() b=() seen=0
