@@ -49,8 +49,6 @@ namespace {
 
 // The list of what a publish wrote, in the site's folder: the proof that the folder is the program's.
 constexpr QStringView kManifest = u".verdarium-site";
-// In a site being made, from its first moment.
-constexpr QStringView kPartial = u".verdarium-site-partial";
 
 QString esc(const QString& s)
 {
@@ -362,6 +360,71 @@ QString placeProblem(const QString& programFolder, const QString& outDir)
     return QString();
 }
 
+// Links into the new site what the old one holds that the program did not write there, or that was
+// changed by hand since; the error (the new site then goes) or empty.
+QString keepTheirs(const QString& oldSite, const QString& newSite, const QHash<QString, Entry>& ours,
+                   QStringList* problems)
+{
+    QDirIterator it(oldSite, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString rel = QDir(oldSite).relativeFilePath(path);
+        if (rel == kManifest)
+            continue;
+        const auto own = ours.constFind(rel);
+        if (own != ours.cend() && own->stamp == stampOf(path))
+            continue;
+        const QString target = paths::join(newSite, rel);
+        paths::removeFile(target);
+        paths::makePath(paths::parentOf(target));
+        if (::link(paths::native(path).constData(), paths::native(target).constData()) != 0 &&
+            !QFile::copy(path, target))
+            return QStringLiteral("cannot keep ") + path + QStringLiteral(" in the new site: ") + systemText(errno) +
+                   QStringLiteral("; the site is as it was");
+        if (own != ours.cend())
+            *problems << rel + QStringLiteral(" was changed by hand and is kept as it is");
+    }
+    return QString();
+}
+
+// Puts the finished site (staging) in outDir's place in one step, the old site (when there was one)
+// then removed; the error, with the staging folder gone and outDir as it was, or empty. Where names
+// cannot be exchanged (a FAT-formatted USB stick) the old site steps aside under the hidden name aside,
+// which the next publish puts back should this one stop between the two renames.
+QString putInPlace(const QString& staging, const QString& outDir, bool exists, const QString& aside)
+{
+    // On the disk before it takes the old site's place.
+    if (const int fd = ::open(paths::native(staging).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
+    const QByteArray from = paths::native(staging);
+    const QByteArray to = paths::native(outDir);
+    if (!exists) {
+        if (sysio::rename(from.constData(), to.constData()) == 0)
+            return QString();
+        const int err = errno;
+        paths::removeTree(staging);
+        return QStringLiteral("cannot make ") + outDir + QStringLiteral(": ") + systemText(err);
+    }
+    if (sysio::exchange(from.constData(), to.constData()) == 0) {
+        paths::removeTree(staging); // the old site, every file of it the program's or linked into the new one
+        return QString();
+    }
+    const int err = errno;
+    if ((err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) && !paths::exists(aside) &&
+        sysio::rename(to.constData(), paths::native(aside).constData()) == 0) {
+        if (sysio::rename(from.constData(), to.constData()) == 0) {
+            paths::removeTree(aside);
+            return QString();
+        }
+        ::rename(paths::native(aside).constData(), to.constData());
+    }
+    paths::removeTree(staging);
+    return QStringLiteral("cannot put the new site in place of ") + outDir + QStringLiteral(": ") + systemText(err) +
+           QStringLiteral("; the site is as it was");
+}
+
 } // namespace
 
 Texts textsFrom(const MessageTable& m)
@@ -436,16 +499,22 @@ Result publishSite(const QString& programFolder, const Options& o)
     // What a publish killed midway left beside the site is the program's own and goes first; an old
     // site it had put aside comes back.
     const QString stagingPrefix = u'.' + paths::fileNameOf(outDir) + QStringLiteral(".publishing-");
-    if (const QString aside = paths::join(parent, QString(stagingPrefix + QStringLiteral("old")));
-        paths::isFile(paths::join(aside, kManifest))) {
+    const QString aside = paths::join(parent, QString(stagingPrefix + QStringLiteral("old")));
+    if (paths::isFile(paths::join(aside, kManifest))) {
         if (!paths::exists(outDir))
             ::rename(paths::native(aside).constData(), paths::native(outDir).constData());
         else if (paths::isFile(paths::join(outDir, kManifest)))
             paths::removeTree(aside); // a site the last publish had already replaced
     }
-    for (const QString& sibling : paths::subdirectories(parent))
-        if (sibling.startsWith(stagingPrefix) && paths::isFile(paths::join(paths::join(parent, sibling), kPartial)))
-            paths::removeTree(paths::join(parent, sibling));
+    // The others are sites half made, or replaced and half removed, by a publish whose process is gone:
+    // their names carry this computer's id and that process, as the program's working names do. A
+    // publish still running is left alone.
+    for (const QString& sibling : paths::subdirectories(parent)) {
+        const QString folder = paths::join(parent, sibling);
+        if (sibling.startsWith(stagingPrefix) && folder != aside &&
+            owntag::isAbandoned(QStringView(sibling).mid(stagingPrefix.size()).toLatin1()))
+            paths::removeTree(folder);
+    }
     exists = paths::isDir(outDir);
     // The new site is made beside the old one, on the same disk: the top of a disk has no beside.
     struct stat here {}, above {};
@@ -460,11 +529,6 @@ Result publishSite(const QString& programFolder, const Options& o)
         return r;
     }
     SiteWriter site(exists ? outDir : QString(), staging, &r);
-    if (QFile mark(paths::join(staging, kPartial)); !mark.open(QIODevice::WriteOnly)) {
-        paths::removeTree(staging);
-        r.error = QStringLiteral("cannot write in ") + parent + QStringLiteral(": ") + mark.errorString();
-        return r;
-    }
     const Texts& t = o.texts;
     QTemporaryDir scratch;
 
@@ -671,27 +735,10 @@ Result publishSite(const QString& programFolder, const Options& o)
 
     // What the old site held that the program did not write, or that was changed by hand, stays.
     if (exists && !site.failed()) {
-        QDirIterator it(outDir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            const QString rel = QDir(outDir).relativeFilePath(path);
-            if (rel == kManifest || rel == kPartial)
-                continue;
-            const auto own = site.oldFiles().constFind(rel);
-            if (own != site.oldFiles().cend() && own->stamp == stampOf(path))
-                continue;
-            const QString target = paths::join(staging, rel);
-            paths::removeFile(target);
-            paths::makePath(paths::parentOf(target));
-            if (::link(paths::native(path).constData(), paths::native(target).constData()) != 0 &&
-                !QFile::copy(path, target)) {
-                paths::removeTree(staging);
-                r.error = QStringLiteral("cannot keep ") + path + QStringLiteral(" in the new site: ") + systemText(errno) +
-                          QStringLiteral("; the site is as it was");
-                return r;
-            }
-            if (own != site.oldFiles().cend())
-                r.problems << rel + QStringLiteral(" was changed by hand and is kept as it is");
+        if (const QString why = keepTheirs(outDir, staging, site.oldFiles(), &r.problems); !why.isEmpty()) {
+            paths::removeTree(staging);
+            r.error = why;
+            return r;
         }
     }
     site.writeManifest();
@@ -700,45 +747,8 @@ Result publishSite(const QString& programFolder, const Options& o)
         r.error = site.error() + QStringLiteral("; the site in ") + outDir + QStringLiteral(" is as it was");
         return r;
     }
-    paths::removeFile(paths::join(staging, kPartial));
-    // On the disk before it takes the old site's place.
-    if (const int fd = ::open(paths::native(staging).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); fd >= 0) {
-        ::syncfs(fd);
-        ::close(fd);
-    }
-    // One step: the folder holds the old site or the new one.
-    if (exists) {
-        const QByteArray from = paths::native(staging);
-        const QByteArray to = paths::native(outDir);
-        if (sysio::exchange(from.constData(), to.constData()) == 0) {
-            paths::removeTree(staging); // the old site, every file of it the program's or linked into the new one
-            r.ok = true;
-            return r;
-        }
-        const int err = errno;
-        // A file system that cannot exchange two names (a FAT-formatted USB stick): the old site steps
-        // aside under a hidden name that the next publish puts back should this one stop between the two.
-        const QString aside = paths::join(parent, QString(stagingPrefix + QStringLiteral("old")));
-        if ((err == EINVAL || err == ENOSYS || err == EOPNOTSUPP) && !paths::exists(aside) &&
-            sysio::rename(to.constData(), paths::native(aside).constData()) == 0) {
-            if (sysio::rename(from.constData(), to.constData()) == 0) {
-                paths::removeTree(aside);
-                r.ok = true;
-                return r;
-            }
-            ::rename(paths::native(aside).constData(), to.constData());
-        }
-        paths::removeTree(staging);
-        r.error = QStringLiteral("cannot put the new site in place of ") + outDir + QStringLiteral(": ") +
-                  systemText(err) + QStringLiteral("; the site is as it was");
-        return r;
-    } else if (sysio::rename(paths::native(staging).constData(), paths::native(outDir).constData()) != 0) {
-        const int err = errno;
-        paths::removeTree(staging);
-        r.error = QStringLiteral("cannot make ") + outDir + QStringLiteral(": ") + systemText(err);
-        return r;
-    }
-    r.ok = true;
+    r.error = putInPlace(staging, outDir, exists, aside);
+    r.ok = r.error.isEmpty();
     return r;
 }
 

@@ -90,6 +90,12 @@ QString allText(const QString& site)
     return text;
 }
 
+// Every name in a folder, hidden ones too: what a publish leaves beside the site.
+QStringList namesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
 ino_t inodeOf(const QString& path)
 {
     struct stat st {};
@@ -211,7 +217,7 @@ TEST(PublishSite, ASecondPublishRewritesOnlyWhatChangedAndKeepsWhatTheUserPutThe
     expected.sort();
     EXPECT_EQ(siteFiles(site), expected);
     // Nothing is left beside the site.
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"site"_s});
+    EXPECT_EQ(namesIn(out.path()), QStringList{u"site"_s});
 }
 
 TEST(PublishSite, BadPlacesAreRefusedAndAFullDiskLeavesTheOldSite)
@@ -251,7 +257,7 @@ TEST(PublishSite, BadPlacesAreRefusedAndAFullDiskLeavesTheOldSite)
     EXPECT_EQ(r.code, 1);
     EXPECT_TRUE(r.err.contains(u"is as it was"_s)) << r.err.toStdString();
     EXPECT_EQ(filesUnder(site), old);
-    EXPECT_EQ(QDir(disk.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"site"_s});
+    EXPECT_EQ(namesIn(disk.path()), QStringList{u"site"_s});
 }
 
 TEST(PlantList, ReadsBackAsColumnsInPythonAndInLibreOffice)
@@ -356,7 +362,7 @@ TEST(PublishSite, AKilledPublishLeavesTheOldSiteWholeAndTheNextOneCleansUp)
     delete p;
     EXPECT_TRUE(whole());
     // What the killed ones left beside the site is gone.
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"site"_s});
+    EXPECT_EQ(namesIn(out.path()), QStringList{u"site"_s});
 }
 
 TEST(PublishWindow, TheSiteAndThePlantListFromTheFileMenu)
@@ -408,7 +414,6 @@ TEST(PublishSite, FailedWritesAndRenamesLeaveTheOldSiteAndADiskWithoutExchangeSt
     Companion cli;
     ASSERT_EQ(cli({u"publish"_s, pf.path(), site}).code, 0);
     const auto old = filesUnder(site);
-    auto beside = [&] { return QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot); };
     pf.write(u"MyPlants/Кактусы/Эхинопсис/care.rtf"_s, "{\\rtf1\\ansi Mist in the morning.\\par}");
     for (int n : {1, 2, 3}) { // a changed page, a full photo, the list: three writes at least
         sysio::failEvery(sysio::Op::Write, n, ENOSPC, true);
@@ -417,7 +422,7 @@ TEST(PublishSite, FailedWritesAndRenamesLeaveTheOldSiteAndADiskWithoutExchangeSt
         EXPECT_EQ(r.code, 1) << n;
         EXPECT_TRUE(r.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << r.err.toStdString();
         EXPECT_EQ(filesUnder(site), old) << n;
-        EXPECT_EQ(beside(), QStringList{u"site"_s});
+        EXPECT_EQ(namesIn(out.path()), QStringList{u"site"_s});
     }
     // Names cannot be exchanged, nor the old site stepped aside: it stays.
     sysio::failEvery(sysio::Op::Rename, 1, EINVAL);
@@ -430,5 +435,5 @@ TEST(PublishSite, FailedWritesAndRenamesLeaveTheOldSiteAndADiskWithoutExchangeSt
     sysio::clearFaults();
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_TRUE(allText(site).contains(u"Mist in the morning."_s));
-    EXPECT_EQ(beside(), QStringList{u"site"_s});
+    EXPECT_EQ(namesIn(out.path()), QStringList{u"site"_s});
 }
